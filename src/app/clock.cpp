@@ -1,0 +1,23 @@
+#include "app/clock.h"
+
+namespace app {
+namespace {
+Clock::Source& source() {
+    static Clock::Source s;
+    return s;
+}
+} // namespace
+
+QDateTime Clock::now() {
+    return source() ? source()() : QDateTime::currentDateTime();
+}
+
+qint64 Clock::nowMSecsSinceEpoch() {
+    return source() ? source()().toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch();
+}
+
+void Clock::set(Source s) {
+    source() = std::move(s);
+}
+
+} // namespace app

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace modGlobal {
+
+// The process entry: refuses a second instance, then loads the main window.
+// Returns false when the process is to end at once.
+bool Main();
+
+} // namespace modGlobal

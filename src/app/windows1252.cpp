@@ -1,0 +1,29 @@
+#include "app/windows1252.h"
+
+#include <QStringDecoder>
+
+namespace app {
+
+QChar fromWindows1252(int code) {
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    if (code >= 0x80 && code < 0xA0)
+        return QChar(high[code - 0x80]);
+    return QChar(char16_t(code & 0xFF));
+}
+
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    text.reserve(bytes.size());
+    for (char c : bytes)
+        text += fromWindows1252(static_cast<unsigned char>(c));
+    return text;
+}
+
+} // namespace app

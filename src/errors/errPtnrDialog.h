@@ -1,0 +1,52 @@
+#pragma once
+
+#include "errors/errPtnr.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace errors {
+
+// The error dialog: shows one error with the program information and the
+// trace, offers the protocol buttons, and returns the user's choice of how
+// the failing procedure goes on.
+class ErrPtnrDialog : public QDialog, public ErrorChooser {
+    Q_OBJECT
+public:
+    explicit ErrPtnrDialog(QWidget* parent = nullptr);
+
+    int choose(const ErrorReport& report) override;
+
+    // Controls, by their names, for those who drive the dialog.
+    QPushButton* cmdContinue(int index) const { return m_cmdContinue[index]; }
+    QPushButton* cmdProtocol(int index) const { return m_cmdProtocol[index]; }
+    QLabel* lblError(int index) const { return m_lblError[index]; }
+    QLabel* lblProgInfo() const { return m_lblProgInfo; }
+    QListWidget* lstCallStack() const { return m_lstCallStack; }
+
+    void cmdContinue_Click(int index);
+    void cmdProtocol_Click(int index);
+
+    static QString supportHint();
+
+protected:
+    void reject() override;
+
+private:
+    QGroupBox* frame(const QString& name, const QString& caption);
+
+    QLabel* m_lblComment = nullptr;
+    QLabel* m_lblErrTitel[4] = {};
+    QLabel* m_lblError[4] = {};
+    QLabel* m_lblProgInfo = nullptr;
+    QListWidget* m_lstCallStack = nullptr;
+    QPushButton* m_cmdProtocol[2] = {};
+    QPushButton* m_cmdContinue[4] = {};
+    int m_action = LeaveProcedure;
+};
+
+} // namespace errors

@@ -1,0 +1,21 @@
+#include "app/modGlobalMain.h"
+#include "app/msgBox.h"
+#include "errors/errPtnr.h"
+#include "errors/errPtnrDialog.h"
+#include "ui/controls/messageBoxes.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("notenschau"));
+
+    ui::QtMessageBoxPresenter messageBoxes;
+    app::setMessageBoxPresenter(&messageBoxes);
+    errors::ErrPtnrDialog errorDialog;
+    errors::ErrPtnr::instance().setChooser(&errorDialog);
+
+    if (!modGlobal::Main())
+        return 0;
+    return application.exec();
+}

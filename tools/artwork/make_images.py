@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Draws the program's own images (splash, rating marks) as PNG files.
+
+Run once by a developer when the artwork changes; the PNGs are committed.
+"""
+import math
+import struct
+import sys
+import zlib
+from pathlib import Path
+
+
+def png(path, width, height, pixel):
+    rows = bytearray()
+    for y in range(height):
+        rows.append(0)
+        for x in range(width):
+            rows.extend(pixel(x, y))
+    def chunk(kind, data):
+        c = struct.pack(">I", len(data)) + kind + data
+        return c + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    data = b"\x89PNG\r\n\x1a\n"
+    data += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+    data += chunk(b"IDAT", zlib.compress(bytes(rows), 9))
+    data += chunk(b"IEND", b"")
+    Path(path).write_bytes(data)
+
+
+def splash(x, y, w=420, h=180):
+    # A blue gradient with five stars: a rating at a glance.
+    t = y / h
+    r, g, b = int(30 + 40 * t), int(70 + 60 * t), int(140 + 80 * t)
+    for i in range(5):
+        cx, cy = 90 + i * 60, 90
+        dx, dy = x - cx, y - cy
+        d = math.hypot(dx, dy)
+        if d < 26:
+            a = math.atan2(dy, dx) + math.pi / 2
+            k = (math.cos(5 * a) + 1) / 2
+            if d < 11 + 15 * k:
+                return (255, 204 - 8 * i, 40, 255)
+    return (r, g, b, 255)
+
+
+def mark(colour):
+    def pixel(x, y):
+        d = math.hypot(x - 7.5, y - 7.5)
+        if d <= 6.5:
+            shade = 1.0 - 0.25 * (d / 6.5)
+            return tuple(int(c * shade) for c in colour) + (255,)
+        if d <= 7.5:
+            return (40, 40, 40, 255)
+        return (0, 0, 0, 0)
+    return pixel
+
+
+if __name__ == "__main__":
+    out = Path(sys.argv[1] if len(sys.argv) > 1 else "data/images")
+    out.mkdir(parents=True, exist_ok=True)
+    png(out / "splash.png", 420, 180, splash)
+    png(out / "positiv.png", 16, 16, mark((40, 190, 60)))
+    png(out / "neutral.png", 16, 16, mark((170, 170, 170)))
+    png(out / "negativ.png", 16, 16, mark((220, 40, 40)))
