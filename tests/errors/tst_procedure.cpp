@@ -1,0 +1,285 @@
+// The error convention: what each choice in the error dialog does to the
+// failing procedure, the deviations, and the trace.
+#include "answerers.h"
+#include "errors/errPtnr.h"
+#include "errors/procedure.h"
+
+#include <QtTest>
+
+using errors::Handling;
+using errors::Procedure;
+
+namespace {
+
+qint32 divide(qint32 a, qint32 b) {
+    if (b == 0)
+        errors::raise(errors::RuntimeError::DivisionByZero);
+    return a / b;
+}
+
+// A Long function whose second step divides by zero.
+struct Sample {
+    QStringList steps;
+    int attempts = 0;
+    qint32 zero = 0;
+
+    qint32 run() {
+        Procedure p("[modTest] Public Function run(x As Long) As Long");
+        qint32 result = 0;
+        p.step([&] { steps << "a"; });
+        p.step([&] {
+            ++attempts;
+            result = divide(10, zero);
+            steps << "b";
+        });
+        p.step([&] {
+            steps << "c";
+            result += 7;
+        });
+        return result;
+    }
+};
+
+void passingOn() {
+    Procedure p("[modTest] Private Sub passingOn()", Handling::PassOn);
+    p.step([] { errors::raise(errors::RuntimeError::TypeMismatch); });
+}
+
+void caller(QStringList& steps) {
+    Procedure p("[modTest] Public Sub caller()");
+    p.step([&] {
+        steps << "call";
+        passingOn();
+        steps << "after call, same step";
+    });
+    p.step([&] { steps << "next"; });
+}
+
+} // namespace
+
+class ProcedureTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        errors::ErrPtnr::instance().trace().clear();
+        m_folder = std::make_unique<testsupport::ProgramFolder>();
+    }
+    void cleanup() { m_folder.reset(); }
+
+    void continueGoesOnAfterTheFailingStep() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement);
+        Sample s;
+        QCOMPARE(s.run(), 7);
+        QCOMPARE(s.steps, QStringList({"a", "c"}));
+        QCOMPARE(answers.reports.size(), 1);
+        const errors::ErrorReport& r = answers.reports.front();
+        QCOMPARE(r.numberText(), QStringLiteral("11 (Division durch Null)"));
+        QCOMPARE(r.module, QStringLiteral("modTest"));
+        QCOMPARE(r.procedure, QStringLiteral("run"));
+        QCOMPARE(r.line, 2);
+    }
+
+    void leaveReturnsWhatTheResultHolds() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        Sample s;
+        QCOMPARE(s.run(), 0);
+        QCOMPARE(s.steps, QStringList({"a"}));
+    }
+
+    void anUnknownChoiceLeavesToo() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(42);
+        Sample s;
+        QCOMPARE(s.run(), 0);
+        QCOMPARE(s.steps, QStringList({"a"}));
+    }
+
+    void retryRunsTheStepAgain() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::Retry).answer(errors::Retry);
+        Sample s;
+        // The user mends the cause while the dialog is open, on the second retry.
+        int shown = 0;
+        struct Mend : errors::ErrorChooser {
+            testsupport::ErrorAnswerer* inner;
+            Sample* sample;
+            int* shown;
+            int choose(const errors::ErrorReport& r) override {
+                if (++*shown == 2)
+                    sample->zero = 5;
+                return inner->choose(r);
+            }
+        } mend;
+        mend.inner = &answers;
+        mend.sample = &s;
+        mend.shown = &shown;
+        errors::ErrorChooser* previous = errors::ErrPtnr::instance().setChooser(&mend);
+        const qint32 result = s.run();
+        errors::ErrPtnr::instance().setChooser(previous);
+        QCOMPARE(s.attempts, 3);
+        QCOMPARE(result, 2 + 7);
+        QCOMPARE(s.steps, QStringList({"a", "b", "c"}));
+    }
+
+    void endProgramEndsWithoutRunningLaterSteps() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::EndProgram);
+        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
+        Sample s;
+        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, s.run());
+        errors::ErrPtnr::instance().setTerminator({});
+        QCOMPARE(s.steps, QStringList({"a"}));
+    }
+
+    void anErrorPassedUpFailsTheCallersStep() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement);
+        QStringList steps;
+        caller(steps);
+        QCOMPARE(steps, QStringList({"call", "next"}));
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.reports.front().procedure, QStringLiteral("caller"));
+        QCOMPARE(answers.reports.front().number, 13);
+    }
+
+    void retryOfAPassedUpErrorCallsAgain() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::Retry).answer(errors::LeaveProcedure);
+        QStringList steps;
+        caller(steps);
+        QCOMPARE(steps, QStringList({"call", "call"}));
+    }
+
+    void passOnPrefixesTheSourceOnce() {
+        auto inner = [] {
+            Procedure p("[modini] Public Sub inner()", Handling::PassOn);
+            p.setPassOnSource("ini::inner ");
+            p.step([] { errors::raise(13); });
+        };
+        try {
+            inner();
+            QFAIL("no error passed on");
+        } catch (const errors::RuntimeError& e) {
+            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
+        }
+        auto outer = [&] {
+            Procedure p("[modini] Public Sub outer()", Handling::PassOn);
+            p.setPassOnSource("ini::outer ");
+            p.step(inner);
+        };
+        try {
+            outer();
+            QFAIL("no error passed on");
+        } catch (const errors::RuntimeError& e) {
+            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
+        }
+    }
+
+    void silentHandlingsNeverAsk() {
+        testsupport::ErrorAnswerer answers;
+        QStringList steps;
+        {
+            Procedure p("[frmAnzeige] Private Sub pbuildmenus()", Handling::SkipSilently);
+            p.step([] { errors::raise(5); });
+            p.step([&] { steps << "skipped on"; });
+        }
+        bool saved = true;
+        {
+            Procedure p("[modData] Public Function save_X() As Boolean", Handling::LeaveSilently);
+            saved = false;
+            p.step([] { errors::raise(5); });
+            p.step([&] { saved = true; });
+        }
+        QCOMPARE(steps, QStringList({"skipped on"}));
+        QVERIFY(!saved);
+        QCOMPARE(answers.reports.size(), 0);
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void exitSkipsTheRest() {
+        QStringList steps;
+        Procedure p("[modTest] Sub early()");
+        p.step([&] {
+            steps << "1";
+            p.exit();
+            steps << "1b";
+        });
+        QVERIFY(!p.step([&] { steps << "2"; }));
+        QCOMPARE(steps, QStringList({"1", "1b"}));
+    }
+
+    void foreignExceptionsBecomeRuntimeErrors() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement).answer(errors::NextStatement);
+        Procedure p("[modTest] Sub foreign()");
+        p.step([] { throw std::bad_alloc(); });
+        p.step([] { throw std::runtime_error("kaputt"); });
+        QCOMPARE(answers.reports.at(0).number, 7);
+        QCOMPARE(answers.reports.at(1).number, 5);
+        QCOMPARE(answers.reports.at(1).description, QStringLiteral("kaputt"));
+        QCOMPARE(answers.reports.at(1).line, 2);
+    }
+
+    void traceKeepsTheTwentyNewestNewestFirst() {
+        testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
+        static const char* const sigs[25] = {
+            "[m] Sub p01()", "[m] Sub p02()", "[m] Sub p03()", "[m] Sub p04()", "[m] Sub p05()",
+            "[m] Sub p06()", "[m] Sub p07()", "[m] Sub p08()", "[m] Sub p09()", "[m] Sub p10()",
+            "[m] Sub p11()", "[m] Sub p12()", "[m] Sub p13()", "[m] Sub p14()", "[m] Sub p15()",
+            "[m] Sub p16()", "[m] Sub p17()", "[m] Sub p18()", "[m] Sub p19()", "[m] Sub p20()",
+            "[m] Sub p21()", "[m] Sub p22()", "[m] Sub p23()", "[m] Sub p24()", "[m] Sub p25()"};
+        for (int i = 0; i < 25; ++i) {
+            Procedure p(sigs[i]);
+            clock.advanceSecs(1);
+        }
+        const QStringList items = errors::ErrPtnr::instance().trace().items();
+        QCOMPARE(items.size(), 20);
+        QCOMPARE(items.first(), QStringLiteral("14:05:35 [m] Sub p25()"));
+        QCOMPARE(items.last(), QStringLiteral("14:05:16 [m] Sub p06()"));
+        // Untraced procedures leave no item.
+        Procedure::untraced("[frmAnzeige] Private Sub enableAll(flag As Boolean)",
+                            Handling::SkipSilently);
+        QCOMPARE(errors::ErrPtnr::instance().trace().items().first(), items.first());
+    }
+
+    void callStackLeavesTheItemTextInItsArgument() {
+        testsupport::FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(8, 0, 3)));
+        QString a = QStringLiteral("[modGlobal] Sub Main()");
+        errors::ErrPtnr::instance().CallStack(a);
+        QCOMPARE(a, QStringLiteral("08:00:03 [modGlobal] Sub Main()"));
+    }
+
+    void signatureNames_data() {
+        QTest::addColumn<QString>("signature");
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("function")
+            << "[modData] Public Function read_Anzahl(sUser As String) As Long"
+            << "modData"
+            << "read_Anzahl";
+        QTest::newRow("sub") << "[modGlobal] Sub Main()"
+                             << "modGlobal"
+                             << "Main";
+        QTest::newRow("property") << "[chbox] Public Property Get Value() As Boolean"
+                                  << "chbox"
+                                  << "Value";
+        QTest::newRow("event") << "[frmAnzeige] Private Sub cmdnext_Click()"
+                               << "frmAnzeige"
+                               << "cmdnext_Click";
+    }
+    void signatureNames() {
+        QFETCH(QString, signature);
+        QFETCH(QString, module);
+        QFETCH(QString, name);
+        QCOMPARE(errors::signatureModule(signature), module);
+        QCOMPARE(errors::signatureName(signature), name);
+    }
+
+private:
+    std::unique_ptr<testsupport::ProgramFolder> m_folder;
+};
+
+QTEST_GUILESS_MAIN(ProcedureTest)
+#include "tst_procedure.moc"

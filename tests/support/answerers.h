@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/clock.h"
+#include "app/msgBox.h"
+#include "errors/errPtnr.h"
+
+#include <deque>
+#include <QDateTime>
+#include <QList>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// Answers message boxes in advance and records every box shown. A box with no
+// answer queued gets its default button and counts as unexpected.
+class MessageBoxAnswerer : public app::MessageBoxPresenter {
+public:
+    MessageBoxAnswerer();
+    ~MessageBoxAnswerer() override;
+
+    MessageBoxAnswerer& answer(int button);
+    int show(const app::MessageBoxRequest& request) override;
+
+    QList<app::MessageBoxRequest> shown;
+    int unexpected = 0;
+
+private:
+    std::deque<int> m_answers;
+    app::MessageBoxPresenter* m_previous;
+};
+
+// Answers the error dialog in advance with the four choices and records each
+// report. With nothing queued it leaves the procedure and counts as unexpected.
+class ErrorAnswerer : public errors::ErrorChooser {
+public:
+    ErrorAnswerer();
+    ~ErrorAnswerer() override;
+
+    ErrorAnswerer& answer(int action);
+    int choose(const errors::ErrorReport& report) override;
+
+    QList<errors::ErrorReport> reports;
+    int unexpected = 0;
+
+private:
+    std::deque<int> m_answers;
+    errors::ErrorChooser* m_previous;
+};
+
+// A clock that stands still until it is moved.
+class FixedClock {
+public:
+    explicit FixedClock(const QDateTime& start);
+    ~FixedClock();
+    void set(const QDateTime& t) { m_now = t; }
+    void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
+    QDateTime now() const { return m_now; }
+
+private:
+    QDateTime m_now;
+};
+
+// A program folder of its own for one test: Bin/, an optional config.INI,
+// and the protocol files written there.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    QString path() const { return m_dir.path(); }
+    void writeConfig(const QByteArray& content) const;
+    QString file(const QString& relative) const { return m_dir.filePath(relative); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace testsupport
