@@ -1,1 +1,229 @@
+// The error dialog as a user meets it: the real window, answered by pressing
+// its buttons.
+#include "answerers.h"
+#include "app/programFolder.h"
+#include "errors/errPtnrDialog.h"
+#include "errors/procedure.h"
+#include "guiDriver.h"
 
+#include <QtTest>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+qint32 divide(qint32 a, qint32 b) {
+    if (b == 0)
+        errors::raise(errors::RuntimeError::DivisionByZero);
+    return a / b;
+}
+
+// A Long function whose middle step divides by zero until the divisor is set.
+struct Calculation {
+    QStringList steps;
+    qint32 divisor = 0;
+    qint32 run() {
+        errors::Procedure p("[modRechnen] Public Function Quote(lWert As Long) As Long");
+        qint32 result = 0;
+        p.step([&] { steps << "vorher"; });
+        p.step([&] {
+            steps << "teilen";
+            result = divide(100, divisor);
+        });
+        p.step([&] {
+            steps << "nachher";
+            result += 1;
+        });
+        return result;
+    }
+};
+
+class MailCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class ErrPtnrDialogTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::ProgramFolder> folder;
+    std::unique_ptr<errors::ErrPtnrDialog> dialog;
+    errors::ErrorChooser* previous = nullptr;
+
+private slots:
+    void init() {
+        folder = std::make_unique<testsupport::ProgramFolder>();
+        app::setExecutableName(QStringLiteral("notenschau"));
+        dialog = std::make_unique<errors::ErrPtnrDialog>();
+        previous = errors::ErrPtnr::instance().setChooser(dialog.get());
+    }
+    void cleanup() {
+        errors::ErrPtnr::instance().setChooser(previous);
+        dialog.reset();
+        app::setExecutableName({});
+        folder.reset();
+    }
+
+    void theFourChoices() {
+        Calculation next;
+        testsupport::answerErrorDialog(errors::NextStatement);
+        QCOMPARE(next.run(), 1);
+        QCOMPARE(next.steps, QStringList({"vorher", "teilen", "nachher"}));
+
+        Calculation leave;
+        testsupport::answerErrorDialog(errors::LeaveProcedure);
+        QCOMPARE(leave.run(), 0);
+        QCOMPARE(leave.steps, QStringList({"vorher", "teilen"}));
+
+        Calculation retry;
+        testsupport::onNextModal([&](QWidget*) {
+            retry.divisor = 4; // the cause is mended while the dialog is open
+            dialog->cmdContinue(errors::Retry)->click();
+        });
+        QCOMPARE(retry.run(), 26);
+        QCOMPARE(retry.steps, QStringList({"vorher", "teilen", "teilen", "nachher"}));
+
+        Calculation end;
+        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
+        testsupport::answerErrorDialog(errors::EndProgram);
+        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, end.run());
+        errors::ErrPtnr::instance().setTerminator({});
+        QCOMPARE(end.steps, QStringList({"vorher", "teilen"}));
+    }
+
+    void closingByTheFrameLeavesTheProcedure() {
+        Calculation c;
+        testsupport::onNextModal([](QWidget* w) { w->close(); });
+        QCOMPARE(c.run(), 0);
+        QCOMPARE(c.steps, QStringList({"vorher", "teilen"}));
+    }
+
+    void whatTheDialogShows() {
+        QStringList frames, labels, trace;
+        QString title, progInfo;
+        bool hourglass = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        testsupport::onNextModal([&](QWidget* w) {
+            title = w->windowTitle();
+            for (QGroupBox* box : w->findChildren<QGroupBox*>())
+                frames << box->title();
+            for (int i = 0; i < 4; ++i)
+                labels << dialog->lblError(i)->text();
+            for (int i = 0; i < dialog->lstCallStack()->count(); ++i)
+                trace << dialog->lstCallStack()->item(i)->text();
+            progInfo = dialog->lblProgInfo()->text();
+            hourglass = QApplication::overrideCursor() != nullptr;
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        Calculation().run();
+        QCOMPARE(title, QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
+        QCOMPARE(frames, QStringList({"Hinweise:", "Fehlerbeschreibung:", "Programm-Infos:",
+                                      "Fehlerprotokoll ...", "CallStack:",
+                                      "Weiterer Programmablauf..."}));
+        QCOMPARE(labels, QStringList({"11 (Division durch Null)", "modRechnen", "Quote", "2"}));
+        QVERIFY(!trace.isEmpty());
+        QVERIFY(trace.first().endsWith(
+            QStringLiteral(" [modRechnen] Public Function Quote(lWert As Long) As Long")));
+        QCOMPARE(progInfo, QStringLiteral("notenschau  V1.0.0"));
+        QVERIFY(!hourglass);
+        const QString captions[4] = {"Befehl wieder&holen", "Fortsetzen mit &nächsten Befehl",
+                                     "&Prozedur verlassen", "Programm &beenden"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(dialog->cmdContinue(i)->text(), captions[i]);
+        QCOMPARE(dialog->cmdProtocol(0)->text(), QStringLiteral("&Speichern"));
+        QCOMPARE(dialog->cmdProtocol(1)->text(), QStringLiteral("&EMail"));
+    }
+
+    void savingTwiceAsksBeforeReplacing() {
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        const QString path = folder->file(QStringLiteral("notenschau.ERR"));
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(0)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        Calculation().run();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text,
+                 "Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !");
+        QCOMPARE(boxes.shown[0].buttons(), int(app::vbOKOnly));
+        QCOMPARE(boxes.shown[0].icon(), 0);
+        const QByteArray first = readFile(path);
+        QVERIFY(first.startsWith("-----"));
+        QVERIFY(first.contains("Prozedur:\tQuote\r\n"));
+        QVERIFY(first.endsWith("-\r\n\r\n"));
+
+        // Answered No: nothing is written and nothing more is said.
+        boxes.answer(app::vbNo);
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(0)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        {
+            errors::Procedure other("[modAnders] Sub Anders()");
+            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
+        }
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[1].text, "Vorhandene Datei '" + path + "' überschreiben ?");
+        QCOMPARE(boxes.shown[1].buttons(), int(app::vbYesNo));
+        QCOMPARE(boxes.shown[1].icon(), 0);
+        QCOMPARE(boxes.shown[1].title, app::applicationTitle());
+        QCOMPARE(readFile(path), first);
+
+        // Answered Yes: replaced by the new protocol.
+        boxes.answer(app::vbYes).answer(app::vbOK);
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(0)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        {
+            errors::Procedure other("[modAnders] Sub Anders()");
+            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
+        }
+        QVERIFY(readFile(path).contains("Modul:\tmodAnders\r\n"));
+        QCOMPARE(boxes.unexpected, 0);
+    }
+
+    void mailPutsTheProtocolOnTheClipboard() {
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        MailCatcher mail;
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mail, "open");
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(1)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        Calculation().run();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        QCOMPARE(boxes.unexpected, 0);
+        QCOMPARE(boxes.shown.size(), 1);
+        const QStringList lines = boxes.shown[0].text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines[2], QString());
+        QVERIFY(lines[0].startsWith(QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
+        QCOMPARE(mail.opened.size(), 1);
+        QCOMPARE(mail.opened[0].scheme(), QStringLiteral("mailto"));
+        const QString clip = QGuiApplication::clipboard()->text();
+        QVERIFY(clip.startsWith(QStringLiteral("-----")));
+        QVERIFY(clip.contains(QStringLiteral("Fehler-Nr:\t11 (Division durch Null)\r\n")));
+    }
+};
+
+QTEST_MAIN(ErrPtnrDialogTest)
+#include "tst_errPtnrDialog.moc"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Notenschau needs (Debian 12).
+set -euo pipefail
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libsqlcipher-dev sqlcipher
+    libbenchmark-dev
+    fonts-dejavu-core xvfb xauth
+)
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi

@@ -1,0 +1,82 @@
+// The splash window, the one-instance windows, and the main window's start.
+#include "answerers.h"
+#include "app/modGlobal.h"
+#include "ui/dialogs/frmSplash.h"
+#include "ui/forms.h"
+#include "ui/main/frmAnzeige.h"
+
+#include <QtTest>
+
+#include <QFrame>
+#include <QLabel>
+
+using ui::Form;
+using ui::frmSplash;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+    static void settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void theSplashSaysTheProgramIsStarting() {
+        frmSplash& splash = Form<frmSplash>::get();
+        QCOMPARE(splash.lblProductName()->text(), QStringLiteral("Notenschau wird gestartet.........."));
+        Form<frmSplash>::unload();
+        settle();
+    }
+
+    void aKeyPressClosesTheSplash() {
+        Form<frmSplash>::get().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Form<frmSplash>::get()));
+        QTest::keyClick(&Form<frmSplash>::get(), Qt::Key_A);
+        QVERIFY(!Form<frmSplash>::isLoaded());
+        settle();
+    }
+
+    void aClickOnTheFrameClosesTheSplash() {
+        frmSplash& splash = Form<frmSplash>::get();
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        auto* frame = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
+        QVERIFY(frame);
+        QTest::mouseClick(frame, Qt::LeftButton);
+        QVERIFY(!Form<frmSplash>::isLoaded());
+        settle();
+    }
+
+    void aClosedWindowComesBackAtItsDesignState() {
+        frmSplash* first = &Form<frmSplash>::get();
+        first->lblProductName()->setText(QStringLiteral("geändert"));
+        QPointer<frmSplash> watch(first);
+        first->close();
+        settle();
+        QVERIFY(watch.isNull());
+        QCOMPARE(Form<frmSplash>::get().lblProductName()->text(),
+                 QStringLiteral("Notenschau wird gestartet.........."));
+        Form<frmSplash>::unload();
+        settle();
+    }
+
+    void theMainWindowLoadsReadsTheConfigurationAndShows() {
+        testsupport::ProgramFolder folder;
+        folder.writeConfig("[User]\nUsername=anna\n");
+        testsupport::ErrorAnswerer answers;
+        testsupport::MessageBoxAnswerer boxes;
+        modGlobal::resetGlobals();
+        ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
+        main.Form_Load();
+        QVERIFY(!Form<frmSplash>::isLoaded());
+        QVERIFY(main.isVisible());
+        QCOMPARE(main.windowTitle(), QStringLiteral("Notenschau"));
+        QCOMPARE(modGlobal::sStandardUser, QStringLiteral("anna"));
+        Form<ui::frmAnzeige>::unload();
+        settle();
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
