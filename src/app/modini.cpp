@@ -7,7 +7,14 @@
 #include "app/vbConvert.h"
 #include "errors/procedure.h"
 
+#include <QUrl>
+
 namespace modini {
+
+MarktplatzSettings& marktplatz() {
+    static MarktplatzSettings settings;
+    return settings;
+}
 
 QString configPath() {
     return app::inProgramFolder(QStringLiteral("Bin/config.INI"));
@@ -45,6 +52,32 @@ void fnGetPfadeFaktorFromINI() {
     p.step([&] {
         bKuntaBrowser = app::CBool(ini.value(QStringLiteral("Main"), QStringLiteral("KuntaBrowser"),
                                              QStringLiteral("True")));
+    });
+    p.step([&] {
+        const QString section = QStringLiteral("Marktplatz");
+        const MarktplatzSettings defaults;
+        MarktplatzSettings& m = marktplatz();
+        m.apiUrl = ini.value(section, QStringLiteral("ApiUrl"), defaults.apiUrl).trimmed();
+        if (m.apiUrl.isEmpty())
+            m.apiUrl = defaults.apiUrl;
+        m.clientId = ini.value(section, QStringLiteral("ClientId"), {}).trimmed();
+        m.clientSecret = ini.value(section, QStringLiteral("ClientSecret"), {}).trimmed();
+        m.refreshToken = ini.value(section, QStringLiteral("RefreshToken"), {}).trimmed();
+    });
+    p.step([&] {
+        MarktplatzSettings& m = marktplatz();
+        QString apiHost = QUrl(m.apiUrl).host();
+        if (apiHost.isEmpty())
+            apiHost = MarktplatzSettings().pruefHost1;
+        m.pruefHost1 =
+            ini.value(QStringLiteral("Main"), QStringLiteral("PruefHost1"), apiHost).trimmed();
+        if (m.pruefHost1.isEmpty())
+            m.pruefHost1 = apiHost;
+        m.pruefHost2 = ini.value(QStringLiteral("Main"), QStringLiteral("PruefHost2"),
+                                 MarktplatzSettings().pruefHost2)
+                           .trimmed();
+        if (m.pruefHost2.isEmpty())
+            m.pruefHost2 = MarktplatzSettings().pruefHost2;
     });
 }
 

@@ -12,4 +12,18 @@ QString configPath();
 // "ini::fnGetPfadeFaktorFromINI ". The file is never written.
 void fnGetPfadeFaktorFromINI();
 
+// Section [Marktplatz] and the two hosts of the connection check in [Main],
+// read after the settings above.
+struct MarktplatzSettings {
+    QString apiUrl = QStringLiteral("https://api.ebay.com");
+    QString clientId;
+    QString clientSecret;
+    QString refreshToken; // optional: a user token gives one's own ratings unmasked
+    QString pruefHost1 = QStringLiteral("api.ebay.com");
+    QString pruefHost2 = QStringLiteral("www.ebay.de");
+};
+
+// The settings as last read; tests may set them directly.
+MarktplatzSettings& marktplatz();
+
 } // namespace modini

@@ -1,0 +1,544 @@
+#include "retrieval/clsTalmBewertungen.h"
+
+#include "app/clock.h"
+#include "app/modGlobal.h"
+#include "errors/procedure.h"
+#include "retrieval/feedbackJson.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QMetaObject>
+#include <QNetworkProxy>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QUrl>
+
+namespace {
+
+constexpr char kTokenPath[] = "/identity/v1/oauth2/token";
+constexpr char kEntriesPath[] = "/commerce/feedback/v1/feedback";
+constexpr char kSummaryPath[] = "/commerce/feedback/v1/feedback_rating_summary";
+constexpr char kAppScope[] = "https://api.ebay.com/oauth/api_scope/commerce.feedback.readonly";
+constexpr char kUserScope[] = "https://api.ebay.com/oauth/api_scope/commerce.feedback";
+constexpr int kPerioden[3] = {30, 180, 365};
+
+constexpr int kErrorUserId = 501000;
+constexpr int kErrorNoFeedback = 501039;
+constexpr int kErrorPeriod = 501037;
+
+struct CachedToken {
+    QString token;
+    qint64 validUntilMs = 0;
+};
+
+QHash<QString, CachedToken>& tokenCache() {
+    static QHash<QString, CachedToken> cache;
+    return cache;
+}
+
+clsTalmBewertungen::Timing& defaults() {
+    static clsTalmBewertungen::Timing timing;
+    return timing;
+}
+
+// Which name of the summary's period filter the marketplace took last.
+bool& summaryUsesPeriodKey() {
+    static bool period = false;
+    return period;
+}
+
+QString marketplaceIdFor(const QString& plattform) {
+    static const QHash<QString, QString> ids{
+        {"ebay.de", "EBAY_DE"},  {"ebay.at", "EBAY_AT"},     {"ebay.ch", "EBAY_CH"},
+        {"ebay.com", "EBAY_US"}, {"ebay.co.uk", "EBAY_GB"},  {"ebay.fr", "EBAY_FR"},
+        {"ebay.it", "EBAY_IT"},  {"ebay.es", "EBAY_ES"},     {"ebay.nl", "EBAY_NL"},
+        {"ebay.be", "EBAY_BE"},  {"ebay.pl", "EBAY_PL"},     {"ebay.ie", "EBAY_IE"},
+        {"ebay.ca", "EBAY_CA"},  {"ebay.com.au", "EBAY_AU"},
+    };
+    QString domain = plattform.trimmed().toLower();
+    if (domain.startsWith(QLatin1String("www.")))
+        domain = domain.mid(4);
+    return ids.value(domain, QStringLiteral("EBAY_DE"));
+}
+
+QString enc(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+qint32 pagesOf(qint64 total) {
+    return qint32((total + clsTalmBewertungen::kSeite - 1) / clsTalmBewertungen::kSeite);
+}
+
+} // namespace
+
+clsTalmBewertungen::Timing clsTalmBewertungen::defaultTiming() {
+    return defaults();
+}
+
+void clsTalmBewertungen::setDefaultTiming(const Timing& timing) {
+    defaults() = timing;
+}
+
+void clsTalmBewertungen::clearTokenCache() {
+    tokenCache().clear();
+    summaryUsesPeriodKey() = false;
+}
+
+clsTalmBewertungen::clsTalmBewertungen(QObject* parent) : QObject(parent), m_timing(defaults()) {
+    m_http = std::make_unique<retrieval::HttpExchange>(&m_nam, m_timing.http);
+}
+
+clsTalmBewertungen::~clsTalmBewertungen() {
+    ++m_generation;
+    m_http.reset();
+}
+
+void clsTalmBewertungen::setTiming(const Timing& timing) {
+    m_timing = timing;
+    m_http = std::make_unique<retrieval::HttpExchange>(&m_nam, m_timing.http);
+}
+
+bool clsTalmBewertungen::begin() {
+    ++m_generation;
+    m_http->abort();
+    m_busy = true;
+    m_settings = modini::marktplatz();
+    m_marketplaceId = marketplaceIdFor(modGlobal::sPlattform);
+
+    if (m_settings.clientId.isEmpty() || m_settings.clientSecret.isEmpty()) {
+        queueFehler(retrieval::kFehlerZugangsdaten,
+                    QStringLiteral("Für den Zugriff auf den Marktplatz fehlen die Zugangsdaten. "
+                                   "Bitte tragen Sie ClientId und ClientSecret im Abschnitt "
+                                   "[Marktplatz] der Datei %1 ein.")
+                        .arg(modini::configPath()));
+        return false;
+    }
+    const QUrl url(m_settings.apiUrl.trimmed());
+    const QString scheme = url.scheme().toLower();
+    const QHostAddress host(url.host());
+    const bool loopback = !host.isNull() && host.isLoopback();
+    const bool allowed =
+        url.isValid() && !url.host().isEmpty() &&
+        (scheme == QLatin1String("https") || (scheme == QLatin1String("http") && loopback));
+    if (!allowed) {
+        queueFehler(retrieval::kFehlerAdresse,
+                    QStringLiteral("Die Adresse \"%1\" des Marktplatzes ist nicht zulässig: "
+                                   "erlaubt ist https, unverschlüsseltes http nur zum eigenen "
+                                   "Rechner (127.0.0.1). Bitte prüfen Sie ApiUrl im Abschnitt "
+                                   "[Marktplatz] der Datei %2.")
+                        .arg(m_settings.apiUrl, modini::configPath()));
+        return false;
+    }
+    // A proxy from the environment must not see loopback traffic.
+    m_nam.setProxy(loopback ? QNetworkProxy(QNetworkProxy::NoProxy)
+                            : QNetworkProxy(QNetworkProxy::DefaultProxy));
+    m_base = url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::StripTrailingSlash);
+    return true;
+}
+
+void clsTalmBewertungen::queueFehler(qint16 number, const QString& description) {
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, number, description] {
+            if (generation == m_generation)
+                fail(number, description);
+        },
+        Qt::QueuedConnection);
+}
+
+void clsTalmBewertungen::fail(qint16 number, const QString& description) {
+    ++m_generation;
+    m_http->abort();
+    m_busy = false;
+    emit Fehler(number, description);
+}
+
+void clsTalmBewertungen::finish() {
+    ++m_generation;
+    m_busy = false;
+    emit Finished(false);
+}
+
+void clsTalmBewertungen::httpFehler(int status, const QByteArray& body) {
+    const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+    QString description =
+        QStringLiteral("Der Marktplatz hat die Anfrage mit HTTP-Status %1 abgelehnt.").arg(status);
+    if (status == 401)
+        description = QStringLiteral("Der Marktplatz hat die Anmeldung abgelehnt (HTTP-Status "
+                                     "401). Bitte prüfen Sie die Zugangsdaten im Abschnitt "
+                                     "[Marktplatz] der Datei %1.")
+                          .arg(modini::configPath());
+    else if (status == 429)
+        description = QStringLiteral("Der Marktplatz meldet zu viele Anfragen (HTTP-Status 429). "
+                                     "Bitte versuchen Sie es später erneut.");
+    else if (status >= 500)
+        description = QStringLiteral("Der Marktplatz meldet eine Störung (HTTP-Status %1). Bitte "
+                                     "versuchen Sie es später erneut.")
+                          .arg(status);
+    if (!error.message.isEmpty())
+        description += QStringLiteral(" Meldung: %1").arg(error.message.left(300));
+    fail(qint16(status), description);
+}
+
+void clsTalmBewertungen::malformed() {
+    fail(retrieval::kFehlerAntwortFormat,
+         QStringLiteral("Die Antwort des Marktplatzes hat nicht das erwartete Format."));
+}
+
+QString clsTalmBewertungen::tokenKey() const {
+    return m_base + QLatin1Char('\n') + m_settings.clientId + QLatin1Char('\n') +
+           m_settings.refreshToken;
+}
+
+void clsTalmBewertungen::withToken(std::function<void(const QString& token)> then) {
+    const QString key = tokenKey();
+    const auto cached = tokenCache().constFind(key);
+    if (cached != tokenCache().constEnd() &&
+        app::Clock::nowMSecsSinceEpoch() < cached->validUntilMs) {
+        then(cached->token);
+        return;
+    }
+    tokenCache().remove(key);
+
+    QNetworkRequest request(QUrl(m_base + QLatin1String(kTokenPath)));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
+    request.setRawHeader("Accept", "application/json");
+    request.setRawHeader(
+        "Authorization",
+        "Basic " +
+            (m_settings.clientId + QLatin1Char(':') + m_settings.clientSecret).toUtf8().toBase64());
+    QString form;
+    if (m_settings.refreshToken.isEmpty())
+        form = QStringLiteral("grant_type=client_credentials&scope=") + enc(kAppScope);
+    else
+        form = QStringLiteral("grant_type=refresh_token&refresh_token=") +
+               enc(m_settings.refreshToken) + QStringLiteral("&scope=") + enc(kUserScope);
+
+    const quint64 generation = m_generation;
+    m_http->start(request, form.toUtf8(), [this, generation, key, then](const auto& result) {
+        errors::Procedure p("[clsTalmBewertungen] Private Sub Token_Erhalten()");
+        p.step([&] {
+            if (generation != m_generation)
+                return p.exit();
+            if (!result.ok)
+                return fail(result.number, result.description);
+            if (result.status != 200) {
+                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(result.body);
+                return fail(qint16(result.status),
+                            QStringLiteral("Die Anmeldung am Marktplatz ist fehlgeschlagen "
+                                           "(HTTP-Status %1%2). Bitte prüfen Sie ClientId, "
+                                           "ClientSecret und RefreshToken im Abschnitt "
+                                           "[Marktplatz] der Datei %3.")
+                                .arg(result.status)
+                                .arg(error.message.isEmpty()
+                                         ? QString()
+                                         : QStringLiteral(": ") + error.message.left(300))
+                                .arg(modini::configPath()));
+            }
+            const auto token = feedbackJson::parseToken(result.body);
+            if (!token)
+                return malformed();
+            const qint64 margin =
+                std::min<qint64>(m_timing.tokenMarginS, std::max<qint64>(0, token->expiresIn / 10));
+            tokenCache().insert(key, {token->accessToken, app::Clock::nowMSecsSinceEpoch() +
+                                                              (token->expiresIn - margin) * 1000});
+            then(token->accessToken);
+        });
+    });
+}
+
+void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answer onAnswer,
+                                bool repeated) {
+    const quint64 generation = m_generation;
+    withToken([=, this](const QString& token) {
+        QUrl url(m_base + path);
+        url.setQuery(query, QUrl::StrictMode);
+        QNetworkRequest request(url);
+        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+        request.setRawHeader("Accept", "application/json");
+        request.setRawHeader("X-EBAY-C-MARKETPLACE-ID", m_marketplaceId.toLatin1());
+        m_http->start(
+            request, QByteArray(),
+            [=, this](const retrieval::HttpResult& result) {
+                if (generation != m_generation)
+                    return;
+                if (!result.ok)
+                    return fail(result.number, result.description);
+                if (result.status == 401) {
+                    tokenCache().remove(tokenKey());
+                    if (!repeated)
+                        return apiGet(path, query, onAnswer, true);
+                }
+                onAnswer(result.status, result.body);
+            },
+            [this, generation](qint64 bytes) {
+                if (generation == m_generation)
+                    emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
+            });
+    });
+}
+
+QString clsTalmBewertungen::entriesQuery(const QString& user, int limit, qint64 offset) const {
+    return QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&sort=TIME&limit=%2&offset=%3")
+        .arg(enc(user))
+        .arg(limit)
+        .arg(offset);
+}
+
+bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
+    errors::Procedure p(
+        "[clsTalmBewertungen] Public Function getAnzahl(sUser As String) As Boolean");
+    bool result = false;
+    p.step([&] {
+        if (!begin())
+            return;
+        apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, 25, 0),
+               [this](int status, const QByteArray& body) {
+                   errors::Procedure q("[clsTalmBewertungen] Private Sub Anzahl_Erhalten()");
+                   q.step([&] {
+                       const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                       qint64 total = 0;
+                       if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                           emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt);
+                       } else if (status == 400 && error.errorId == kErrorNoFeedback) {
+                           emit AnzahlseitenBewertungen(0, 0);
+                       } else if (status != 200) {
+                           return httpFehler(status, body);
+                       } else {
+                           const auto answer = feedbackJson::parseEntries(body);
+                           if (!answer || !answer->total || *answer->total > INT32_MAX)
+                               return malformed();
+                           total = *answer->total;
+                           const quint64 generation = m_generation;
+                           emit AnzahlseitenBewertungen(qint32(total), pagesOf(total));
+                           if (generation != m_generation)
+                               return;
+                       }
+                       finish();
+                   });
+               });
+        result = true;
+    });
+    return result;
+}
+
+bool clsTalmBewertungen::getSeite(const QString& sUser, qint32 lSeite, qint32 lLimit,
+                                  bool bSpaeter) {
+    errors::Procedure p("[clsTalmBewertungen] Public Function getSeite(sUser As String, lSeite As "
+                        "Long, lLimit As Long, bSpaeter As Boolean) As Boolean");
+    bool result = false;
+    Q_UNUSED(bSpaeter);
+    p.step([&] {
+        if (!begin())
+            return;
+        requestPage(sUser, lSeite, lLimit, false, true, true, true);
+        result = true;
+    });
+    return result;
+}
+
+bool clsTalmBewertungen::getSeiteFilter(const QString& sUser, qint32 lSeite, bool bNegativ,
+                                        bool bPositiv, bool bNeutral, qint32 lLimit,
+                                        bool bSpaeter) {
+    errors::Procedure p(
+        "[clsTalmBewertungen] Public Function getSeiteFilter(sUser As String, lSeite As Long, "
+        "bNegativ As Boolean, bPositiv As Boolean, bNeutral As Boolean, lLimit As Long, "
+        "bSpaeter As Boolean) As Boolean");
+    bool result = false;
+    Q_UNUSED(bSpaeter);
+    p.step([&] {
+        if (!begin())
+            return;
+        requestPage(sUser, lSeite, lLimit, true, bNegativ, bPositiv, bNeutral);
+        result = true;
+    });
+    return result;
+}
+
+void clsTalmBewertungen::requestPage(const QString& user, qint32 page, qint32 limit, bool filtered,
+                                     bool negativ, bool positiv, bool neutral) {
+    if (page < 1) {
+        queueFehler(retrieval::kFehlerAufruf,
+                    QStringLiteral("Ungültige Seitennummer %1: die erste Seite ist 1.").arg(page));
+        return;
+    }
+    if (limit <= 0) {
+        // Nothing may be reported from this page: no request.
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation)
+                    finish();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    const qint64 offset = qint64(kSeite) * (page - 1);
+    const int requestLimit = limit <= 25 ? 25 : kSeite;
+    apiGet(QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
+           [=, this](int status, const QByteArray& body) {
+               errors::Procedure q("[clsTalmBewertungen] Private Sub Seite_Erhalten()");
+               q.step([&] {
+                   const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                   QStringList lines;
+                   if (status == 404 || (status == 400 && (error.errorId == kErrorUserId ||
+                                                           error.errorId == kErrorNoFeedback))) {
+                       // An unknown member's page holds no rating either.
+                   } else if (status != 200) {
+                       return httpFehler(status, body);
+                   } else {
+                       const auto answer = feedbackJson::parseEntries(body);
+                       if (!answer)
+                           return malformed();
+                       const qsizetype take = std::min<qsizetype>(limit, answer->entries.size());
+                       lines.reserve(take);
+                       for (qsizetype i = 0; i < take; ++i) {
+                           const QJsonObject entry = answer->entries.at(i).toObject();
+                           if (filtered) {
+                               const QString kind = feedbackJson::kindDigit(entry);
+                               const bool wanted = (kind == QLatin1String("1") && positiv) ||
+                                                   (kind == QLatin1String("2") && neutral) ||
+                                                   (kind == QLatin1String("3") && negativ);
+                               if (!wanted)
+                                   continue;
+                           }
+                           lines << feedbackJson::feedbackLine(entry);
+                       }
+                   }
+                   if (lines.isEmpty())
+                       lines << QStringLiteral("nix");
+                   // A handler may call abbrechen() or start the next request.
+                   const quint64 generation = m_generation;
+                   QPointer<clsTalmBewertungen> self(this);
+                   for (const QString& line : std::as_const(lines)) {
+                       emit BewertungenText(line);
+                       if (!self || generation != m_generation)
+                           return;
+                   }
+                   finish();
+               });
+           });
+}
+
+bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
+    errors::Procedure p(
+        "[clsTalmBewertungen] Public Function getUebersicht(sUser As String) As Boolean");
+    bool result = false;
+    p.step([&] {
+        if (!begin())
+            return;
+        m_total = 0;
+        m_score = 0;
+        for (auto& period : m_counts)
+            std::fill(std::begin(period), std::end(period), 0);
+        m_prozent.clear();
+        const QString user = sUser;
+        apiGet(QLatin1String(kEntriesPath), entriesQuery(user, 25, 0),
+               [this, user](int status, const QByteArray& body) {
+                   errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Anzahl_Erhalten()");
+                   q.step([&] {
+                       const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                       if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                           const quint64 generation = m_generation;
+                           emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt);
+                           if (generation == m_generation)
+                               finish();
+                           return;
+                       }
+                       if (status == 400 && error.errorId == kErrorNoFeedback) {
+                           m_total = 0;
+                       } else if (status != 200) {
+                           return httpFehler(status, body);
+                       } else {
+                           const auto answer = feedbackJson::parseEntries(body);
+                           if (!answer || !answer->total || *answer->total > INT32_MAX)
+                               return malformed();
+                           m_total = *answer->total;
+                           m_score = answer->firstScore.value_or(0);
+                       }
+                       const quint64 generation = m_generation;
+                       emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total));
+                       if (generation == m_generation)
+                           requestSummary(user, 0, summaryUsesPeriodKey());
+                   });
+               });
+        result = true;
+    });
+    return result;
+}
+
+void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bool otherKey) {
+    const QString filter =
+        QStringLiteral("ratingType:OVERALL_EXPERIENCE,%1:%2")
+            .arg(otherKey ? QStringLiteral("period") : QStringLiteral("lookbackPeriodInDays"))
+            .arg(kPerioden[periodIndex]);
+    const QString query = QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter));
+    apiGet(QLatin1String(kSummaryPath), query, [=, this](int status, const QByteArray& body) {
+        errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Erhalten()");
+        q.step([&] {
+            if (status == 400 && feedbackJson::parseError(body).errorId == kErrorPeriod &&
+                otherKey == summaryUsesPeriodKey()) {
+                // The marketplace names the period filter the other way.
+                summaryUsesPeriodKey() = !otherKey;
+                return requestSummary(user, periodIndex, !otherKey);
+            }
+            if (status != 200)
+                return httpFehler(status, body);
+            const auto summary = feedbackJson::parseSummary(body);
+            if (!summary)
+                return malformed();
+            m_counts[periodIndex][0] = summary->positive;
+            m_counts[periodIndex][1] = summary->neutral;
+            m_counts[periodIndex][2] = summary->negative;
+            if (periodIndex < 2)
+                return requestSummary(user, periodIndex + 1, otherKey);
+
+            if (summary->percent)
+                m_prozent = feedbackJson::prozentText(*summary->percent);
+            else if (summary->positive + summary->negative > 0)
+                m_prozent =
+                    feedbackJson::prozentText(100.0 * double(summary->positive) /
+                                              double(summary->positive + summary->negative));
+            else
+                m_prozent = QStringLiteral("-");
+            QStringList profile;
+            for (int kind = 0; kind < 3; ++kind)
+                for (int period = 0; period < 3; ++period)
+                    profile << QString::number(m_counts[period][kind]);
+            profile << QString::number(m_score) << m_prozent;
+            const quint64 generation = m_generation;
+            emit UebersichtBewertung(profile);
+            if (generation == m_generation)
+                finish();
+        });
+    });
+}
+
+void clsTalmBewertungen::resetSeite() {
+    // Every page is fetched and reported whole; nothing is carried from one
+    // page to the next, so there is nothing to reset.
+    errors::Procedure p("[clsTalmBewertungen] Public Sub resetSeite()");
+    p.step([] {});
+}
+
+void clsTalmBewertungen::abbrechen() {
+    errors::Procedure p("[clsTalmBewertungen] Public Sub abbrechen()");
+    p.step([&] {
+        if (!m_busy)
+            return;
+        ++m_generation;
+        m_http->abort();
+        m_busy = false;
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation)
+                    emit Finished(true);
+            },
+            Qt::QueuedConnection);
+    });
+}

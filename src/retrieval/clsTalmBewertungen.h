@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/modini.h"
+#include "retrieval/marktplatzHttp.h"
+
+#include <functional>
+#include <memory>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrlQuery>
+
+// The feedback source: reads a member's ratings from the marketplace's REST
+// feedback interface and reports them through its signals.
+//
+// A get… operation only starts its requests and returns; every signal arrives
+// later from the event loop. An operation ends with Finished, or with Fehler
+// (and then no Finished). abbrechen() ends a running operation with
+// Finished(true) and nothing after it; a new get… silently replaces a running
+// one. Destroying the object cancels what is in flight without a late signal.
+//
+// Feedback line: kind, text, K/V, date, giver, item number and the rating's
+// marketplace id, joined by "#//#"; a "#//#" inside a field is sent as "#/ /#".
+class clsTalmBewertungen : public QObject {
+    Q_OBJECT
+public:
+    struct Timing {
+        retrieval::HttpTiming http;
+        int tokenMarginS = 60; // a token is renewed this long before it runs out
+    };
+    // The waits every new instance starts with (tests shorten them).
+    static Timing defaultTiming();
+    static void setDefaultTiming(const Timing& timing);
+    // Tokens are kept per process for their lifetime; this forgets them.
+    static void clearTokenCache();
+
+    explicit clsTalmBewertungen(QObject* parent = nullptr);
+    ~clsTalmBewertungen() override;
+
+    void setTiming(const Timing& timing);
+
+    // The settings are those of modini::marktplatz() when the operation starts.
+    bool getAnzahl(const QString& sUser);
+    bool getUebersicht(const QString& sUser);
+    bool getSeite(const QString& sUser, qint32 lSeite, qint32 lLimit, bool bSpaeter);
+    bool getSeiteFilter(const QString& sUser, qint32 lSeite, bool bNegativ, bool bPositiv,
+                        bool bNeutral, qint32 lLimit, bool bSpaeter);
+    // Called before every page request; raises nothing.
+    void resetSeite();
+    void abbrechen();
+
+    bool isBusy() const { return m_busy; }
+
+    // Ratings a page holds.
+    static constexpr qint32 kSeite = 200;
+    // Total and pages of a member the marketplace does not know.
+    static constexpr qint32 kUnbekannt = -9000;
+
+signals:
+    void AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seiten);
+    void BewertungenText(const QString& TextZeile);
+    void bytesloaded(qint32 bytes);
+    // Positive, neutral, negative counts for 30, 180 and 365 days, the score,
+    // the positive percentage as text ("99,3").
+    void UebersichtBewertung(const QStringList& colBewertung);
+    void Finished(bool cAbort);
+    void Fehler(qint16 Number, const QString& Description);
+
+private:
+    using Answer = std::function<void(int status, const QByteArray& body)>;
+
+    bool begin();
+    void queueFehler(qint16 number, const QString& description);
+    void fail(qint16 number, const QString& description);
+    void finish();
+    void httpFehler(int status, const QByteArray& body);
+    void malformed();
+    void withToken(std::function<void(const QString& token)> then);
+    void apiGet(const QString& path, const QString& query, Answer onAnswer, bool repeated = false);
+    QString entriesQuery(const QString& user, int limit, qint64 offset) const;
+    void requestPage(const QString& user, qint32 page, qint32 limit, bool filtered, bool negativ,
+                     bool positiv, bool neutral);
+    void requestSummary(const QString& user, int periodIndex, bool otherKey);
+    QString tokenKey() const;
+
+    QNetworkAccessManager m_nam;
+    std::unique_ptr<retrieval::HttpExchange> m_http;
+    Timing m_timing;
+    modini::MarktplatzSettings m_settings;
+    QString m_base;
+    QString m_marketplaceId;
+    quint64 m_generation = 0;
+    bool m_busy = false;
+
+    // Profile being gathered.
+    qint64 m_total = 0;
+    qint64 m_score = 0;
+    qint64 m_counts[3][3] = {}; // [period][kind]
+    QString m_prozent;
+};
