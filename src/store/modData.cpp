@@ -1,0 +1,628 @@
+#include "store/modData.h"
+
+#include "app/clock.h"
+#include "app/modGlobal.h"
+#include "app/modini.h"
+#include "app/msgBox.h"
+#include "errors/errPtnr.h"
+#include "errors/procedure.h"
+#include "retrieval/modHTML2Text.h"
+#include "store/connection.h"
+#include "store/dateText.h"
+#include "store/schema.h"
+
+namespace modData {
+
+namespace {
+
+using errors::Handling;
+using errors::Procedure;
+using store::Connection;
+
+// What the old data layer reported for a position outside the result.
+constexpr int kPositionError = -2146825287;
+
+enum class Table { Own, Temp };
+
+// Each query is prepared once per connection; the literal's address is its
+// key in the connection's cache.
+struct Queries {
+    const char* count;
+    const char* countKind;
+    const char* page;
+    const char* pageKind;
+    const char* any;
+    const char* anyKind;
+    const char* insert;
+};
+
+constexpr Queries kOwn{
+    "SELECT count(*) FROM Bewertungeneigen WHERE Usereigen = ?1",
+    "SELECT count(*) FROM Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?2",
+    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM Bewertungeneigen "
+    "WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM Bewertungeneigen "
+    "WHERE Usereigen = ?1 AND Bewertungszahl = ?4 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    "SELECT 1 FROM Bewertungeneigen WHERE Usereigen = ?1 LIMIT 1",
+    "SELECT 1 FROM Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?2 LIMIT 1",
+    // A rating already stored under the same member and id is left alone.
+    "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
+    "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+};
+
+constexpr Queries kTemp{
+    "SELECT count(*) FROM BewertungenTemp WHERE Usereigen = ?1",
+    "SELECT count(*) FROM BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?2",
+    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM BewertungenTemp "
+    "WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM BewertungenTemp "
+    "WHERE Usereigen = ?1 AND Bewertungszahl = ?4 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    "SELECT 1 FROM BewertungenTemp WHERE Usereigen = ?1 LIMIT 1",
+    "SELECT 1 FROM BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?2 LIMIT 1",
+    "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
+    "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+};
+
+const Queries& queries(Table t) {
+    return t == Table::Own ? kOwn : kTemp;
+}
+
+constexpr const char* kAllUserTemp = "SELECT DISTINCT Ebayuser FROM UebersichtBewertung";
+constexpr const char* kOverview =
+    "SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Profil, Prozent, Gesamt, Datum "
+    "FROM UebersichtBewertung WHERE Ebayuser = ?1 ORDER BY ID LIMIT 1";
+constexpr const char* kInsertOverview =
+    "INSERT INTO UebersichtBewertung (Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, "
+    "Gesamt, "
+    "Profil, Prozent, Datum, Ebayuser) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
+    "?13, ?14)";
+constexpr const char* kDeleteTemp = "DELETE FROM BewertungenTemp WHERE Usereigen = ?1";
+constexpr const char* kDeleteOverview = "DELETE FROM UebersichtBewertung WHERE Ebayuser = ?1";
+constexpr const char* kDeleteOwn = "DELETE FROM Bewertungeneigen WHERE Usereigen = ?1";
+
+// Reads and deletions reopen a closed connection.
+Connection& openConnection() {
+    if (!modGlobal::cnDB)
+        errors::raise(errors::RuntimeError::ObjectNotSet);
+    if (!modGlobal::cnDB->isOpen())
+        modGlobal::cnDB->reopen();
+    return *modGlobal::cnDB;
+}
+
+// The writers rely on the connection being open.
+Connection& writeConnection() {
+    if (!modGlobal::cnDB || !modGlobal::cnDB->isOpen())
+        errors::raise(errors::RuntimeError::ObjectNotSet);
+    return *modGlobal::cnDB;
+}
+
+std::function<void(qint32)>& pageProgress() {
+    static std::function<void(qint32)> progress;
+    return progress;
+}
+
+qint32 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind = {}) {
+    auto q = openConnection().cached(sql);
+    q->bind(1, sUser);
+    if (kind)
+        q->bind(2, *kind);
+    qint32 result = 0;
+    if (q->next())
+        result = static_cast<qint32>(funcCheckNull(q->value(0)).toLongLong());
+    return result;
+}
+
+[[noreturn]] void positionError() {
+    throw errors::RuntimeError(
+        kPositionError, QStringLiteral("Die Argumente sind vom falschen Typ, liegen außerhalb "
+                                       "des gültigen Bereichs oder sind miteinander "
+                                       "unvereinbar."));
+}
+
+// One page from lSeitenAnfang on: only the rows shown are read.
+QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind,
+                        bool progress) {
+    Connection& c = openConnection();
+    const Queries& sql = queries(table);
+    const qint32 start = modGlobal::lSeitenAnfang;
+    const auto hasRows = [&] {
+        auto q = c.cached(kind ? sql.anyKind : sql.any);
+        q->bind(1, sUser);
+        if (kind)
+            q->bind(2, qint64(*kind));
+        return q->next();
+    };
+    QList<RatingRow> page;
+    if (start < 1) {
+        if (hasRows())
+            positionError();
+        return page;
+    }
+    {
+        auto q = c.cached(kind ? sql.pageKind : sql.page);
+        q->bind(1, sUser).bind(2, qint64(kPageSize)).bind(3, qint64(start) - 1);
+        if (kind)
+            q->bind(4, qint64(*kind));
+        page.reserve(kPageSize);
+        qint32 counter = 0;
+        while (q->next()) {
+            ++counter;
+            RatingRow row;
+            row.reserve(6);
+            row << funcCheckNull(q->value(0)) << funcCheckNull(q->value(1))
+                << funcCheckNull(q->value(2))
+                << (q->isNull(3) ? QString() : store::shownDate(q->text(3)))
+                << funcCheckNull(q->value(4)) << funcCheckNull(q->value(5));
+            page << row;
+            if (progress && pageProgress())
+                pageProgress()(counter);
+        }
+    }
+    if (page.isEmpty() && hasRows())
+        positionError();
+    return page;
+}
+
+// A count, a profile number: a whole or decimal number as text, as it would
+// have stood in the statement unquoted. Anything else fails the write.
+QVariant numberOf(const QString& text) {
+    const QString s = text.trimmed();
+    bool ok = false;
+    const qint64 whole = s.toLongLong(&ok);
+    if (ok)
+        return QVariant::fromValue(whole);
+    const double d = s.toDouble(&ok);
+    if (ok && !s.contains(QLatin1Char(',')))
+        return d;
+    errors::raise(errors::RuntimeError::TypeMismatch);
+}
+
+void bindNumber(store::Statement& s, int index, const QVariant& v) {
+    if (v.typeId() == QMetaType::Double)
+        s.bind(index, v.toDouble());
+    else
+        s.bind(index, v.toLongLong());
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ batches
+
+struct Batch::State {
+    std::shared_ptr<Connection> connection;
+    std::unique_ptr<store::Transaction> transaction;
+    bool broken = false;
+    bool done = false;
+    QString fault; // why the batch broke
+};
+
+namespace {
+
+std::weak_ptr<Batch::State>& activeBatchSlot() {
+    static std::weak_ptr<Batch::State> slot;
+    return slot;
+}
+
+std::shared_ptr<Batch::State> activeBatch() {
+    auto state = activeBatchSlot().lock();
+    if (state && (state->done || state->connection != modGlobal::cnDB))
+        return {};
+    return state;
+}
+
+void breakBatch(Batch::State& state, const QString& why) {
+    state.broken = true;
+    if (state.fault.isEmpty())
+        state.fault = why;
+    if (state.transaction) {
+        try {
+            state.transaction->rollback();
+        } catch (...) {
+            // The connection dropped the transaction already.
+        }
+    }
+}
+
+// Runs a write. Inside a batch, a fault of the file or disk, or SQLite
+// dropping the transaction, breaks the batch: later rows must not be stored
+// one by one outside it.
+void runWrite(Connection& c, store::Statement& s) {
+    const auto batch = activeBatch();
+    if (batch && batch->broken)
+        throw errors::RuntimeError(store::kProviderError, batch->fault);
+    try {
+        s.run();
+    } catch (const store::DatabaseError& e) {
+        if (batch && (e.isFault() || !c.inTransaction()))
+            breakBatch(*batch, e.description());
+        throw;
+    }
+    if (batch && !c.inTransaction())
+        breakBatch(*batch, QStringLiteral("Transaktion abgebrochen"));
+}
+
+bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString& Bewertungstext,
+                const QString& KV, const QString& Datum, const QString& EbayUser,
+                const QString& Artikel, const QString& sUser, const QString& FeedbackID) {
+    bool result = false;
+    QString text, date, user;
+    p.step([&] { text = modHTML2Text::HTMLDecode(Bewertungstext); });
+    p.step([&] {
+        date = toDate(Datum);
+        // Never a wrong date: a date toDate could not read fails the write.
+        if (!store::isStoredDate(date))
+            errors::raise(errors::RuntimeError::TypeMismatch);
+    });
+    p.step([&] { user = modHTML2Text::HTMLDecode(EbayUser); });
+    p.step([&] {
+        Connection& c = writeConnection();
+        auto q = c.cached(queries(table).insert);
+        q->bind(1, qint64(Bewertungszahl)).bind(2, text).bind(3, KV).bind(4, date);
+        q->bind(5, user).bind(6, Artikel).bind(7, sUser);
+        if (FeedbackID.isEmpty())
+            q->bindNull(8);
+        else
+            q->bind(8, FeedbackID);
+        runWrite(c, *q);
+    });
+    p.step([&] { result = true; });
+    return result;
+}
+
+} // namespace
+
+Batch::Batch(Batch&& other) noexcept : m_state(std::move(other.m_state)) {}
+
+Batch::~Batch() {
+    rollback();
+}
+
+bool Batch::failed() const {
+    return !m_state || m_state->broken || !m_state->transaction;
+}
+
+void Batch::rollback() {
+    if (!m_state || m_state->done)
+        return;
+    m_state->done = true;
+    if (m_state->transaction) {
+        try {
+            m_state->transaction->rollback();
+        } catch (...) {
+        }
+    }
+}
+
+bool Batch::commit() {
+    Procedure p("[modData] Public Function commitBatch() As Boolean");
+    bool result = false;
+    p.step([&] {
+        if (!m_state || m_state->done)
+            errors::raise(errors::RuntimeError::InvalidCall);
+        if (failed())
+            throw errors::RuntimeError(
+                store::kProviderError,
+                QStringLiteral("Die Bewertungen wurden nicht gespeichert: ") + m_state->fault);
+        try {
+            m_state->transaction->commit();
+        } catch (const errors::RuntimeError& e) {
+            breakBatch(*m_state, e.description());
+            throw;
+        }
+        m_state->done = true;
+        result = true;
+    });
+    rollback();
+    return result;
+}
+
+Batch beginBatch() {
+    Procedure p("[modData] Public Function beginBatch() As Batch");
+    auto state = std::make_shared<Batch::State>();
+    state->connection = modGlobal::cnDB;
+    p.step([&] {
+        if (activeBatch())
+            errors::raise(errors::RuntimeError::InvalidCall,
+                          QStringLiteral("Es läuft bereits ein Speichervorgang"));
+        openConnection();
+        state->connection = modGlobal::cnDB;
+        state->transaction = std::make_unique<store::Transaction>(*state->connection);
+    });
+    if (!state->transaction) {
+        // Its saves must fail, not go to the file one by one.
+        state->broken = true;
+        state->fault = QStringLiteral("Speichervorgang nicht begonnen");
+    }
+    if (!activeBatch())
+        activeBatchSlot() = state;
+    return Batch(state);
+}
+
+// ------------------------------------------------------------------- opening
+
+void InitDB() {
+    Procedure p("[modData] Public Sub InitDB()", Handling::PassOn);
+    const QByteArray password = store::databasePassword();
+    // A configuration error goes to the caller's handler.
+    p.step([] { modini::fnGetPfadeFaktorFromINI(); });
+    if (!p.active())
+        return;
+    try {
+        modGlobal::cnDB.reset();
+        modGlobal::cnDB = store::Connection::open(modGlobal::sDatenbankPfad, password);
+    } catch (const errors::ProgramEnded&) {
+        throw;
+    } catch (...) {
+        app::MsgBox(QStringLiteral(" Die Datenbank ist zur Zeit nicht erreichbar."),
+                    app::vbOKOnly | app::vbCritical);
+        errors::ErrPtnr::instance().endProgram();
+    }
+}
+
+QString funcCheckNull(const QVariant& vWert) {
+    Procedure p("[modData] Public Function funcCheckNull(vWert As Variant) As String");
+    QString result;
+    p.step([&] {
+        if (vWert.isNull())
+            result = QString();
+        else if (vWert.typeId() == QMetaType::Double)
+            // as a German system writes a decimal number
+            result = QString::number(vWert.toDouble(), 'g', 15)
+                         .replace(QLatin1Char('.'), QLatin1Char(','));
+        else
+            result = vWert.toString();
+    });
+    return result;
+}
+
+// --------------------------------------------------------------------- reads
+
+qint32 read_Anzahl(const QString& sUser) {
+    Procedure p("[modData] Public Function read_Anzahl(sUser As String) As Long");
+    qint32 result = 0;
+    p.step([&] { result = countOf(kOwn.count, sUser); });
+    return result;
+}
+
+qint32 read_AnzahlTemp(const QString& sUser) {
+    Procedure p("[modData] Public Function read_AnzahlTemp(sUser As String) As Long");
+    qint32 result = 0;
+    p.step([&] { result = countOf(kTemp.count, sUser); });
+    return result;
+}
+
+bool read_UserTemp(const QString& sUser) {
+    Procedure p("[modData] Public Function read_UserTemp(sUser As String) As Boolean");
+    bool result = false;
+    p.step([&] { result = countOf(kTemp.count, sUser) != 0; });
+    return result;
+}
+
+qint32 read_BewertungenPosZahl(const QString& sUser, qint32 Bewertungszahl,
+                               const QString& Database) {
+    Procedure p("[modData] Public Function read_BewertungenPosZahl(sUser As String, Bewertungszahl "
+                "As Long, Database As String) As Long");
+    qint32 result = 0;
+    p.step([&] {
+        // The table name is chosen from the two known ones, never taken as SQL.
+        const char* sql = nullptr;
+        if (Database.compare(QLatin1String("Bewertungeneigen"), Qt::CaseInsensitive) == 0)
+            sql = kOwn.countKind;
+        else if (Database.compare(QLatin1String("BewertungenTemp"), Qt::CaseInsensitive) == 0)
+            sql = kTemp.countKind;
+        else
+            throw errors::RuntimeError(store::kProviderError,
+                                       QStringLiteral("Unbekannte Tabelle: ") + Database);
+        result = countOf(sql, sUser, qint64(Bewertungszahl));
+    });
+    return result;
+}
+
+Collection<QString> read_AllUserTemp() {
+    Procedure p("[modData] Public Function read_AllUserTemp() As Collection");
+    Collection<QString> result;
+    QStringList users;
+    p.step([&] {
+        auto q = openConnection().cached(kAllUserTemp);
+        while (q->next())
+            users << funcCheckNull(q->value(0));
+    });
+    p.step([&] { result = Collection<QString>(users); });
+    return result;
+}
+
+Page read_Bewertungen(const QString& sUser) {
+    Procedure p("[modData] Public Function read_Bewertungen(sUser As String) As Collection",
+                Handling::PassOn);
+    Page result;
+    p.step([&] { result = Page(pageOf(Table::Own, sUser, std::nullopt, true)); });
+    return result;
+}
+
+Page read_BewertungenTemp(const QString& sUser) {
+    Procedure p("[modData] Public Function read_BewertungenTemp(sUser As String) As Collection");
+    Page result;
+    QList<RatingRow> rows;
+    p.step([&] { rows = pageOf(Table::Temp, sUser, std::nullopt, false); });
+    p.step([&] { result = Page(rows); });
+    return result;
+}
+
+Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl) {
+    Procedure p("[modData] Public Function read_BewertungenPos(sUser As String, Bewertungszahl As "
+                "Integer) As Collection");
+    Page result;
+    QList<RatingRow> rows;
+    p.step([&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, false); });
+    p.step([&] { result = Page(rows); });
+    return result;
+}
+
+Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
+    Procedure p("[modData] Public Function read_BewertungenPosTemp(sUser As String, Bewertungszahl "
+                "As Integer) As Collection");
+    Page result;
+    QList<RatingRow> rows;
+    p.step([&] { rows = pageOf(Table::Temp, sUser, Bewertungszahl, false); });
+    p.step([&] { result = Page(rows); });
+    return result;
+}
+
+Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
+    Procedure p(
+        "[modData] Public Function read_UebersichtBewertungen(sUser As String) As Collection");
+    Collection<QString> result;
+    QStringList values;
+    p.step([&] {
+        auto q = openConnection().cached(kOverview);
+        q->bind(1, sUser);
+        if (q->next()) {
+            for (int i = 0; i < 12; ++i)
+                values << funcCheckNull(q->value(i));
+            values << (q->isNull(12) ? QString() : store::shownDate(q->text(12)));
+        }
+    });
+    p.step([&] {
+        values << QStringLiteral("nix");
+        result = Collection<QString>(values);
+    });
+    return result;
+}
+
+void setPageProgress(std::function<void(qint32)> progress) {
+    pageProgress() = std::move(progress);
+}
+
+// -------------------------------------------------------------------- writes
+
+bool save_Bewerungen(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
+                     const QString& Datum, const QString& EbayUser, const QString& Artikel,
+                     const QString& sUser, qint32 sz, const QString& FeedbackID) {
+    Procedure p("[modData] Public Function save_Bewerungen(Bewertungszahl As Integer, "
+                "Bewertungstext As String, KV As String, Datum As String, EbayUser As String, "
+                "Artikel As String, sUser As String, sz As Long) As Boolean",
+                Handling::LeaveSilently);
+    Q_UNUSED(sz);
+    return saveRating(p, Table::Own, Bewertungszahl, Bewertungstext, KV, Datum, EbayUser, Artikel,
+                      sUser, FeedbackID);
+}
+
+bool save_BewertungenTemp(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
+                          const QString& Datum, const QString& EbayUser, QString& Artikel,
+                          const QString& sUser, qint32 sz, const QString& FeedbackID) {
+    Procedure p("[modData] Public Function save_BewertungenTemp(Bewertungszahl As Integer, "
+                "Bewertungstext As String, KV As String, Datum As String, EbayUser As String, "
+                "Artikel As String, sUser As String, sz As Long) As Boolean",
+                Handling::LeaveSilently);
+    Q_UNUSED(sz);
+    p.step([&] {
+        if (Artikel.isEmpty())
+            Artikel = QStringLiteral("???");
+    });
+    return saveRating(p, Table::Temp, Bewertungszahl, Bewertungstext, KV, Datum, EbayUser, Artikel,
+                      sUser, FeedbackID);
+}
+
+bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt,
+                                const QString& sUser) {
+    Procedure p("[modData] Public Function save_UebersichtBewertungen(Uebersicht As Collection, "
+                "Gesamt As Long, sUser As String) As Boolean",
+                Handling::LeaveSilently);
+    bool result = false;
+    QVariantList numbers;
+    QString prozent, date;
+    const auto element = [&](int i) -> const QString& {
+        if (i < 1 || i > Uebersicht.size())
+            errors::raise(errors::RuntimeError::SubscriptOutOfRange);
+        return Uebersicht.at(i - 1);
+    };
+    p.step([&] {
+        for (int i = 1; i <= 9; ++i)
+            numbers << numberOf(element(i));
+    });
+    p.step([&] { numbers << QVariant::fromValue(qint64(Gesamt)) << numberOf(element(10)); });
+    p.step([&] {
+        QString copy = element(11); // the caller's collection stays as it is
+        prozent = checknull(copy);
+    });
+    p.step([&] {
+        date = toDate(app::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+        if (!store::isStoredDate(date))
+            errors::raise(errors::RuntimeError::TypeMismatch);
+    });
+    p.step([&] {
+        Connection& c = writeConnection();
+        auto q = c.cached(kInsertOverview);
+        for (int i = 0; i < numbers.size(); ++i)
+            bindNumber(*q, i + 1, numbers.at(i));
+        q->bind(12, prozent).bind(13, date).bind(14, sUser);
+        runWrite(c, *q);
+    });
+    p.step([&] { result = true; });
+    return result;
+}
+
+// ----------------------------------------------------------------- deletions
+
+namespace {
+void deleteRows(const char* sql, const QString& value) {
+    Connection& c = openConnection();
+    auto q = c.cached(sql);
+    q->bind(1, value);
+    runWrite(c, *q);
+}
+} // namespace
+
+bool deleteTempUser(const QString& sUser) {
+    Procedure p("[modData] Public Function deleteTempUser(sUser As String) As Boolean");
+    p.step([&] { deleteRows(kDeleteTemp, sUser); });
+    return false;
+}
+
+bool deleteUebersichtUser(const QString& sUser) {
+    Procedure p("[modData] Public Function deleteUebersichtUser(sUser As String) As Boolean");
+    p.step([&] { deleteRows(kDeleteOverview, sUser); });
+    p.step([&] { deleteRows(kDeleteTemp, sUser); });
+    return false;
+}
+
+bool delete_Eigene_Bewertungen() {
+    Procedure p("[modData] Public Function delete_Eigene_Bewertungen() As Boolean");
+    p.step([&] { deleteRows(kDeleteOwn, modGlobal::sStandardUser); });
+    return false;
+}
+
+// ------------------------------------------------------------ text and dates
+
+QString toDate(const QString& Datum) {
+    Procedure p("[modData] Public Function toDate(Datum As String) As String");
+    QString result;
+    std::optional<store::DateTimeText> parsed;
+    const auto value = [&]() -> const store::DateTimeText& {
+        if (!parsed) {
+            parsed = store::parseLocalDateTime(Datum);
+            if (!parsed)
+                errors::raise(errors::RuntimeError::TypeMismatch);
+        }
+        return *parsed;
+    };
+    // Built piece by piece: a left toDate returns the pieces made so far.
+    p.step([&] { result = value().date.toString(QStringLiteral("yyyy")); });
+    p.step([&] { result += QLatin1Char('-') + value().date.toString(QStringLiteral("MM")); });
+    p.step([&] { result += QLatin1Char('-') + value().date.toString(QStringLiteral("dd")); });
+    p.step([&] { result += QLatin1Char(' ') + value().time.toString(QStringLiteral("hh:mm")); });
+    return result;
+}
+
+QString checknull(QString& Text) {
+    Procedure p("[modData] Public Function checknull(Text As String) As String");
+    QString result;
+    p.step([&] {
+        if (Text == QLatin1String("Alle erhaltenen Bewertungen"))
+            Text = QStringLiteral("-");
+        result = Text;
+    });
+    return result;
+}
+
+} // namespace modData

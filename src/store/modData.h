@@ -1,0 +1,159 @@
+#pragma once
+
+#include "errors/runtimeError.h"
+
+#include <functional>
+#include <memory>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace store {
+class Transaction;
+}
+
+// The feedback store: the one connection (modGlobal::cnDB) and every read,
+// write and deletion on its tables. Every value is a bound parameter; no
+// text of the caller ever becomes SQL.
+namespace modData {
+
+// A collection that a reader returns, or "Nothing": a reader left through the
+// error dialog before its last step returns no collection at all. Using a
+// Nothing (items, Count, Item, iteration) is run-time error 91.
+template <class T> class Collection {
+public:
+    Collection() = default; // Nothing
+    Collection(QList<T> items) : m_items(std::move(items)), m_set(true) {}
+
+    bool isNothing() const { return !m_set; }
+    const QList<T>& items() const {
+        if (!m_set)
+            errors::raise(errors::RuntimeError::ObjectNotSet);
+        return m_items;
+    }
+    qsizetype Count() const { return items().size(); }
+    // 1-based, as the program counts; out of range is run-time error 9.
+    const T& Item(qsizetype index) const {
+        const QList<T>& list = items();
+        if (index < 1 || index > list.size())
+            errors::raise(errors::RuntimeError::SubscriptOutOfRange);
+        return list.at(index - 1);
+    }
+    auto begin() const { return items().begin(); }
+    auto end() const { return items().end(); }
+
+private:
+    QList<T> m_items;
+    bool m_set = false;
+};
+
+// Bewertungszahl, Bewertungstext, KV, Datum ("dd.mm.yyyy hh:mm"), Ebayuser,
+// Artikel.
+using RatingRow = QStringList;
+// At most 200 rows from modGlobal::lSeitenAnfang on, newest first.
+using Page = Collection<RatingRow>;
+
+inline constexpr qint32 kPageSize = 200;
+
+// Reads the configuration, then opens the database at sDatenbankPfad into
+// cnDB. A configuration error goes to the caller. A database that cannot be
+// opened (no path, no file, wrong key, no database, damaged) shows
+// " Die Datenbank ist zur Zeit nicht erreichbar." and ends the process.
+void InitDB();
+
+// "" for Null, else the value as text.
+QString funcCheckNull(const QVariant& vWert);
+
+// ---- reads
+qint32 read_Anzahl(const QString& sUser);
+qint32 read_AnzahlTemp(const QString& sUser);
+bool read_UserTemp(const QString& sUser);
+// Database is the own table ("Bewertungeneigen") or the foreign one
+// ("BewertungenTemp"), in any letter case; anything else is an error.
+qint32 read_BewertungenPosZahl(const QString& sUser, qint32 Bewertungszahl,
+                               const QString& Database);
+Collection<QString> read_AllUserTemp();
+// Has no error handler: its errors go to the caller. lSeitenAnfang below 1 or
+// beyond the last row of a non-empty result is an error.
+Page read_Bewertungen(const QString& sUser);
+Page read_BewertungenTemp(const QString& sUser);
+Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl);
+Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl);
+// Pos1-3, Neu1-3, Neg1-3, Profil, Prozent, Gesamt, Datum, then "nix"; or just
+// "nix" when the member has no overview.
+Collection<QString> read_UebersichtBewertungen(const QString& sUser);
+
+// Told the row count while read_Bewertungen reads a page (the main window's
+// progress bar). Empty to stop.
+void setPageProgress(std::function<void(qint32)> progress);
+
+// ---- writes: True when stored, False on any failure (no message; a date
+// that cannot be read shows toDate's error dialog first). FeedbackID is the
+// marketplace's id of the rating, when the source delivers one: a rating
+// already stored with the same member and id is left as it is, and that
+// counts as stored. sz is accepted and not used.
+bool save_Bewerungen(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
+                     const QString& Datum, const QString& EbayUser, const QString& Artikel,
+                     const QString& sUser, qint32 sz, const QString& FeedbackID = {});
+// An empty Artikel is stored as "???", which is left in the caller's variable.
+bool save_BewertungenTemp(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
+                          const QString& Datum, const QString& EbayUser, QString& Artikel,
+                          const QString& sUser, qint32 sz, const QString& FeedbackID = {});
+// Uebersicht(1 to 11): nine counts, the profile number, the percentage text.
+bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt, const QString& sUser);
+
+// ---- deletions: the result is always False.
+bool deleteTempUser(const QString& sUser);
+bool deleteUebersichtUser(const QString& sUser);
+bool delete_Eigene_Bewertungen();
+
+// A local date text ("22.11.2004 14:03:59") in the stored form
+// "2004-11-22 14:03", seconds dropped. A text that is no date is the error
+// dialog's; a left toDate returns what it had built.
+QString toDate(const QString& Datum);
+// "Alle erhaltenen Bewertungen" becomes "-", in Text too.
+QString checknull(QString& Text);
+
+// ---- batches
+//
+// A load run is stored all or nothing:
+//
+//     auto batch = modData::beginBatch();
+//     for (const QString& line : colNeueBewertungen)
+//         modData::save_Bewerungen(...);   // False for a line that failed
+//     batch.commit();                      // false: nothing of it is stored
+//
+// Inside a batch every write and read goes through the batch's transaction
+// (reads see the rows saved so far). A single failed save returns False and
+// the batch goes on. A fault of the file or the disk (full, I/O error) breaks
+// the batch: every later save returns False at once and commit() stores
+// nothing. A batch that ends without commit() is rolled back, and so is one
+// whose process is killed. One batch at a time.
+class Batch {
+public:
+    Batch(Batch&& other) noexcept;
+    Batch& operator=(Batch&&) = delete;
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    ~Batch();
+
+    // Stores the batch; false when nothing of it was stored.
+    bool commit();
+    void rollback();
+    // Broken by a fault (or never begun): commit() will store nothing.
+    bool failed() const;
+
+    struct State; // the store's own
+
+private:
+    friend Batch beginBatch();
+    explicit Batch(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+    std::shared_ptr<State> m_state;
+};
+
+// Begins a batch on cnDB. When it cannot begin (the error dialog was left), the
+// batch is failed from the start and stores nothing.
+[[nodiscard]] Batch beginBatch();
+
+} // namespace modData

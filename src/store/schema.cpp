@@ -1,0 +1,98 @@
+#include "store/schema.h"
+
+#include "store/connection.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace store {
+
+QByteArray databasePassword() {
+    return QByteArrayLiteral("kranfeld");
+}
+
+// Dates are text "yyyy-MM-dd hh:mm", which sorts and compares to the minute.
+// FeedbackID is the marketplace's id of a rating where the source delivers
+// one; a rating is stored once per member and id.
+const char* schemaSql() {
+    return R"SQL(
+CREATE TABLE Bewertungeneigen (
+    ID INTEGER PRIMARY KEY,
+    Bewertungszahl INTEGER,
+    Bewertungstext TEXT,
+    KV TEXT,
+    Datum TEXT,
+    Ebayuser TEXT,
+    Artikel TEXT,
+    Usereigen TEXT,
+    FeedbackID TEXT
+);
+CREATE INDEX Bewertungeneigen_Datum ON Bewertungeneigen (Usereigen, Datum);
+CREATE INDEX Bewertungeneigen_Zahl ON Bewertungeneigen (Usereigen, Bewertungszahl, Datum);
+CREATE UNIQUE INDEX Bewertungeneigen_FeedbackID ON Bewertungeneigen (Usereigen, FeedbackID)
+    WHERE FeedbackID <> '';
+
+CREATE TABLE BewertungenTemp (
+    ID INTEGER PRIMARY KEY,
+    Bewertungszahl INTEGER,
+    Bewertungstext TEXT,
+    KV TEXT,
+    Datum TEXT,
+    Ebayuser TEXT,
+    Artikel TEXT,
+    Usereigen TEXT,
+    FeedbackID TEXT
+);
+CREATE INDEX BewertungenTemp_Datum ON BewertungenTemp (Usereigen, Datum);
+CREATE INDEX BewertungenTemp_Zahl ON BewertungenTemp (Usereigen, Bewertungszahl, Datum);
+CREATE UNIQUE INDEX BewertungenTemp_FeedbackID ON BewertungenTemp (Usereigen, FeedbackID)
+    WHERE FeedbackID <> '';
+
+CREATE TABLE UebersichtBewertung (
+    ID INTEGER PRIMARY KEY,
+    Pos1 NUMERIC, Pos2 NUMERIC, Pos3 NUMERIC,
+    Neu1 NUMERIC, Neu2 NUMERIC, Neu3 NUMERIC,
+    Neg1 NUMERIC, Neg2 NUMERIC, Neg3 NUMERIC,
+    Gesamt NUMERIC,
+    Profil NUMERIC,
+    Prozent TEXT,
+    Datum TEXT,
+    Ebayuser TEXT
+);
+CREATE INDEX UebersichtBewertung_Ebayuser ON UebersichtBewertung (Ebayuser);
+)SQL";
+}
+
+void createDatabase(const QString& path, const QByteArray& key) {
+    if (QFileInfo::exists(path))
+        throw DatabaseError(0, QStringLiteral("Datei existiert bereits: ") + path);
+    try {
+        auto connection = Connection::openRaw(path, key, true);
+        {
+            Transaction t(*connection);
+            connection->exec(schemaSql());
+            const QByteArray version =
+                "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
+            connection->exec(version.constData());
+            t.commit();
+        }
+        checkSchema(*connection);
+    } catch (...) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        throw;
+    }
+}
+
+void checkSchema(Connection& connection) {
+    // Preparing names every column the program uses; a missing table or
+    // column fails here.
+    connection.prepare("SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, "
+                       "Usereigen, FeedbackID FROM Bewertungeneigen LIMIT 0");
+    connection.prepare("SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, "
+                       "Usereigen, FeedbackID FROM BewertungenTemp LIMIT 0");
+    connection.prepare("SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, "
+                       "Profil, Prozent, Datum, Ebayuser FROM UebersichtBewertung LIMIT 0");
+}
+
+} // namespace store

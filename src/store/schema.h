@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+#include <QByteArray>
+#include <QString>
+
+namespace store {
+
+class Connection;
+
+// The key of the program's database file.
+QByteArray databasePassword();
+
+// Stored in PRAGMA user_version by createDatabase.
+inline constexpr int kSchemaVersion = 1;
+
+// The tables and indexes of an empty database.
+const char* schemaSql();
+
+// Makes an empty database at path: schema and version in one transaction.
+// Refuses an existing file. Throws DatabaseError; on failure the new file is
+// removed again.
+void createDatabase(const QString& path, const QByteArray& key = databasePassword());
+
+// Throws DatabaseError unless the three tables with the columns the program
+// reads and writes are there.
+void checkSchema(Connection& connection);
+
+} // namespace store
