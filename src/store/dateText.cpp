@@ -1,7 +1,5 @@
 #include "store/dateText.h"
 
-#include "errors/procedure.h"
-
 #include <QRegularExpression>
 
 namespace store {
@@ -88,20 +86,3 @@ QString shownDate(const QString& stored) {
 }
 
 } // namespace store
-
-namespace modGlobal {
-
-QDateTime funCDate(const QString& Text) {
-    errors::Procedure p("[modGlobal] Public Function funCDate(Text As String) As Date",
-                        errors::Handling::SkipSilently);
-    QDateTime result;
-    if (const auto whole = store::parseLocalDateTime(Text))
-        result = whole->toDateTime();
-    else if (const auto shortDate = store::parseLocalDateTime(Text.left(8)))
-        result = shortDate->toDateTime();
-    else
-        result = store::zeroDate();
-    return result;
-}
-
-} // namespace modGlobal

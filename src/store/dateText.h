@@ -33,12 +33,3 @@ QString storedDate(const DateTimeText& value);
 QString shownDate(const QString& stored);
 
 } // namespace store
-
-namespace modGlobal {
-
-// A date text to a date in three tries: the whole text, its first eight
-// characters (a date with a two-digit year, no time), else the zero date.
-// Never fails.
-QDateTime funCDate(const QString& Text);
-
-} // namespace modGlobal
