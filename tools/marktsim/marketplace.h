@@ -1,0 +1,85 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <QString>
+#include <set>
+#include <vector>
+
+namespace marktsim {
+
+enum Kind { Positive = 0, Neutral = 1, Negative = 2 };
+
+struct Rating {
+    QString id;
+    Kind kind = Positive;
+    QString comment;
+    qint64 dateMs = 0;
+    QString giver;            // unmasked
+    bool giverAbsent = false; // no userId at all
+    bool buyerGave = true;    // the giver's role: BUYER, else SELLER
+    QString listingId;
+    qint64 score = 0; // the member's score after this rating
+};
+
+// A marketplace made from a seed: each member's ratings are computed on demand
+// from (seed, member, position), newest first, so a member with a quarter of a
+// million ratings costs no memory. Ratings added or withdrawn while running are
+// kept apart.
+class Marketplace {
+public:
+    Marketplace(quint64 seed, qint64 referenceMs);
+
+    void setMember(const QString& name, qint64 count);
+    bool hasMember(const QString& name) const;
+    QStringList members() const;
+
+    // Ratings now listed (added ones first, withdrawn ones left out).
+    qint64 total(const QString& name) const;
+    // Index 0 is the newest.
+    Rating at(const QString& name, qint64 index) const;
+
+    // New ratings dated nowMs, generated like the others; returns their ids.
+    QStringList addGenerated(const QString& name, int count, qint64 nowMs);
+    QString add(const QString& name, Rating rating);
+    // The newest rating when id is empty. False when there is no such rating.
+    bool withdraw(const QString& name, const QString& id);
+
+    // Counts by the rated member's role (0 seller, 1 buyer) and kind of the
+    // ratings dated at or after sinceMs.
+    struct Counts {
+        qint64 byRole[2][3] = {};
+    };
+    Counts countsSince(const QString& name, qint64 sinceMs) const;
+
+private:
+    struct Member {
+        quint64 key = 0;
+        qint64 generated = 0;
+        qint64 gapMs = 0;
+        std::vector<Rating> added; // oldest first
+        std::set<qint64> withdrawnGenerated;
+        std::set<QString> withdrawnAdded;
+        mutable std::vector<qint64> scoreCheckpoints; // score after rating 256*k
+        qint64 nextSerial = 0;
+    };
+
+    Rating generate(const Member& m, qint64 index) const;
+    Kind kindAt(const Member& m, qint64 index) const;
+    qint64 dateAt(const Member& m, qint64 index) const;
+    qint64 scoreAt(const Member& m, qint64 index) const;
+    qint64 baseScore(const Member& m) const;
+    quint64 hash(const Member& m, qint64 index, quint64 salt) const;
+
+    const Member* find(const QString& name) const;
+    Member* find(const QString& name);
+
+    quint64 m_seed;
+    qint64 m_referenceMs;
+    std::map<QString, Member> m_members;
+};
+
+// The masked form of a buyer's name as an application token sees it: "t***r".
+QString maskName(const QString& name);
+
+} // namespace marktsim

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "marketplace.h"
+
+#include <deque>
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QUrlQuery>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace marktsim {
+
+struct ServerOptions {
+    QString clientId = QStringLiteral("notenschau");
+    QString clientSecret = QStringLiteral("geheim");
+    QString refreshToken;       // accepted refresh token, when set
+    QString refreshTokenMember; // whose token it is
+    qint64 tokenLifetimeS = 7200;
+    QString summaryPeriodKey = QStringLiteral("lookbackPeriodInDays");
+};
+
+// One injected fault, applied to the next matching requests.
+struct Fault {
+    QString on = QStringLiteral("api"); // token, entries, summary, api, any
+    QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape,
+                  // truncated, reset, oversize
+    int count = 1;
+    int after = 0; // matching requests let through first
+    int status = 500;
+    int retryAfterS = -1;
+    int ms = 0;
+    int bytes = 64;
+};
+
+// The marketplace's feedback interface on 127.0.0.1, with an admin interface
+// under /admin/ for tests and the demo.
+class Server : public QObject {
+    Q_OBJECT
+public:
+    Server(Marketplace* market, const ServerOptions& options, qint64 referenceMs,
+           QObject* parent = nullptr);
+    ~Server() override;
+
+    bool listen(quint16 port);
+    quint16 port() const;
+
+    // The marketplace's own clock: the reference time plus the time running.
+    qint64 nowMs() const;
+
+    void addFault(const Fault& fault) { m_faults.push_back(fault); }
+
+private:
+    struct Request {
+        QByteArray method;
+        QString path;
+        QUrlQuery query;
+        QHash<QByteArray, QByteArray> headers; // lower-case names
+        QByteArray body;
+    };
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+    };
+    struct Connection {
+        QByteArray buffer;
+        bool busy = false;
+    };
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket);
+    void processNext(QTcpSocket* socket);
+    void handle(QTcpSocket* socket, const Request& request);
+    void deliver(QTcpSocket* socket, const Response& response, const Fault* fault);
+    void write(QTcpSocket* socket, const QByteArray& data, bool close);
+    void done(QTcpSocket* socket);
+
+    Response token(const Request& request);
+    Response entries(const Request& request);
+    Response summary(const Request& request);
+    Response admin(const Request& request);
+    // The member a valid token may see unmasked; nullopt when the token is bad.
+    std::optional<QString> authorise(const Request& request);
+
+    std::optional<Fault> takeFault(const QString& category);
+
+    Marketplace* m_market;
+    ServerOptions m_options;
+    qint64 m_referenceMs;
+    QElapsedTimer m_running;
+    QTcpServer* m_server;
+    QHash<QTcpSocket*, Connection> m_connections;
+    struct TokenInfo {
+        qint64 expiresMs;
+        QString member; // user token: whose
+    };
+    QHash<QString, TokenInfo> m_tokens;
+    std::deque<Fault> m_faults;
+    QMap<QString, int> m_seen; // requests per category, for faults with "after"
+    QMap<QString, qint64> m_stats;
+    quint64 m_tokenSerial = 0;
+};
+
+} // namespace marktsim
