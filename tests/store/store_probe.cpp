@@ -1,0 +1,59 @@
+// A child process for the tests that end a process:
+//   store_probe initdb FOLDER        opens the database named in FOLDER's
+//                                    config.INI; prints "OPEN" when it could
+//   store_probe batch FOLDER N TAG   then stores N ratings in one batch with
+//                                    feedback ids TAG-1 ... TAG-N
+// Message boxes are printed as "MSGBOX|text|style|title".
+#include "app/msgBox.h"
+#include "app/programFolder.h"
+#include "store/modData.h"
+
+#include <cstdio>
+#include <QCoreApplication>
+#include <QDateTime>
+
+namespace {
+
+class PrintingPresenter : public app::MessageBoxPresenter {
+public:
+    int show(const app::MessageBoxRequest& r) override {
+        std::printf("MSGBOX|%s|%d|%s\n", qUtf8Printable(r.text), r.style, qUtf8Printable(r.title));
+        std::fflush(stdout);
+        return app::defaultButton(r.style);
+    }
+};
+
+void say(const char* line) {
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 3)
+        return 2;
+    PrintingPresenter presenter;
+    app::setMessageBoxPresenter(&presenter);
+    app::setProgramFolder(args.at(2));
+    modData::InitDB();
+    say("OPEN");
+    if (args.at(1) != QLatin1String("batch") || args.size() < 5)
+        return 0;
+    const int n = args.at(3).toInt();
+    const QString tag = args.at(4);
+    const QDateTime start(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC);
+    auto batch = modData::beginBatch();
+    say("BEGIN");
+    for (int i = 1; i <= n; ++i) {
+        const QString datum = start.addSecs(qint64(i) * 60).toString("dd.MM.yyyy hh:mm");
+        modData::save_Bewerungen(1, QStringLiteral("Bewertung Nummer ") + QString::number(i), "KV",
+                                 datum, "Kaeufer", "4711", "ich", i,
+                                 tag + QLatin1Char('-') + QString::number(i));
+    }
+    if (batch.commit())
+        say("COMMITTED");
+    return 0;
+}

@@ -1,0 +1,162 @@
+// Decoding fetched text: URL escapes, numeric references, entities, blanks
+// and line breaks, and the number helpers behind them.
+#include "answerers.h"
+#include "errors/errPtnr.h"
+#include "retrieval/modHTML2Text.h"
+
+#include <QtTest>
+
+using namespace modHTML2Text;
+
+class HtmlDecodeTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::ProgramFolder> folder;
+
+private slots:
+    void init() { folder = std::make_unique<testsupport::ProgramFolder>(); }
+    void cleanup() { folder.reset(); }
+
+    void decodes_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("escapes") << "Gr%FC%DFe" << QStringLiteral("Grüße");
+        QTest::newRow("escaped percent, later pass") << "a%2541"
+                                                     << "aA";
+        QTest::newRow("lower-case escape stays") << "a%4f"
+                                                 << "a%4f";
+        QTest::newRow("two blanks") << "a  b"
+                                    << "a b";
+        QTest::newRow("CR LF") << "a\r\nb"
+                               << "a b";
+        QTest::newRow("references") << "&#65;&#66;"
+                                    << "AB";
+        QTest::newRow("four digits stay") << "&#8364;"
+                                          << "&#8364;";
+        QTest::newRow("empty reference stays") << "&#;"
+                                               << "&#;";
+        QTest::newRow("tag keeps its blanks") << "<a  href=x>"
+                                              << "<a  href=x>";
+        QTest::newRow("apostrophe") << "it's"
+                                    << "it`s";
+        // and beyond the table
+        QTest::newRow("code 128 is the euro") << "&#128; %80" << QStringLiteral("€ €");
+        QTest::newRow("escapes below 32 stay") << "a%0Ab"
+                                               << "a%0Ab";
+        // "%34" gives "4"; the "%41" it makes is decoded by a later pass, the
+        // "%24" is not: its pass has already run.
+        QTest::newRow("escape made for a later pass") << "%%341"
+                                                      << "A";
+        QTest::newRow("escape made for a past pass") << "%2%34"
+                                                     << "%24";
+        QTest::newRow("hex reference is code 0") << "a&#x41;b" << QString("a") + QChar(0) + "b";
+        QTest::newRow("reference with blanks") << "&# 6 ;" << QString(QChar(6));
+        QTest::newRow("no semicolon") << "&#65"
+                                      << "&#65";
+        QTest::newRow("reference inside a tag stays") << "<b &#65;>&#65;"
+                                                      << "<b &#65;>A";
+        QTest::newRow("line breaks in a tag become blanks") << "<a\r\nb>"
+                                                            << "<a  b>";
+        QTest::newRow("blank run after a tag") << "<b>  x"
+                                               << "<b> x";
+        QTest::newRow("entities in order") << "&amp;lt; &gt;&lt;"
+                                           << "&lt; ><";
+        QTest::newRow("escaped apostrophe") << "%27x%27"
+                                            << "`x`";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void decodes() {
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        testsupport::ErrorAnswerer answers;
+        QCOMPARE(HTMLDecode(input), expected);
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    // A reference above 255 is error 5 in funDecode; going on drops that one
+    // character and keeps the rest of the text.
+    void referenceAbove255() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement);
+        QCOMPARE(HTMLDecode("a&#999;b c"), QStringLiteral("ab c"));
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.reports[0].number, 5);
+        QCOMPARE(answers.reports[0].module, QStringLiteral("modHTML2Text"));
+        QCOMPARE(answers.reports[0].procedure, QStringLiteral("funDecode"));
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void leavingFunDecodeGivesNothingBack() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        QCOMPARE(funDecode("x &#300; y"), QString());
+        QCOMPARE(answers.reports.size(), 1);
+    }
+
+    void longTextWithEveryKindOfInput() {
+        QString text;
+        for (int i = 0; i < 10000; ++i)
+            text += QStringLiteral("O'Neil  &amp; %FC\r\n&#65;");
+        const QString decoded = HTMLDecode(text);
+        QCOMPARE(decoded.size(), 10000 * QStringLiteral("O`Neil & ü A").size());
+        QVERIFY(decoded.startsWith(QStringLiteral("O`Neil & ü AO`Neil")));
+    }
+
+    void baseConvert_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("255 to hex") << "255" << 10 << 16 << "FF";
+        QTest::newRow("ff to decimal") << "ff" << 16 << 10 << "255";
+        QTest::newRow("not a hex digit") << "1G" << 16 << 10 << "Error";
+        QTest::newRow("empty") << "" << 10 << 16 << "0";
+        QTest::newRow("32 to hex") << "32" << 10 << 16 << "20";
+        QTest::newRow("to binary") << "10" << 10 << 2 << "1010";
+        QTest::newRow("digit too big for base") << "19" << 8 << 10 << "Error";
+        QTest::newRow("sign is no digit") << "-1" << 10 << 16 << "Error";
+        QTest::newRow("base 36") << "Z" << 36 << 10 << "35";
+    }
+    void baseConvert() {
+        QFETCH(QString, number);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, expected);
+        QCOMPARE(BaseConvert(number, quint8(from), quint8(to)), expected);
+    }
+
+    // Base 1 would loop for ever; it is refused like any invalid argument.
+    void baseOneIsAnError() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        QCOMPARE(BaseConvert("7", 10, 1), QString());
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.reports[0].number, 5);
+        QCOMPARE(answers.reports[0].procedure, QStringLiteral("BaseConvert"));
+    }
+
+    void funCLng_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("digits") << "65" << 65;
+        QTest::newRow("blanks around") << " 65 " << 65;
+        QTest::newRow("sign") << "-3" << -3;
+        QTest::newRow("letters") << "x41" << 0;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("too big") << "99999999999" << 0;
+        QTest::newRow("decimal comma rounds to even") << "2,5" << 2;
+        QTest::newRow("decimal comma rounds up") << "2,51" << 3;
+        QTest::newRow("hex prefix") << "&H41" << 65;
+    }
+    void funCLng() {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        testsupport::ErrorAnswerer answers;
+        QCOMPARE(modHTML2Text::funCLng(text), expected);
+        QCOMPARE(answers.reports.size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(HtmlDecodeTest)
+#include "tst_htmlDecode.moc"

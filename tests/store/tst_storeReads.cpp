@@ -1,0 +1,218 @@
+// Reading the store: counts, pages of 200 newest first, member lists and
+// overviews, and what a reader does with a position outside its result.
+#include "errors/procedure.h"
+#include "storeFixture.h"
+
+#include <QtTest>
+
+using namespace modData;
+using modGlobal::lSeitenAnfang;
+
+namespace {
+
+// n ratings of member u, rating i given at minute i; kinds cycle 1, 2, 3.
+void storeRatings(const QString& u, int n, bool temp = false) {
+    auto batch = beginBatch();
+    for (int i = 1; i <= n; ++i) {
+        QString artikel = QString::number(1000 + i);
+        const qint16 kind = qint16(1 + (i - 1) % 3);
+        const bool ok = temp ? save_BewertungenTemp(kind, "Text " + QString::number(i), "KV",
+                                                    storetest::minuteText(i),
+                                                    "Kaeufer" + QString::number(i), artikel, u, i)
+                             : save_Bewerungen(kind, "Text " + QString::number(i), "KV",
+                                               storetest::minuteText(i),
+                                               "Kaeufer" + QString::number(i), artikel, u, i);
+        QVERIFY(ok);
+    }
+    QVERIFY(batch.commit());
+}
+
+// The caller of read_Bewertungen, whose dialog its errors reach.
+qint64 callerOfReadBewertungen(const QString& u) {
+    errors::Procedure p("[frmTest] Private Sub cmdalleanzeigen_Click()");
+    qint64 rows = -1;
+    p.step([&] { rows = read_Bewertungen(u).Count(); });
+    return rows;
+}
+
+} // namespace
+
+class StoreReadsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<storetest::Database> db;
+
+private slots:
+    void init() { db = std::make_unique<storetest::Database>(); }
+    void cleanup() { db.reset(); }
+
+    void memberWithoutRatings() {
+        testsupport::ErrorAnswerer answers;
+        QCOMPARE(read_Anzahl("niemand"), 0);
+        QCOMPARE(read_AnzahlTemp("niemand"), 0);
+        QVERIFY(!read_UserTemp("niemand"));
+        QCOMPARE(read_BewertungenPosZahl("niemand", 1, "Bewertungeneigen"), 0);
+        for (const Page& page :
+             {read_Bewertungen("niemand"), read_BewertungenTemp("niemand"),
+              read_BewertungenPos("niemand", 1), read_BewertungenPosTemp("niemand", 3)}) {
+            QVERIFY(!page.isNothing());
+            QCOMPARE(page.Count(), 0);
+        }
+        // an empty result is empty whatever the position
+        lSeitenAnfang = 0;
+        QCOMPARE(read_Bewertungen("niemand").Count(), 0);
+        QCOMPARE(read_UebersichtBewertungen("niemand").items(), QStringList{"nix"});
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    void pagesOf200NewestFirst() {
+        storeRatings("ich", 450);
+        QCOMPARE(read_Anzahl("ich"), 450);
+        const QList<int> starts{1, 201, 401};
+        const QList<int> sizes{200, 200, 50};
+        for (int p = 0; p < 3; ++p) {
+            lSeitenAnfang = starts[p];
+            const Page page = read_Bewertungen("ich");
+            QCOMPARE(page.Count(), sizes[p]);
+            // row 1 of a page is rating number lSeitenAnfang, counted from the newest
+            const int newest = 450 - starts[p] + 1;
+            QCOMPARE(page.Item(1).at(1), "Text " + QString::number(newest));
+            QCOMPARE(page.Item(page.Count()).at(1),
+                     "Text " + QString::number(newest - sizes[p] + 1));
+        }
+        lSeitenAnfang = 201;
+        const RatingRow row = read_Bewertungen("ich").Item(1); // rating 250
+        QCOMPARE(row, QStringList({"1", "Text 250", "KV", storetest::minuteText(250), "Kaeufer250",
+                                   "1250"}));
+    }
+
+    void progressCountsTheRowsOfThePage() {
+        storeRatings("ich", 230);
+        QList<qint32> seen;
+        setPageProgress([&](qint32 n) { seen << n; });
+        lSeitenAnfang = 1;
+        read_Bewertungen("ich");
+        setPageProgress({});
+        QCOMPARE(seen.size(), 200);
+        QCOMPARE(seen.last(), 200);
+    }
+
+    void kindsAndTables() {
+        storeRatings("ich", 30);
+        storeRatings("fremd", 12, true);
+        storeRatings("ich", 9, true);
+        QCOMPARE(read_BewertungenPosZahl("ich", 2, "Bewertungeneigen"), 10);
+        QCOMPARE(read_BewertungenPosZahl("ich", 2, "BewertungenEigen"), 10);
+        QCOMPARE(read_BewertungenPosZahl("fremd", 2, "BewertungenTemp"), 4);
+        QCOMPARE(read_BewertungenPosZahl("fremd", 2, "Bewertungentemp"), 4);
+        QCOMPARE(read_BewertungenPosZahl("ich", 2, "BewertungenTemp"), 3);
+        QCOMPARE(read_AnzahlTemp("fremd"), 12);
+        QVERIFY(read_UserTemp("fremd"));
+
+        const Page neutral = read_BewertungenPos("ich", 2);
+        QCOMPARE(neutral.Count(), 10);
+        for (const RatingRow& r : neutral)
+            QCOMPARE(r.at(0), "2");
+        QCOMPARE(neutral.Item(1).at(1), "Text 29"); // newest neutral
+        QCOMPARE(read_BewertungenPosTemp("fremd", 3).Count(), 4);
+        QCOMPARE(read_BewertungenTemp("fremd").Item(1).at(5), "1012");
+    }
+
+    // The table is chosen, never pasted into the statement.
+    void unknownTableIsAnError() {
+        storeRatings("ich", 3);
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement);
+        QCOMPARE(
+            read_BewertungenPosZahl("ich", 1, "Bewertungeneigen; DELETE FROM Bewertungeneigen"), 0);
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.reports[0].procedure, QStringLiteral("read_BewertungenPosZahl"));
+        QCOMPARE(answers.reports[0].module, QStringLiteral("modData"));
+        QCOMPARE(read_Anzahl("ich"), 3);
+    }
+
+    void positionOutsideTheResult() {
+        storeRatings("ich", 450);
+        storeRatings("fremd", 5, true);
+        testsupport::ErrorAnswerer answers;
+
+        // read_Bewertungen has no handler: the caller's dialog shows it
+        for (qint32 start : {0, 451, -5}) {
+            answers.answer(errors::NextStatement);
+            lSeitenAnfang = start;
+            QCOMPARE(callerOfReadBewertungen("ich"), qint64(-1));
+        }
+        QCOMPARE(answers.reports.size(), 3);
+        for (const auto& r : answers.reports) {
+            QCOMPARE(r.procedure, QStringLiteral("cmdalleanzeigen_Click"));
+            QCOMPARE(r.module, QStringLiteral("frmTest"));
+        }
+        lSeitenAnfang = 450;
+        QCOMPARE(callerOfReadBewertungen("ich"), qint64(1));
+
+        // the others show their own; left, they give back no collection
+        answers.reports.clear();
+        answers.answer(errors::LeaveProcedure);
+        lSeitenAnfang = 6;
+        const Page nothing = read_BewertungenTemp("fremd");
+        QVERIFY(nothing.isNothing());
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.reports[0].procedure, QStringLiteral("read_BewertungenTemp"));
+        try {
+            nothing.Count();
+            QFAIL("a Nothing was counted");
+        } catch (const errors::RuntimeError& e) {
+            QCOMPARE(e.number(), 91);
+        }
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void membersWithQuotesAndOtherCharacters() {
+        const QStringList names{"O'Brien",      "a\\b", "100%", "_x_", QStringLiteral("Jürgen ß"),
+                                "x' OR '1'='1", "\"q\""};
+        for (const QString& n : names)
+            QVERIFY(save_Bewerungen(1, "t", "KV", "01.02.2020 10:00", "k", "1", n, 1));
+        QCOMPARE(read_Anzahl("ich"), 0);
+        for (const QString& n : names) {
+            QCOMPARE(read_Anzahl(n), 1);
+            QCOMPARE(read_Bewertungen(n).Count(), 1);
+        }
+        // like-patterns are not patterns here
+        QCOMPARE(read_Anzahl("%"), 0);
+        QCOMPARE(read_Anzahl("_x%"), 0);
+    }
+
+    void overview() {
+        testsupport::FixedClock clock(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+        const QStringList values{
+            "1", "2", "3", "4", "5", "6", "7", "8", "9", "77", "Alle erhaltenen Bewertungen"};
+        QVERIFY(save_UebersichtBewertungen(values, 1234, "fremd"));
+        QVERIFY(save_UebersichtBewertungen(values, 5, "zweiter"));
+        QVERIFY(save_UebersichtBewertungen(values, 6, "fremd"));
+        const QStringList got = read_UebersichtBewertungen("fremd").items();
+        QCOMPARE(got, QStringList({"1", "2", "3", "4", "5", "6", "7", "8", "9", "77", "-", "1234",
+                                   "06.05.2024 07:08", "nix"}));
+        QCOMPARE(read_UebersichtBewertungen("dritter").items(), QStringList{"nix"});
+        QStringList users = read_AllUserTemp().items();
+        users.sort();
+        QCOMPARE(users, QStringList({"fremd", "zweiter"}));
+    }
+
+    void funcCheckNull() {
+        QCOMPARE(modData::funcCheckNull(QVariant()), QString(""));
+        QCOMPARE(modData::funcCheckNull(QVariant::fromValue<qint64>(0)), QString("0"));
+        QCOMPARE(modData::funcCheckNull(QString("Text")), QString("Text"));
+        QCOMPARE(modData::funcCheckNull(2.5), QString("2,5"));
+    }
+
+    // Closed behind the program's back, the connection is opened again.
+    void readsReopenAClosedConnection() {
+        storeRatings("ich", 2);
+        modGlobal::cnDB->close();
+        QCOMPARE(read_Anzahl("ich"), 2);
+        QVERIFY(modGlobal::cnDB->isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreReadsTest)
+#include "tst_storeReads.moc"

@@ -1,0 +1,244 @@
+// Writing and deleting: what is stored for each kind of input, the silent
+// False of the writers, duplicates by feedback id, and batches.
+#include "errors/procedure.h"
+#include "storeFixture.h"
+
+#include <QtTest>
+
+using namespace modData;
+
+namespace {
+
+RatingRow firstRow(const QString& user, bool temp = false) {
+    modGlobal::lSeitenAnfang = 1;
+    const Page page = temp ? read_BewertungenTemp(user) : read_Bewertungen(user);
+    return page.Count() ? page.Item(1) : RatingRow();
+}
+
+bool save(const QString& text, const QString& datum = "22.11.2004 14:03",
+          const QString& user = "ich", const QString& id = {}) {
+    return save_Bewerungen(1, text, "KV", datum, "Kaeufer", "123", user, 1, id);
+}
+
+} // namespace
+
+class StoreWritesTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<storetest::Database> db;
+
+private slots:
+    void init() { db = std::make_unique<storetest::Database>(); }
+    void cleanup() { db.reset(); }
+
+    void storesDecodedTextAndMember() {
+        testsupport::ErrorAnswerer answers;
+        QVERIFY(save_Bewerungen(3, "it's &amp;  gut%21", "KV'1", "22.11.2004 14:03:59", "O'Ne%FCl",
+                                "12'3", "ich", 7));
+        QCOMPARE(firstRow("ich"), QStringList({"3", "it`s & gut!", "KV'1", "22.11.2004 14:03",
+                                               QStringLiteral("O`Neül"), "12'3"}));
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    void temporaryRatingWithoutItem() {
+        QString artikel;
+        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "fremd", 1));
+        QCOMPARE(artikel, QStringLiteral("???"));
+        QCOMPARE(firstRow("fremd", true).at(5), QStringLiteral("???"));
+        QCOMPARE(read_Anzahl("fremd"), 0);
+    }
+
+    // Names with quotes were the old failure; now they are stored as given.
+    void quotesInMemberNamesAreStored() {
+        QVERIFY(save("t", "01.01.2021 00:00", "O'Brien"));
+        QString artikel = "1";
+        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "D'Arcy", 1));
+        QVERIFY(save_UebersichtBewertungen(
+            {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "99,5%"}, 40, "D'Arcy"));
+        QCOMPARE(read_Anzahl("O'Brien"), 1);
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 1);
+        deleteUebersichtUser("D'Arcy");
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 0);
+        QCOMPARE(read_UebersichtBewertungen("D'Arcy").Count(), 1);
+    }
+
+    void datesAreStoredToTheMinute() {
+        QVERIFY(save("a", "22.11.04"));
+        QVERIFY(save("b", "01.01.1970 00:00"));
+        QVERIFY(save("c", " 5.6.2030 9:07 "));
+        QVERIFY(save("d", "29.03.2020 02:30")); // a time the clock skips still is one
+        modGlobal::lSeitenAnfang = 1;
+        QStringList shown;
+        for (const RatingRow& r : read_Bewertungen("ich"))
+            shown << r.at(3);
+        QCOMPARE(shown, QStringList({"05.06.2030 09:07", "29.03.2020 02:30", "22.11.2004 00:00",
+                                     "01.01.1970 00:00"}));
+        QCOMPARE(toDate("22.11.2004 14:03:59"), QStringLiteral("2004-11-22 14:03"));
+    }
+
+    // A date that cannot be read: toDate's dialog, then False, nothing stored.
+    void unreadableDates_data() {
+        QTest::addColumn<QString>("datum");
+        QTest::addColumn<int>("choice");
+        QTest::newRow("31 February, leave") << "31.02.2020 10:00" << int(errors::LeaveProcedure);
+        QTest::newRow("empty, leave") << "" << int(errors::LeaveProcedure);
+        QTest::newRow("letters, go on") << "gestern" << int(errors::NextStatement);
+        QTest::newRow("25 o'clock, go on") << "01.01.2020 25:00" << int(errors::NextStatement);
+    }
+    void unreadableDates() {
+        QFETCH(QString, datum);
+        QFETCH(int, choice);
+        testsupport::ErrorAnswerer answers;
+        for (int i = 0; i < 4; ++i)
+            answers.answer(choice);
+        QVERIFY(!save("x", datum));
+        QVERIFY(answers.reports.size() >= 1);
+        QCOMPARE(answers.reports[0].procedure, QStringLiteral("toDate"));
+        QCOMPARE(answers.reports[0].number, 13);
+        QCOMPARE(read_Anzahl("ich"), 0);
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void unusualTextIsStoredWhole() {
+        const QString withNul = QString("a") + QChar(0) + "b";
+        QVERIFY(save(withNul));
+        QCOMPARE(firstRow("ich").at(1), withNul);
+        QVERIFY(db->count("SELECT count(*) FROM Bewertungeneigen WHERE length(CAST(Bewertungstext "
+                          "AS BLOB)) = 3") == 1);
+
+        QVERIFY(delete_Eigene_Bewertungen() == false);
+        QString big;
+        for (int i = 0; i < 100000; ++i)
+            big += QChar(u'a' + i % 26);
+        QVERIFY(save(big));
+        QCOMPARE(firstRow("ich").at(1), big);
+        QVERIFY(save(""));
+        QCOMPARE(read_Anzahl("ich"), 2);
+    }
+
+    void overviewNeedsNumbers() {
+        const QStringList good{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "98,1"};
+        QStringList text = good;
+        text[4] = "fünf";
+        QStringList empty = good;
+        empty[0] = "";
+        testsupport::ErrorAnswerer answers;
+        QVERIFY(!save_UebersichtBewertungen(text, 1, "a"));
+        QVERIFY(!save_UebersichtBewertungen(empty, 1, "a"));
+        QVERIFY(!save_UebersichtBewertungen(good.mid(0, 10), 1, "a"));
+        QCOMPARE(answers.reports.size(), 0);
+        QCOMPARE(read_UebersichtBewertungen("a").Count(), 1);
+        QVERIFY(save_UebersichtBewertungen(good, 1, "a"));
+        QCOMPARE(read_UebersichtBewertungen("a").Item(11), QStringLiteral("98,1"));
+    }
+
+    void checknullReplacesInPlace() {
+        QString t = "Alle erhaltenen Bewertungen";
+        QCOMPARE(checknull(t), QStringLiteral("-"));
+        QCOMPARE(t, QStringLiteral("-"));
+        QString other = "Alle erhaltenen Bewertungen ";
+        QCOMPARE(checknull(other), other);
+    }
+
+    void deletions() {
+        modGlobal::sStandardUser = "ich";
+        QVERIFY(save("a", "01.01.2020 10:00", "ich"));
+        QVERIFY(save("b", "01.01.2020 10:00", "du"));
+        QString artikel = "1";
+        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "fremd", 1));
+        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "andere", 1));
+        QVERIFY(save_UebersichtBewertungen({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "1"},
+                                           1, "fremd"));
+
+        QCOMPARE(delete_Eigene_Bewertungen(), false);
+        QCOMPARE(read_Anzahl("ich"), 0);
+        QCOMPARE(read_Anzahl("du"), 1);
+
+        QCOMPARE(deleteTempUser("andere"), false);
+        QCOMPARE(read_AnzahlTemp("andere"), 0);
+        QCOMPARE(deleteUebersichtUser("fremd"), false);
+        QCOMPARE(read_AnzahlTemp("fremd"), 0);
+        QCOMPARE(read_UebersichtBewertungen("fremd").items(), QStringList{"nix"});
+    }
+
+    // A rating with the marketplace's id is stored once per member; storing
+    // it again changes nothing and still succeeds.
+    void duplicatesByFeedbackId() {
+        QVERIFY(save("erst", "01.01.2020 10:00", "ich", "F-1"));
+        QVERIFY(save("nochmal", "02.01.2020 10:00", "ich", "F-1"));
+        QVERIFY(save("andere", "01.01.2020 10:00", "du", "F-1"));
+        QVERIFY(save("ohne", "01.01.2020 10:00", "ich"));
+        QVERIFY(save("ohne", "01.01.2020 10:00", "ich"));
+        QCOMPARE(read_Anzahl("ich"), 3);
+        QCOMPARE(read_Anzahl("du"), 1);
+        QCOMPARE(
+            db->count("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungstext = 'nochmal'"), 0);
+        QString artikel = "1";
+        QVERIFY(
+            save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1, "F-9"));
+        QVERIFY(
+            save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1, "F-9"));
+        QCOMPARE(read_AnzahlTemp("f"), 1);
+    }
+
+    void writersWithoutConnectionFailSilently() {
+        modGlobal::cnDB.reset();
+        testsupport::ErrorAnswerer answers;
+        QString artikel;
+        QVERIFY(!save("x"));
+        QVERIFY(!save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1));
+        QVERIFY(!save_UebersichtBewertungen(
+            {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "1"}, 1, "f"));
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    void batchIsStoredOnCommitOnly() {
+        {
+            auto batch = beginBatch();
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(save("r", storetest::minuteText(i)));
+            QCOMPARE(read_Anzahl("ich"), 50); // the batch sees its own rows
+            QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 0);
+        } // not committed
+        QCOMPARE(read_Anzahl("ich"), 0);
+
+        auto batch = beginBatch();
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(save("r", storetest::minuteText(i)));
+        QVERIFY(!batch.failed());
+        QVERIFY(batch.commit());
+        QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 50);
+    }
+
+    // One row that fails returns False; the batch goes on and stores the rest.
+    void failedRowInsideABatch() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        auto batch = beginBatch();
+        QVERIFY(save("eins", "01.01.2020 10:00"));
+        QVERIFY(!save("kaputt", "32.01.2020 10:00"));
+        QVERIFY(save("drei", "01.01.2020 10:02"));
+        QVERIFY(batch.commit());
+        QCOMPARE(read_Anzahl("ich"), 2);
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void oneBatchAtATime() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        auto first = beginBatch();
+        QVERIFY(save("a"));
+        {
+            auto second = beginBatch();
+            QVERIFY(second.failed());
+            QCOMPARE(answers.reports.size(), 1);
+            QCOMPARE(answers.reports[0].procedure, QStringLiteral("beginBatch"));
+        }
+        QVERIFY(save("b"));
+        QVERIFY(first.commit());
+        QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreWritesTest)
+#include "tst_storeWrites.moc"
