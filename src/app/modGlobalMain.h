@@ -7,3 +7,14 @@ namespace modGlobal {
 bool Main();
 
 } // namespace modGlobal
+
+namespace ui {
+class MenuAdapter;
+}
+
+namespace modGlobal {
+
+// Builds the main window's menu; a failing item is passed over.
+void pbuildmenus(ui::MenuAdapter& menu);
+
+} // namespace modGlobal

@@ -1,14 +1,14 @@
 // The splash window, the one-instance windows, and the main window's start.
 #include "answerers.h"
 #include "app/modGlobal.h"
+#include "storeFixture.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/forms.h"
 #include "ui/main/frmAnzeige.h"
 
-#include <QtTest>
-
 #include <QFrame>
 #include <QLabel>
+#include <QtTest>
 
 using ui::Form;
 using ui::frmSplash;
@@ -24,7 +24,8 @@ class StartupTest : public QObject {
 private slots:
     void theSplashSaysTheProgramIsStarting() {
         frmSplash& splash = Form<frmSplash>::get();
-        QCOMPARE(splash.lblProductName()->text(), QStringLiteral("Notenschau wird gestartet.........."));
+        QCOMPARE(splash.lblProductName()->text(),
+                 QStringLiteral("Notenschau wird gestartet.........."));
         Form<frmSplash>::unload();
         settle();
     }
@@ -62,17 +63,17 @@ private slots:
     }
 
     void theMainWindowLoadsReadsTheConfigurationAndShows() {
-        testsupport::ProgramFolder folder;
-        folder.writeConfig("[User]\nUsername=anna\n");
+        testsupport::StoreFixture store(QStringLiteral("anna"));
         testsupport::ErrorAnswerer answers;
         testsupport::MessageBoxAnswerer boxes;
-        modGlobal::resetGlobals();
         ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
         main.Form_Load();
         QVERIFY(!Form<frmSplash>::isLoaded());
         QVERIFY(main.isVisible());
         QCOMPARE(main.windowTitle(), QStringLiteral("Notenschau"));
         QCOMPARE(modGlobal::sStandardUser, QStringLiteral("anna"));
+        QCOMPARE(answers.reports.size(), 0);
+        QCOMPARE(boxes.shown.size(), 0);
         Form<ui::frmAnzeige>::unload();
         settle();
     }

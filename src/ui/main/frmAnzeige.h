@@ -1,17 +1,88 @@
 #pragma once
 
-#include <QMainWindow>
+#include "ui/controls/twips.h"
+#include "ui/main/feedbackView.h"
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QMenuBar;
 
 namespace ui {
 
-// The main window.
-class frmAnzeige : public QMainWindow {
+class FeedbackList;
+class MenuAdapter;
+
+// The main window: the rating list with its paging and filter buttons, the
+// summary, the check command and the menu.
+class frmAnzeige : public QWidget {
     Q_OBJECT
 public:
     explicit frmAnzeige(QWidget* parent = nullptr);
+    ~frmAnzeige() override;
 
-    // Runs the start sequence and shows the window.
+    // The start sequence; shows the window at its end.
     void Form_Load();
+
+    void cmdalleanzeigen_Click() { m_view->cmdalleanzeigen_Click(); }
+    void enableAll(bool flag) { m_view->enableAll(flag); }
+    void cmdback_Click();
+    void cmdClose_Click();
+    void beenden();
+    void makeconnection();
+    void ZorButton1_Click();
+    void zur_Auktion(int Index);
+
+    // True when the last load run left nothing to store.
+    bool keineBewertungen = false;
+
+    FeedbackView& view() const { return *m_view; }
+    FeedbackList& liste() const { return *m_list; }
+    MenuAdapter& menu() const { return *m_menu; }
+    QPushButton* button(FeedbackView::Button b) const { return m_buttons[size_t(b)]; }
+    QPushButton* cmdback() const { return m_cmdback; }
+    QPushButton* cmdClose() const { return m_cmdClose; }
+    QLabel* lbluser() const { return m_lbluser; }
+    QLabel* lblinfo() const { return m_lblinfo; }
+    QLabel* lblProzente() const { return m_lblProzente; }
+    QLabel* lblsumme(int kind) const { return m_lblsumme[size_t(kind - 1)]; }
+    QProgressBar* progressBar() const { return m_progress; }
+    // The window's client area in twips, as the resize rule saw it last.
+    QSize clientTwips() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Resize();
+    void Form_Unload();
+    void showView();
+    QPushButton* addButton(const char* name, const QString& caption, const QRect& twips);
+    QLabel* addLabel(const char* name, const QString& caption, const QRect& twips,
+                     QWidget* parent = nullptr);
+    void place(QWidget* w, const QRect& twips);
+    void move(QWidget* w, int leftTwips, int topTwips);
+
+    Twips m_twips;
+    QMenuBar* m_menuBar = nullptr;
+    MenuAdapter* m_menu = nullptr;
+    FeedbackList* m_list = nullptr;
+    FeedbackView* m_view = nullptr;
+    std::array<QPushButton*, FeedbackView::ButtonCount> m_buttons{};
+    QPushButton* m_cmdback = nullptr;
+    QPushButton* m_cmdClose = nullptr;
+    QLabel* m_lbluser = nullptr;
+    QLabel* m_lblProzente = nullptr;
+    QWidget* m_frame1 = nullptr;
+    std::array<QLabel*, 3> m_lblsumme{};
+    QWidget* m_picture1 = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_lblinfo = nullptr;
+    bool m_unloaded = false;
 };
 
 } // namespace ui

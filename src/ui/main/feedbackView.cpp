@@ -1,0 +1,295 @@
+#include "ui/main/feedbackView.h"
+
+#include "app/modGlobal.h"
+#include "errors/procedure.h"
+#include "store/modData.h"
+#include "ui/main/feedbackList.h"
+#include "ui/main/ratingSummary.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+namespace ui {
+
+using namespace modGlobal;
+
+namespace {
+const QString kOwnTable = QStringLiteral("Bewertungeneigen");
+const QString kForeignTable = QStringLiteral("BewertungenTemp");
+
+qint32 CLng(const QString& text) {
+    bool ok = false;
+    const qint32 value = text.trimmed().toInt(&ok);
+    if (!ok)
+        errors::raise(errors::RuntimeError::TypeMismatch);
+    return value;
+}
+
+// The busy mark is cleared however the operation ends, so that a failed
+// page never blocks the next show-all.
+class BusyMark {
+public:
+    explicit BusyMark(bool& mark) : m_mark(mark) { m_mark = true; }
+    ~BusyMark() { m_mark = false; }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    bool& m_mark;
+};
+} // namespace
+
+FeedbackView::FeedbackView(FeedbackList* list, QObject* parent) : QObject(parent), m_list(list) {
+    m_enabled.fill(true);
+}
+
+QString FeedbackView::loadingMessage(int kind) {
+    switch (kind) {
+    case 1:
+        return QStringLiteral("Positive Bewertungen werden geladen!");
+    case 2:
+        return QStringLiteral("Neutrale Bewertungen werden geladen!");
+    default:
+        return QStringLiteral("Negative Bewertungen werden geladen!");
+    }
+}
+
+QString FeedbackView::emptyMessage(int kind) {
+    switch (kind) {
+    case 1:
+        return QStringLiteral("keine Positiven Bewertungen vorhanden!");
+    case 2:
+        return QStringLiteral("keine Neutralen Bewertungen vorhanden!");
+    default:
+        return QStringLiteral("keine Negativen Bewertungen vorhanden!");
+    }
+}
+
+void FeedbackView::setEnabled(Button b, bool on) {
+    m_enabled[size_t(b)] = on;
+    emit changed();
+}
+
+void FeedbackView::setMenuEnabled(bool on) {
+    m_menuEnabled = on;
+    emit changed();
+}
+
+void FeedbackView::setInfo(const QString& text) {
+    m_lblinfo = text;
+    emit changed();
+}
+
+void FeedbackView::setProgress(bool visible, int maximum, int value) {
+    m_progressVisible = visible;
+    m_progressMax = maximum;
+    m_progressValue = value;
+    emit changed();
+}
+
+void FeedbackView::setCursorBusy(bool busy) {
+    if (busy == m_busyCursor)
+        return;
+    m_busyCursor = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void FeedbackView::yieldOnce() {
+    if (m_yield)
+        m_yield();
+    else
+        QCoreApplication::processEvents();
+}
+
+qint32 FeedbackView::countView(int kind) const {
+    if (kind == 0)
+        return bFremdModus ? modData::read_AnzahlTemp(sFremdUser)
+                           : modData::read_Anzahl(sStandardUser);
+    return bFremdModus ? modData::read_BewertungenPosZahl(sFremdUser, kind, kForeignTable)
+                       : modData::read_BewertungenPosZahl(sStandardUser, kind, kOwnTable);
+}
+
+modData::Page FeedbackView::readPage(int kind) const {
+    if (kind == 0)
+        return bFremdModus ? modData::read_BewertungenTemp(sFremdUser)
+                           : modData::read_Bewertungen(sStandardUser);
+    return bFremdModus ? modData::read_BewertungenPosTemp(sFremdUser, qint16(kind))
+                       : modData::read_BewertungenPos(sStandardUser, qint16(kind));
+}
+
+void FeedbackView::caption() {
+    m_lEnde = std::min(lSeitenAnfang + kSeitenGroesse - 1, lAnzahlGesamt);
+    setInfo(QStringLiteral("Anzeige: ") + QString::number(lSeitenAnfang) + QStringLiteral(" - ") +
+            QString::number(m_lEnde) + QStringLiteral(" von ") + QString::number(lAnzahlGesamt));
+}
+
+void FeedbackView::addRows(const modData::Page& page) {
+    int added = 0;
+    for (const QStringList& row : page) {
+        m_list->subAddListe(CLng(row.value(0)), row.value(1), row.value(2), row.value(3),
+                            row.value(4), row.value(5), false, false);
+        yieldOnce();
+        setProgress(true, m_progressMax, ++added);
+    }
+    setCursorBusy(false);
+    setProgress(false, m_progressMax, m_progressValue);
+    enableAll(true);
+}
+
+void FeedbackView::fillPage(const modData::Page& page) {
+    caption();
+    setProgress(true, m_lEnde - lSeitenAnfang + 1, 0);
+    addRows(page);
+}
+
+void FeedbackView::cmdalleanzeigen_Click() {
+    errors::Procedure p("[frmAnzeige] Public Sub cmdalleanzeigen_Click()");
+    if (m_busy)
+        return;
+    BusyMark mark(m_busy);
+    modData::Page page;
+    p.step([&] {
+        setCursorBusy(true);
+        enableAll(false);
+        yieldOnce();
+    });
+    p.step([&] {
+        lSeitenAnfang = 1;
+        m_list->subClearListe();
+    });
+    p.step([&] { lAnzahlGesamt = countView(0); });
+    p.step([&] { page = readPage(0); });
+    p.step([&] {
+        if (page.Count() > 0) {
+            fillPage(page);
+            setEnabled(cmdalleanzeigen, false);
+            iAnzeigeModus = 0;
+            refreshSummary(true);
+        } else {
+            setInfo(QStringLiteral("keine Bewertungen vorhanden!"));
+            setCursorBusy(false);
+            setProgress(false, m_progressMax, m_progressValue);
+            enableAll(true);
+            setEnabled(cmdalleanzeigen, false);
+            refreshSummary(false);
+        }
+    });
+}
+
+void FeedbackView::refreshSummary(bool found) {
+    for (int n = 1; n <= 3; ++n) {
+        qint32 count = 0;
+        if (found)
+            count = bFremdModus ? modData::read_BewertungenPosZahl(
+                                      sFremdUser, n, QStringLiteral("Bewertungentemp"))
+                                : modData::read_BewertungenPosZahl(sStandardUser, n, kOwnTable);
+        m_summe[size_t(n - 1)] = QString::number(count);
+    }
+    Prozente();
+}
+
+void FeedbackView::Prozente() {
+    errors::Procedure p("[frmAnzeige] Private Sub Prozente()");
+    qint64 pos = 0;
+    qint64 neg = 0;
+    p.step([&] {
+        pos = CLng(m_summe[0]);
+        neg = CLng(m_summe[2]);
+    });
+    p.step([&] { m_prozente = prozenteText(pos, neg); });
+    p.step([&] {
+        if (bFremdModus)
+            m_prozente = QStringLiteral("Fremd-User Analyse");
+        emit changed();
+    });
+}
+
+void FeedbackView::filter(int n) {
+    static const char* const signatures[4] = {nullptr, "[frmAnzeige] Private Sub Command1_Click()",
+                                              "[frmAnzeige] Private Sub Command2_Click()",
+                                              "[frmAnzeige] Private Sub Command3_Click()"};
+    errors::Procedure p(signatures[n]);
+    const Button own = Button(Command1 + n - 1);
+    modData::Page page;
+    p.step([&] {
+        setCursorBusy(true);
+        enableAll(false);
+        setInfo(loadingMessage(n));
+        setProgress(true, m_progressMax, m_progressValue);
+    });
+    p.step([&] {
+        lSeitenAnfang = 1;
+        yieldOnce();
+        m_list->subClearListe();
+    });
+    p.step([&] { lAnzahlGesamt = countView(n); });
+    p.step([&] { page = readPage(n); });
+    p.step([&] {
+        if (page.Count() > 0) {
+            setProgress(true, int(page.Count()), 0);
+            fillPage(page);
+            setEnabled(own, false);
+            iAnzeigeModus = qint16(n);
+        } else {
+            setInfo(emptyMessage(n));
+            setCursorBusy(false);
+            setProgress(false, m_progressMax, m_progressValue);
+            enableAll(true);
+            setEnabled(own, false);
+        }
+    });
+}
+
+void FeedbackView::turnPage(int direction) {
+    errors::Procedure p(direction > 0 ? "[frmAnzeige] Private Sub cmdnext_Click()"
+                                      : "[frmAnzeige] Private Sub cmdprev_Click()");
+    if (m_busy)
+        return;
+    BusyMark mark(m_busy);
+    modData::Page page;
+    p.step([&] {
+        setCursorBusy(true);
+        enableAll(false);
+        yieldOnce();
+    });
+    p.step([&] {
+        lSeitenAnfang += direction * kSeitenGroesse;
+        if (lSeitenAnfang > lAnzahlGesamt)
+            lSeitenAnfang = lAnzahlGesamt;
+    });
+    p.step([&] {
+        caption();
+        setProgress(true, m_lEnde - lSeitenAnfang + 1, 0);
+        m_list->subClearListe();
+    });
+    p.step([&] { page = readPage(iAnzeigeModus); });
+    p.step([&] { addRows(page); });
+    p.step([&] {
+        static const Button current[4] = {cmdalleanzeigen, Command1, Command2, Command3};
+        if (iAnzeigeModus >= 0 && iAnzeigeModus <= 3)
+            setEnabled(current[iAnzeigeModus], false);
+    });
+}
+
+void FeedbackView::enableAll(bool flag) {
+    auto p = errors::Procedure::untraced("[frmAnzeige] Public Sub enableAll(flag As Boolean)",
+                                         errors::Handling::SkipSilently);
+    p.step([&] {
+        for (Button b :
+             {Command1, Command2, Command3, cmdnext, cmdprev, cmdalleanzeigen, ZorButton1})
+            m_enabled[size_t(b)] = flag;
+    });
+    p.step([&] {
+        if (flag) {
+            m_enabled[cmdprev] = lSeitenAnfang >= 2;
+            m_enabled[cmdnext] = qint64(lSeitenAnfang) + kSeitenGroesse <= lAnzahlGesamt;
+        }
+    });
+    p.step([&] { m_menuEnabled = flag; });
+    emit changed();
+}
+
+} // namespace ui

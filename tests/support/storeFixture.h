@@ -1,0 +1,30 @@
+#pragma once
+
+#include "answerers.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace testsupport {
+
+// A program folder with a fresh database and a config naming it and the
+// standard user, opened through InitDB as the program opens it.
+class StoreFixture {
+public:
+    explicit StoreFixture(const QString& standardUser = QStringLiteral("anna"));
+    ~StoreFixture();
+
+    QString databasePath() const { return m_folder.file(QStringLiteral("noten.db")); }
+    ProgramFolder& folder() { return m_folder; }
+
+    // Stores n ratings of a member, newest first from `newest` on, one hour
+    // apart; kinds cycle through `kinds` (default positive only). Own table
+    // unless foreign.
+    void addRatings(const QString& user, int n, const QDateTime& newest,
+                    const QList<int>& kinds = {1}, bool foreign = false);
+
+private:
+    ProgramFolder m_folder;
+};
+
+} // namespace testsupport

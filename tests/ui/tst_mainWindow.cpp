@@ -1,0 +1,194 @@
+// The main window: its start on an empty and a filled database, the menu, the
+// two modes, closing, and the layout rules.
+#include "answerers.h"
+#include "app/modGlobal.h"
+#include "storeFixture.h"
+#include "ui/controls/menuAdapter.h"
+#include "ui/dialogs/frmSplash.h"
+#include "ui/forms.h"
+#include "ui/main/feedbackList.h"
+#include "ui/main/frmAnzeige.h"
+#include "ui/main/windowLayout.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace modGlobal;
+using ui::FeedbackView;
+using ui::Form;
+using ui::frmAnzeige;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    static void settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+
+    frmAnzeige& load() {
+        frmAnzeige& w = Form<frmAnzeige>::get();
+        w.Form_Load();
+        return w;
+    }
+
+private slots:
+    void cleanup() {
+        Form<frmAnzeige>::unload();
+        settle();
+    }
+
+    void theFirstStartWithAnEmptyDatabase() {
+        testsupport::StoreFixture store(QStringLiteral("anna"));
+        frmAnzeige& w = load();
+        QCOMPARE(w.liste().rowCount(), 1);
+        for (auto b : {FeedbackView::Command1, FeedbackView::Command2, FeedbackView::Command3,
+                       FeedbackView::cmdnext, FeedbackView::cmdprev, FeedbackView::cmdalleanzeigen})
+            QVERIFY2(!w.button(b)->isEnabled(), qPrintable(w.button(b)->objectName()));
+        QVERIFY(w.button(FeedbackView::ZorButton1)->isEnabled());
+        QVERIFY(w.button(FeedbackView::ZorButton1)->isVisible());
+        QVERIFY(!w.cmdback()->isVisible());
+        QVERIFY(w.cmdClose()->isEnabled());
+        QVERIFY(w.menu().isEnabled(QStringLiteral("keyFile")));
+        QVERIFY(w.menu().isEnabled(QStringLiteral("keyFile1")));
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("keine Bewertungen vorhanden"));
+        QVERIFY(w.isMaximized());
+        QVERIFY(!Form<ui::frmSplash>::isLoaded());
+    }
+
+    void aStartShowsTheFirstPage() {
+        testsupport::StoreFixture store(QStringLiteral("anna"));
+        store.addRatings(QStringLiteral("anna"), 250, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
+                         {1, 1, 1, 2});
+        frmAnzeige& w = load();
+        QCOMPARE(w.liste().rowCount(), 201);
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 250"));
+        QCOMPARE(w.lblsumme(1)->text(), QStringLiteral("188"));
+        QCOMPARE(w.lblsumme(2)->text(), QStringLiteral("62"));
+        QCOMPARE(w.lblsumme(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Positive Bewertungen : 100 % "));
+        QVERIFY(w.button(FeedbackView::cmdnext)->isEnabled());
+        QVERIFY(!w.button(FeedbackView::cmdalleanzeigen)->isEnabled());
+        QVERIFY(!w.progressBar()->isVisible());
+
+        QTest::mouseClick(w.button(FeedbackView::cmdnext), Qt::LeftButton);
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 201 - 250 von 250"));
+        QVERIFY(w.button(FeedbackView::cmdprev)->isEnabled());
+    }
+
+    void theMenu() {
+        testsupport::StoreFixture store;
+        frmAnzeige& w = load();
+        QCOMPARE(w.menu().itemCount(), 11);
+        const QStringList keys = {
+            "keyFile", "keyuser",  "",          "keyabout", "keyhelp",       "",
+            "keyexit", "keyFile1", "keyDelete", "",         "keyBewertungen"};
+        for (int id = 1; id <= 11; ++id)
+            QCOMPARE(w.menu().keyOf(id), keys[id - 1]);
+        QCOMPARE(w.menu().action(QStringLiteral("keyFile"))->text(),
+                 QStringLiteral("&Einstellungen"));
+        QCOMPARE(w.menu().action(QStringLiteral("keyDelete"))->text(),
+                 QStringLiteral("Eigene Bewertungen in der Datenbank löschen"));
+        QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_B));
+        // A failing add (an unknown parent) is passed over silently.
+        testsupport::ErrorAnswerer answers;
+        QVERIFY_THROWS_EXCEPTION(errors::RuntimeError,
+                                 w.menu().addItem(QStringLiteral("nirgends"), "x", 1, "x"));
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    void backFromForeignMode() {
+        testsupport::StoreFixture store(QStringLiteral("anna"));
+        store.addRatings(QStringLiteral("anna"), 3, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
+                         {1, 3});
+        store.addRatings(QStringLiteral("fremd"), 4, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
+                         {2}, true);
+        frmAnzeige& w = load();
+        // What the foreign-member dialog does when it shows a member.
+        bFremdModus = true;
+        sFremdUser = QStringLiteral("fremd");
+        w.button(FeedbackView::ZorButton1)->hide();
+        w.cmdback()->show();
+        w.cmdalleanzeigen_Click();
+        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Fremd-User Analyse"));
+        QCOMPARE(w.lblsumme(2)->text(), QStringLiteral("4"));
+
+        QTest::mouseClick(w.cmdback(), Qt::LeftButton);
+        QVERIFY(!bFremdModus);
+        QVERIFY(!w.cmdback()->isVisible());
+        QVERIFY(w.button(FeedbackView::ZorButton1)->isVisible());
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 3 von 3"));
+        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Positive Bewertungen : 50 % "));
+    }
+
+    void closingUnloadsEveryWindow() {
+        testsupport::StoreFixture store;
+        frmAnzeige& w = load();
+        Form<ui::frmSplash>::get(); // another window still loaded
+        QPointer<frmAnzeige> watch(&w);
+        QTest::mouseClick(w.cmdClose(), Qt::LeftButton);
+        settle();
+        QVERIFY(watch.isNull());
+        QVERIFY(!Form<frmAnzeige>::isLoaded());
+        QVERIFY(!Form<ui::frmSplash>::isLoaded());
+    }
+
+    void theLayoutAtTheDesignSize() {
+        const ui::WindowLayout l =
+            ui::computeWindowLayout(ui::kDesignClientWidth, ui::kDesignClientHeight);
+        QCOMPARE(l.picContainer, QRect(120, 960, 13435, 4210));
+        QCOMPARE(l.cmdCloseLeft, 12080);
+        QCOMPARE(l.zorButton1Left, 10440);
+        QCOMPARE(l.cmdbackLeft, 10440);
+        QCOMPARE(l.frame1Left, 8960);
+        QCOMPARE(l.cmdnextTop, 5270);
+        QCOMPARE(l.cmdprevTop, 5270);
+        QCOMPARE(l.frame1Top, 5240);
+        QCOMPARE(l.lblProzenteTop, 5330);
+        QCOMPARE(l.picture2Left, 7425);
+    }
+
+    void theLayoutFollowsTheSize_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("minimum") << 13635 << 5985;
+        QTest::newRow("wide") << 28800 << 16200;
+        QTest::newRow("narrow") << 9000 << 4000;
+    }
+    void theLayoutFollowsTheSize() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        const ui::WindowLayout l = ui::computeWindowLayout(width, height);
+        QCOMPARE(width - (l.cmdCloseLeft + 1455), 100);
+        QCOMPARE(l.cmdCloseLeft - (l.zorButton1Left + 1455), 185);
+        const int frameBottom = l.picContainer.bottom() + 1;
+        QCOMPARE(l.cmdnextTop - frameBottom, 100);
+        QCOMPARE(l.frame1Top - frameBottom, 70);
+        QCOMPARE(l.lblProzenteTop - frameBottom, 160);
+        QCOMPARE(l.picContainer.width(), width - 200);
+        QCOMPARE(l.picContainer.height(), height - 1775);
+    }
+
+    void aRestoredWindowKeepsItsMinimumSize() {
+        testsupport::StoreFixture store;
+        frmAnzeige& w = load();
+        w.showNormal();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(300, 200);
+        settle();
+        const ui::Twips twips = ui::Twips::of(&w);
+        QVERIFY(twips.toTwips(w.frameGeometry().width()) >= ui::kMinOuterWidth - 15);
+        QVERIFY(twips.toTwips(w.frameGeometry().height()) >= ui::kMinOuterHeight - 15);
+        // The list and the buttons moved with the size.
+        QCOMPARE(w.cmdClose()->geometry().right() + 1, w.width() - twips.toPx(100));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainWindow.moc"
