@@ -65,6 +65,11 @@ FeedbackList::FeedbackList(QWidget* parent) : QFrame(parent), m_twips(Twips::of(
     pal.setColor(QPalette::Window, QColor(224, 224, 224));
     setPalette(pal);
     setAutoFillBackground(true);
+    // The cells were laid out for an 8-point font: a date and a twelve-digit
+    // item number fit their columns at this size.
+    QFont cellFont = font();
+    cellFont.setPointSize(8);
+    setFont(cellFont);
 
     m_surface = new ListSurface(this);
     m_scroll = new QScrollBar(Qt::Vertical, this);
