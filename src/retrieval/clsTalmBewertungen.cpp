@@ -102,6 +102,7 @@ bool clsTalmBewertungen::begin() {
     ++m_generation;
     m_http->abort();
     m_busy = true;
+    m_reportBytes = false;
     m_settings = modini::marktplatz();
     m_marketplaceId = marketplaceIdFor(modGlobal::sPlattform);
 
@@ -231,11 +232,11 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
                                            "(HTTP-Status %1%2). Bitte prüfen Sie ClientId, "
                                            "ClientSecret und RefreshToken im Abschnitt "
                                            "[Marktplatz] der Datei %3.")
-                                .arg(result.status)
-                                .arg(error.message.isEmpty()
+                                .arg(QString::number(result.status),
+                                     error.message.isEmpty()
                                          ? QString()
-                                         : QStringLiteral(": ") + error.message.left(300))
-                                .arg(modini::configPath()));
+                                         : QStringLiteral(": ") + error.message.left(300),
+                                     modini::configPath()));
             }
             const auto token = feedbackJson::parseToken(result.body);
             if (!token)
@@ -274,17 +275,16 @@ void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answe
                 onAnswer(result.status, result.body);
             },
             [this, generation](qint64 bytes) {
-                if (generation == m_generation)
+                if (m_reportBytes && generation == m_generation)
                     emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
             });
     });
 }
 
 QString clsTalmBewertungen::entriesQuery(const QString& user, int limit, qint64 offset) const {
+    // One multi-argument arg(): an encoded name holds "%2..." itself.
     return QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&sort=TIME&limit=%2&offset=%3")
-        .arg(enc(user))
-        .arg(limit)
-        .arg(offset);
+        .arg(enc(user), QString::number(limit), QString::number(offset));
 }
 
 bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
@@ -376,6 +376,7 @@ void clsTalmBewertungen::requestPage(const QString& user, qint32 page, qint32 li
             Qt::QueuedConnection);
         return;
     }
+    m_reportBytes = true;
     const qint64 offset = qint64(kSeite) * (page - 1);
     const int requestLimit = limit <= 25 ? 25 : kSeite;
     apiGet(QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),

@@ -92,6 +92,7 @@ private:
     QString m_marketplaceId;
     quint64 m_generation = 0;
     bool m_busy = false;
+    bool m_reportBytes = false; // only page requests report bytes
 
     // Profile being gathered.
     qint64 m_total = 0;
