@@ -1,0 +1,233 @@
+// The feedback source when the marketplace misbehaves: which faults are
+// retried to success, which end in Fehler, and the handling of tokens.
+#include "talmHarness.h"
+
+#include <QtTest>
+
+using talmtest::Recorder;
+
+class TalmStoerungenTest : public QObject {
+    Q_OBJECT
+
+    marktsim::SimProcess sim;
+    std::unique_ptr<clsTalmBewertungen> source;
+    std::unique_ptr<Recorder> rec;
+
+    void fresh() {
+        rec.reset();
+        source = std::make_unique<clsTalmBewertungen>();
+        rec = std::make_unique<Recorder>(source.get());
+    }
+    qint64 stat(marktsim::SimProcess& s, const char* name) {
+        return s.stats().value(name).toInteger();
+    }
+    void readPage() {
+        fresh();
+        source->getSeite("alice", 1, 200, false);
+        QVERIFY(rec->waitEnd(20000));
+        rec->settle(50);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(sim.start({"--member", "alice:450"}), qPrintable(sim.errorString()));
+        clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
+    }
+    void init() {
+        talmtest::useSimulator(sim);
+        clsTalmBewertungen::clearTokenCache();
+        sim.admin("clear");
+        sim.admin("expire-tokens");
+    }
+    void cleanup() {
+        rec.reset();
+        source.reset();
+    }
+
+    void retriedToSuccess_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("parameters");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("500 once") << "status" << QStringList{"status=500"} << 2;
+        QTest::newRow("502 once") << "status" << QStringList{"status=502"} << 2;
+        QTest::newRow("503 twice") << "status" << QStringList{"status=503", "count=2"} << 3;
+        QTest::newRow("504 three times") << "status" << QStringList{"status=504", "count=3"} << 4;
+        QTest::newRow("429 with Retry-After")
+            << "status" << QStringList{"status=429", "retryAfter=1"} << 2;
+        QTest::newRow("429, Retry-After above the cap")
+            << "status" << QStringList{"status=429", "retryAfter=3600"} << 2;
+        QTest::newRow("connection reset") << "reset" << QStringList{} << 2;
+        QTest::newRow("body cut short") << "truncated" << QStringList{} << 2;
+        QTest::newRow("no answer") << "hang" << QStringList{} << 2;
+        QTest::newRow("answer after the time-out") << "delay" << QStringList{"ms=1500"} << 2;
+        QTest::newRow("answer in time") << "delay" << QStringList{"ms=300"} << 1;
+        QTest::newRow("slow drip") << "drip" << QStringList{"bytes=8192", "ms=30"} << 1;
+        QTest::newRow("401 once") << "unauthorized" << QStringList{} << 2;
+    }
+    void retriedToSuccess() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, parameters);
+        QFETCH(int, requests);
+        QVERIFY(sim.fault(kind, parameters << "on=entries"));
+        readPage();
+        QCOMPARE(rec->count("Fehler"), 0);
+        QCOMPARE(rec->lines().size(), 200);
+        QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
+        QCOMPARE(stat(sim, "entries"), requests);
+    }
+
+    void reportedAsFehler_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("parameters");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<int>("requests");
+        const QStringList always{"count=50"};
+        QTest::newRow("500 always")
+            << "status" << QStringList{always + QStringList{"status=500"}} << QList<int>{500} << 4;
+        QTest::newRow("429 always")
+            << "status" << QStringList{always + QStringList{"status=429", "retryAfter=0"}}
+            << QList<int>{429} << 4;
+        QTest::newRow("403 is not retried")
+            << "status" << QStringList{"status=403"} << QList<int>{403} << 1;
+        QTest::newRow("401 twice")
+            << "unauthorized" << QStringList{"count=2"} << QList<int>{401} << 2;
+        QTest::newRow("malformed JSON") << "malformed" << QStringList{} << QList<int>{1001} << 1;
+        QTest::newRow("wrong shape") << "wrongshape" << QStringList{} << QList<int>{1001} << 1;
+        QTest::newRow("too large") << "oversize" << QStringList{} << QList<int>{1002} << 1;
+        QTest::newRow("reset always") << "reset" << always << QList<int>{2} << 4;
+        QTest::newRow("no answer ever") << "hang" << always << QList<int>{4} << 4;
+        QTest::newRow("cut short always") << "truncated" << always << QList<int>{2, 1003} << 4;
+    }
+    void reportedAsFehler() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, parameters);
+        QFETCH(QList<int>, numbers);
+        QFETCH(int, requests);
+        QVERIFY(sim.fault(kind, parameters << "on=entries"));
+        readPage();
+        rec->settle(300);
+        QCOMPARE(rec->count("Text"), 0);
+        QCOMPARE(rec->count("Finished"), 0);
+        QVERIFY2(rec->events.last().startsWith("Fehler"), qPrintable(rec->events.join(',')));
+        QCOMPARE(rec->endedTwice, 0);
+        QVERIFY2(numbers.contains(rec->fehlerNummer), qPrintable(rec->fehlerText));
+        QVERIFY(!rec->fehlerText.isEmpty());
+        // Qt itself sends a request again once when a kept-alive connection was
+        // closed under it, so a reset may count double.
+        if (kind == QLatin1String("reset"))
+            QVERIFY(stat(sim, "entries") >= requests);
+        else
+            QCOMPARE(stat(sim, "entries"), requests);
+        QVERIFY(!source->isBusy());
+    }
+
+    void countingNeverReportsAWrongTotal_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("malformed") << "malformed";
+        QTest::newRow("wrong shape") << "wrongshape";
+    }
+    void countingNeverReportsAWrongTotal() {
+        QFETCH(QString, kind);
+        QVERIFY(sim.fault(kind, {"on=entries"}));
+        fresh();
+        source->getAnzahl("alice");
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->events, QStringList{"Fehler 1001"});
+    }
+
+    void profileFailingHalfWay() {
+        QVERIFY(sim.fault("status", {"on=summary", "status=500", "count=50"}));
+        fresh();
+        source->getUebersicht("alice");
+        QVERIFY(rec->waitEnd());
+        rec->settle(100);
+        QCOMPARE(rec->events, (QStringList{"Anzahl 450 3", "Fehler 500"}));
+    }
+
+    // --- tokens ---
+
+    void tokenIsKeptForItsLifetime() {
+        for (int i = 0; i < 3; ++i) {
+            fresh();
+            source->getAnzahl("alice");
+            QVERIFY(rec->waitEnd());
+            QCOMPARE(rec->events.first(), QStringLiteral("Anzahl 450 3"));
+        }
+        QCOMPARE(stat(sim, "token"), 1);
+    }
+
+    void tokenEndpointFaultIsRetried() {
+        QVERIFY(sim.fault("status", {"on=token", "status=503"}));
+        fresh();
+        source->getAnzahl("alice");
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->events.first(), QStringLiteral("Anzahl 450 3"));
+        QCOMPARE(stat(sim, "token"), 2);
+    }
+
+    void wrongCredentialsAreReported() {
+        modini::marktplatz().clientSecret = QStringLiteral("falsch");
+        fresh();
+        source->getAnzahl("alice");
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->events, QStringList{"Fehler 401"});
+        QVERIFY(rec->fehlerText.contains("invalid_client"));
+        QVERIFY(rec->fehlerText.contains("ClientSecret"));
+        QCOMPARE(stat(sim, "entries"), 0);
+    }
+
+    void unknownRefreshTokenIsReported() {
+        modini::marktplatz().refreshToken = QStringLiteral("abgelaufen");
+        fresh();
+        source->getAnzahl("alice");
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->events, QStringList{"Fehler 400"});
+        QVERIFY(rec->fehlerText.contains("RefreshToken"));
+    }
+
+    void revokedTokenIsRenewedOnce() {
+        fresh();
+        source->getAnzahl("alice");
+        QVERIFY(rec->waitEnd());
+        sim.admin("expire-tokens");
+        fresh();
+        source->getSeite("alice", 2, 200, true);
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->lines().size(), 200);
+        QCOMPARE(stat(sim, "unauthorized"), 1);
+        QCOMPARE(stat(sim, "token"), 2);
+    }
+
+    void tokenIsRenewedBeforeItRunsOut() {
+        marktsim::SimProcess shortLived;
+        QVERIFY(shortLived.start({"--member", "bob:5", "--token-lifetime", "1"}));
+        talmtest::useSimulator(shortLived);
+        fresh();
+        source->getAnzahl("bob");
+        QVERIFY(rec->waitEnd());
+        QTest::qWait(1100);
+        fresh();
+        source->getAnzahl("bob");
+        QVERIFY(rec->waitEnd());
+        QCOMPARE(rec->events.first(), QStringLiteral("Anzahl 5 1"));
+        QCOMPARE(stat(shortLived, "token"), 2);
+        QCOMPARE(stat(shortLived, "unauthorized"), 0);
+    }
+
+    void summaryPeriodNamedTheOtherWay() {
+        marktsim::SimProcess other;
+        QVERIFY(other.start({"--member", "bob:50", "--summary-period-key", "period"}));
+        talmtest::useSimulator(other);
+        for (int run = 0; run < 2; ++run) {
+            fresh();
+            source->getUebersicht("bob");
+            QVERIFY(rec->waitEnd());
+            QCOMPARE(rec->uebersicht.size(), 11);
+        }
+        // One refused request, then the other name is kept.
+        QCOMPARE(stat(other, "summary"), 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TalmStoerungenTest)
+#include "tst_talmStoerungen.moc"
