@@ -27,6 +27,8 @@ QDateTime zeroDate();
 // "yyyy-MM-dd hh:mm": the stored form, which sorts to the minute.
 bool isStoredDate(const QString& text);
 QString storedDate(const DateTimeText& value);
+// One piece of the stored form: 'y' year, 'm' month, 'd' day, 't' "hh:mm".
+QString datePart(const DateTimeText& value, char part);
 
 // A stored date as the list shows it, "dd.MM.yyyy hh:mm"; a text that is no
 // stored date is shown as it is.

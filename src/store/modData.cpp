@@ -11,6 +11,8 @@
 #include "store/dateText.h"
 #include "store/schema.h"
 
+#include <algorithm>
+
 namespace modData {
 
 namespace {
@@ -25,43 +27,53 @@ constexpr int kPositionError = -2146825287;
 enum class Table { Own, Temp };
 
 // Each query is prepared once per connection; the literal's address is its
-// key in the connection's cache.
+// key in the connection's cache. Counts come from the count table the
+// triggers keep; pages are read from whichever end of the ordered rows is
+// nearer, so no page skips more than half of them.
 struct Queries {
     const char* count;
     const char* countKind;
     const char* page;
     const char* pageKind;
-    const char* any;
-    const char* anyKind;
+    const char* pageFromOldest;
+    const char* pageKindFromOldest;
     const char* insert;
 };
 
+#define NS_COLUMNS "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM "
+
 constexpr Queries kOwn{
-    "SELECT count(*) FROM Bewertungeneigen WHERE Usereigen = ?1",
-    "SELECT count(*) FROM Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?2",
-    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM Bewertungeneigen "
-    "WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM Bewertungeneigen "
-    "WHERE Usereigen = ?1 AND Bewertungszahl = ?4 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    "SELECT 1 FROM Bewertungeneigen WHERE Usereigen = ?1 LIMIT 1",
-    "SELECT 1 FROM Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?2 LIMIT 1",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1 "
+    "AND Bewertungszahl = ?2",
+    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC "
+               "LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
+               "ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
+               "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     // A rating already stored under the same member and id is left alone.
     "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
     "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
 };
 
 constexpr Queries kTemp{
-    "SELECT count(*) FROM BewertungenTemp WHERE Usereigen = ?1",
-    "SELECT count(*) FROM BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?2",
-    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM BewertungenTemp "
-    "WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM BewertungenTemp "
-    "WHERE Usereigen = ?1 AND Bewertungszahl = ?4 ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    "SELECT 1 FROM BewertungenTemp WHERE Usereigen = ?1 LIMIT 1",
-    "SELECT 1 FROM BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?2 LIMIT 1",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1 "
+    "AND Bewertungszahl = ?2",
+    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC "
+               "LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
+               "ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
+    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
+               "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
     "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
 };
+
+#undef NS_COLUMNS
 
 const Queries& queries(Table t) {
     return t == Table::Own ? kOwn : kTemp;
@@ -101,14 +113,14 @@ std::function<void(qint32)>& pageProgress() {
     return progress;
 }
 
-qint32 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind = {}) {
+qint64 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind = {}) {
     auto q = openConnection().cached(sql);
     q->bind(1, sUser);
     if (kind)
         q->bind(2, *kind);
-    qint32 result = 0;
+    qint64 result = 0;
     if (q->next())
-        result = static_cast<qint32>(funcCheckNull(q->value(0)).toLongLong());
+        result = funcCheckNull(q->value(0)).toLongLong();
     return result;
 }
 
@@ -124,29 +136,26 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
                         bool progress) {
     Connection& c = openConnection();
     const Queries& sql = queries(table);
-    const qint32 start = modGlobal::lSeitenAnfang;
-    const auto hasRows = [&] {
-        auto q = c.cached(kind ? sql.anyKind : sql.any);
-        q->bind(1, sUser);
-        if (kind)
-            q->bind(2, qint64(*kind));
-        return q->next();
-    };
+    const qint64 start = modGlobal::lSeitenAnfang;
+    const qint64 total =
+        kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
     QList<RatingRow> page;
-    if (start < 1) {
-        if (hasRows())
-            positionError();
+    if (total == 0)
         return page;
-    }
+    if (start < 1 || start > total)
+        positionError();
+    const qint64 last = std::min<qint64>(start + kPageSize - 1, total);
+    const qint64 rows = last - start + 1;
+    // Rows to skip from the newest end, or from the oldest.
+    const bool fromOldest = start - 1 > total - last;
     {
-        auto q = c.cached(kind ? sql.pageKind : sql.page);
-        q->bind(1, sUser).bind(2, qint64(kPageSize)).bind(3, qint64(start) - 1);
+        auto q = fromOldest ? c.cached(kind ? sql.pageKindFromOldest : sql.pageFromOldest)
+                            : c.cached(kind ? sql.pageKind : sql.page);
+        q->bind(1, sUser).bind(2, rows).bind(3, fromOldest ? total - last : start - 1);
         if (kind)
             q->bind(4, qint64(*kind));
-        page.reserve(kPageSize);
-        qint32 counter = 0;
+        page.reserve(int(rows));
         while (q->next()) {
-            ++counter;
             RatingRow row;
             row.reserve(6);
             row << funcCheckNull(q->value(0)) << funcCheckNull(q->value(1))
@@ -154,12 +163,14 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
                 << (q->isNull(3) ? QString() : store::shownDate(q->text(3)))
                 << funcCheckNull(q->value(4)) << funcCheckNull(q->value(5));
             page << row;
-            if (progress && pageProgress())
-                pageProgress()(counter);
         }
     }
-    if (page.isEmpty() && hasRows())
-        positionError();
+    if (fromOldest)
+        std::reverse(page.begin(), page.end());
+    if (progress && pageProgress()) {
+        for (qint32 counter = 1; counter <= page.size(); ++counter)
+            pageProgress()(counter);
+    }
     return page;
 }
 
@@ -380,14 +391,14 @@ QString funcCheckNull(const QVariant& vWert) {
 qint32 read_Anzahl(const QString& sUser) {
     Procedure p("[modData] Public Function read_Anzahl(sUser As String) As Long");
     qint32 result = 0;
-    p.step([&] { result = countOf(kOwn.count, sUser); });
+    p.step([&] { result = qint32(countOf(kOwn.count, sUser)); });
     return result;
 }
 
 qint32 read_AnzahlTemp(const QString& sUser) {
     Procedure p("[modData] Public Function read_AnzahlTemp(sUser As String) As Long");
     qint32 result = 0;
-    p.step([&] { result = countOf(kTemp.count, sUser); });
+    p.step([&] { result = qint32(countOf(kTemp.count, sUser)); });
     return result;
 }
 
@@ -413,7 +424,7 @@ qint32 read_BewertungenPosZahl(const QString& sUser, qint32 Bewertungszahl,
         else
             throw errors::RuntimeError(store::kProviderError,
                                        QStringLiteral("Unbekannte Tabelle: ") + Database);
-        result = countOf(sql, sUser, qint64(Bewertungszahl));
+        result = qint32(countOf(sql, sUser, qint64(Bewertungszahl)));
     });
     return result;
 }
@@ -607,10 +618,10 @@ QString toDate(const QString& Datum) {
         return *parsed;
     };
     // Built piece by piece: a left toDate returns the pieces made so far.
-    p.step([&] { result = value().date.toString(QStringLiteral("yyyy")); });
-    p.step([&] { result += QLatin1Char('-') + value().date.toString(QStringLiteral("MM")); });
-    p.step([&] { result += QLatin1Char('-') + value().date.toString(QStringLiteral("dd")); });
-    p.step([&] { result += QLatin1Char(' ') + value().time.toString(QStringLiteral("hh:mm")); });
+    p.step([&] { result = store::datePart(value(), 'y'); });
+    p.step([&] { result += QLatin1Char('-') + store::datePart(value(), 'm'); });
+    p.step([&] { result += QLatin1Char('-') + store::datePart(value(), 'd'); });
+    p.step([&] { result += QLatin1Char(' ') + store::datePart(value(), 't'); });
     return result;
 }
 

@@ -60,7 +60,45 @@ CREATE TABLE UebersichtBewertung (
     Ebayuser TEXT
 );
 CREATE INDEX UebersichtBewertung_Ebayuser ON UebersichtBewertung (Ebayuser);
+
+CREATE TABLE Anzahlen (
+    Tabelle TEXT NOT NULL,
+    Usereigen TEXT NOT NULL,
+    Bewertungszahl INTEGER NOT NULL,
+    Anzahl INTEGER NOT NULL,
+    PRIMARY KEY (Tabelle, Usereigen, Bewertungszahl)
+) WITHOUT ROWID;
 )SQL";
+}
+
+namespace {
+
+// The rows per table, member and kind, kept by triggers in the same
+// transaction as the rows: a count of a large member is one lookup, not a
+// scan of its million index entries.
+QByteArray countTriggers(const char* table, const char* key) {
+    const QByteArray t(table), k(key);
+    const QByteArray add = "INSERT OR IGNORE INTO Anzahlen VALUES ('" + k +
+                           "', ifnull(NEW.Usereigen, ''), ifnull(NEW.Bewertungszahl, -1), 0); "
+                           "UPDATE Anzahlen SET Anzahl = Anzahl + 1 WHERE Tabelle = '" +
+                           k +
+                           "' AND Usereigen = ifnull(NEW.Usereigen, '') AND Bewertungszahl = "
+                           "ifnull(NEW.Bewertungszahl, -1); ";
+    const QByteArray remove = "UPDATE Anzahlen SET Anzahl = Anzahl - 1 WHERE Tabelle = '" + k +
+                              "' AND Usereigen = ifnull(OLD.Usereigen, '') AND Bewertungszahl = "
+                              "ifnull(OLD.Bewertungszahl, -1); ";
+    return "CREATE TRIGGER " + t + "_hinzu AFTER INSERT ON " + t + " BEGIN " + add + "END;\n" +
+           "CREATE TRIGGER " + t + "_weg AFTER DELETE ON " + t + " BEGIN " + remove + "END;\n" +
+           "CREATE TRIGGER " + t + "_anders AFTER UPDATE OF Usereigen, Bewertungszahl ON " + t +
+           " BEGIN " + remove + add + "END;\n";
+}
+
+} // namespace
+
+const char* countSql() {
+    static const QByteArray sql =
+        countTriggers("Bewertungeneigen", "eigen") + countTriggers("BewertungenTemp", "temp");
+    return sql.constData();
 }
 
 void createDatabase(const QString& path, const QByteArray& key) {
@@ -71,6 +109,7 @@ void createDatabase(const QString& path, const QByteArray& key) {
         {
             Transaction t(*connection);
             connection->exec(schemaSql());
+            connection->exec(countSql());
             const QByteArray version =
                 "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
             connection->exec(version.constData());
@@ -93,6 +132,12 @@ void checkSchema(Connection& connection) {
                        "Usereigen, FeedbackID FROM BewertungenTemp LIMIT 0");
     connection.prepare("SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, "
                        "Profil, Prozent, Datum, Ebayuser FROM UebersichtBewertung LIMIT 0");
+    connection.prepare("SELECT Tabelle, Usereigen, Bewertungszahl, Anzahl FROM Anzahlen LIMIT 0");
+    Statement triggers = connection.prepare(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name IN "
+        "('Bewertungeneigen', 'BewertungenTemp')");
+    if (!triggers.next() || triggers.int64(0) != 6)
+        throw DatabaseError(1, QStringLiteral("Zählung der Bewertungen fehlt"));
 }
 
 } // namespace store

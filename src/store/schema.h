@@ -14,8 +14,10 @@ QByteArray databasePassword();
 // Stored in PRAGMA user_version by createDatabase.
 inline constexpr int kSchemaVersion = 1;
 
-// The tables and indexes of an empty database.
+// The tables and indexes of an empty database, and the triggers that keep
+// the count table.
 const char* schemaSql();
+const char* countSql();
 
 // Makes an empty database at path: schema and version in one transaction.
 // Refuses an existing file. Throws DatabaseError; on failure the new file is

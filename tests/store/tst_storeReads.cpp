@@ -86,6 +86,34 @@ private slots:
                                    "1250"}));
     }
 
+    // Equal dates still give every row exactly once over the pages, whether
+    // a page is read from the newest or the oldest end.
+    void ratingsOfTheSameMinute() {
+        auto batch = beginBatch();
+        for (int i = 1; i <= 450; ++i)
+            QVERIFY(save_Bewerungen(qint16(1 + i % 2), QString::number(i), "KV", "01.01.2020 10:00",
+                                    "k", "1", "ich", i));
+        QVERIFY(batch.commit());
+        QStringList all, ofKind;
+        for (qint32 start : {1, 201, 401}) {
+            lSeitenAnfang = start;
+            for (const RatingRow& r : read_Bewertungen("ich"))
+                all << r.at(1);
+        }
+        for (qint32 start : {1, 201}) {
+            lSeitenAnfang = start;
+            for (const RatingRow& r : read_BewertungenPos("ich", 2))
+                ofKind << r.at(1);
+        }
+        QCOMPARE(all.size(), 450);
+        QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), 450);
+        QCOMPARE(all.first(), "450"); // the later stored first
+        QCOMPARE(all.last(), "1");
+        QCOMPARE(ofKind.size(), 225);
+        QCOMPARE(ofKind.first(), "449");
+        QCOMPARE(ofKind.last(), "1");
+    }
+
     void progressCountsTheRowsOfThePage() {
         storeRatings("ich", 230);
         QList<qint32> seen;
