@@ -129,7 +129,10 @@ void FeedbackList::subInitListe() {
 
 void FeedbackList::subClearListe() {
     errors::Procedure p("[frmAnzeige] Private Sub subClearListe()");
-    p.step([&] { m_rows.clear(); });
+    p.step([&] {
+        m_rows.clear();
+        m_surface->update();
+    });
     p.step([&] { placeChildren(); });
     p.step([&] {
         m_scroll->setMinimum(1);
@@ -178,7 +181,11 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     p.step([&] {
         m_rows.push_back(std::move(row));
         m_scroll->setMaximum(rowCount());
-        m_surface->update();
+        // Only the new row needs painting; one below the frame needs none.
+        const int k = rowCount();
+        const QRect band(0, cellRect(k, 1).top(), m_surface->width(), m_twips.toPx(kRowPitch));
+        if (band.intersects(m_surface->rect()))
+            m_surface->update(band);
     });
 }
 
