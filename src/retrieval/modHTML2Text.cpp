@@ -78,8 +78,10 @@ QString HTMLDecode(QString Text) {
 QString funDecode(const QString& sText) {
     errors::Procedure p("[modHTML2Text] Function funDecode(sText As String) As String");
     QString result;
-    QString r;
-    r.reserve(sText.size());
+    // The result never grows beyond the input: written in place.
+    QString r(sText.size(), Qt::Uninitialized);
+    QChar* out = r.data();
+    qsizetype length = 0;
     bool inTag = false;
     bool afterBlank = false;
     const qsizetype n = sText.size();
@@ -92,28 +94,33 @@ QString funDecode(const QString& sText) {
         if (c == u'<')
             inTag = true;
         if (inTag) {
-            r += c;
+            out[length++] = c;
         } else if (c == u' ' && afterBlank) {
             // a run of blanks outside a tag shrinks to one
         } else if (c == u'&' && next == u'#') {
-            const qsizetype semicolon = sText.indexOf(QLatin1Char(';'), i);
-            const qsizetype distance = semicolon - i;
-            if (semicolon >= 0 && distance >= 3 && distance <= 5) {
+            // Only a ";" within the next five characters can close a
+            // reference; looking further would make long texts quadratic.
+            qsizetype distance = 0;
+            while (distance <= 5 && i + distance < n && sText.at(i + distance) != u';')
+                ++distance;
+            const qsizetype semicolon = i + distance;
+            if (distance >= 3 && distance <= 5 && semicolon < n) {
                 const qint32 code = funCLng(sText.mid(i + 2, distance - 2));
-                p.step([&] { r += vbChr(code); });
+                p.step([&] { out[length++] = vbChr(code); });
                 i = semicolon + 1;
                 afterBlank = false;
                 continue;
             }
-            r += c;
+            out[length++] = c;
         } else {
-            r += c;
+            out[length++] = c;
         }
         if (c == u'>')
             inTag = false;
         afterBlank = c == u' ' && !inTag;
         ++i;
     }
+    r.truncate(length);
     p.step([&] { result = r; });
     return result;
 }

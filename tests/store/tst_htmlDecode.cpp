@@ -103,6 +103,12 @@ private slots:
         QVERIFY(decoded.startsWith(QStringLiteral("O`Neil & ü AO`Neil")));
     }
 
+    // Many starts of references and no end: still one pass.
+    void manyOpenReferences() {
+        const QString text = QStringLiteral("&#").repeated(50000) + "abcdef;";
+        QCOMPARE(HTMLDecode(text), text);
+    }
+
     void baseConvert_data() {
         QTest::addColumn<QString>("number");
         QTest::addColumn<int>("from");
