@@ -37,12 +37,25 @@ std::optional<qint64> wholeNumber(const QJsonValue& value) {
 }
 
 QString localDate(const QString& iso) {
-    QDateTime when = QDateTime::fromString(iso, Qt::ISODateWithMs);
+    QDateTime when;
+    // The usual form, read without the general parser: "2026-03-02T14:05:11.000Z".
+    const QStringView v(iso);
+    if (v.size() >= 20 && v[4] == u'-' && v[7] == u'-' && v[10] == u'T' && v[13] == u':' &&
+        v[16] == u':' && v.back() == u'Z' && (v.size() == 20 || v[19] == u'.')) {
+        const QDate date(v.mid(0, 4).toInt(), v.mid(5, 2).toInt(), v.mid(8, 2).toInt());
+        const QTime time(v.mid(11, 2).toInt(), v.mid(14, 2).toInt(), v.mid(17, 2).toInt());
+        if (date.isValid() && time.isValid())
+            when = QDateTime(date, time, Qt::UTC);
+    }
     if (!when.isValid())
-        when = QDateTime::fromString(iso, Qt::ISODate);
+        when = QDateTime::fromString(iso, Qt::ISODateWithMs);
     if (!when.isValid())
         when = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
-    return when.toLocalTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    return QString::asprintf("%02d.%02d.%04d %02d:%02d", d.day(), d.month(), d.year(), t.hour(),
+                             t.minute());
 }
 
 } // namespace
@@ -74,7 +87,7 @@ QString feedbackLine(const QJsonObject& entry) {
         kv = QStringLiteral("V");
     else if (role == QLatin1String("SELLER"))
         kv = QStringLiteral("K");
-    const QString fields[] = {
+    QString fields[] = {
         kindDigit(entry),
         text(entry.value(QStringLiteral("feedbackComment")).toObject().value("commentText")),
         kv,
@@ -83,13 +96,18 @@ QString feedbackLine(const QJsonObject& entry) {
         text(entry.value(QStringLiteral("orderLineItemSummary")).toObject().value("listingId")),
         text(entry.value(QStringLiteral("feedbackId"))),
     };
+    // Sized exactly: lines are kept by the thousand.
+    qsizetype size = 6 * 4;
+    for (QString& field : fields) {
+        field = maskTrenner(std::move(field));
+        size += field.size();
+    }
     QString line;
+    line.reserve(size);
     for (const QString& field : fields) {
-        if (!line.isNull())
+        if (&field != fields)
             line += QLatin1String(kTrenner);
-        else
-            line = QLatin1String("");
-        line += maskTrenner(field);
+        line += field;
     }
     return line;
 }
@@ -103,11 +121,10 @@ std::optional<EntriesAnswer> parseEntries(const QByteArray& body) {
     if (!entries.isUndefined() && !entries.isNull()) {
         if (!entries.isArray())
             return std::nullopt;
-        for (const QJsonValue& entry : entries.toArray()) {
+        answer.entries = entries.toArray();
+        for (const QJsonValue& entry : std::as_const(answer.entries))
             if (!entry.isObject())
                 return std::nullopt;
-            answer.entries.append(entry);
-        }
     }
     const QJsonValue pagination = root->value(QStringLiteral("pagination"));
     if (pagination.isObject()) {

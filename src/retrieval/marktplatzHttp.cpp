@@ -89,6 +89,8 @@ void HttpExchange::onMetaData() {
     if (known && length > m_timing.maxAnswerBytes) {
         m_tooLarge = true;
         m_reply->abort();
+    } else if (known && length > m_body.capacity()) {
+        m_body.reserve(length);
     }
 }
 
