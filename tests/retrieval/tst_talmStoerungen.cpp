@@ -62,6 +62,9 @@ private slots:
         QTest::newRow("answer after the time-out") << "delay" << QStringList{"ms=1500"} << 2;
         QTest::newRow("answer in time") << "delay" << QStringList{"ms=300"} << 1;
         QTest::newRow("slow drip") << "drip" << QStringList{"bytes=8192", "ms=30"} << 1;
+        // Never idle long enough for the inactivity time-out, but past the deadline.
+        QTest::newRow("drip beyond the deadline")
+            << "drip" << QStringList{"bytes=256", "ms=40"} << 2;
         QTest::newRow("401 once") << "unauthorized" << QStringList{} << 2;
     }
     void retriedToSuccess() {

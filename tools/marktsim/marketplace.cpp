@@ -223,6 +223,7 @@ QStringList Marketplace::addGenerated(const QString& name, int count, qint64 now
     for (int i = 0; i < count; ++i) {
         // Drawn like an old rating, dated now.
         Rating r = generate(*m, m->generated + 1000000 + m->nextSerial);
+        r.id.clear(); // add() gives it an id of the added kind
         r.dateMs = nowMs;
         ids << add(name, r);
     }
