@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -89,9 +90,12 @@ void storeAll(benchmark::State* state) {
                                       l.artikel, kUser, i + 1, l.id))
             ++failed;
     }
+    const qint64 beforeCommit = timer.nsecsElapsed();
     const bool committed = batch.commit();
     if (state) {
+        state->counters["commit_s"] = (timer.nsecsElapsed() - beforeCommit) / 1e9;
         state->counters["ratings_per_s"] = kRatings / (timer.nsecsElapsed() / 1e9);
+        state->counters["file_MB"] = QFileInfo(dbPath()).size() / 1e6;
         state->counters["failed"] = failed;
         state->counters["committed"] = committed;
     }
