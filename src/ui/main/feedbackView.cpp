@@ -2,6 +2,7 @@
 
 #include "app/modGlobal.h"
 #include "errors/procedure.h"
+#include "store/lineStoring.h"
 #include "store/modData.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/ratingSummary.h"
@@ -271,6 +272,50 @@ void FeedbackView::turnPage(int direction) {
         static const Button current[4] = {cmdalleanzeigen, Command1, Command2, Command3};
         if (iAnzeigeModus >= 0 && iAnzeigeModus <= 3)
             setEnabled(current[iAnzeigeModus], false);
+    });
+}
+
+void FeedbackView::Command7_Click() {
+    errors::Procedure p("[frmAnzeige] Private Sub Command7_Click()");
+    p.step([&] {
+        setCursorBusy(true);
+        enableAll(false);
+        setProgress(true, m_progressMax, 0);
+        setInfo(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!"));
+    });
+    p.step([&] {
+        const qint32 n = qint32(colNeueBewertungen.size());
+        setProgress(true, n > 0 ? n : 2, 0);
+    });
+    lineStoring::storeOwn(p, [this](qint32 i) { setProgress(true, m_progressMax, i); });
+    p.step([&] {
+        m_busy = false;
+        cmdalleanzeigen_Click();
+    });
+    p.step([&] {
+        setProgress(false, m_progressMax, m_progressValue);
+        setCursorBusy(false);
+        enableAll(true);
+    });
+}
+
+void FeedbackView::saveTemp() {
+    errors::Procedure p("[frmAnzeige] Public Sub saveTemp()");
+    p.step([&] {
+        setCursorBusy(true);
+        enableAll(false);
+        setProgress(true, m_progressMax, 0);
+        setInfo(QStringLiteral("Bewertungen werden in der Datenbank zwischengespeichert!"));
+    });
+    // An empty collection still gets a working range.
+    p.step([&] { setProgress(true, std::max(1, int(colNeueBewertungen.size())), 0); });
+    lineStoring::storeForeign(
+        p, [this](qint32 i) { setProgress(true, m_progressMax, i); }, [this] { yieldOnce(); });
+    p.step([&] { cmdalleanzeigen_Click(); });
+    p.step([&] {
+        setProgress(false, m_progressMax, m_progressValue);
+        setCursorBusy(false);
+        enableAll(true);
     });
 }
 

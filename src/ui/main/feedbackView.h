@@ -38,6 +38,9 @@ public:
     void cmdnext_Click() { turnPage(+1); }
     void cmdprev_Click() { turnPage(-1); }
     void enableAll(bool flag);
+    // Store the lines of the last load run, then show all rows.
+    void Command7_Click();
+    void saveTemp();
 
     bool isEnabled(Button b) const { return m_enabled[size_t(b)]; }
     void setEnabled(Button b, bool on);

@@ -2,9 +2,12 @@
 
 #include "app/modGlobal.h"
 #include "app/modGlobalMain.h"
+#include "app/msgBox.h"
 #include "errors/procedure.h"
+#include "retrieval/modIConnect.h"
 #include "store/modData.h"
 #include "ui/controls/menuAdapter.h"
+#include "ui/dialogs/frmLade.h"
 #include "ui/dialogs/frmSplash.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
@@ -190,6 +193,32 @@ void frmAnzeige::makeconnection() {
 
 void frmAnzeige::ZorButton1_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub ZorButton1_Click()");
+    p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, false); });
+    p.step([&] {
+        if (!modIConnect::Ping()) {
+            app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
+                        app::vbOKOnly | app::vbCritical);
+            m_view->setEnabled(FeedbackView::ZorButton1, true);
+            p.exit();
+        }
+    });
+    p.step([this] {
+        frmLade& lade = Form<frmLade>::get();
+        lade.checkneueBewertungen(keineBewertungen);
+        lade.showModal();
+    });
+    p.step([this] {
+        if (keineBewertungen)
+            app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
+                        app::vbOKOnly | app::vbInformation);
+        else
+            m_view->Command7_Click();
+    });
+    p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, true); });
+}
+
+void frmAnzeige::saveTemp() {
+    m_view->saveTemp();
 }
 
 void frmAnzeige::zur_Auktion(int Index) {

@@ -33,6 +33,7 @@ public:
     void beenden();
     void makeconnection();
     void ZorButton1_Click();
+    void saveTemp();
     void zur_Auktion(int Index);
 
     // True when the last load run left nothing to store.
