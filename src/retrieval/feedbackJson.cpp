@@ -49,8 +49,9 @@ QString localDate(const QString& iso) {
     }
     if (!when.isValid())
         when = QDateTime::fromString(iso, Qt::ISODateWithMs);
+    // A rating without a readable date still gets one the store can read.
     if (!when.isValid())
-        when = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+        return QStringLiteral("01.01.1970 00:00");
     const QDateTime local = when.toLocalTime();
     const QDate d = local.date();
     const QTime t = local.time();

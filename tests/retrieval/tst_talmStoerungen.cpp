@@ -138,6 +138,15 @@ private slots:
         QCOMPARE(rec->events, QStringList{"Fehler 1001"});
     }
 
+    void entriesWithFieldsMissing() {
+        QVERIFY(sim.fault("sparse", {"on=entries"}));
+        readPage();
+        QCOMPARE(rec->lines(), (QStringList{"0#//##//##//#01.01.1970 00:00#//##//##//#nur-id",
+                                            "0#//##//##//#01.01.1970 00:00#//##//##//#",
+                                            "2#//##//#K#//#01.01.1970 00:00#//##//#4711#//#"}));
+        QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
+    }
+
     void profileFailingHalfWay() {
         QVERIFY(sim.fault("status", {"on=summary", "status=500", "count=50"}));
         fresh();

@@ -259,6 +259,13 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
             response.headers.append({"Retry-After", QByteArray::number(fault->retryAfterS)});
     } else if (fault && fault->kind == QLatin1String("malformed")) {
         response = {200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
+    } else if (fault && fault->kind == QLatin1String("sparse")) {
+        // Every field of an entry may be absent.
+        response = {200,
+                    "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
+                    "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
+                    "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":4711}}]}",
+                    {}};
     } else if (fault && fault->kind == QLatin1String("wrongshape")) {
         response = {
             200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
@@ -630,8 +637,9 @@ Server::Response Server::admin(const Request& request) {
         Fault f;
         f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");
         f.kind = q.queryItemValue("kind");
-        const QStringList kinds{"delay",     "hang",       "drip",      "unauthorized", "status",
-                                "malformed", "wrongshape", "truncated", "reset",        "oversize"};
+        const QStringList kinds{"delay",     "hang",      "drip",       "unauthorized",
+                                "status",    "malformed", "wrongshape", "sparse",
+                                "truncated", "reset",     "oversize"};
         if (!kinds.contains(f.kind))
             return fail(QStringLiteral("unknown fault kind"));
         auto number = [&](const char* name, int fallback) {

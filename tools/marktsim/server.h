@@ -28,7 +28,7 @@ struct ServerOptions {
 // One injected fault, applied to the next matching requests.
 struct Fault {
     QString on = QStringLiteral("api"); // token, entries, summary, api, any
-    QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape,
+    QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape, sparse,
                   // truncated, reset, oversize
     int count = 1;
     int after = 0; // matching requests let through first
