@@ -12,6 +12,7 @@
 #include "store/schema.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace modData {
 
@@ -183,7 +184,7 @@ QVariant numberOf(const QString& text) {
     if (ok)
         return QVariant::fromValue(whole);
     const double d = s.toDouble(&ok);
-    if (ok && !s.contains(QLatin1Char(',')))
+    if (ok && std::isfinite(d) && !s.contains(QLatin1Char(',')))
         return d;
     errors::raise(errors::RuntimeError::TypeMismatch);
 }

@@ -122,9 +122,12 @@ private slots:
         text[4] = "fünf";
         QStringList empty = good;
         empty[0] = "";
+        QStringList infinite = good;
+        infinite[9] = "inf";
         testsupport::ErrorAnswerer answers;
         QVERIFY(!save_UebersichtBewertungen(text, 1, "a"));
         QVERIFY(!save_UebersichtBewertungen(empty, 1, "a"));
+        QVERIFY(!save_UebersichtBewertungen(infinite, 1, "a"));
         QVERIFY(!save_UebersichtBewertungen(good.mid(0, 10), 1, "a"));
         QCOMPARE(answers.reports.size(), 0);
         QCOMPARE(read_UebersichtBewertungen("a").Count(), 1);
