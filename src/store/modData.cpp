@@ -289,6 +289,10 @@ Batch::~Batch() {
     rollback();
 }
 
+QString Batch::fault() const {
+    return m_state ? m_state->fault : QString();
+}
+
 bool Batch::failed() const {
     return !m_state || m_state->broken || !m_state->transaction;
 }
@@ -306,7 +310,8 @@ void Batch::rollback() {
 }
 
 bool Batch::commit() {
-    Procedure p("[modData] Public Function commitBatch() As Boolean");
+    // Silent like the writers: the caller tells the user, in its own words.
+    Procedure p("[modData] Public Function commitBatch() As Boolean", Handling::LeaveSilently);
     bool result = false;
     p.step([&] {
         if (!m_state || m_state->done)

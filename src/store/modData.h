@@ -122,7 +122,8 @@ QString checknull(QString& Text);
 //     auto batch = modData::beginBatch();
 //     for (const QString& line : colNeueBewertungen)
 //         modData::save_Bewerungen(...);   // False for a line that failed
-//     batch.commit();                      // false: nothing of it is stored
+//     if (!batch.commit())                 // nothing of it is stored
+//         app::MsgBox(...);                // commit() itself shows nothing
 //
 // Inside a batch every write and read goes through the batch's transaction
 // (reads see the rows saved so far). A single failed save returns False and
@@ -138,11 +139,14 @@ public:
     Batch& operator=(const Batch&) = delete;
     ~Batch();
 
-    // Stores the batch; false when nothing of it was stored.
+    // Stores the batch; false when nothing of it was stored. Shows nothing:
+    // the caller tells the user (fault() says why).
     bool commit();
     void rollback();
     // Broken by a fault (or never begun): commit() will store nothing.
     bool failed() const;
+    // The database's message for the fault that broke the batch, if any.
+    QString fault() const;
 
     struct State; // the store's own
 
