@@ -1,10 +1,10 @@
 #include "retrieval/clsTalmBewertungen.h"
 
-#include "app/clock.h"
 #include "app/modGlobal.h"
 #include "errors/procedure.h"
 #include "retrieval/feedbackJson.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QMetaObject>
@@ -28,7 +28,7 @@ constexpr int kErrorPeriod = 501037;
 
 struct CachedToken {
     QString token;
-    qint64 validUntilMs = 0;
+    QDeadlineTimer validUntil; // monotonic: a wall-clock jump does not stretch a token
 };
 
 QHash<QString, CachedToken>& tokenCache() {
@@ -131,8 +131,9 @@ bool clsTalmBewertungen::begin() {
         return false;
     }
     // A proxy from the environment must not see loopback traffic.
-    m_nam.setProxy(loopback ? QNetworkProxy(QNetworkProxy::NoProxy)
-                            : QNetworkProxy(QNetworkProxy::DefaultProxy));
+    const auto proxy = loopback ? QNetworkProxy::NoProxy : QNetworkProxy::DefaultProxy;
+    if (m_nam.proxy().type() != proxy)
+        m_nam.setProxy(QNetworkProxy(proxy));
     m_base = url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::StripTrailingSlash);
     return true;
 }
@@ -195,8 +196,7 @@ QString clsTalmBewertungen::tokenKey() const {
 void clsTalmBewertungen::withToken(std::function<void(const QString& token)> then) {
     const QString key = tokenKey();
     const auto cached = tokenCache().constFind(key);
-    if (cached != tokenCache().constEnd() &&
-        app::Clock::nowMSecsSinceEpoch() < cached->validUntilMs) {
+    if (cached != tokenCache().constEnd() && !cached->validUntil.hasExpired()) {
         then(cached->token);
         return;
     }
@@ -243,8 +243,8 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
                 return malformed();
             const qint64 margin =
                 std::min<qint64>(m_timing.tokenMarginS, std::max<qint64>(0, token->expiresIn / 10));
-            tokenCache().insert(key, {token->accessToken, app::Clock::nowMSecsSinceEpoch() +
-                                                              (token->expiresIn - margin) * 1000});
+            tokenCache().insert(
+                key, {token->accessToken, QDeadlineTimer((token->expiresIn - margin) * 1000)});
             then(token->accessToken);
         });
     });
@@ -436,6 +436,7 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
         for (auto& period : m_counts)
             std::fill(std::begin(period), std::end(period), 0);
         m_prozent.clear();
+        m_periodKeySwitched = false;
         const QString user = sUser;
         apiGet(QLatin1String(kEntriesPath), entriesQuery(user, 25, 0),
                [this, user](int status, const QByteArray& body) {
@@ -481,8 +482,9 @@ void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bo
         errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Erhalten()");
         q.step([&] {
             if (status == 400 && feedbackJson::parseError(body).errorId == kErrorPeriod &&
-                otherKey == summaryUsesPeriodKey()) {
-                // The marketplace names the period filter the other way.
+                !m_periodKeySwitched) {
+                // The marketplace names the period filter the other way; once only.
+                m_periodKeySwitched = true;
                 summaryUsesPeriodKey() = !otherKey;
                 return requestSummary(user, periodIndex, !otherKey);
             }

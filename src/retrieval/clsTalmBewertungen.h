@@ -99,4 +99,5 @@ private:
     qint64 m_score = 0;
     qint64 m_counts[3][3] = {}; // [period][kind]
     QString m_prozent;
+    bool m_periodKeySwitched = false;
 };
