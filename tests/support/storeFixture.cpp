@@ -6,11 +6,12 @@
 
 namespace testsupport {
 
-StoreFixture::StoreFixture(const QString& standardUser) {
+StoreFixture::StoreFixture(const QString& standardUser, const QByteArray& extraSections,
+                           const QByteArray& mainLines) {
     modGlobal::resetGlobals();
     store::createDatabase(databasePath());
-    m_folder.writeConfig("[Main]\nDatabase=" + databasePath().toUtf8() +
-                         "\ncheckInet=False\n[User]\nUsername=" + standardUser.toUtf8() + "\n");
+    m_folder.writeConfig("[Main]\nDatabase=" + databasePath().toUtf8() + "\n" + mainLines +
+                         "[User]\nUsername=" + standardUser.toUtf8() + "\n" + extraSections);
     modData::InitDB();
 }
 

@@ -11,7 +11,11 @@ namespace testsupport {
 // standard user, opened through InitDB as the program opens it.
 class StoreFixture {
 public:
-    explicit StoreFixture(const QString& standardUser = QStringLiteral("anna"));
+    // extraSections: more sections for Bin/config.INI; mainLines: the
+    // [Main] lines besides Database.
+    explicit StoreFixture(const QString& standardUser = QStringLiteral("anna"),
+                          const QByteArray& extraSections = {},
+                          const QByteArray& mainLines = "checkInet=False\n");
     ~StoreFixture();
 
     QString databasePath() const { return m_folder.file(QStringLiteral("noten.db")); }

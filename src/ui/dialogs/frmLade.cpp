@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -53,10 +54,13 @@ void frmLade::checkneueBewertungen(bool& keineBewertungen) {
 }
 
 void frmLade::showModal() {
+    QPointer<frmLade> self(this);
     // A run that ended before the window showed needs no window.
     if (m_run && !m_run->isClosed())
         exec();
-    close();
+    // Closing unloads the window; it may be gone already.
+    if (self)
+        close();
 }
 
 // Closing by the window frame is a cancel.
