@@ -3,7 +3,7 @@
 // leaves the file whole, with a batch stored entirely or not at all.
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
-#include "storeFixture.h"
+#include "testDatabase.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

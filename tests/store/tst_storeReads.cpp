@@ -1,7 +1,7 @@
 // Reading the store: counts, pages of 200 newest first, member lists and
 // overviews, and what a reader does with a position outside its result.
 #include "errors/procedure.h"
-#include "storeFixture.h"
+#include "testDatabase.h"
 
 #include <QtTest>
 

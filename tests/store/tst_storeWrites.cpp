@@ -1,7 +1,7 @@
 // Writing and deleting: what is stored for each kind of input, the silent
 // False of the writers, duplicates by feedback id, and batches.
 #include "errors/procedure.h"
-#include "storeFixture.h"
+#include "testDatabase.h"
 
 #include <QtTest>
 
