@@ -14,8 +14,8 @@ HttpExchange::HttpExchange(QNetworkAccessManager* manager, const HttpTiming& tim
     : QObject(parent), m_manager(manager), m_timing(timing) {
     for (QTimer* t : {&m_inactivity, &m_deadline, &m_wait})
         t->setSingleShot(true);
-    connect(&m_inactivity, &QTimer::timeout, this, [this] { onTimeout(false); });
-    connect(&m_deadline, &QTimer::timeout, this, [this] { onTimeout(true); });
+    connect(&m_inactivity, &QTimer::timeout, this, &HttpExchange::onTimeout);
+    connect(&m_deadline, &QTimer::timeout, this, &HttpExchange::onTimeout);
     connect(&m_wait, &QTimer::timeout, this, &HttpExchange::send);
 }
 
@@ -94,11 +94,10 @@ void HttpExchange::onMetaData() {
     }
 }
 
-void HttpExchange::onTimeout(bool deadline) {
+void HttpExchange::onTimeout() {
     if (!m_reply)
         return;
     m_timedOut = true;
-    Q_UNUSED(deadline);
     m_reply->abort();
 }
 
@@ -110,6 +109,8 @@ int HttpExchange::retryAfterMs() const {
     const qint64 seconds = value.toLongLong(&isNumber);
     if (isNumber)
         return int(std::clamp<qint64>(seconds, 0, 24 * 3600) * 1000);
+    if (!value.endsWith(" GMT"))
+        return -1;
     const QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(value).chopped(4),
                                                    QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"));
     if (!when.isValid())

@@ -70,7 +70,7 @@ private:
     void onReadyRead();
     void onMetaData();
     void onFinished();
-    void onTimeout(bool deadline);
+    void onTimeout();
     void retryOrFail(int waitMs, const HttpResult& failure);
     void finish(const HttpResult& result);
     void dropReply();
