@@ -1,0 +1,245 @@
+#include "arguments.h"
+
+#include <QSet>
+
+namespace cli {
+namespace {
+
+struct OptionInfo {
+    const char* name;
+    bool takesValue;
+    Command onlyFor; // None: valid with every command
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"--ordner", true, Command::None}, {"--ja", false, Command::Pruefen},
+    {"--fremd", true, Command::Liste}, {"--art", true, Command::Liste},
+    {"--seite", true, Command::Liste}, {"--format", true, Command::Liste},
+};
+
+const OptionInfo* findOption(const QString& name) {
+    for (const OptionInfo& o : kOptions)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+QString commandName(Command c) {
+    return c == Command::Pruefen ? QStringLiteral("pruefen") : QStringLiteral("liste");
+}
+
+// Checks one option's value and puts it into the result.
+bool apply(Arguments& a, const QString& name, const QString& value, QString* error) {
+    if (name == QLatin1String("--ordner")) {
+        if (value.trimmed().isEmpty()) {
+            *error = QStringLiteral("Die Option --ordner braucht ein Verzeichnis.");
+            return false;
+        }
+        a.ordner = value;
+    } else if (name == QLatin1String("--ja")) {
+        a.ja = true;
+    } else if (name == QLatin1String("--fremd")) {
+        if (value.trimmed().isEmpty()) {
+            *error = QStringLiteral("Die Option --fremd braucht einen Mitgliedsnamen.");
+            return false;
+        }
+        a.fremd = value;
+    } else if (name == QLatin1String("--art")) {
+        const QString v = value.toLower();
+        if (v == QLatin1String("positiv"))
+            a.art = 1;
+        else if (v == QLatin1String("neutral"))
+            a.art = 2;
+        else if (v == QLatin1String("negativ"))
+            a.art = 3;
+        else {
+            *error = QStringLiteral("Unbekannte Art \"%1\": erlaubt sind positiv, neutral und "
+                                    "negativ.")
+                         .arg(value);
+            return false;
+        }
+    } else if (name == QLatin1String("--seite")) {
+        bool ok = false;
+        const qint64 n = value.trimmed().toLongLong(&ok);
+        // Pages of 200 beyond this would pass the 32-bit row numbers.
+        if (!ok || n < 1 || n > 10'000'000) {
+            *error = QStringLiteral("Die Seite muss eine ganze Zahl ab 1 sein, nicht \"%1\".")
+                         .arg(value);
+            return false;
+        }
+        a.seite = qint32(n);
+    } else if (name == QLatin1String("--format")) {
+        const QString v = value.toLower();
+        if (v == QLatin1String("tsv"))
+            a.format = Format::Tsv;
+        else if (v == QLatin1String("csv"))
+            a.format = Format::Csv;
+        else if (v == QLatin1String("json"))
+            a.format = Format::Json;
+        else {
+            *error = QStringLiteral("Unbekanntes Format \"%1\": erlaubt sind tsv, csv und json.")
+                         .arg(value);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Arguments> parseArguments(const QStringList& args, QString* error) {
+    Arguments a;
+    QSet<QString> seen;
+    // Options are checked against the command once it is known, wherever
+    // they stand.
+    QList<QPair<QString, QString>> options;
+    bool help = false;
+    bool version = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
+            arg == QLatin1String("hilfe")) {
+            help = true;
+            continue;
+        }
+        if (arg == QLatin1String("--version")) {
+            version = true;
+            continue;
+        }
+        if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            const QString name = eq < 0 ? arg : arg.left(eq);
+            const OptionInfo* info = findOption(name);
+            if (!info) {
+                *error = QStringLiteral("Unbekannte Option: %1").arg(name);
+                return std::nullopt;
+            }
+            if (seen.contains(name)) {
+                *error = QStringLiteral("Die Option %1 ist mehrfach angegeben.").arg(name);
+                return std::nullopt;
+            }
+            seen.insert(name);
+            QString value;
+            if (info->takesValue) {
+                if (eq >= 0) {
+                    value = arg.mid(eq + 1);
+                } else if (i + 1 < args.size()) {
+                    value = args.at(++i);
+                } else {
+                    *error = QStringLiteral("Die Option %1 braucht einen Wert.").arg(name);
+                    return std::nullopt;
+                }
+            } else if (eq >= 0) {
+                *error = QStringLiteral("Die Option %1 nimmt keinen Wert.").arg(name);
+                return std::nullopt;
+            }
+            options.append({name, value});
+            continue;
+        }
+        if (a.command != Command::None) {
+            *error = QStringLiteral("Unerwartetes Argument: %1").arg(arg);
+            return std::nullopt;
+        }
+        if (arg == QLatin1String("pruefen") || arg == QLatin1String("prüfen"))
+            a.command = Command::Pruefen;
+        else if (arg == QLatin1String("liste"))
+            a.command = Command::Liste;
+        else {
+            *error = QStringLiteral("Unbekannter Befehl: %1").arg(arg);
+            return std::nullopt;
+        }
+    }
+    if (help) {
+        a.command = Command::Help;
+        return a;
+    }
+    if (version) {
+        a.command = Command::Version;
+        return a;
+    }
+    if (a.command == Command::None) {
+        *error = QStringLiteral("Kein Befehl angegeben.");
+        return std::nullopt;
+    }
+    for (const auto& [name, value] : options) {
+        const OptionInfo* info = findOption(name);
+        if (info->onlyFor != Command::None && info->onlyFor != a.command) {
+            *error = QStringLiteral("Die Option %1 gilt nicht für den Befehl %2.")
+                         .arg(name, commandName(a.command));
+            return std::nullopt;
+        }
+        if (!apply(a, name, value, error))
+            return std::nullopt;
+    }
+    return a;
+}
+
+QString artName(int value) {
+    switch (value) {
+    case 1:
+        return QStringLiteral("positiv");
+    case 2:
+        return QStringLiteral("neutral");
+    case 3:
+        return QStringLiteral("negativ");
+    default:
+        return QString::number(value);
+    }
+}
+
+QString helpText() {
+    return QStringLiteral(
+        "Aufruf: notenschau-cli [--ordner VERZEICHNIS] BEFEHL [OPTIONEN]\n"
+        "\n"
+        "Prüft und zeigt die Bewertungen des Standard-Users ohne Fenster, mit denselben\n"
+        "Einstellungen und derselben Datenbank wie Notenschau.\n"
+        "\n"
+        "  --ordner VERZEICHNIS  Programmordner mit Bin/config.INI\n"
+        "                        (Vorgabe: der Ordner des Programms)\n"
+        "  --help, -h            diese Hilfe\n"
+        "  --version             die Version\n"
+        "\n"
+        "Befehle:\n"
+        "  pruefen [--ja]\n"
+        "      Sucht neue Bewertungen des Standard-Users, fragt, ob sie geladen werden\n"
+        "      sollen, lädt sie und schreibt sie in die Datenbank. Gefragt wird nur,\n"
+        "      wenn die Eingabe ein Terminal ist; sonst wird ohne --ja nichts geladen.\n"
+        "      --ja                ohne Rückfrage laden (für Zeitpläne und Skripte)\n"
+        "\n"
+        "  liste [--fremd NAME] [--art positiv|neutral|negativ] [--seite N]\n"
+        "        [--format tsv|csv|json]\n"
+        "      Gibt eine Seite (200 Bewertungen) der gespeicherten Bewertungen aus,\n"
+        "      die neuesten zuerst.\n"
+        "      --fremd NAME        die zwischengespeicherten Bewertungen eines anderen\n"
+        "                          Mitglieds statt der eigenen\n"
+        "      --art ART           nur Bewertungen dieser Art\n"
+        "      --seite N           Seite N (Vorgabe: 1)\n"
+        "      --format FORMAT     tsv (Vorgabe), csv oder json\n"
+        "\n"
+        "      Spalten: Nr, Art, Kommentar, K/V, Datum, Mitglied, Artikel; die erste\n"
+        "      Zeile ist die Kopfzeile. tsv: Felder durch Tabulatoren getrennt;\n"
+        "      Tabulator, Zeilenvorschub, Wagenrücklauf und Backslash im Feld als \\t,\n"
+        "      \\n, \\r und \\\\.\n"
+        "      csv: Felder durch Kommas getrennt; ein Feld mit Komma, Anführungszeichen\n"
+        "      oder Zeilenumbruch steht in Anführungszeichen, darin \"\" für \".\n"
+        "      Bei tsv und csv stehen nur die Bewertungen in der Standardausgabe; die\n"
+        "      Anzeigezeile (\"Anzeige: 1 - 200 von 450\") und die Zusammenfassung\n"
+        "      (Anzahl je Art und die Zeile \"Positive Bewertungen : … %\") stehen in\n"
+        "      der Fehlerausgabe. json: ein Objekt mit \"seite\", \"seiten\", \"von\",\n"
+        "      \"bewertungen\" und \"zusammenfassung\". Bei einem anderen Mitglied steht\n"
+        "      statt der Prozentzeile \"Fremd-User Analyse\".\n"
+        "\n"
+        "Rückgabewerte:\n"
+        "  0  gespeichert, nichts Neues, Liste ausgegeben\n"
+        "  1  Fehler (Datenbank, Einstellungen, Speichern; Fehlerprotokoll in der\n"
+        "     Fehlerausgabe)\n"
+        "  2  fehlerhafter Aufruf (Befehl, Option, Wert, Seite gibt es nicht)\n"
+        "  3  keine Verbindung zum Marktplatz (was bis dahin geladen war, ist\n"
+        "     gespeichert)\n"
+        "  4  der Mitgliedsname wurde nicht gefunden\n"
+        "  5  neue Bewertungen vorhanden, aber nicht geladen (verneint oder kein\n"
+        "     Terminal ohne --ja)\n"
+        "  130  mit Strg+C abgebrochen, nichts gespeichert\n");
+}
+
+} // namespace cli

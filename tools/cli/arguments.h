@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+// Exit codes, as the help text lists them.
+enum Exit : int {
+    kOk = 0,
+    kFehler = 1,
+    kAufruf = 2,
+    kKeineVerbindung = 3,
+    kMitgliedUnbekannt = 4,
+    kNichtGeladen = 5,
+    kAbgebrochen = 130,
+};
+
+enum class Command { None, Help, Version, Pruefen, Liste };
+enum class Format { Tsv, Csv, Json };
+
+struct Arguments {
+    Command command = Command::None;
+    QString ordner;   // empty: the executable's folder
+    bool ja = false;  // pruefen: load without asking
+    QString fremd;    // liste: a foreign member instead of the standard user
+    int art = 0;      // liste: 0 all, 1 positive, 2 neutral, 3 negative
+    qint32 seite = 1; // liste: 1-based page
+    Format format = Format::Tsv;
+};
+
+// The arguments after the program name. On a mistake: nothing, and error
+// holds the German message.
+std::optional<Arguments> parseArguments(const QStringList& args, QString* error);
+
+QString helpText();
+
+// "positiv", "neutral", "negativ" for 1 to 3; the number itself otherwise.
+QString artName(int value);
+
+} // namespace cli

@@ -1,0 +1,216 @@
+#include "liste.h"
+
+#include "app/modGlobal.h"
+#include "errors/procedure.h"
+#include "store/modData.h"
+#include "ui/main/ratingSummary.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace cli {
+namespace {
+
+const QString kOwnTable = QStringLiteral("Bewertungeneigen");
+const QString kForeignTable = QStringLiteral("BewertungenTemp");
+const QStringList kHeader{QStringLiteral("Nr"),        QStringLiteral("Art"),
+                          QStringLiteral("Kommentar"), QStringLiteral("K/V"),
+                          QStringLiteral("Datum"),     QStringLiteral("Mitglied"),
+                          QStringLiteral("Artikel")};
+
+// The rows of the view and the member's summary.
+struct View {
+    QString user;
+    bool foreign = false;
+    qint32 total = 0; // rows of the view (all or one kind)
+    qint32 counts[3] = {};
+    modData::Page page;
+};
+
+QStringList cells(const modData::RatingRow& row, qint32 nr) {
+    bool ok = false;
+    const int value = row.value(0).toInt(&ok);
+    return {QString::number(nr), ok ? artName(value) : row.value(0),
+            row.value(1),        row.value(2),
+            row.value(3),        row.value(4),
+            row.value(5)};
+}
+
+QString prozentZeile(const View& v) {
+    if (v.foreign)
+        return QStringLiteral("Fremd-User Analyse");
+    return ui::prozenteText(v.counts[0], v.counts[2]).trimmed();
+}
+
+QString summaryLine(const View& v) {
+    return QStringLiteral("Positiv: %1 | Neutral: %2 | Negativ: %3 | %4")
+        .arg(v.counts[0])
+        .arg(v.counts[1])
+        .arg(v.counts[2])
+        .arg(prozentZeile(v));
+}
+
+// The window's caption for the page shown, or its text for an empty view.
+QString caption(const View& v, int art, qint32 first, qint32 last) {
+    if (v.total > 0)
+        return QStringLiteral("Anzeige: %1 - %2 von %3").arg(first).arg(last).arg(v.total);
+    switch (art) {
+    case 1:
+        return QStringLiteral("keine Positiven Bewertungen vorhanden!");
+    case 2:
+        return QStringLiteral("keine Neutralen Bewertungen vorhanden!");
+    case 3:
+        return QStringLiteral("keine Negativen Bewertungen vorhanden!");
+    default:
+        return QStringLiteral("keine Bewertungen vorhanden!");
+    }
+}
+
+QString joinLine(const QStringList& fields, Format format) {
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString& f : fields)
+        quoted << (format == Format::Csv ? csvField(f) : tsvField(f));
+    return quoted.join(format == Format::Csv ? QLatin1Char(',') : QLatin1Char('\t')) +
+           QLatin1Char('\n');
+}
+
+void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
+               const QString& anzeige) {
+    QJsonArray rows;
+    qint32 nr = first;
+    for (const modData::RatingRow& row : v.page) {
+        const QStringList c = cells(row, nr++);
+        rows.append(QJsonObject{{"nr", c.at(0).toInt()},
+                                {"art", c.at(1)},
+                                {"bewertungszahl", row.value(0).toInt()},
+                                {"kommentar", c.at(2)},
+                                {"kv", c.at(3)},
+                                {"datum", c.at(4)},
+                                {"mitglied", c.at(5)},
+                                {"artikel", c.at(6)}});
+    }
+    QJsonObject summary{{"positiv", v.counts[0]},
+                        {"neutral", v.counts[1]},
+                        {"negativ", v.counts[2]},
+                        {"prozentzeile", prozentZeile(v)}};
+    if (!v.foreign) {
+        const double pos = v.counts[0];
+        const double neg = v.counts[2];
+        summary.insert("prozent",
+                       pos > neg ? ui::roundHalfEvenTenth((pos - neg) * 100.0 / pos) : 0.0);
+    }
+    const QJsonObject o{{"mitglied", v.user},
+                        {"fremd", v.foreign},
+                        {"art", args.art == 0 ? QStringLiteral("alle") : artName(args.art)},
+                        {"seite", args.seite},
+                        {"seiten", pages},
+                        {"von", v.total},
+                        {"anzeige", anzeige},
+                        {"bewertungen", rows},
+                        {"zusammenfassung", summary}};
+    out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+}
+
+} // namespace
+
+QString tsvField(const QString& field) {
+    QString s;
+    s.reserve(field.size());
+    for (const QChar c : field) {
+        switch (c.unicode()) {
+        case '\\':
+            s += QStringLiteral("\\\\");
+            break;
+        case '\t':
+            s += QStringLiteral("\\t");
+            break;
+        case '\n':
+            s += QStringLiteral("\\n");
+            break;
+        case '\r':
+            s += QStringLiteral("\\r");
+            break;
+        default:
+            s += c;
+        }
+    }
+    return s;
+}
+
+QString csvField(const QString& field) {
+    static const QString special = QStringLiteral(",\"\r\n");
+    bool quote = false;
+    for (const QChar c : field)
+        quote = quote || special.contains(c);
+    if (!quote)
+        return field;
+    QString s = field;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+int liste(const Arguments& args, ConsoleChooser& chooser) {
+    using namespace modGlobal;
+    errors::Procedure p("[notenschau-cli] Public Function liste() As Long");
+    bool ready = false;
+    p.step([&] {
+        modData::InitDB();
+        ready = true;
+    });
+    if (!ready)
+        return kFehler;
+
+    View v;
+    v.foreign = !args.fremd.isEmpty();
+    v.user = v.foreign ? args.fremd : sStandardUser;
+    const QString& table = v.foreign ? kForeignTable : kOwnTable;
+    p.step([&] {
+        for (int n = 1; n <= 3; ++n)
+            v.counts[n - 1] = modData::read_BewertungenPosZahl(v.user, n, table);
+        if (args.art != 0)
+            v.total = v.counts[args.art - 1];
+        else
+            v.total = v.foreign ? modData::read_AnzahlTemp(v.user) : modData::read_Anzahl(v.user);
+    });
+    if (chooser.errors() > 0)
+        return kFehler;
+
+    const qint32 size = modData::kPageSize;
+    const qint32 pages = (v.total + size - 1) / size;
+    if (args.seite > std::max(pages, 1)) {
+        err(QStringLiteral("notenschau-cli: Seite %1 gibt es nicht (%2 %3).\n")
+                .arg(args.seite)
+                .arg(pages)
+                .arg(pages == 1 ? QStringLiteral("Seite") : QStringLiteral("Seiten")));
+        return kAufruf;
+    }
+    const qint32 first = 1 + size * (args.seite - 1);
+    p.step([&] {
+        lSeitenAnfang = first;
+        if (args.art == 0)
+            v.page = v.foreign ? modData::read_BewertungenTemp(v.user)
+                               : modData::read_Bewertungen(v.user);
+        else
+            v.page = v.foreign ? modData::read_BewertungenPosTemp(v.user, qint16(args.art))
+                               : modData::read_BewertungenPos(v.user, qint16(args.art));
+    });
+    if (chooser.errors() > 0 || v.page.isNothing())
+        return kFehler;
+
+    const qint32 last = first + qint32(v.page.Count()) - 1;
+    if (args.format == Format::Json) {
+        printJson(v, args, pages, first, caption(v, args.art, first, last));
+        return kOk;
+    }
+    QString text = joinLine(kHeader, args.format);
+    qint32 nr = first;
+    for (const modData::RatingRow& row : v.page)
+        text += joinLine(cells(row, nr++), args.format);
+    out(text);
+    err(caption(v, args.art, first, last) + QLatin1Char('\n') + summaryLine(v) + QLatin1Char('\n'));
+    return kOk;
+}
+
+} // namespace cli

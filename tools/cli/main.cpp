@@ -1,0 +1,62 @@
+// notenschau-cli [--ordner DIR] COMMAND [OPTIONS]
+//   The update run of the own ratings and the stored list, without a window;
+//   the same configuration and database as the program. See helpText().
+#include "app/modini.h"
+#include "app/programFolder.h"
+#include "arguments.h"
+#include "console.h"
+#include "liste.h"
+#include "pruefen.h"
+#include "version.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("notenschau-cli"));
+
+    QString error;
+    const std::optional<cli::Arguments> args =
+        cli::parseArguments(QCoreApplication::arguments().mid(1), &error);
+    if (!args) {
+        cli::err(QStringLiteral("notenschau-cli: ") + error +
+                 QStringLiteral("\nHilfe: notenschau-cli --help\n"));
+        return cli::kAufruf;
+    }
+    switch (args->command) {
+    case cli::Command::Help:
+        cli::out(cli::helpText());
+        return cli::kOk;
+    case cli::Command::Version:
+        cli::out(QStringLiteral("notenschau-cli " NOTENSCHAU_VERSION_TEXT "\n"));
+        return cli::kOk;
+    default:
+        break;
+    }
+
+    if (!args->ordner.isEmpty()) {
+        if (!QFileInfo(args->ordner).isDir()) {
+            cli::err(QStringLiteral("notenschau-cli: Das Verzeichnis %1 gibt es nicht.\n")
+                         .arg(QDir::toNativeSeparators(args->ordner)));
+            return cli::kAufruf;
+        }
+        app::setProgramFolder(args->ordner);
+    }
+    // Without its configuration the program could only say that the database
+    // is not reachable; the missing file is the clearer message.
+    if (!QFileInfo(modini::configPath()).isFile()) {
+        cli::err(QStringLiteral("notenschau-cli: Die Einstellungsdatei %1 wurde nicht gefunden.\n")
+                     .arg(QDir::toNativeSeparators(modini::configPath())));
+        return cli::kFehler;
+    }
+
+    cli::ConsoleChooser chooser;
+    if (args->command == cli::Command::Pruefen) {
+        cli::ConsolePresenter presenter(args->ja, cli::stdinIsTerminal());
+        return cli::pruefen(*args, presenter, chooser);
+    }
+    cli::ConsolePresenter presenter(false, false);
+    return cli::liste(*args, chooser);
+}
