@@ -252,6 +252,18 @@ private slots:
         QCOMPARE(stored(folder.path()), 0);
     }
 
+    void keineVerbindungZumInternet() {
+        Folder folder(QStringLiteral("anna"), m_sim.baseUrl(),
+                      "checkInet=True\nPruefHost1=nicht/aufloesbar\n"
+                      "PruefHost2=nicht/aufloesbar\n");
+        const int requests = m_sim.stats().value("requests").toInt();
+        const Run r = cli(folder.path(), {"pruefen", "--ja"});
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.err, QStringLiteral("Es besteht keine Verbindung zum Internet!\n"));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(m_sim.stats().value("requests").toInt(), requests);
+    }
+
     void verbindungsfehlerVorDerFrage() {
         Folder folder(QStringLiteral("dora"), m_sim.baseUrl());
         // More failures in a row than the source retries.
