@@ -1,14 +1,62 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts Notenschau from its program folder.
+# Installs what is needed, builds, and starts Notenschau on a demo: a program
+# folder with a fresh database and the marketplace simulator on loopback.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
-program="${BUILD_DIR:-$root/build}/programm/notenschau"
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "Kein Bildschirm gefunden (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt)." >&2
     echo "Starten Sie Notenschau in einem virtuellen Bildschirm:" >&2
     echo "    xvfb-run -a -s '-screen 0 1600x1000x24' bash scripts/start.sh" >&2
     exit 2
 fi
-exec "$program"
+
+# The demo's program folder: the program, its help and images, a fresh
+# database and a configuration that points at the simulator.
+demo="$build/demo"
+rm -rf "$demo"
+mkdir -p "$demo/Bin"
+cp -r "$build/programm/." "$demo/"
+rm -f "$demo/Bin/config.INI"
+"$build/programm/notenschau-db" create "$demo/notenschau.db" >/dev/null
+
+# The simulated marketplace: the member notenschau_demo with 1,234 ratings
+# and a few others; a new rating for notenschau_demo every 20 seconds.
+"$build/tools/marktsim/notenschau-marktsim" --demo --demo-interval 20 --port 0 \
+    >"$demo/marktsim.out" 2>"$demo/marktsim.log" &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true' EXIT
+port=""
+for _ in $(seq 1 100); do
+    port="$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$demo/marktsim.out" 2>/dev/null || true)"
+    [ -n "$port" ] && break
+    kill -0 "$sim" 2>/dev/null || { cat "$demo/marktsim.log" >&2; exit 1; }
+    sleep 0.1
+done
+[ -n "$port" ] || { echo "Der Demo-Marktplatz ist nicht gestartet." >&2; exit 1; }
+
+cat >"$demo/Bin/config.INI" <<INI
+[Main]
+Database=$demo/notenschau.db
+checkInet=True
+PruefHost1=127.0.0.1
+PruefHost2=localhost
+Plattform=ebay.de
+KuntaBrowser=True
+
+[User]
+Username=notenschau_demo
+
+[Marktplatz]
+ApiUrl=http://127.0.0.1:$port
+ClientId=notenschau
+ClientSecret=geheim
+RefreshToken=demo-refresh-token
+INI
+
+echo "Demo: Notenschau mit dem Demo-Marktplatz auf http://127.0.0.1:$port"
+echo "Drücken Sie \"Jetzt Prüfen\", um die Bewertungen von notenschau_demo zu laden."
+"$demo/notenschau"
