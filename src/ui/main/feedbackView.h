@@ -93,7 +93,7 @@ private:
     bool m_busyCursor = false;
     bool m_busy = false;
     qint32 m_lEnde = 0;
-    std::array<QString, 3> m_summe;
+    std::array<QString, 3> m_summe{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
     QString m_prozente;
     std::function<void()> m_yield;
 };
