@@ -196,6 +196,7 @@ void Server::processNext(QTcpSocket* socket) {
     if (question >= 0)
         request.query.setQuery(QString::fromUtf8(target.mid(question + 1)));
     it->busy = true;
+    it->closeAfter = request.headers.value("connection").toLower() == "close";
     handle(socket, request);
 }
 
@@ -356,6 +357,10 @@ void Server::done(QTcpSocket* socket) {
     auto it = m_connections.find(socket);
     if (it == m_connections.end())
         return;
+    if (it->closeAfter) {
+        socket->disconnectFromHost();
+        return;
+    }
     it->busy = false;
     // The next request may already wait in the buffer.
     QTimer::singleShot(0, socket, [this, socket] { processNext(socket); });

@@ -71,6 +71,7 @@ private:
     struct Connection {
         QByteArray buffer;
         bool busy = false;
+        bool closeAfter = false; // the client asked for "Connection: close"
     };
 
     void onNewConnection();
