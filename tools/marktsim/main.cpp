@@ -87,27 +87,27 @@ int main(int argc, char** argv) {
         options.refreshTokenMember = kDemoUser;
         growing.append({kDemoUser, parser.value(demoInterval).toInt()});
     }
-    for (const QString& spec : parser.values(member)) {
-        const qsizetype colon = spec.lastIndexOf(u':');
-        const qint64 count = colon > 0 ? spec.mid(colon + 1).toLongLong(&ok) : 0;
+    for (const QString& value : parser.values(member)) {
+        const qsizetype colon = value.lastIndexOf(u':');
+        const qint64 count = colon > 0 ? value.mid(colon + 1).toLongLong(&ok) : 0;
         if (colon <= 0 || !ok || count < 0 || count > 10'000'000)
-            return fail(QStringLiteral("--member: expected name:count, got %1").arg(spec));
-        market.setMember(spec.left(colon), count);
+            return fail(QStringLiteral("--member: expected name:count, got %1").arg(value));
+        market.setMember(value.left(colon), count);
     }
     if (parser.isSet(refresh)) {
-        const QString spec = parser.value(refresh);
-        const qsizetype colon = spec.lastIndexOf(u':');
+        const QString value = parser.value(refresh);
+        const qsizetype colon = value.lastIndexOf(u':');
         if (colon <= 0)
             return fail(QStringLiteral("--refresh-token: expected token:member"));
-        options.refreshToken = spec.left(colon);
-        options.refreshTokenMember = spec.mid(colon + 1);
+        options.refreshToken = value.left(colon);
+        options.refreshTokenMember = value.mid(colon + 1);
     }
-    for (const QString& spec : parser.values(grow)) {
-        const qsizetype colon = spec.lastIndexOf(u':');
-        const int seconds = colon > 0 ? spec.mid(colon + 1).toInt(&ok) : 0;
+    for (const QString& value : parser.values(grow)) {
+        const qsizetype colon = value.lastIndexOf(u':');
+        const int seconds = colon > 0 ? value.mid(colon + 1).toInt(&ok) : 0;
         if (colon <= 0 || !ok || seconds < 1)
-            return fail(QStringLiteral("--grow: expected name:seconds, got %1").arg(spec));
-        growing.append({spec.left(colon), seconds});
+            return fail(QStringLiteral("--grow: expected name:seconds, got %1").arg(value));
+        growing.append({value.left(colon), seconds});
     }
 
     marktsim::Server server(&market, options, referenceMs);
