@@ -211,6 +211,10 @@ qint32 GetHost(const QString& Host) {
             result = qint32(dotted.s_addr);
             return p.exit();
         }
+        // Names under "invalid" never resolve (RFC 6761): no need to ask.
+        const QByteArray folded = name.toLower();
+        if (folded == "invalid" || folded.endsWith(".invalid") || folded.endsWith(".invalid."))
+            return p.exit();
         addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;

@@ -110,6 +110,7 @@ private slots:
         QTest::newRow("empty") << "" << -1;
         QTest::newRow("blank inside") << "zwei worte" << -1;
         QTest::newRow("slash") << "a/b" << -1;
+        QTest::newRow("reserved for failing") << "nirgendwo.INVALID" << -1;
     }
     void getHost() {
         QFETCH(QString, host);
