@@ -58,15 +58,14 @@ class OwnRatingsTest : public QObject {
         return w;
     }
 
-    // Records the page captions of the progress window while it shows.
+    // Records the page captions of the next run of the progress window.
     void watchProgressWindow() {
-        testsupport::onNextModal([this](QWidget* modal) {
-            if (auto* lade = qobject_cast<ui::frmLade*>(modal))
-                connect(lade->run(), &OwnUpdateRun::changed, this, [this, lade] {
-                    const QString caption = lade->run()->label1();
-                    if (pageCaptions.isEmpty() || pageCaptions.last() != caption)
-                        pageCaptions << caption;
-                });
+        ui::frmLade& lade = Form<ui::frmLade>::get();
+        connect(&lade, &ui::frmLade::runCreated, this, [this](OwnUpdateRun* run) {
+            connect(run, &OwnUpdateRun::changed, this, [this, run] {
+                if (pageCaptions.isEmpty() || pageCaptions.last() != run->label1())
+                    pageCaptions << run->label1();
+            });
         });
     }
 

@@ -50,6 +50,7 @@ void frmLade::checkneueBewertungen(bool& keineBewertungen) {
             done(QDialog::Accepted);
     });
     connect(m_cmdabort, &QPushButton::clicked, m_run, &OwnUpdateRun::cmdabort_Click);
+    emit runCreated(m_run);
     m_run->checkneueBewertungen();
 }
 

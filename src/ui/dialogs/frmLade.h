@@ -28,6 +28,10 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     QPushButton* cmdabort() const { return m_cmdabort; }
 
+signals:
+    // A new run is about to start.
+    void runCreated(OwnUpdateRun* run);
+
 protected:
     void reject() override;
 
