@@ -140,6 +140,21 @@ void FeedbackView::addRows(const modData::Page& page) {
     enableAll(true);
 }
 
+void FeedbackView::beginBusy() {
+    setCursorBusy(true);
+    enableAll(false);
+    yieldOnce();
+}
+
+// A view that found no rows: its message, every command but its own button.
+void FeedbackView::showEmpty(const QString& message, Button own) {
+    setInfo(message);
+    setCursorBusy(false);
+    setProgress(false, m_progressMax, m_progressValue);
+    enableAll(true);
+    setEnabled(own, false);
+}
+
 void FeedbackView::fillPage(const modData::Page& page) {
     caption();
     setProgress(true, m_lEnde - lSeitenAnfang + 1, 0);
@@ -152,11 +167,7 @@ void FeedbackView::cmdalleanzeigen_Click() {
         return;
     BusyMark mark(m_busy);
     modData::Page page;
-    p.step([&] {
-        setCursorBusy(true);
-        enableAll(false);
-        yieldOnce();
-    });
+    p.step([&] { beginBusy(); });
     p.step([&] {
         lSeitenAnfang = 1;
         m_list->subClearListe();
@@ -170,11 +181,7 @@ void FeedbackView::cmdalleanzeigen_Click() {
             iAnzeigeModus = 0;
             refreshSummary(true);
         } else {
-            setInfo(QStringLiteral("keine Bewertungen vorhanden!"));
-            setCursorBusy(false);
-            setProgress(false, m_progressMax, m_progressValue);
-            enableAll(true);
-            setEnabled(cmdalleanzeigen, false);
+            showEmpty(QStringLiteral("keine Bewertungen vorhanden!"), cmdalleanzeigen);
             refreshSummary(false);
         }
     });
@@ -235,11 +242,7 @@ void FeedbackView::filter(int n) {
             setEnabled(own, false);
             iAnzeigeModus = qint16(n);
         } else {
-            setInfo(emptyMessage(n));
-            setCursorBusy(false);
-            setProgress(false, m_progressMax, m_progressValue);
-            enableAll(true);
-            setEnabled(own, false);
+            showEmpty(emptyMessage(n), own);
         }
     });
 }
@@ -251,11 +254,7 @@ void FeedbackView::turnPage(int direction) {
         return;
     BusyMark mark(m_busy);
     modData::Page page;
-    p.step([&] {
-        setCursorBusy(true);
-        enableAll(false);
-        yieldOnce();
-    });
+    p.step([&] { beginBusy(); });
     p.step([&] {
         lSeitenAnfang += direction * kSeitenGroesse;
         if (lSeitenAnfang > lAnzahlGesamt)

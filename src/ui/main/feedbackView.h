@@ -71,6 +71,8 @@ signals:
 private:
     void filter(int n);
     void turnPage(int direction);
+    void beginBusy();
+    void showEmpty(const QString& message, Button own);
     void fillPage(const modData::Page& page);
     void addRows(const modData::Page& page);
     void caption();
