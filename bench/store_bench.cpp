@@ -122,6 +122,16 @@ void BM_OpenDatabase(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenDatabase)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// The key and the first read alone, to see what the integrity check costs.
+void BM_OpenKeyOnly(benchmark::State& state) {
+    ensureFixture();
+    for (auto _ : state) {
+        auto c = store::Connection::openRaw(dbPath(), store::databasePassword(), false);
+        benchmark::DoNotOptimize(c->pragma("SELECT count(*) FROM sqlite_master"));
+    }
+}
+BENCHMARK(BM_OpenKeyOnly)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 void BM_FirstPageAll(benchmark::State& state) {
     ensureFixture();
     modGlobal::lSeitenAnfang = 1;
