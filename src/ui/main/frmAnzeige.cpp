@@ -113,10 +113,15 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
             beenden();
     });
 
+    // A page read counts its rows on the progress bar.
+    modData::setPageProgress([this](qint32 rows) {
+        m_progress->setValue(std::min<int>(rows, m_progress->maximum()));
+    });
+
     resize(m_twips.toPx(kDesignClientWidth), m_twips.toPx(kDesignClientHeight));
 }
 
-frmAnzeige::~frmAnzeige() = default;
+frmAnzeige::~frmAnzeige() { modData::setPageProgress({}); }
 
 QPushButton* frmAnzeige::addButton(const char* name, const QString& caption, const QRect& twips) {
     auto* b = new QPushButton(caption, this);
