@@ -26,6 +26,10 @@ void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken) 
 }
 
 Recorder::Recorder(clsTalmBewertungen* source) {
+    const auto end = [this] {
+        endedTwice += ended ? 1 : 0;
+        ended = true;
+    };
     connect(source, &clsTalmBewertungen::AnzahlseitenBewertungen, this,
             [this](qint32 total, qint32 pages) {
                 events << QStringLiteral("Anzahl %1 %2").arg(total).arg(pages);
@@ -41,23 +45,17 @@ Recorder::Recorder(clsTalmBewertungen* source) {
                 uebersicht = values;
                 events << QStringLiteral("Uebersicht ") + values.join(u'|');
             });
-    connect(source, &clsTalmBewertungen::Finished, this, [this](bool aborted) {
+    connect(source, &clsTalmBewertungen::Finished, this, [this, end](bool aborted) {
         events << QStringLiteral("Finished %1").arg(aborted ? 1 : 0);
         end();
     });
     connect(source, &clsTalmBewertungen::Fehler, this,
-            [this](qint16 number, const QString& description) {
+            [this, end](qint16 number, const QString& description) {
                 fehlerNummer = number;
                 fehlerText = description;
                 events << QStringLiteral("Fehler %1").arg(number);
                 end();
             });
-}
-
-void Recorder::end() {
-    if (ended)
-        ++endedTwice;
-    ended = true;
 }
 
 bool Recorder::waitEnd(int timeoutMs) {
@@ -67,23 +65,14 @@ bool Recorder::waitEnd(int timeoutMs) {
     return ended;
 }
 
-void Recorder::settle(int ms) {
-    QTest::qWait(ms);
-}
-
 QStringList Recorder::order() const {
     QStringList folded;
     for (const QString& e : events) {
-        if (e == QLatin1String("Bytes") && !folded.isEmpty() && folded.last() == e)
-            continue;
-        folded << (e.startsWith(QLatin1String("Text ")) ? QStringLiteral("Text") : e);
+        const QString shown = e.startsWith(QLatin1String("Text ")) ? QStringLiteral("Text") : e;
+        if (folded.isEmpty() || folded.last() != shown ||
+            (shown != QLatin1String("Bytes") && shown != QLatin1String("Text")))
+            folded << shown;
     }
-    // Runs of lines fold into one as well.
-    folded.erase(std::unique(folded.begin(), folded.end(),
-                             [](const QString& a, const QString& b) {
-                                 return a == b && a == QLatin1String("Text");
-                             }),
-                 folded.end());
     return folded;
 }
 
@@ -96,11 +85,66 @@ QStringList Recorder::lines() const {
 }
 
 int Recorder::count(const QString& prefix) const {
-    int n = 0;
-    for (const QString& e : events)
-        if (e.startsWith(prefix))
-            ++n;
-    return n;
+    return int(std::count_if(events.begin(), events.end(),
+                             [&](const QString& e) { return e.startsWith(prefix); }));
+}
+
+void call(clsTalmBewertungen& source, const QString& operation) {
+    const QStringList a = operation.split(u' ');
+    const QString user = a.value(1);
+    const int page = a.value(2).toInt(), limit = a.value(3).toInt();
+    const QString kinds = a.value(4);
+    if (a[0] == QLatin1String("anzahl")) {
+        source.getAnzahl(user);
+    } else if (a[0] == QLatin1String("uebersicht")) {
+        source.getUebersicht(user);
+    } else if (a[0] == QLatin1String("seite")) {
+        source.resetSeite();
+        source.getSeite(user, page, limit, page > 1);
+    } else if (a[0] == QLatin1String("filter")) {
+        source.getSeiteFilter(user, page, kinds.contains(u'n'), kinds.contains(u'p'),
+                              kinds.contains(u'u'), limit, page > 1);
+    } else {
+        qFatal("unknown operation %s", qPrintable(operation));
+    }
+}
+
+clsTalmBewertungen& Fixture::fresh() {
+    rec.reset();
+    source = std::make_unique<clsTalmBewertungen>();
+    rec = std::make_unique<Recorder>(source.get());
+    return *source;
+}
+
+bool Fixture::run(const std::function<void(clsTalmBewertungen&)>& operation, int settleMs) {
+    operation(fresh());
+    if (!rec->events.isEmpty()) {
+        qWarning("an event before the event loop ran: %s", qPrintable(rec->events.join(',')));
+        return false;
+    }
+    if (!rec->waitEnd())
+        return false;
+    QTest::qWait(settleMs);
+    return true;
+}
+
+bool Fixture::run(const QString& operation, int settleMs) {
+    return run([&](clsTalmBewertungen& s) { call(s, operation); }, settleMs);
+}
+
+QStringList Fixture::page(const QString& user, qint32 number, qint32 limit) {
+    if (!run(QStringLiteral("seite %1 %2 %3").arg(user).arg(number).arg(limit), 0))
+        return {QStringLiteral("(kein Ende)")};
+    return rec->lines();
+}
+
+qint64 Fixture::stat(marktsim::SimProcess& s, const char* name) {
+    return s.stats().value(name).toInteger();
+}
+
+void Fixture::reset() {
+    rec.reset();
+    source.reset();
 }
 
 QStringList fields(const QString& line) {

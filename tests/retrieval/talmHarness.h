@@ -3,8 +3,9 @@
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 
+#include <functional>
+#include <memory>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 namespace talmtest {
@@ -24,10 +25,8 @@ public:
 
     // Runs the event loop until Finished or Fehler, or the time is up.
     bool waitEnd(int timeoutMs = 20000);
-    // Runs the event loop for a while (to see that nothing more comes).
-    void settle(int ms = 300);
 
-    // The events with each run of "Bytes" folded into one.
+    // The events with each run of "Bytes" and of lines folded into one.
     QStringList order() const;
     QStringList lines() const;
     int count(const QString& prefix) const;
@@ -39,9 +38,32 @@ public:
     qint32 lastBytes = 0;
     bool ended = false;
     int endedTwice = 0;
+};
 
-private:
-    void end();
+// Starts one operation written as text: "anzahl USER", "uebersicht USER",
+// "seite USER PAGE LIMIT" (after resetSeite), "filter USER PAGE LIMIT KINDS"
+// with KINDS of n(egative), p(ositive), u (neutral) or "-".
+void call(clsTalmBewertungen& source, const QString& operation);
+
+// A simulator, a source with its recorder, and the runs of one operation.
+class Fixture {
+public:
+    // A new source and recorder, the old ones gone.
+    clsTalmBewertungen& fresh();
+    // Runs an operation on a new source to its end, then waits settleMs to see
+    // that nothing more comes. False if it raised an event before the event
+    // loop ran or never ended.
+    bool run(const std::function<void(clsTalmBewertungen&)>& operation, int settleMs = 100);
+    bool run(const QString& operation, int settleMs = 100);
+    // The lines of one page, or "(kein Ende)".
+    QStringList page(const QString& user, qint32 number, qint32 limit);
+    qint64 stat(const char* name) { return stat(sim, name); }
+    static qint64 stat(marktsim::SimProcess& s, const char* name);
+    void reset();
+
+    marktsim::SimProcess sim;
+    std::unique_ptr<clsTalmBewertungen> source;
+    std::unique_ptr<Recorder> rec;
 };
 
 // Splits a feedback line at its separator.
