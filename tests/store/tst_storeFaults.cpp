@@ -3,6 +3,7 @@
 // leaves the file whole, with a batch stored entirely or not at all.
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
+#include "processRun.h"
 #include "testDatabase.h"
 
 #include <QProcess>
@@ -12,6 +13,9 @@
 #include <sys/mount.h>
 
 using namespace modData;
+using storetest::countIn;
+using storetest::integrity;
+using testsupport::runProcess;
 
 namespace {
 
@@ -43,15 +47,15 @@ int storeBatch(int n, int size, const QString& user = "ich") {
     return batch.commit() ? stored : -1;
 }
 
-QString integrity(const QString& path) {
-    auto c = store::Connection::open(path, store::databasePassword());
-    return c->pragma("PRAGMA integrity_check");
-}
+constexpr int kRatings = 10000;
 
-qint64 countIn(const QString& path, const char* sql) {
-    auto c = store::Connection::open(path, store::databasePassword());
-    store::Statement s = c->prepare(sql);
-    return s.next() ? s.int64(0) : -1;
+// Starts store_probe on a batch of kRatings; its output until the batch began.
+QByteArray startBatch(QProcess& probe, const QString& folder, const QString& tag) {
+    probe.start(STORE_PROBE, {"batch", folder, QString::number(kRatings), tag});
+    QByteArray out;
+    while (!out.contains("BEGIN") && probe.waitForReadyRead(30000))
+        out += probe.readAllStandardOutput();
+    return out;
 }
 
 } // namespace
@@ -134,13 +138,9 @@ private slots:
     // The real end of the process, seen from outside.
     void unreachableDatabaseEndsTheProcess() {
         writeConfig(*folder, folder->file("fehlt.db"));
-        QProcess probe;
-        probe.start(STORE_PROBE, {"initdb", folder->path()});
-        QVERIFY(probe.waitForFinished(30000));
-        QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(probe.exitCode(), EXIT_FAILURE);
-        QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()),
-                 "MSGBOX|" + kMessage + "|16|" + app::applicationTitle() + "\n");
+        const testsupport::ProcessResult r = runProcess(STORE_PROBE, {"initdb", folder->path()});
+        QCOMPARE(r.code, EXIT_FAILURE);
+        QCOMPARE(r.out, "MSGBOX|" + kMessage + "|16|" + app::applicationTitle() + "\n");
     }
 
     void openingSettings() {
@@ -157,19 +157,14 @@ private slots:
     void sharedWithAnotherProcess() {
         storetest::Database db;
         QVERIFY(save_Bewerungen(1, "t", "KV", "01.01.2020 10:00", "k", "1", "ich", 1));
-        QProcess probe;
-        probe.start(STORE_PROBE, {"batch", db.folder.path(), "100", "nebenan"});
-        QVERIFY(probe.waitForFinished(30000));
-        QVERIFY(probe.readAllStandardOutput().contains("COMMITTED"));
+        QVERIFY(runProcess(STORE_PROBE, {"batch", db.folder().path(), "100", "nebenan"})
+                    .out.contains("COMMITTED"));
         QCOMPARE(read_Anzahl("ich"), 101);
     }
 
     void createTool() {
         const QString path = folder->file("neu.db");
-        QProcess tool;
-        tool.start(NOTENSCHAU_DB, {"create", path});
-        QVERIFY(tool.waitForFinished(30000));
-        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(runProcess(NOTENSCHAU_DB, {"create", path}).code, 0);
         writeConfig(*folder, path);
         modData::InitDB();
         QVERIFY(modGlobal::cnDB);
@@ -177,15 +172,11 @@ private slots:
         modGlobal::resetGlobals();
 
         const QByteArray before = readAll(path);
-        tool.start(NOTENSCHAU_DB, {"create", path});
-        QVERIFY(tool.waitForFinished(30000));
-        QCOMPARE(tool.exitCode(), 1);
-        QVERIFY(tool.readAllStandardError().contains("existiert bereits"));
+        const testsupport::ProcessResult again = runProcess(NOTENSCHAU_DB, {"create", path});
+        QCOMPARE(again.code, 1);
+        QVERIFY(again.err.contains("existiert bereits"));
         QCOMPARE(readAll(path), before);
-
-        tool.start(NOTENSCHAU_DB, {"drop", path});
-        QVERIFY(tool.waitForFinished(30000));
-        QCOMPARE(tool.exitCode(), 2);
+        QCOMPARE(runProcess(NOTENSCHAU_DB, {"drop", path}).code, 2);
     }
 
     // kill -9 at a random moment of a 10,000-rating batch, 20 times: the file
@@ -194,15 +185,11 @@ private slots:
         const QString path = folder->file("noten.db");
         store::createDatabase(path);
         writeConfig(*folder, path);
-        constexpr int kRatings = 10000;
 
         // One undisturbed run tells how long a batch takes here.
         QElapsedTimer timer;
         QProcess probe;
-        probe.start(STORE_PROBE, {"batch", folder->path(), QString::number(kRatings), "ganz"});
-        QVERIFY(probe.waitForReadyRead(30000));
-        while (!probe.readAllStandardOutput().contains("BEGIN"))
-            QVERIFY(probe.waitForReadyRead(30000));
+        QVERIFY(startBatch(probe, folder->path(), "ganz").contains("BEGIN"));
         timer.start();
         QVERIFY(probe.waitForFinished(120000));
         const int batchMs = std::max<int>(int(timer.elapsed()), 20);
@@ -213,12 +200,8 @@ private slots:
         for (int round = 0; round < 20; ++round) {
             const QString tag = "r" + QString::number(round);
             QProcess child;
-            child.start(STORE_PROBE, {"batch", folder->path(), QString::number(kRatings), tag});
-            QByteArray out;
-            while (!out.contains("BEGIN")) {
-                QVERIFY(child.waitForReadyRead(30000));
-                out += child.readAllStandardOutput();
-            }
+            QByteArray out = startBatch(child, folder->path(), tag);
+            QVERIFY(out.contains("BEGIN"));
             QThread::msleep(QRandomGenerator::global()->bounded(batchMs + batchMs / 5));
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(30000));
@@ -247,7 +230,7 @@ private slots:
         const int pages = modGlobal::cnDB->pragma("PRAGMA page_count").toInt();
         const QByteArray limit = "PRAGMA max_page_count = " + QByteArray::number(pages + 40);
         modGlobal::cnDB->exec(limit.constData());
-        checkFullBatch(db.path, 20, true);
+        checkFullBatch(db.databasePath(), 20, true);
     }
 
     void fullDiskOnASmallFileSystem() {

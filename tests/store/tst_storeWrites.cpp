@@ -20,6 +20,13 @@ bool save(const QString& text, const QString& datum = "22.11.2004 14:03",
     return save_Bewerungen(1, text, "KV", datum, "Kaeufer", "123", user, 1, id);
 }
 
+bool saveTemp(const QString& user, const QString& id = {}) {
+    QString artikel = "1";
+    return save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, user, 1, id);
+}
+
+using storetest::overviewValues;
+
 } // namespace
 
 class StoreWritesTest : public QObject {
@@ -46,20 +53,6 @@ private slots:
         QCOMPARE(artikel, QStringLiteral("???"));
         QCOMPARE(firstRow("fremd", true).at(5), QStringLiteral("???"));
         QCOMPARE(read_Anzahl("fremd"), 0);
-    }
-
-    // Names with quotes were the old failure; now they are stored as given.
-    void quotesInMemberNamesAreStored() {
-        QVERIFY(save("t", "01.01.2021 00:00", "O'Brien"));
-        QString artikel = "1";
-        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "D'Arcy", 1));
-        QVERIFY(save_UebersichtBewertungen(
-            {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "99,5%"}, 40, "D'Arcy"));
-        QCOMPARE(read_Anzahl("O'Brien"), 1);
-        QCOMPARE(read_AnzahlTemp("D'Arcy"), 1);
-        deleteUebersichtUser("D'Arcy");
-        QCOMPARE(read_AnzahlTemp("D'Arcy"), 0);
-        QCOMPARE(read_UebersichtBewertungen("D'Arcy").Count(), 1);
     }
 
     void datesAreStoredToTheMinute() {
@@ -117,17 +110,13 @@ private slots:
     }
 
     void overviewNeedsNumbers() {
-        const QStringList good{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "98,1"};
-        QStringList text = good;
-        text[4] = "fünf";
-        QStringList empty = good;
-        empty[0] = "";
-        QStringList infinite = good;
-        infinite[9] = "inf";
+        const QStringList good = overviewValues("98,1");
         testsupport::ErrorAnswerer answers;
-        QVERIFY(!save_UebersichtBewertungen(text, 1, "a"));
-        QVERIFY(!save_UebersichtBewertungen(empty, 1, "a"));
-        QVERIFY(!save_UebersichtBewertungen(infinite, 1, "a"));
+        for (const auto& [at, value] : {std::pair{4, "fünf"}, {0, ""}, {9, "inf"}}) {
+            QStringList bad = good;
+            bad[at] = QString::fromUtf8(value);
+            QVERIFY2(!save_UebersichtBewertungen(bad, 1, "a"), value);
+        }
         QVERIFY(!save_UebersichtBewertungen(good.mid(0, 10), 1, "a"));
         QCOMPARE(answers.reports.size(), 0);
         QCOMPARE(read_UebersichtBewertungen("a").Count(), 1);
@@ -143,25 +132,25 @@ private slots:
         QCOMPARE(checknull(other), other);
     }
 
-    void deletions() {
+    // Names with quotes were the old failure; now they are stored as given.
+    void deletionsOfNamesWithQuotes() {
         modGlobal::sStandardUser = "ich";
         QVERIFY(save("a", "01.01.2020 10:00", "ich"));
-        QVERIFY(save("b", "01.01.2020 10:00", "du"));
-        QString artikel = "1";
-        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "fremd", 1));
-        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "andere", 1));
-        QVERIFY(save_UebersichtBewertungen({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "1"},
-                                           1, "fremd"));
+        QVERIFY(save("b", "01.01.2020 10:00", "O'Brien"));
+        QVERIFY(saveTemp("D'Arcy"));
+        QVERIFY(saveTemp("and're"));
+        QVERIFY(save_UebersichtBewertungen(overviewValues("99,5%"), 40, "D'Arcy"));
 
         QCOMPARE(delete_Eigene_Bewertungen(), false);
         QCOMPARE(read_Anzahl("ich"), 0);
-        QCOMPARE(read_Anzahl("du"), 1);
+        QCOMPARE(read_Anzahl("O'Brien"), 1);
 
-        QCOMPARE(deleteTempUser("andere"), false);
-        QCOMPARE(read_AnzahlTemp("andere"), 0);
-        QCOMPARE(deleteUebersichtUser("fremd"), false);
-        QCOMPARE(read_AnzahlTemp("fremd"), 0);
-        QCOMPARE(read_UebersichtBewertungen("fremd").items(), QStringList{"nix"});
+        QCOMPARE(deleteTempUser("and're"), false);
+        QCOMPARE(read_AnzahlTemp("and're"), 0);
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 1);
+        QCOMPARE(deleteUebersichtUser("D'Arcy"), false);
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 0);
+        QCOMPARE(read_UebersichtBewertungen("D'Arcy").items(), QStringList{"nix"});
     }
 
     // A rating with the marketplace's id is stored once per member; storing
@@ -176,22 +165,17 @@ private slots:
         QCOMPARE(read_Anzahl("du"), 1);
         QCOMPARE(
             db->count("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungstext = 'nochmal'"), 0);
-        QString artikel = "1";
-        QVERIFY(
-            save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1, "F-9"));
-        QVERIFY(
-            save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1, "F-9"));
+        QVERIFY(saveTemp("f", "F-9"));
+        QVERIFY(saveTemp("f", "F-9"));
         QCOMPARE(read_AnzahlTemp("f"), 1);
     }
 
     void writersWithoutConnectionFailSilently() {
         modGlobal::cnDB.reset();
         testsupport::ErrorAnswerer answers;
-        QString artikel;
         QVERIFY(!save("x"));
-        QVERIFY(!save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "f", 1));
-        QVERIFY(!save_UebersichtBewertungen(
-            {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "1"}, 1, "f"));
+        QVERIFY(!saveTemp("f"));
+        QVERIFY(!save_UebersichtBewertungen(overviewValues(), 1, "f"));
         QCOMPARE(answers.reports.size(), 0);
     }
 
