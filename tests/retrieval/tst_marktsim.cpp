@@ -12,10 +12,18 @@
 
 namespace {
 
+const QString kFeedback = QStringLiteral("/commerce/feedback/v1/feedback?");
+const QString kSummary = QStringLiteral("/commerce/feedback/v1/feedback_rating_summary?");
+
 struct Answer {
     int status = 0;
     QJsonObject json;
     QByteArray body;
+
+    int total() const { return json["pagination"]["total"].toInt(); }
+    QJsonArray list() const { return json["feedbackEntries"].toArray(); }
+    QString id(int at) const { return list().at(at)["feedbackId"].toString(); }
+    int errorId() const { return json["errors"][0]["errorId"].toInt(); }
 };
 
 } // namespace
@@ -58,28 +66,22 @@ class MarktsimTest : public QObject {
         return call(s, "/identity/v1/oauth2/token", {},
                     "grant_type=client_credentials&scope=https%3A%2F%2Fapi.ebay.com%2Foauth%2Fapi_"
                     "scope%2Fcommerce.feedback.readonly")
-            .json.value("access_token")
+            .json["access_token"]
             .toString()
             .toUtf8();
     }
-    Answer entries(const QString& query) {
-        return call(sim, "/commerce/feedback/v1/feedback?" + query, token);
+    Answer entries(const QString& query) { return call(sim, kFeedback + query, token); }
+    // The ratings a member received; `more` adds to the query.
+    Answer received(const QString& user, const QString& more = {}) {
+        return entries("user_id=" + user + "&feedback_type=FEEDBACK_RECEIVED" + more);
     }
     QJsonArray allEntries(const QString& user, int total) {
         QJsonArray all;
         for (int offset = 0; offset < total; offset += 200)
             for (const QJsonValue& e :
-                 entries(QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&limit=200&"
-                                        "offset=%2")
-                             .arg(user)
-                             .arg(offset))
-                     .json.value("feedbackEntries")
-                     .toArray())
+                 received(user, "&limit=200&offset=" + QString::number(offset)).list())
                 all.append(e);
         return all;
-    }
-    static int errorId(const Answer& a) {
-        return a.json.value("errors").toArray().first().toObject().value("errorId").toInt();
     }
 
 private slots:
@@ -96,17 +98,17 @@ private slots:
         QTest::addColumn<QByteArray>("basic");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("error");
+        const QByteArray ok = "notenschau:geheim";
         QTest::newRow("wrong secret")
             << QByteArray("grant_type=client_credentials&scope=x.commerce.feedback")
             << QByteArray("notenschau:falsch") << 401 << "invalid_client";
-        QTest::newRow("no scope") << QByteArray("grant_type=client_credentials")
-                                  << QByteArray("notenschau:geheim") << 400 << "invalid_scope";
+        QTest::newRow("no scope") << QByteArray("grant_type=client_credentials") << ok << 400
+                                  << "invalid_scope";
         QTest::newRow("other grant")
-            << QByteArray("grant_type=password") << QByteArray("notenschau:geheim") << 400
-            << "unsupported_grant_type";
+            << QByteArray("grant_type=password") << ok << 400 << "unsupported_grant_type";
         QTest::newRow("unknown refresh token")
-            << QByteArray("grant_type=refresh_token&refresh_token=x&scope=y")
-            << QByteArray("notenschau:geheim") << 400 << "invalid_grant";
+            << QByteArray("grant_type=refresh_token&refresh_token=x&scope=y") << ok << 400
+            << "invalid_grant";
     }
     void tokenEndpointRefuses() {
         QFETCH(QByteArray, form);
@@ -115,7 +117,7 @@ private slots:
         QFETCH(QString, error);
         const Answer a = call(sim, "/identity/v1/oauth2/token", {}, form, basic);
         QCOMPARE(a.status, status);
-        QCOMPARE(a.json.value("error").toString(), error);
+        QCOMPARE(a.json["error"].toString(), error);
     }
 
     void entriesValidation_data() {
@@ -143,92 +145,70 @@ private slots:
         QFETCH(int, errorId);
         const Answer a = entries(query);
         QCOMPARE(a.status, status);
-        QCOMPARE(MarktsimTest::errorId(a), errorId);
+        QCOMPARE(a.errorId(), errorId);
         if (status == 400) {
-            const QJsonObject e = a.json.value("errors").toArray().first().toObject();
-            QCOMPARE(e.value("domain").toString(), QStringLiteral("API_FEEDBACK"));
-            QVERIFY(!e.value("message").toString().isEmpty());
+            QCOMPARE(a.json["errors"][0]["domain"].toString(), QStringLiteral("API_FEEDBACK"));
+            QVERIFY(!a.json["errors"][0]["message"].toString().isEmpty());
         }
     }
 
-    void tokensAreChecked_data() {
-        QTest::addColumn<QByteArray>("bearer");
-        QTest::newRow("none") << QByteArray();
-        QTest::newRow("unknown") << QByteArray("v^1.1#erfunden");
-    }
     void tokensAreChecked() {
-        QFETCH(QByteArray, bearer);
-        QCOMPARE(call(sim,
-                      "/commerce/feedback/v1/feedback?user_id=alice&feedback_type=FEEDBACK_"
-                      "RECEIVED",
-                      bearer)
-                     .status,
-                 401);
+        for (const QByteArray& bearer : {QByteArray(), QByteArray("v^1.1#erfunden")})
+            QCOMPARE(call(sim, kFeedback + "user_id=alice&feedback_type=FEEDBACK_RECEIVED", bearer)
+                         .status,
+                     401);
     }
 
     void defaultLimitAndPagination() {
-        const Answer a = entries("user_id=alice&feedback_type=FEEDBACK_RECEIVED&offset=440");
-        const QJsonObject p = a.json.value("pagination").toObject();
-        QCOMPARE(p.value("total").toInt(), 450);
-        QCOMPARE(p.value("limit").toInt(), 25);
-        QCOMPARE(p.value("count").toInt(), 10);
+        const Answer a = received("alice", "&offset=440");
+        const QJsonObject p = a.json["pagination"].toObject();
+        QCOMPARE(p["total"].toInt(), 450);
+        QCOMPARE(p["limit"].toInt(), 25);
+        QCOMPARE(p["count"].toInt(), 10);
         QVERIFY(!p.contains("next"));
         QVERIFY(p.contains("prev"));
-        QCOMPARE(a.json.value("feedbackEntries").toArray().size(), 10);
+        QCOMPARE(a.list().size(), 10);
     }
 
     void summaryValidation() {
-        const QString path = "/commerce/feedback/v1/feedback_rating_summary?";
-        Answer a = call(sim,
-                        path + "user_id=niemand&filter=ratingType:OVERALL_EXPERIENCE,"
-                               "lookbackPeriodInDays:30",
-                        token);
+        const QString filter = "&filter=ratingType:OVERALL_EXPERIENCE,";
+        Answer a =
+            call(sim, kSummary + "user_id=niemand" + filter + "lookbackPeriodInDays:30", token);
         QCOMPARE(a.status, 404);
-        QCOMPARE(errorId(a), 501023);
-        a = call(sim, path + "user_id=alice&filter=ratingType:OVERALL_EXPERIENCE,period:30", token);
-        QCOMPARE(errorId(a), 501037);
-        a = call(sim,
-                 path + "user_id=alice&filter=ratingType:OVERALL_EXPERIENCE,"
-                        "lookbackPeriodInDays:365",
-                 token);
+        QCOMPARE(a.errorId(), 501023);
+        QCOMPARE(call(sim, kSummary + "user_id=alice" + filter + "period:30", token).errorId(),
+                 501037);
+        a = call(sim, kSummary + "user_id=alice" + filter + "lookbackPeriodInDays:365", token);
         QCOMPARE(a.status, 200);
         qint64 sum = 0;
-        const QJsonArray roles = a.json.value("feedbackRatingSummary")
-                                     .toArray()
-                                     .first()
-                                     .toObject()
-                                     .value("ratingSummaryByRatingType")
-                                     .toArray();
+        const QJsonArray roles =
+            a.json["feedbackRatingSummary"][0]["ratingSummaryByRatingType"].toArray();
         QVERIFY(!roles.isEmpty());
         for (const QJsonValue& role : roles)
-            for (const QJsonValue& d :
-                 role.toObject().value("feedbackRatingValueDistribution").toArray())
-                sum += d.toObject().value("count").toInteger();
+            for (const QJsonValue& d : role["feedbackRatingValueDistribution"].toArray())
+                sum += d["count"].toInteger();
         QVERIFY(sum > 0 && sum < 450);
     }
 
     void sameSeedSameMarketplace() {
         marktsim::SimProcess twin, other;
-        QVERIFY(twin.start(
-            {"--seed", "3", "--reference", "2026-01-01T00:00:00Z", "--member", "alice:450"}));
-        QVERIFY(other.start(
-            {"--seed", "4", "--reference", "2026-01-01T00:00:00Z", "--member", "alice:450"}));
-        const QString q = "/commerce/feedback/v1/feedback?user_id=alice&feedback_type=FEEDBACK_"
-                          "RECEIVED&limit=200&offset=200";
+        const QStringList alice{"--reference", "2026-01-01T00:00:00Z", "--member", "alice:450"};
+        QVERIFY(twin.start(QStringList{"--seed", "3"} + alice));
+        QVERIFY(other.start(QStringList{"--seed", "4"} + alice));
+        const QString q =
+            kFeedback + "user_id=alice&feedback_type=FEEDBACK_RECEIVED&limit=200&offset=200";
         const QByteArray mine = call(sim, q, token).body;
         QCOMPARE(call(twin, q, tokenOf(twin)).body, mine);
         QVERIFY(call(other, q, tokenOf(other)).body != mine);
     }
 
     void aQuarterMillionRatingsOnDemand() {
-        const Answer a =
-            entries("user_id=riese&feedback_type=FEEDBACK_RECEIVED&limit=200&offset=249900");
-        QCOMPARE(a.json.value("pagination").toObject().value("total").toInt(), 250000);
-        const QJsonArray list = a.json.value("feedbackEntries").toArray();
-        QCOMPARE(list.size(), 100);
+        const Answer a = received("riese", "&limit=200&offset=249900");
+        QCOMPARE(a.total(), 250000);
+        QCOMPARE(a.list().size(), 100);
         QString previous = "9999";
-        for (const QJsonValue& e : list) {
-            const QString date = e.toObject().value("feedbackEnteredDate").toString();
+        for (const QJsonValue& e : a.list()) {
+            const QString date = e["feedbackEnteredDate"].toString();
             QVERIFY2(date <= previous, qPrintable(date));
             previous = date;
         }
@@ -242,25 +222,20 @@ private slots:
         QSet<QString> ids, kinds;
         int umlauts = 0, entities = 0, escapes = 0, apostrophes = 0, breaks = 0, blanks = 0,
             masked = 0, emptyNames = 0, noNames = 0;
-        for (const QJsonValue& v : all) {
-            const QJsonObject e = v.toObject();
-            ids.insert(e.value("feedbackId").toString());
-            kinds.insert(e.value("commentType").toString());
-            const QString text =
-                e.value("feedbackComment").toObject().value("commentText").toString();
+        for (const QJsonValue& e : all) {
+            ids.insert(e["feedbackId"].toString());
+            kinds.insert(e["commentType"].toString());
+            const QString text = e["feedbackComment"]["commentText"].toString();
             umlauts += text.contains(QRegularExpression("[äöüÄÖÜß]"));
             entities += text.contains('&') && text.contains(';');
             escapes += text.contains("%FC");
             apostrophes += text.contains('\'');
             breaks += text.contains('\n');
             blanks += text.contains("  ");
-            const QJsonObject giver = e.value("providerUserDetail").toObject();
-            if (!giver.contains("userId"))
-                ++noNames;
-            else if (giver.value("userId").toString().isEmpty())
-                ++emptyNames;
-            else if (giver.value("userId").toString().contains("***"))
-                ++masked;
+            const QJsonValue giver = e["providerUserDetail"]["userId"];
+            noNames += giver.isUndefined();
+            emptyNames += !giver.isUndefined() && giver.toString().isEmpty();
+            masked += giver.toString().contains("***");
         }
         QCOMPARE(ids.size(), 450);
         QCOMPARE(kinds, (QSet<QString>{"POSITIVE", "NEUTRAL", "NEGATIVE"}));
@@ -270,57 +245,41 @@ private slots:
     }
 
     void filterByKind() {
-        const QJsonArray all = allEntries("alice", 450);
         int negatives = 0;
-        for (const QJsonValue& v : all)
-            negatives += v.toObject().value("commentType").toString() == "NEGATIVE";
-        const Answer a = entries(
-            "user_id=alice&feedback_type=FEEDBACK_RECEIVED&limit=200&filter=commentType:NEGATIVE");
-        QCOMPARE(a.json.value("pagination").toObject().value("total").toInt(), negatives);
-        for (const QJsonValue& v : a.json.value("feedbackEntries").toArray())
-            QCOMPARE(v.toObject().value("commentType").toString(), QStringLiteral("NEGATIVE"));
+        for (const QJsonValue& v : allEntries("alice", 450))
+            negatives += v["commentType"].toString() == "NEGATIVE";
+        const Answer a = received("alice", "&limit=200&filter=commentType:NEGATIVE");
+        QCOMPARE(a.total(), negatives);
+        for (const QJsonValue& v : a.list())
+            QCOMPARE(v["commentType"].toString(), QStringLiteral("NEGATIVE"));
     }
 
     void addAndWithdrawWhileRunning() {
         sim.admin("member", {{"user", "wachsend"}, {"count", "30"}});
-        const QString q = "user_id=wachsend&feedback_type=FEEDBACK_RECEIVED&limit=25";
-        const QString oldNewest = entries(q)
-                                      .json.value("feedbackEntries")
-                                      .toArray()
-                                      .first()
-                                      .toObject()
-                                      .value("feedbackId")
-                                      .toString();
+        const QString oldNewest = received("wachsend").id(0);
         const QJsonObject added = sim.admin("add", {{"user", "wachsend"}, {"count", "3"}});
-        QCOMPARE(added.value("total").toInt(), 33);
-        Answer a = entries(q);
-        QCOMPARE(a.json.value("pagination").toObject().value("total").toInt(), 33);
-        const QJsonArray list = a.json.value("feedbackEntries").toArray();
-        QCOMPARE(list.at(0).toObject().value("feedbackId").toString(),
-                 added.value("ids").toArray().last().toString());
-        QCOMPARE(list.at(3).toObject().value("feedbackId").toString(), oldNewest);
+        QCOMPARE(added["total"].toInt(), 33);
+        Answer a = received("wachsend");
+        QCOMPARE(a.total(), 33);
+        QCOMPARE(a.id(0), added["ids"].toArray().last().toString());
+        QCOMPARE(a.id(3), oldNewest);
 
-        QVERIFY(sim.admin("withdraw", {{"user", "wachsend"}, {"id", oldNewest}})
-                    .value("withdrawn")
-                    .toBool());
-        QVERIFY(!sim.admin("withdraw", {{"user", "wachsend"}, {"id", oldNewest}})
-                     .value("withdrawn")
-                     .toBool());
-        a = entries(q);
-        QCOMPARE(a.json.value("pagination").toObject().value("total").toInt(), 32);
-        for (const QJsonValue& v : a.json.value("feedbackEntries").toArray())
-            QVERIFY(v.toObject().value("feedbackId").toString() != oldNewest);
+        const QUrlQuery withdraw{{"user", "wachsend"}, {"id", oldNewest}};
+        QVERIFY(sim.admin("withdraw", withdraw)["withdrawn"].toBool());
+        QVERIFY(!sim.admin("withdraw", withdraw)["withdrawn"].toBool());
+        a = received("wachsend");
+        QCOMPARE(a.total(), 32);
+        for (int i = 0; i < a.list().size(); ++i)
+            QVERIFY(a.id(i) != oldNewest);
     }
 
     void demoMarketplace() {
         marktsim::SimProcess demo;
         QVERIFY(demo.start({"--demo"}));
-        const QByteArray t = tokenOf(demo);
-        const Answer a = call(demo,
-                              "/commerce/feedback/v1/feedback?user_id=notenschau_demo&"
-                              "feedback_type=FEEDBACK_RECEIVED",
-                              t);
-        QCOMPARE(a.json.value("pagination").toObject().value("total").toInt(), 1234);
+        const Answer a =
+            call(demo, kFeedback + "user_id=notenschau_demo&feedback_type=FEEDBACK_RECEIVED",
+                 tokenOf(demo));
+        QCOMPARE(a.total(), 1234);
     }
 };
 

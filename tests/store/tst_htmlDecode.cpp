@@ -20,51 +20,35 @@ private slots:
     void decodes_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("escapes") << "Gr%FC%DFe" << QStringLiteral("Grüße");
-        QTest::newRow("escaped percent, later pass") << "a%2541"
-                                                     << "aA";
-        QTest::newRow("lower-case escape stays") << "a%4f"
-                                                 << "a%4f";
-        QTest::newRow("two blanks") << "a  b"
-                                    << "a b";
-        QTest::newRow("CR LF") << "a\r\nb"
-                               << "a b";
-        QTest::newRow("references") << "&#65;&#66;"
-                                    << "AB";
-        QTest::newRow("four digits stay") << "&#8364;"
-                                          << "&#8364;";
-        QTest::newRow("empty reference stays") << "&#;"
-                                               << "&#;";
-        QTest::newRow("tag keeps its blanks") << "<a  href=x>"
-                                              << "<a  href=x>";
-        QTest::newRow("apostrophe") << "it's"
-                                    << "it`s";
+        const auto row = [](const char* name, const QString& input, const QString& expected) {
+            QTest::newRow(name) << input << expected;
+        };
+        row("escapes", "Gr%FC%DFe", QStringLiteral("Grüße"));
+        row("escaped percent, later pass", "a%2541", "aA");
+        row("lower-case escape stays", "a%4f", "a%4f");
+        row("two blanks", "a  b", "a b");
+        row("CR LF", "a\r\nb", "a b");
+        row("references", "&#65;&#66;", "AB");
+        row("four digits stay", "&#8364;", "&#8364;");
+        row("empty reference stays", "&#;", "&#;");
+        row("tag keeps its blanks", "<a  href=x>", "<a  href=x>");
+        row("apostrophe", "it's", "it`s");
         // and beyond the table
-        QTest::newRow("code 128 is the euro") << "&#128; %80" << QStringLiteral("€ €");
-        QTest::newRow("escapes below 32 stay") << "a%0Ab"
-                                               << "a%0Ab";
+        row("code 128 is the euro", "&#128; %80", QStringLiteral("€ €"));
+        row("escapes below 32 stay", "a%0Ab", "a%0Ab");
         // "%34" gives "4"; the "%41" it makes is decoded by a later pass, the
         // "%24" is not: its pass has already run.
-        QTest::newRow("escape made for a later pass") << "%%341"
-                                                      << "A";
-        QTest::newRow("escape made for a past pass") << "%2%34"
-                                                     << "%24";
-        QTest::newRow("hex reference is code 0") << "a&#x41;b" << QString("a") + QChar(0) + "b";
-        QTest::newRow("reference with blanks") << "&# 6 ;" << QString(QChar(6));
-        QTest::newRow("no semicolon") << "&#65"
-                                      << "&#65";
-        QTest::newRow("reference inside a tag stays") << "<b &#65;>&#65;"
-                                                      << "<b &#65;>A";
-        QTest::newRow("line breaks in a tag become blanks") << "<a\r\nb>"
-                                                            << "<a  b>";
-        QTest::newRow("blank run after a tag") << "<b>  x"
-                                               << "<b> x";
-        QTest::newRow("entities in order") << "&amp;lt; &gt;&lt;"
-                                           << "&lt; ><";
-        QTest::newRow("escaped apostrophe") << "%27x%27"
-                                            << "`x`";
-        QTest::newRow("empty") << ""
-                               << "";
+        row("escape made for a later pass", "%%341", "A");
+        row("escape made for a past pass", "%2%34", "%24");
+        row("hex reference is code 0", "a&#x41;b", QString("a") + QChar(0) + "b");
+        row("reference with blanks", "&# 6 ;", QString(QChar(6)));
+        row("no semicolon", "&#65", "&#65");
+        row("reference inside a tag stays", "<b &#65;>&#65;", "<b &#65;>A");
+        row("line breaks in a tag become blanks", "<a\r\nb>", "<a  b>");
+        row("blank run after a tag", "<b>  x", "<b> x");
+        row("entities in order", "&amp;lt; &gt;&lt;", "&lt; ><");
+        row("escaped apostrophe", "%27x%27", "`x`");
+        row("empty", "", "");
     }
     void decodes() {
         QFETCH(QString, input);
