@@ -117,13 +117,7 @@ private slots:
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         testsupport::ErrorAnswerer errorsShown;
-        bool ended = false;
-        try {
-            modData::InitDB();
-        } catch (const errors::ProgramEnded&) {
-            ended = true;
-        }
-        QVERIFY(ended);
+        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, modData::InitDB());
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, kMessage);
         QCOMPARE(boxes.shown[0].style, app::vbOKOnly | app::vbCritical);
