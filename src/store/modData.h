@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/modGlobal.h"
 #include "errors/runtimeError.h"
 
 #include <functional>
@@ -54,7 +55,7 @@ using RatingRow = QStringList;
 // At most 200 rows from modGlobal::lSeitenAnfang on, newest first.
 using Page = Collection<RatingRow>;
 
-inline constexpr qint32 kPageSize = 200;
+inline constexpr qint32 kPageSize = modGlobal::kSeitenGroesse;
 
 // Reads the configuration, then opens the database at sDatenbankPfad into
 // cnDB. A configuration error goes to the caller. A database that cannot be
