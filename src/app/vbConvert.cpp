@@ -2,6 +2,8 @@
 
 #include "errors/runtimeError.h"
 
+#include <cmath>
+#include <limits>
 #include <QLocale>
 
 namespace app {
@@ -19,6 +21,25 @@ bool CBool(const QString& text) {
     if (!ok)
         throw errors::RuntimeError(errors::RuntimeError::TypeMismatch);
     return number != 0.0;
+}
+
+qint32 CLng(const QString& text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    double value = double(t.toLongLong(&ok));
+    if (!ok)
+        value = std::nearbyint(t.toDouble(&ok)); // the default rounding is half to even
+    if (!ok || !std::isfinite(value))
+        errors::raise(errors::RuntimeError::TypeMismatch);
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        errors::raise(errors::RuntimeError::Overflow);
+    return qint32(value);
+}
+
+qint16 CInt(qint32 value) {
+    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+        errors::raise(errors::RuntimeError::Overflow);
+    return qint16(value);
 }
 
 } // namespace app

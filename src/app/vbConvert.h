@@ -9,4 +9,11 @@ namespace app {
 // run-time error 13.
 bool CBool(const QString& text);
 
+// Decimal text to a 32-bit number; a fraction is rounded half to even. Not a
+// number: run-time error 13; out of range: 6.
+qint32 CLng(const QString& text);
+
+// A 32-bit number to 16 bits; out of range: run-time error 6.
+qint16 CInt(qint32 value);
+
 } // namespace app

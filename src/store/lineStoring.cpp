@@ -2,9 +2,8 @@
 
 #include "app/modGlobal.h"
 #include "app/msgBox.h"
+#include "app/vbConvert.h"
 #include "store/modData.h"
-
-#include <cmath>
 
 namespace lineStoring {
 namespace {
@@ -24,16 +23,7 @@ bool commitOrSay(modData::Batch& batch) {
 } // namespace
 
 qint16 ratingValue(const QString& field) {
-    const QString t = field.trimmed();
-    bool ok = false;
-    double value = t.toLongLong(&ok);
-    if (!ok)
-        value = std::nearbyint(t.toDouble(&ok));
-    if (!ok)
-        errors::raise(errors::RuntimeError::TypeMismatch);
-    if (value < -32768 || value > 32767)
-        errors::raise(errors::RuntimeError::Overflow);
-    return qint16(value);
+    return app::CInt(app::CLng(field));
 }
 
 bool storeOwn(errors::Procedure& p, const Progress& progress) {

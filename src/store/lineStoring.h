@@ -26,7 +26,7 @@ bool storeOwn(errors::Procedure& p, const Progress& progress);
 bool storeForeign(errors::Procedure& p, const Progress& progress,
                   const std::function<void()>& yield);
 
-// The rating value of field 0: a decimal number that fits 16 bits
+// The rating value of field 0: decimal text to 32 bits, then to 16 bits
 // (run-time error 13 or 6 otherwise).
 qint16 ratingValue(const QString& field);
 

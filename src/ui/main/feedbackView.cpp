@@ -1,6 +1,7 @@
 #include "ui/main/feedbackView.h"
 
 #include "app/modGlobal.h"
+#include "app/vbConvert.h"
 #include "errors/procedure.h"
 #include "store/lineStoring.h"
 #include "store/modData.h"
@@ -17,14 +18,6 @@ using namespace modGlobal;
 namespace {
 const QString kOwnTable = QStringLiteral("Bewertungeneigen");
 const QString kForeignTable = QStringLiteral("BewertungenTemp");
-
-qint32 CLng(const QString& text) {
-    bool ok = false;
-    const qint32 value = text.trimmed().toInt(&ok);
-    if (!ok)
-        errors::raise(errors::RuntimeError::TypeMismatch);
-    return value;
-}
 
 // The busy mark is cleared however the operation ends, so that a failed
 // page never blocks the next show-all.
@@ -130,7 +123,7 @@ void FeedbackView::caption() {
 void FeedbackView::addRows(const modData::Page& page) {
     int added = 0;
     for (const QStringList& row : page) {
-        m_list->subAddListe(CLng(row.value(0)), row.value(1), row.value(2), row.value(3),
+        m_list->subAddListe(app::CLng(row.value(0)), row.value(1), row.value(2), row.value(3),
                             row.value(4), row.value(5), false, false);
         yieldOnce();
         setProgress(true, m_progressMax, ++added);
@@ -204,8 +197,8 @@ void FeedbackView::Prozente() {
     qint64 pos = 0;
     qint64 neg = 0;
     p.step([&] {
-        pos = CLng(m_summe[0]);
-        neg = CLng(m_summe[2]);
+        pos = app::CLng(m_summe[0]);
+        neg = app::CLng(m_summe[2]);
     });
     p.step([&] { m_prozente = prozenteText(pos, neg); });
     p.step([&] {
