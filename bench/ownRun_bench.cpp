@@ -3,7 +3,7 @@
 // event loop ever stalls while the lines arrive, and storing 10,000 lines.
 #include "app/modGlobal.h"
 #include "app/msgBox.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "errors/procedure.h"
 #include "marktsimProcess.h"
 #include "retrieval/ownUpdateRun.h"

@@ -2,8 +2,8 @@
 // years, stored once through the batch path (itself the first figure), then
 // pages, counts and the opening of that file. And HTMLDecode of a 1 KB text.
 #include "app/modGlobal.h"
-#include "app/programFolder.h"
-#include "retrieval/modHTML2Text.h"
+#include "base/programFolder.h"
+#include "store/modHTML2Text.h"
 #include "store/connection.h"
 #include "store/modData.h"
 #include "store/schema.h"

@@ -2,7 +2,7 @@
 // ratings of the standard user. Show-all from the click to the 200th row
 // painted, a page turn, a filter, and the memory a full page costs.
 #include "app/modGlobal.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "store/modData.h"
 #include "store/schema.h"
 #include "ui/main/feedbackList.h"

@@ -1,7 +1,7 @@
-#include "app/modGlobalMain.h"
+#include "ui/modGlobalMain.h"
 #include "app/msgBox.h"
 #include "errors/errPtnr.h"
-#include "errors/errPtnrDialog.h"
+#include "ui/dialogs/errPtnrDialog.h"
 #include "ui/controls/messageBoxes.h"
 
 #include <QApplication>

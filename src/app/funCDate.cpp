@@ -1,7 +1,7 @@
 #include "app/funCDate.h"
 
 #include "errors/procedure.h"
-#include "store/dateText.h"
+#include "base/dateText.h"
 
 namespace modGlobal {
 namespace {

@@ -1,6 +1,6 @@
 #include "app/marketplaceUrls.h"
 
-#include "app/deployment.h"
+#include "base/deployment.h"
 
 namespace app {
 

@@ -3,7 +3,7 @@
 #include "app/marketplaceUrls.h"
 #include "app/modGlobal.h"
 #include "app/profileFile.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "app/vbConvert.h"
 #include "errors/procedure.h"
 

@@ -1,6 +1,6 @@
 #include "app/profileFile.h"
 
-#include "app/windows1252.h"
+#include "base/windows1252.h"
 
 #include <QFile>
 

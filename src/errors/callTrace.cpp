@@ -1,6 +1,6 @@
 #include "errors/callTrace.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 #include <QDateTime>
 

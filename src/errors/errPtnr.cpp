@@ -1,7 +1,7 @@
 #include "errors/errPtnr.h"
 
-#include "app/clock.h"
-#include "app/programFolder.h"
+#include "base/clock.h"
+#include "base/programFolder.h"
 #include "version.h"
 
 #include <cstdio>

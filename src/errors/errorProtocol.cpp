@@ -1,6 +1,6 @@
 #include "errors/errorProtocol.h"
 
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "store/modData.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
-#include "retrieval/modHTML2Text.h"
+#include "store/modHTML2Text.h"
 #include "store/connection.h"
-#include "store/dateText.h"
+#include "base/dateText.h"
 #include "store/schema.h"
 
 #include <algorithm>

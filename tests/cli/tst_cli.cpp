@@ -2,7 +2,7 @@
 // a real database and the marketplace simulator; stdin is never a terminal.
 #include "answerers.h"
 #include "app/modGlobal.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "marktsimProcess.h"
 #include "processRun.h"
 #include "store/connection.h"

@@ -1,8 +1,8 @@
 // The error dialog as a user meets it: the real window, answered by pressing
 // its buttons.
 #include "answerers.h"
-#include "app/programFolder.h"
-#include "errors/errPtnrDialog.h"
+#include "base/programFolder.h"
+#include "ui/dialogs/errPtnrDialog.h"
 #include "errors/procedure.h"
 #include "guiDriver.h"
 

@@ -2,7 +2,7 @@
 // appends to.
 #include "answerers.h"
 #include "errors/errPtnr.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "errors/procedure.h"
 
 #include <QtTest>

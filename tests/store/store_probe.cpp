@@ -5,7 +5,7 @@
 //                                    feedback ids TAG-1 ... TAG-N
 // Message boxes are printed as "MSGBOX|text|style|title".
 #include "app/msgBox.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "store/modData.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // and line breaks, and the number helpers behind them.
 #include "answerers.h"
 #include "errors/errPtnr.h"
-#include "retrieval/modHTML2Text.h"
+#include "store/modHTML2Text.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "answerers.h"
 
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 
 #include <QDir>
 #include <QFile>

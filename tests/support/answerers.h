@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/msgBox.h"
 #include "errors/errPtnr.h"
 

@@ -1,6 +1,6 @@
 #include "guiDriver.h"
 
-#include "errors/errPtnrDialog.h"
+#include "ui/dialogs/errPtnrDialog.h"
 
 #include <memory>
 #include <QApplication>

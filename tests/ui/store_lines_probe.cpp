@@ -1,7 +1,7 @@
 // Stores 10,000 fetched lines the way the check command does, so that a test
 // can kill it in the middle. Arguments: program folder, run number.
 #include "app/modGlobal.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "errors/procedure.h"
 #include "store/lineStoring.h"
 #include "store/modData.h"

@@ -5,7 +5,7 @@
 #include "storeFixture.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"
-#include "ui/main/ratingSummary.h"
+#include "base/ratingSummary.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "app/modGlobal.h"
 #include "errors/procedure.h"
 #include "store/modData.h"
-#include "ui/main/ratingSummary.h"
+#include "base/ratingSummary.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 //   The update run of the own ratings and the stored list, without a window;
 //   the same configuration and database as the program. See helpText().
 #include "app/modini.h"
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 #include "arguments.h"
 #include "console.h"
 #include "liste.h"

@@ -1,6 +1,6 @@
 #include "ui/main/feedbackList.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/funCDate.h"
 #include "errors/procedure.h"
 #include "ui/main/listGeometry.h"

@@ -6,7 +6,7 @@
 #include "store/lineStoring.h"
 #include "store/modData.h"
 #include "ui/main/feedbackList.h"
-#include "ui/main/ratingSummary.h"
+#include "base/ratingSummary.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "ui/main/frmAnzeige.h"
 
 #include "app/modGlobal.h"
-#include "app/modGlobalMain.h"
+#include "ui/modGlobalMain.h"
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"

@@ -1,4 +1,4 @@
-#include "store/dateText.h"
+#include "base/dateText.h"
 
 namespace store {
 

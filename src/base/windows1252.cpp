@@ -1,4 +1,4 @@
-#include "app/windows1252.h"
+#include "base/windows1252.h"
 
 #include <QStringDecoder>
 

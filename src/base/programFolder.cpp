@@ -1,4 +1,4 @@
-#include "app/programFolder.h"
+#include "base/programFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "ui/main/ratingSummary.h"
+#include "base/ratingSummary.h"
 
 #include <cmath>
 

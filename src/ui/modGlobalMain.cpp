@@ -1,4 +1,4 @@
-#include "app/modGlobalMain.h"
+#include "ui/modGlobalMain.h"
 
 #include "app/singleInstance.h"
 #include "errors/procedure.h"

@@ -1,6 +1,6 @@
-#include "errors/errPtnrDialog.h"
+#include "ui/dialogs/errPtnrDialog.h"
 
-#include "app/deployment.h"
+#include "base/deployment.h"
 #include "app/msgBox.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "retrieval/modHTML2Text.h"
+#include "store/modHTML2Text.h"
 
-#include "app/windows1252.h"
+#include "base/windows1252.h"
 #include "errors/procedure.h"
 
 #include <cmath>
