@@ -110,13 +110,14 @@ QStringList Marketplace::members() const {
 }
 
 const Marketplace::Member* Marketplace::find(const QString& name) const {
-    const auto it = m_members.find(name);
-    return it == m_members.end() ? nullptr : &it->second;
+    for (const auto& [key, member] : m_members)
+        if (key.compare(name, Qt::CaseInsensitive) == 0)
+            return &member;
+    return nullptr;
 }
 
 Marketplace::Member* Marketplace::find(const QString& name) {
-    const auto it = m_members.find(name);
-    return it == m_members.end() ? nullptr : &it->second;
+    return const_cast<Member*>(std::as_const(*this).find(name));
 }
 
 quint64 Marketplace::hash(const Member& m, qint64 index, quint64 salt) const {

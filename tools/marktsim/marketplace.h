@@ -20,9 +20,14 @@ struct Rating {
     bool buyerGave = true;    // the giver's role: BUYER, else SELLER
     QString listingId;
     qint64 score = 0; // the member's score after this rating
+    // Served as they are in place of the kind and the date, when set: an
+    // answer the client must cope with. An empty date text leaves the date out.
+    QString kindText;
+    std::optional<QString> dateText;
 };
 
-// A marketplace made from a seed: each member's ratings are computed on demand
+// A marketplace made from a seed (member names match without regard to
+// letter case, as the marketplace's do): each member's ratings are computed on demand
 // from (seed, member, position), newest first, so a member with a quarter of a
 // million ratings costs no memory. Ratings added or withdrawn while running are
 // kept apart.

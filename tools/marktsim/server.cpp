@@ -273,7 +273,7 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     } else if (category == QLatin1String("token")) {
         response = token(request);
     } else if (category == QLatin1String("entries")) {
-        response = entries(request);
+        response = entries(request, fault ? &*fault : nullptr);
     } else {
         response = summary(request);
     }
@@ -426,7 +426,7 @@ std::optional<QString> Server::authorise(const Request& request) {
     return it->member;
 }
 
-Server::Response Server::entries(const Request& request) {
+Server::Response Server::entries(const Request& request, const Fault* fault) {
     const QString domain = QStringLiteral("API_FEEDBACK");
     const auto member = authorise(request);
     if (!member)
@@ -467,7 +467,11 @@ Server::Response Server::entries(const Request& request) {
     if (type == QLatin1String("FEEDBACK_SENT"))
         return bad(501039, QStringLiteral("No feedback found."));
 
-    const bool unmasked = !member->isEmpty() && *member == user;
+    const QString kind = fault ? fault->kind : QString();
+    // Ratings that arrive just before this answer.
+    if (kind == QLatin1String("arrive"))
+        m_market->addGenerated(user, std::max(1, fault->n), nowMs());
+    const bool unmasked = !member->isEmpty() && member->compare(user, Qt::CaseInsensitive) == 0;
     const qint64 all = m_market->total(user);
     // Written by hand: pages are the simulator's hot path.
     QByteArray list;
@@ -479,11 +483,25 @@ Server::Response Server::entries(const Request& request) {
             list += ',';
         list += "{\"feedbackId\":";
         appendJsonString(list, r.id);
-        list += ",\"commentType\":\"" + kindName(r.kind).toLatin1() +
-                "\",\"feedbackComment\":{\"commentText\":";
-        appendJsonString(list, r.comment);
-        list += "},\"feedbackEnteredDate\":\"" + isoDate(r.dateMs, r.dateMs % 5 != 0) +
-                "\",\"feedbackScore\":" + QByteArray::number(r.score) +
+        list += ",\"commentType\":";
+        appendJsonString(list, r.kindText.isEmpty() ? kindName(r.kind) : r.kindText);
+        list += ",\"feedbackComment\":{\"commentText\":";
+        if (kind == QLatin1String("badutf8") && count == 1) {
+            // One byte that is no UTF-8 in the first comment.
+            QByteArray text;
+            appendJsonString(text, r.comment);
+            list += text.left(1) + '\xff' + text.mid(1);
+        } else {
+            appendJsonString(list, r.comment);
+        }
+        list += '}';
+        if (!r.dateText) {
+            list += ",\"feedbackEnteredDate\":\"" + isoDate(r.dateMs, r.dateMs % 5 != 0) + '"';
+        } else if (!r.dateText->isEmpty()) {
+            list += ",\"feedbackEnteredDate\":";
+            appendJsonString(list, *r.dateText);
+        }
+        list += ",\"feedbackScore\":" + QByteArray::number(r.score) +
                 ",\"feedbackState\":\"ENTERED\",\"providerUserDetail\":{\"role\":\"" +
                 (r.buyerGave ? "BUYER" : "SELLER") + '"';
         if (!r.giverAbsent) {
@@ -513,6 +531,8 @@ Server::Response Server::entries(const Request& request) {
             ++total;
         }
     }
+    if (kind == QLatin1String("overcount"))
+        total += fault->n;
     if (total == 0)
         return bad(501039, QStringLiteral("No feedback found."));
     const QString base = QStringLiteral("/commerce/feedback/v1/feedback?user_id=%1&feedback_type=%2"
@@ -624,6 +644,8 @@ Server::Response Server::admin(const Request& request) {
         r.kind = kind == QLatin1String("NEGATIVE")  ? Negative
                  : kind == QLatin1String("NEUTRAL") ? Neutral
                                                     : Positive;
+        if (kind != kindName(r.kind))
+            r.kindText = kind;
         r.comment = o.value("commentText").toString();
         r.giver = o.value("giver").toString();
         r.giverAbsent = !o.contains("giver");
@@ -631,6 +653,9 @@ Server::Response Server::admin(const Request& request) {
         r.listingId = o.value("listingId").toString();
         const QDateTime when = QDateTime::fromString(o.value("date").toString(), Qt::ISODateWithMs);
         r.dateMs = when.isValid() ? when.toMSecsSinceEpoch() : nowMs();
+        // A date that is no date, or none at all, is served as such.
+        if (o.contains("date") && !when.isValid())
+            r.dateText = o.value("date").toString();
         const QString id = m_market->add(user, r);
         return ok({{"ids", QJsonArray{id}}, {"total", m_market->total(user)}});
     }
@@ -642,9 +667,9 @@ Server::Response Server::admin(const Request& request) {
         Fault f;
         f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");
         f.kind = q.queryItemValue("kind");
-        const QStringList kinds{"delay",     "hang",      "drip",       "unauthorized",
-                                "status",    "malformed", "wrongshape", "sparse",
-                                "truncated", "reset",     "oversize"};
+        const QStringList kinds{"delay",     "hang",       "drip",      "unauthorized", "status",
+                                "malformed", "wrongshape", "sparse",    "truncated",    "reset",
+                                "oversize",  "arrive",     "overcount", "badutf8"};
         if (!kinds.contains(f.kind))
             return fail(QStringLiteral("unknown fault kind"));
         auto number = [&](const char* name, int fallback) {
@@ -656,6 +681,7 @@ Server::Response Server::admin(const Request& request) {
         f.retryAfterS = number("retryAfter", -1);
         f.ms = number("ms", 0);
         f.bytes = number("bytes", 64);
+        f.n = number("n", 1);
         addFault(f);
         return ok({{"faults", qint64(m_faults.size())}});
     }

@@ -29,13 +29,14 @@ struct ServerOptions {
 struct Fault {
     QString on = QStringLiteral("api"); // token, entries, summary, api, any
     QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape, sparse,
-                  // truncated, reset, oversize
+                  // truncated, reset, oversize, arrive, overcount, badutf8
     int count = 1;
     int after = 0; // matching requests let through first
     int status = 500;
     int retryAfterS = -1;
     int ms = 0;
     int bytes = 64;
+    int n = 1; // arrive: ratings that arrive; overcount: entries counted too many
 };
 
 // The marketplace's feedback interface on 127.0.0.1, with an admin interface
@@ -83,7 +84,7 @@ private:
     void done(QTcpSocket* socket);
 
     Response token(const Request& request);
-    Response entries(const Request& request);
+    Response entries(const Request& request, const Fault* fault);
     Response summary(const Request& request);
     Response admin(const Request& request);
     // The member a valid token may see unmasked; nullopt when the token is bad.
