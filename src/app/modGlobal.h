@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/feedbackConstants.h"
+
 #include <memory>
 #include <QString>
 #include <QStringList>
@@ -33,7 +35,7 @@ extern std::shared_ptr<store::Connection> cnDB;
 extern QString sDatenbankPfad; // configuration Main/Database
 
 // Rows of a page of the list.
-inline constexpr qint32 kSeitenGroesse = 200;
+inline constexpr qint32 kSeitenGroesse = feedback::kPageSize;
 
 // Back to the start state (a headless tool between runs, tests).
 void resetGlobals();

@@ -61,6 +61,7 @@ public:
                     return true;
                 case Outcome::Leave:
                     m_left = true;
+                    m_leftOnError = true;
                     return false;
                 }
             }
@@ -70,6 +71,9 @@ public:
     // Leaves the procedure normally: every later step is skipped.
     void exit() { m_left = true; }
     bool active() const { return !m_left; }
+    // Left because of an error (the dialog's "leave", or silently): what the
+    // procedure set up for its later steps was not undone by them.
+    bool leftOnError() const { return m_leftOnError; }
 
     // Changes the handling from here on (some procedures skip silently after
     // a certain point).
@@ -97,6 +101,7 @@ private:
     const char* m_passOnSource = nullptr;
     int m_line = 0;
     bool m_left = false;
+    bool m_leftOnError = false;
 };
 
 // The module and bare procedure name of a signature text such as

@@ -138,15 +138,18 @@ bool clsTalmBewertungen::begin() {
     return true;
 }
 
-void clsTalmBewertungen::queueFehler(qint16 number, const QString& description) {
-    const quint64 generation = m_generation;
+void clsTalmBewertungen::later(std::function<void()> f) {
     QMetaObject::invokeMethod(
         this,
-        [this, generation, number, description] {
-            if (generation == m_generation)
-                fail(number, description);
+        [now = current(), f = std::move(f)] {
+            if (now.holds())
+                f();
         },
         Qt::QueuedConnection);
+}
+
+void clsTalmBewertungen::queueFehler(qint16 number, const QString& description) {
+    later([this, number, description] { fail(number, description); });
 }
 
 void clsTalmBewertungen::fail(qint16 number, const QString& description) {
@@ -217,11 +220,10 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
         form = QStringLiteral("grant_type=refresh_token&refresh_token=") +
                enc(m_settings.refreshToken) + QStringLiteral("&scope=") + enc(kUserScope);
 
-    const quint64 generation = m_generation;
-    m_http->start(request, form.toUtf8(), [this, generation, key, then](const auto& result) {
+    m_http->start(request, form.toUtf8(), [this, now = current(), key, then](const auto& result) {
         errors::Procedure p("[clsTalmBewertungen] Private Sub Token_Erhalten()");
         p.step([&] {
-            if (generation != m_generation)
+            if (!now.holds())
                 return p.exit();
             if (!result.ok)
                 return fail(result.number, result.description);
@@ -252,7 +254,7 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
 
 void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answer onAnswer,
                                 bool repeated) {
-    const quint64 generation = m_generation;
+    const Current now = current();
     withToken([=, this](const QString& token) {
         QUrl url(m_base + path);
         url.setQuery(query, QUrl::StrictMode);
@@ -263,7 +265,7 @@ void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answe
         m_http->start(
             request, QByteArray(),
             [=, this](const retrieval::HttpResult& result) {
-                if (generation != m_generation)
+                if (!now.holds())
                     return;
                 if (!result.ok)
                     return fail(result.number, result.description);
@@ -274,8 +276,8 @@ void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answe
                 }
                 onAnswer(result.status, result.body);
             },
-            [this, generation](qint64 bytes) {
-                if (m_reportBytes && generation == m_generation)
+            [this, now](qint64 bytes) {
+                if (m_reportBytes && now.holds())
                     emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
             });
     });
@@ -294,29 +296,34 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
     p.step([&] {
         if (!begin())
             return;
-        apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, 25, 0),
+        apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
                [this](int status, const QByteArray& body) {
                    errors::Procedure q("[clsTalmBewertungen] Private Sub Anzahl_Erhalten()");
                    q.step([&] {
                        const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                       qint64 total = 0;
+                       qint32 total = 0;
                        if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                           emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt);
+                           total = kUnbekannt;
                        } else if (status == 400 && error.errorId == kErrorNoFeedback) {
-                           emit AnzahlseitenBewertungen(0, 0);
+                           total = 0;
                        } else if (status != 200) {
                            return httpFehler(status, body);
                        } else {
                            const auto answer = feedbackJson::parseEntries(body);
                            if (!answer || !answer->total || *answer->total > INT32_MAX)
                                return malformed();
-                           total = *answer->total;
-                           const quint64 generation = m_generation;
-                           emit AnzahlseitenBewertungen(qint32(total), pagesOf(total));
-                           if (generation != m_generation)
+                           total = qint32(*answer->total);
+                           retrieval::FeedbackPage head;
+                           head.total = total;
+                           head.delivered = qint32(answer->entries.size());
+                           for (const QJsonValue& entry : std::as_const(answer->entries))
+                               head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
+                           if (!stillAfter([&] { emit pageArrived(head); }))
                                return;
                        }
-                       finish();
+                       const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
+                       if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
+                           finish();
                    });
                });
         result = true;
@@ -333,7 +340,11 @@ bool clsTalmBewertungen::getSeite(const QString& sUser, qint32 lSeite, qint32 lL
     p.step([&] {
         if (!begin())
             return;
-        requestPage(sUser, lSeite, lLimit, false, true, true, true);
+        if (lSeite < 1)
+            return queueFehler(
+                retrieval::kFehlerAufruf,
+                QStringLiteral("Ungültige Seitennummer %1: die erste Seite ist 1.").arg(lSeite));
+        requestPage(sUser, qint64(kSeite) * (lSeite - 1), lLimit, false, true, true, true);
         result = true;
     });
     return result;
@@ -351,77 +362,91 @@ bool clsTalmBewertungen::getSeiteFilter(const QString& sUser, qint32 lSeite, boo
     p.step([&] {
         if (!begin())
             return;
-        requestPage(sUser, lSeite, lLimit, true, bNegativ, bPositiv, bNeutral);
+        if (lSeite < 1)
+            return queueFehler(
+                retrieval::kFehlerAufruf,
+                QStringLiteral("Ungültige Seitennummer %1: die erste Seite ist 1.").arg(lSeite));
+        requestPage(sUser, qint64(kSeite) * (lSeite - 1), lLimit, true, bNegativ, bPositiv,
+                    bNeutral);
         result = true;
     });
     return result;
 }
 
-void clsTalmBewertungen::requestPage(const QString& user, qint32 page, qint32 limit, bool filtered,
-                                     bool negativ, bool positiv, bool neutral) {
-    if (page < 1) {
+bool clsTalmBewertungen::getEntries(const QString& user, qint64 offset, qint32 count) {
+    if (!begin())
+        return false;
+    if (offset < 0) {
         queueFehler(retrieval::kFehlerAufruf,
-                    QStringLiteral("Ungültige Seitennummer %1: die erste Seite ist 1.").arg(page));
-        return;
+                    QStringLiteral("Ungültige Position %1: die neueste ist 0.").arg(offset));
+        return true;
     }
+    requestPage(user, offset, count, false, true, true, true);
+    return true;
+}
+
+void clsTalmBewertungen::requestPage(const QString& user, qint64 offset, qint32 limit,
+                                     bool filtered, bool negativ, bool positiv, bool neutral) {
     if (limit <= 0) {
         // Nothing may be reported from this page: no request.
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation)
-                    finish();
-            },
-            Qt::QueuedConnection);
+        later([this] { finish(); });
         return;
     }
     m_reportBytes = true;
-    const qint64 offset = qint64(kSeite) * (page - 1);
-    const int requestLimit = limit <= 25 ? 25 : kSeite;
-    apiGet(QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
-           [=, this](int status, const QByteArray& body) {
-               errors::Procedure q("[clsTalmBewertungen] Private Sub Seite_Erhalten()");
-               q.step([&] {
-                   const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                   QStringList lines;
-                   if (status == 404 || (status == 400 && (error.errorId == kErrorUserId ||
-                                                           error.errorId == kErrorNoFeedback))) {
-                       // An unknown member's page holds no rating either.
-                   } else if (status != 200) {
-                       return httpFehler(status, body);
-                   } else {
-                       const auto answer = feedbackJson::parseEntries(body);
-                       if (!answer)
-                           return malformed();
-                       const qsizetype take = std::min<qsizetype>(limit, answer->entries.size());
-                       lines.reserve(take);
-                       for (qsizetype i = 0; i < take; ++i) {
-                           const QJsonObject entry = answer->entries.at(i).toObject();
-                           if (filtered) {
-                               const QString kind = feedbackJson::kindDigit(entry);
-                               const bool wanted = (kind == QLatin1String("1") && positiv) ||
-                                                   (kind == QLatin1String("2") && neutral) ||
-                                                   (kind == QLatin1String("3") && negativ);
-                               if (!wanted)
-                                   continue;
-                           }
-                           lines << feedbackJson::feedbackLine(entry);
-                       }
-                   }
-                   if (lines.isEmpty())
-                       lines << QStringLiteral("nix");
-                   // A handler may call abbrechen() or start the next request.
-                   const quint64 generation = m_generation;
-                   QPointer<clsTalmBewertungen> self(this);
-                   for (const QString& line : std::as_const(lines)) {
-                       emit BewertungenText(line);
-                       if (!self || generation != m_generation)
-                           return;
-                   }
-                   finish();
-               });
-           });
+    const int requestLimit =
+        limit <= feedback::kSmallestRequest ? feedback::kSmallestRequest : kSeite;
+    apiGet(
+        QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
+        [=, this](int status, const QByteArray& body) {
+            errors::Procedure q("[clsTalmBewertungen] Private Sub Seite_Erhalten()");
+            q.step([&] {
+                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                retrieval::FeedbackPage page;
+                page.offset = offset;
+                if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                    // The count knew the member a moment ago: not an empty
+                    // list, a failed request.
+                    return fail(qint16(status),
+                                QStringLiteral("Der Marktplatz kennt das Mitglied \"%1\" "
+                                               "nicht mehr (HTTP-Status %2).")
+                                    .arg(user.left(80), QString::number(status)));
+                }
+                if (status == 400 && error.errorId == kErrorNoFeedback) {
+                    // An empty list.
+                } else if (status != 200) {
+                    return httpFehler(status, body);
+                } else {
+                    const auto answer = feedbackJson::parseEntries(body);
+                    if (!answer)
+                        return malformed();
+                    page.total = answer->total.value_or(offset + answer->entries.size());
+                    page.delivered = qint32(answer->entries.size());
+                    const qsizetype take = std::min<qsizetype>(limit, answer->entries.size());
+                    page.ratings.reserve(size_t(take));
+                    for (qsizetype i = 0; i < take; ++i) {
+                        store::FetchedRating r =
+                            feedbackJson::parseRating(answer->entries.at(i).toObject());
+                        if (filtered) {
+                            const bool wanted = (r.kind == feedback::kPositive && positiv) ||
+                                                (r.kind == feedback::kNeutral && neutral) ||
+                                                (r.kind == feedback::kNegative && negativ);
+                            if (!wanted)
+                                continue;
+                        }
+                        page.ratings.push_back(std::move(r));
+                    }
+                }
+                if (!stillAfter([&] { emit pageArrived(page); }))
+                    return;
+                if (page.ratings.empty() &&
+                    !stillAfter([&] { emit BewertungenText(QLatin1String(feedback::kNoRating)); }))
+                    return;
+                for (const store::FetchedRating& r : page.ratings)
+                    if (!stillAfter([&] { emit BewertungenText(feedbackJson::feedbackLine(r)); }))
+                        return;
+                finish();
+            });
+        });
 }
 
 bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
@@ -438,15 +463,14 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
         m_prozent.clear();
         m_periodKeySwitched = false;
         const QString user = sUser;
-        apiGet(QLatin1String(kEntriesPath), entriesQuery(user, 25, 0),
+        apiGet(QLatin1String(kEntriesPath), entriesQuery(user, feedback::kSmallestRequest, 0),
                [this, user](int status, const QByteArray& body) {
                    errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Anzahl_Erhalten()");
                    q.step([&] {
                        const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
                        if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                           const quint64 generation = m_generation;
-                           emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt);
-                           if (generation == m_generation)
+                           if (stillAfter(
+                                   [&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))
                                finish();
                            return;
                        }
@@ -461,9 +485,9 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
                            m_total = *answer->total;
                            m_score = answer->firstScore.value_or(0);
                        }
-                       const quint64 generation = m_generation;
-                       emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total));
-                       if (generation == m_generation)
+                       if (stillAfter([&] {
+                               emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total));
+                           }))
                            requestSummary(user, 0, summaryUsesPeriodKey());
                    });
                });
@@ -512,9 +536,7 @@ void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bo
                 for (int period = 0; period < 3; ++period)
                     profile << QString::number(m_counts[period][kind]);
             profile << QString::number(m_score) << m_prozent;
-            const quint64 generation = m_generation;
-            emit UebersichtBewertung(profile);
-            if (generation == m_generation)
+            if (stillAfter([&] { emit UebersichtBewertung(profile); }))
                 finish();
         });
     });
@@ -535,13 +557,6 @@ void clsTalmBewertungen::abbrechen() {
         ++m_generation;
         m_http->abort();
         m_busy = false;
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation)
-                    emit Finished(true);
-            },
-            Qt::QueuedConnection);
+        later([this] { emit Finished(true); });
     });
 }

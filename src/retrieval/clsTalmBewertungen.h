@@ -1,15 +1,31 @@
 #pragma once
 
 #include "app/modini.h"
+#include "base/feedbackConstants.h"
 #include "retrieval/marktplatzHttp.h"
+#include "store/fetchedRating.h"
 
 #include <functional>
 #include <memory>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUrlQuery>
+#include <vector>
+
+namespace retrieval {
+
+// A page of a member's entries as the marketplace answered it.
+struct FeedbackPage {
+    qint64 offset = 0;                         // position of the first entry, 0 the newest
+    qint64 total = 0;                          // the marketplace's count of the member's entries
+    qint32 delivered = 0;                      // entries in the answer
+    std::vector<store::FetchedRating> ratings; // those reported: filtered, up to the limit
+};
+
+} // namespace retrieval
 
 // The feedback source: reads a member's ratings from the marketplace's REST
 // feedback interface and reports them through its signals.
@@ -20,8 +36,10 @@
 // Finished(true) and nothing after it; a new get… silently replaces a running
 // one. Destroying the object cancels what is in flight without a late signal.
 //
-// Feedback line: kind, text, K/V, date, giver, item number and the rating's
-// marketplace id, joined by "#//#"; a "#//#" inside a field is sent as "#/ /#".
+// Every entry is read once into a store::FetchedRating; pageArrived hands a
+// page of them over before the same ratings follow as feedback lines: kind,
+// text, K/V, date, giver, item number and the rating's marketplace id, joined
+// by "#//#" (see feedbackJson::feedbackLine).
 class clsTalmBewertungen : public QObject {
     Q_OBJECT
 public:
@@ -46,6 +64,9 @@ public:
     bool getSeite(const QString& sUser, qint32 lSeite, qint32 lLimit, bool bSpaeter);
     bool getSeiteFilter(const QString& sUser, qint32 lSeite, bool bNegativ, bool bPositiv,
                         bool bNeutral, qint32 lLimit, bool bSpaeter);
+    // Up to `count` entries from `offset` on (0 the newest), as getSeite
+    // reports a page.
+    bool getEntries(const QString& user, qint64 offset, qint32 count);
     // Called before every page request; raises nothing.
     void resetSeite();
     void abbrechen();
@@ -53,11 +74,13 @@ public:
     bool isBusy() const { return m_busy; }
 
     // Ratings a page holds.
-    static constexpr qint32 kSeite = 200;
+    static constexpr qint32 kSeite = feedback::kPageSize;
     // Total and pages of a member the marketplace does not know.
     static constexpr qint32 kUnbekannt = -9000;
 
 signals:
+    // Before the lines of a page, and with the newest entries of a count.
+    void pageArrived(const retrieval::FeedbackPage& page);
     void AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seiten);
     void BewertungenText(const QString& TextZeile);
     void bytesloaded(qint32 bytes);
@@ -70,6 +93,24 @@ signals:
 private:
     using Answer = std::function<void(int status, const QByteArray& body)>;
 
+    // The operation an answer or a handler belongs to. A handler of one of
+    // our signals may cancel it, start the next one or delete this object:
+    // after every emit, holds() says whether to go on.
+    struct Current {
+        QPointer<clsTalmBewertungen> self;
+        quint64 generation;
+        bool holds() const { return self && self->m_generation == generation; }
+    };
+    Current current() { return {this, m_generation}; }
+    // Runs f (which emits) and says whether the operation still holds.
+    template <class F> bool stillAfter(F&& f) {
+        const Current now = current();
+        f();
+        return now.holds();
+    }
+    // Calls f from the event loop, if the operation still holds then.
+    void later(std::function<void()> f);
+
     bool begin();
     void queueFehler(qint16 number, const QString& description);
     void fail(qint16 number, const QString& description);
@@ -79,7 +120,7 @@ private:
     void withToken(std::function<void(const QString& token)> then);
     void apiGet(const QString& path, const QString& query, Answer onAnswer, bool repeated = false);
     QString entriesQuery(const QString& user, int limit, qint64 offset) const;
-    void requestPage(const QString& user, qint32 page, qint32 limit, bool filtered, bool negativ,
+    void requestPage(const QString& user, qint64 offset, qint32 limit, bool filtered, bool negativ,
                      bool positiv, bool neutral);
     void requestSummary(const QString& user, int periodIndex, bool otherKey);
     QString tokenKey() const;

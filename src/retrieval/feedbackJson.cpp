@@ -1,6 +1,7 @@
 #include "retrieval/feedbackJson.h"
 
 #include <cmath>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonDocument>
 
@@ -9,16 +10,32 @@ namespace {
 
 std::optional<QJsonObject> rootObject(const QByteArray& body) {
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
+    QJsonDocument doc = QJsonDocument::fromJson(body, &error);
+    // One bad byte in a comment must not cost the whole page: read it with
+    // U+FFFD in its place.
+    if (error.error == QJsonParseError::IllegalUTF8String)
+        doc = QJsonDocument::fromJson(QString::fromUtf8(body).toUtf8(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return std::nullopt;
     return doc.object();
 }
 
+// A "\ud800" escape without its partner would stay a lone surrogate.
+QString withoutLoneSurrogates(QString s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            s[i] = QChar::ReplacementCharacter;
+    }
+    return s;
+}
+
 // Text of a string or whole-number field; anything else reads as empty.
 QString text(const QJsonValue& value) {
     if (value.isString())
-        return value.toString();
+        return withoutLoneSurrogates(value.toString());
     if (value.isDouble()) {
         const double d = value.toDouble();
         if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9e15)
@@ -36,7 +53,9 @@ std::optional<qint64> wholeNumber(const QJsonValue& value) {
     return qint64(d);
 }
 
-QString localDate(const QString& iso) {
+// The marketplace's UTC time in local time, to the minute; invalid when the
+// text is no date.
+QDateTime localDate(const QString& iso) {
     QDateTime when;
     // The usual form, read without the general parser: "2026-03-02T14:05:11.000Z".
     const QStringView v(iso);
@@ -49,65 +68,75 @@ QString localDate(const QString& iso) {
     }
     if (!when.isValid())
         when = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    // A rating without a readable date still gets one the store can read.
     if (!when.isValid())
-        return QStringLiteral("01.01.1970 00:00");
+        return {};
     const QDateTime local = when.toLocalTime();
-    const QDate d = local.date();
-    const QTime t = local.time();
-    return QString::asprintf("%02d.%02d.%04d %02d:%02d", d.day(), d.month(), d.year(), t.hour(),
-                             t.minute());
+    return QDateTime(local.date(), QTime(local.time().hour(), local.time().minute()));
+}
+
+qint16 kindOf(const QString& commentType) {
+    if (commentType == QLatin1String("POSITIVE"))
+        return feedback::kPositive;
+    if (commentType == QLatin1String("NEUTRAL"))
+        return feedback::kNeutral;
+    if (commentType == QLatin1String("NEGATIVE"))
+        return feedback::kNegative;
+    return feedback::kUnknownKind;
 }
 
 } // namespace
 
-QString maskTrenner(QString field) {
-    // Each pass removes one "//" and adds none, so this ends.
-    while (field.contains(QLatin1String(kTrenner)))
-        field.replace(QLatin1String(kTrenner), QStringLiteral("#/ /#"));
+QString maskField(QString field) {
+    field.replace(QLatin1String("#//"), QLatin1String("#/ /"));
+    field.replace(QLatin1String("//#"), QLatin1String("/ /#"));
     return field;
 }
 
-QString kindDigit(const QJsonObject& entry) {
-    const QString kind = entry.value(QStringLiteral("commentType")).toString();
-    if (kind == QLatin1String("POSITIVE"))
-        return QStringLiteral("1");
-    if (kind == QLatin1String("NEUTRAL"))
-        return QStringLiteral("2");
-    if (kind == QLatin1String("NEGATIVE"))
-        return QStringLiteral("3");
-    return QStringLiteral("0");
+store::FetchedRating parseRating(const QJsonObject& entry) {
+    const QJsonObject provider = entry.value(QStringLiteral("providerUserDetail")).toObject();
+    const QString role = provider.value(QStringLiteral("role")).toString();
+    store::FetchedRating r;
+    r.kind = kindOf(entry.value(QStringLiteral("commentType")).toString());
+    r.text = text(entry.value(QStringLiteral("feedbackComment")).toObject().value("commentText"));
+    // The rated member's own role: seller when the giver bought.
+    if (role == QLatin1String("BUYER"))
+        r.kv = QStringLiteral("V");
+    else if (role == QLatin1String("SELLER"))
+        r.kv = QStringLiteral("K");
+    r.when = localDate(entry.value(QStringLiteral("feedbackEnteredDate")).toString());
+    r.giver = text(provider.value(QStringLiteral("userId")));
+    r.item =
+        text(entry.value(QStringLiteral("orderLineItemSummary")).toObject().value("listingId"));
+    r.id = text(entry.value(QStringLiteral("feedbackId")));
+    if (r.id.isEmpty()) {
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        for (const QString& part :
+             {QString::number(r.kind), r.text, r.kv, r.when.toString(Qt::ISODate), r.giver, r.item})
+            hash.addData((part + QChar(0)).toUtf8());
+        r.id = QStringLiteral("ohne-id-") + QString::fromLatin1(hash.result().toHex().left(24));
+    }
+    return r;
 }
 
-QString feedbackLine(const QJsonObject& entry) {
-    const QString role =
-        entry.value(QStringLiteral("providerUserDetail")).toObject().value("role").toString();
-    // The rated member's own role: seller when the giver bought.
-    QString kv;
-    if (role == QLatin1String("BUYER"))
-        kv = QStringLiteral("V");
-    else if (role == QLatin1String("SELLER"))
-        kv = QStringLiteral("K");
-    QString fields[] = {
-        kindDigit(entry),
-        text(entry.value(QStringLiteral("feedbackComment")).toObject().value("commentText")),
-        kv,
-        localDate(entry.value(QStringLiteral("feedbackEnteredDate")).toString()),
-        text(entry.value(QStringLiteral("providerUserDetail")).toObject().value("userId")),
-        text(entry.value(QStringLiteral("orderLineItemSummary")).toObject().value("listingId")),
-        text(entry.value(QStringLiteral("feedbackId"))),
+QString feedbackLine(const store::FetchedRating& r) {
+    const QString fields[] = {
+        QString::number(r.kind),
+        maskField(r.text),
+        r.kv,
+        r.when.isValid() ? r.when.toString(QStringLiteral("dd.MM.yyyy hh:mm")) : QString(),
+        maskField(r.giver),
+        maskField(r.item),
+        maskField(r.id),
     };
     // Sized exactly: lines are kept by the thousand.
     qsizetype size = 6 * 4;
-    for (QString& field : fields) {
-        field = maskTrenner(std::move(field));
+    for (const QString& field : fields)
         size += field.size();
-    }
     QString line;
     line.reserve(size);
     for (const QString& field : fields) {
         if (&field != fields)
-            line += QLatin1String(kTrenner);
+            line += QLatin1String(feedback::kSeparator);
         line += field;
     }
     return line;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/fetchedRating.h"
+
 #include <optional>
 #include <QByteArray>
 #include <QJsonArray>
@@ -11,19 +13,21 @@
 // be absent read as empty.
 namespace feedbackJson {
 
-// The separator of a feedback line's fields.
-inline constexpr char kTrenner[] = "#//#";
+// A field of a feedback line never holds "#//" or "//#": either would let a
+// split at the separator "#//#" cut the line in the wrong place, together
+// with the separator beside it. Each becomes "#/ /" or "/ /#".
+QString maskField(QString field);
 
-// A field that holds the separator itself would be split apart later: every
-// "#//#" inside it becomes "#/ /#".
-QString maskTrenner(QString field);
+// One entry, read once: its kind, text, K/V mark, date in local time, giver,
+// item number and id. Texts with a lone surrogate get U+FFFD in its place. An
+// entry without an id gets one made from its content, so that it is still
+// stored once.
+store::FetchedRating parseRating(const QJsonObject& entry);
 
-// One entry as a feedback line: kind, text, K/V mark, local date as
-// "dd.MM.yyyy hh:mm", giver, item number, and the rating's id as a seventh field.
-QString feedbackLine(const QJsonObject& entry);
-
-// "1", "2", "3" for POSITIVE, NEUTRAL, NEGATIVE; "0" when the kind is missing.
-QString kindDigit(const QJsonObject& entry);
+// The rating as a feedback line: kind, text, K/V mark, date as
+// "dd.MM.yyyy hh:mm" (empty when unknown), giver, item number, and the id as
+// a seventh field.
+QString feedbackLine(const store::FetchedRating& rating);
 
 struct EntriesAnswer {
     QJsonArray entries;               // objects only

@@ -4,9 +4,11 @@
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/clsTalmBewertungen.h"
+#include "retrieval/feedbackJson.h"
 #include "store/modData.h"
 
 using namespace modGlobal;
+using Kind = retrieval::SyncOutcome::Kind;
 
 OwnUpdateRun::OwnUpdateRun(bool& keineBewertungen, QObject* parent)
     : QObject(parent), m_keineBewertungen(keineBewertungen) {}
@@ -29,16 +31,23 @@ void OwnUpdateRun::checkneueBewertungen() {
                 &OwnUpdateRun::BewertungenText);
         connect(m_source.get(), &clsTalmBewertungen::bytesloaded, this, &OwnUpdateRun::bytesloaded);
         connect(m_source.get(), &clsTalmBewertungen::Fehler, this, &OwnUpdateRun::Fehler);
+        connect(m_source.get(), &clsTalmBewertungen::pageArrived, this, &OwnUpdateRun::pageArrived);
     });
     p.step([&] {
         m_lZeilen = 0;
         m_bPruefen = true;
     });
     // What is stored is counted here, not taken from the view: a filter on
-    // screen must not make stored ratings look new.
-    p.step([&] { m_stored = modData::read_Anzahl(sStandardUser); });
+    // screen must not make stored ratings look new, nor placeholders stand
+    // for ratings.
+    p.step([&] { m_stored = modData::countsOf(modData::Table::Own, sStandardUser).real; });
     p.step([&] { setLabel1(QStringLiteral("Lade Daten aus dem Internet")); });
-    p.step([&] { m_source->getAnzahl(sStandardUser); });
+    p.step([&] {
+        ++m_requests;
+        m_source->getAnzahl(sStandardUser);
+    });
+    if (p.leftOnError())
+        close(Kind::Failed);
 }
 
 void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seiten) {
@@ -48,6 +57,7 @@ void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seit
         m_lSeiten = Seiten;
         m_lAnzahl = AnzahlBewertungen;
         lAnzahlBewertungen = AnzahlBewertungen;
+        m_result.reportedTotal = std::max(0, AnzahlBewertungen);
     });
     p.step([&] {
         if (Seiten == clsTalmBewertungen::kUnbekannt)
@@ -58,101 +68,129 @@ void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seit
     });
 }
 
+void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
+    if (m_closed)
+        return;
+    QHash<QString, bool> known;
+    try {
+        known = modData::knownRatings(modData::Table::Own, sStandardUser, page.ratings);
+    } catch (const errors::RuntimeError& e) {
+        // Without the store the run cannot tell new from known.
+        m_result.detail = e.description();
+        app::MsgBox(QStringLiteral("Die gespeicherten Bewertungen konnten nicht gelesen werden: ") +
+                        e.description(),
+                    app::vbCritical | app::vbOKOnly);
+        if (m_source)
+            m_source->abbrechen();
+        close(Kind::Failed);
+        return;
+    }
+    if (m_bPruefen) {
+        // The newest ratings: new ones the count alone would not show, when
+        // others were withdrawn in the meantime.
+        m_headNew = qint32(std::count_if(page.ratings.begin(), page.ratings.end(),
+                                         [&](const auto& r) { return !known.contains(r.id); }));
+        return;
+    }
+    if (!m_walk)
+        return;
+    std::vector<retrieval::PageWalk::Entry> entries;
+    entries.reserve(page.ratings.size());
+    for (const store::FetchedRating& r : page.ratings) {
+        const auto it = known.constFind(r.id);
+        entries.push_back({r.id, it != known.constEnd()});
+        // A stored row that lacked its kind or date is completed on the way.
+        if (it != known.constEnd() && !it.value() && r.complete())
+            m_result.ratings.push_back(r);
+    }
+    const retrieval::PageWalk::Step step = m_walk->take(entries, page.total);
+    for (qsizetype i : step.fresh) {
+        const store::FetchedRating& r = page.ratings[size_t(i)];
+        m_result.ratings.push_back(r);
+        colNeueBewertungen.append(feedbackJson::feedbackLine(r));
+    }
+    m_next = step.next;
+    m_lZeilen = m_walk->found();
+    m_label2 = QStringLiteral("Analysiere Daten: ") + QString::number(m_lZeilen);
+    m_progressValue = std::min(m_lZeilen, m_progressMax);
+    emit changed();
+}
+
+void OwnUpdateRun::request(const retrieval::PageWalk::Request& r) {
+    ++m_lSeite;
+    m_lSeiten = std::max(m_lSeiten, m_lSeite);
+    setLabel1(QStringLiteral("Lade Daten aus dem Internet (") + QString::number(m_lSeite) +
+              QStringLiteral(" von ") + QString::number(m_lSeiten) + QLatin1Char(')'));
+    m_source->resetSeite();
+    ++m_requests;
+    m_source->getEntries(sStandardUser, r.offset, r.count);
+}
+
 void OwnUpdateRun::Finished(bool cAbort) {
     errors::Procedure p("[frmLade] Private Sub objBewertungen_Finished(ByVal cAbort As Boolean)");
-    Q_UNUSED(cAbort);
-    if (m_closed)
+    if (m_closed || cAbort)
         return;
     if (m_bPruefen) {
         qint32 n = 0;
         p.step([&] {
-            if (m_lAnzahl <= m_stored) {
+            if (m_lAnzahl == clsTalmBewertungen::kUnbekannt) {
+                m_keineBewertungen = true;
+                close(Kind::UnknownMember);
+                return p.exit();
+            }
+            n = std::max(m_lAnzahl - m_stored, m_headNew);
+            if (n <= 0) {
                 setLabel1(QStringLiteral("Sie haben keine neue Bewertungen."));
                 m_keineBewertungen = true;
-                close();
+                close(Kind::NothingNew);
                 p.exit();
             }
         });
         p.step([&] {
-            n = m_lAnzahl - m_stored;
             const int answer = app::MsgBox(QStringLiteral("Sie haben ") + QString::number(n) +
                                                QStringLiteral(" neue Bewertungen. Sollen die neuen "
                                                               "Bewertungen geladen werden?"),
                                            app::vbYesNo);
             if (answer != app::vbYes) {
                 m_keineBewertungen = true;
-                close();
+                close(Kind::Declined);
                 p.exit();
             }
         });
         p.step([&] {
-            m_lAnzahl = n;
+            m_result.asked = n;
             colNeueBewertungen.clear();
-        });
-        p.step(
-            [&] { m_lLimit = n <= clsTalmBewertungen::kSeite ? n : clsTalmBewertungen::kSeite; });
-        p.step([&] { lAnzahlGesamt += n; });
-        p.step([&] {
             m_progressMax = n;
-            emit changed();
-        });
-        p.step([&] {
+            m_progressValue = 0;
             m_lSeiten = std::max<qint32>(1, (n + clsTalmBewertungen::kSeite - 1) /
                                                 clsTalmBewertungen::kSeite);
-        });
-        p.step([&] {
-            setLabel1(QStringLiteral("Lade Daten aus dem Internet (1 von ") +
-                      QString::number(m_lSeiten) + QLatin1Char(')'));
-        });
-        p.step([&] {
-            m_source->resetSeite();
-            m_source->getSeite(sStandardUser, 1, m_lLimit, false);
-        });
-        p.step([&] {
-            m_lAnzahl -= clsTalmBewertungen::kSeite;
+            m_walk.emplace(n, m_stored);
             m_bPruefen = false;
-            m_lSeite = 1;
             m_keineBewertungen = false;
+            m_lSeite = 0;
+            request(m_walk->first());
         });
+        if (p.leftOnError())
+            close(Kind::Failed);
         return;
     }
-    p.step([&] { ++m_lSeite; });
     p.step([&] {
-        if (m_lSeite == m_lSeiten + 1) {
-            close();
-            p.exit();
+        if (!m_next) {
+            m_result.readToEnd = m_walk->readToEnd();
+            m_result.duplicates = m_walk->duplicates();
+            close(Kind::Stored);
+            return p.exit();
         }
+        request(*m_next);
     });
-    p.step([&] {
-        m_lLimit = m_lAnzahl <= clsTalmBewertungen::kSeite ? m_lAnzahl : clsTalmBewertungen::kSeite;
-    });
-    p.step([&] {
-        setLabel1(QStringLiteral("Lade Daten aus dem Internet (") + QString::number(m_lSeite) +
-                  QStringLiteral(" von ") + QString::number(m_lSeiten) + QLatin1Char(')'));
-    });
-    p.step([&] {
-        m_source->resetSeite();
-        m_source->getSeite(sStandardUser, m_lSeite, m_lLimit, true);
-    });
-    p.step([&] { m_lAnzahl -= clsTalmBewertungen::kSeite; });
+    if (p.leftOnError())
+        close(Kind::CutShort);
 }
 
 void OwnUpdateRun::BewertungenText(const QString& TextZeile) {
-    errors::Procedure p(
-        "[frmLade] Private Sub objBewertungen_BewertungenText(ByVal TextZeile As String)");
-    if (m_closed)
-        return;
-    p.step([&] {
-        ++m_lZeilen;
-        m_label2 = QStringLiteral("Analysiere Daten: ") + QString::number(m_lZeilen);
-    });
-    p.step([&] {
-        if (m_progressMax < m_lZeilen)
-            m_progressMax = m_lZeilen;
-        m_progressValue = m_lZeilen;
-        emit changed();
-    });
-    p.step([&] { colNeueBewertungen.append(TextZeile); });
+    // The new ones among the lines went to colNeueBewertungen with their
+    // page, and were counted there.
+    Q_UNUSED(TextZeile);
 }
 
 void OwnUpdateRun::bytesloaded(qint32 bytes) {
@@ -169,6 +207,8 @@ void OwnUpdateRun::Fehler(qint16 Number, const QString& Description) {
         "As String)");
     if (m_closed)
         return;
+    m_result.errorNumber = Number;
+    m_result.detail = Description;
     p.step([&] {
         app::MsgBox(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") +
                         QString::number(Number) + QStringLiteral("\r Beschreibung: ") +
@@ -183,7 +223,9 @@ void OwnUpdateRun::Fehler(qint16 Number, const QString& Description) {
         if (m_bPruefen)
             m_keineBewertungen = true;
     });
-    p.step([&] { close(); });
+    const bool settings =
+        Number == retrieval::kFehlerZugangsdaten || Number == retrieval::kFehlerAdresse;
+    close(settings ? Kind::Failed : m_bPruefen ? Kind::NoConnection : Kind::CutShort);
 }
 
 void OwnUpdateRun::cmdabort_Click() {
@@ -192,14 +234,18 @@ void OwnUpdateRun::cmdabort_Click() {
         if (m_source)
             m_source->abbrechen();
     });
-    p.step([&] { m_keineBewertungen = true; });
-    p.step([&] { close(); });
+    // What arrived is kept: it is stored, and the next check goes on from there.
+    p.step([&] { m_keineBewertungen = m_result.ratings.empty(); });
+    p.step([&] { close(Kind::Cancelled); });
 }
 
-void OwnUpdateRun::close() {
+void OwnUpdateRun::close(Kind end) {
     if (m_closed)
         return;
     m_closed = true;
+    m_result.end = end;
+    if (end != Kind::Stored && m_result.ratings.empty())
+        m_keineBewertungen = true;
     // Nothing of the source reaches a closed run.
     if (m_source) {
         m_source->disconnect(this);

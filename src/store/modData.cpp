@@ -1,14 +1,14 @@
 #include "store/modData.h"
 
-#include "base/clock.h"
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
+#include "base/clock.h"
+#include "base/dateText.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
-#include "store/modHTML2Text.h"
 #include "store/connection.h"
-#include "base/dateText.h"
+#include "store/modHTML2Text.h"
 #include "store/schema.h"
 
 #include <algorithm>
@@ -25,8 +25,6 @@ using store::Connection;
 // What the old data layer reported for a position outside the result.
 constexpr int kPositionError = -2146825287;
 
-enum class Table { Own, Temp };
-
 // Each query is prepared once per connection; the literal's address is its
 // key in the connection's cache. Counts come from the count table the
 // triggers keep; pages are read from whichever end of the ordered rows is
@@ -39,6 +37,9 @@ struct Queries {
     const char* pageFromOldest;
     const char* pageKindFromOldest;
     const char* insert;
+    const char* known;
+    const char* complete;
+    const char* realCount;
 };
 
 #define NS_COLUMNS "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM "
@@ -57,6 +58,14 @@ constexpr Queries kOwn{
     // A rating already stored under the same member and id is left alone.
     "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
     "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+    // The partial unique index serves only lookups that exclude the empty id.
+    "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM Bewertungeneigen "
+    "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
+    "UPDATE Bewertungeneigen SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
+    "Ebayuser = ?5, Artikel = ?6 WHERE Usereigen = ?7 AND FeedbackID = ?8 AND FeedbackID <> '' "
+    "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1 "
+    "AND Bewertungszahl <> 0",
 };
 
 constexpr Queries kTemp{
@@ -72,6 +81,13 @@ constexpr Queries kTemp{
                "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
     "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+    "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM BewertungenTemp "
+    "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
+    "UPDATE BewertungenTemp SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
+    "Ebayuser = ?5, Artikel = ?6 WHERE Usereigen = ?7 AND FeedbackID = ?8 AND FeedbackID <> '' "
+    "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
+    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1 "
+    "AND Bewertungszahl <> 0",
 };
 
 #undef NS_COLUMNS
@@ -92,6 +108,12 @@ constexpr const char* kInsertOverview =
 constexpr const char* kDeleteTemp = "DELETE FROM BewertungenTemp WHERE Usereigen = ?1";
 constexpr const char* kDeleteOverview = "DELETE FROM UebersichtBewertung WHERE Ebayuser = ?1";
 constexpr const char* kDeleteOwn = "DELETE FROM Bewertungeneigen WHERE Usereigen = ?1";
+constexpr const char* kPlaceholderCount = "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE "
+                                          "Tabelle = 'eigen' AND Usereigen = ?1 AND "
+                                          "Bewertungszahl = 0";
+constexpr const char* kDropPlaceholders =
+    "DELETE FROM Bewertungeneigen WHERE ID IN (SELECT ID FROM Bewertungeneigen WHERE "
+    "Usereigen = ?1 AND Bewertungszahl = 0 ORDER BY ID DESC LIMIT ?2)";
 
 // Reads and deletions reopen a closed connection.
 Connection& openConnection() {
@@ -133,11 +155,10 @@ qint64 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind
 }
 
 // One page from lSeitenAnfang on: only the rows shown are read.
-QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind,
+QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind, qint64 start,
                         bool progress) {
     Connection& c = openConnection();
     const Queries& sql = queries(table);
-    const qint64 start = modGlobal::lSeitenAnfang;
     const qint64 total =
         kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
     QList<RatingRow> page;
@@ -452,7 +473,9 @@ Page read_Bewertungen(const QString& sUser) {
     Procedure p("[modData] Public Function read_Bewertungen(sUser As String) As Collection",
                 Handling::PassOn);
     Page result;
-    p.step([&] { result = Page(pageOf(Table::Own, sUser, std::nullopt, true)); });
+    p.step([&] {
+        result = Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true));
+    });
     return result;
 }
 
@@ -460,7 +483,8 @@ Page read_BewertungenTemp(const QString& sUser) {
     Procedure p("[modData] Public Function read_BewertungenTemp(sUser As String) As Collection");
     Page result;
     QList<RatingRow> rows;
-    p.step([&] { rows = pageOf(Table::Temp, sUser, std::nullopt, false); });
+    p.step(
+        [&] { rows = pageOf(Table::Temp, sUser, std::nullopt, modGlobal::lSeitenAnfang, false); });
     p.step([&] { result = Page(rows); });
     return result;
 }
@@ -470,7 +494,8 @@ Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl) {
                 "Integer) As Collection");
     Page result;
     QList<RatingRow> rows;
-    p.step([&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, false); });
+    p.step(
+        [&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false); });
     p.step([&] { result = Page(rows); });
     return result;
 }
@@ -480,7 +505,9 @@ Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
                 "As Integer) As Collection");
     Page result;
     QList<RatingRow> rows;
-    p.step([&] { rows = pageOf(Table::Temp, sUser, Bewertungszahl, false); });
+    p.step([&] {
+        rows = pageOf(Table::Temp, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false);
+    });
     p.step([&] { result = Page(rows); });
     return result;
 }
@@ -504,6 +531,11 @@ Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
         result = Collection<QString>(values);
     });
     return result;
+}
+
+QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow) {
+    return pageOf(table, member, kind == 0 ? std::nullopt : std::optional<qint16>(kind), firstRow,
+                  false);
 }
 
 void setPageProgress(std::function<void(qint32)> progress) {
@@ -577,6 +609,86 @@ bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt,
     });
     p.step([&] { result = true; });
     return result;
+}
+
+// ------------------------------------------------------- fetched ratings
+
+QHash<QString, bool> knownRatings(Table table, const QString& member,
+                                  const std::vector<store::FetchedRating>& page) {
+    QHash<QString, bool> known;
+    auto q = openConnection().cached(queries(table).known);
+    for (const store::FetchedRating& r : page) {
+        q->reset();
+        q->bind(1, member).bind(2, r.id);
+        if (q->next())
+            known.insert(r.id, q->int64(0) != 0);
+    }
+    return known;
+}
+
+MemberCounts countsOf(Table table, const QString& member) {
+    MemberCounts counts;
+    counts.real = qint32(countOf(queries(table).realCount, member));
+    if (table == Table::Own)
+        counts.placeholders = qint32(countOf(kPlaceholderCount, member));
+    return counts;
+}
+
+Saved saveFetched(Table table, const QString& member, const store::FetchedRating& rating) {
+    const QString unknown = QStringLiteral("???");
+    const QString text = modHTML2Text::HTMLDecode(rating.text);
+    QString giver = modHTML2Text::HTMLDecode(rating.giver);
+    if (giver.isEmpty())
+        giver = unknown;
+    const QString item = table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item;
+    const auto bindRow = [&](store::Statement& q, int first) {
+        q.bind(first, qint64(rating.kind)).bind(first + 1, text).bind(first + 2, rating.kv);
+        if (rating.when.isValid())
+            q.bind(first + 3, rating.when.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        else
+            q.bindNull(first + 3);
+        q.bind(first + 4, giver).bind(first + 5, item);
+    };
+    Connection& c = writeConnection();
+    {
+        auto q = c.cached(queries(table).insert);
+        bindRow(*q, 1);
+        q->bind(7, member).bind(8, rating.id);
+        runWrite(c, *q);
+    }
+    if (c.changes() == 1)
+        return Saved::Added;
+    if (!rating.complete())
+        return Saved::Known;
+    auto q = c.cached(queries(table).complete);
+    bindRow(*q, 1);
+    q->bind(7, member).bind(8, rating.id);
+    runWrite(c, *q);
+    return c.changes() == 1 ? Saved::Completed : Saved::Known;
+}
+
+qint32 setPlaceholders(const QString& member, qint32 wanted) {
+    const qint32 now = qint32(countOf(kPlaceholderCount, member));
+    wanted = std::max(0, wanted);
+    Connection& c = writeConnection();
+    if (wanted < now) {
+        auto q = c.cached(kDropPlaceholders);
+        q->bind(1, member).bind(2, qint64(now - wanted));
+        runWrite(c, *q);
+    }
+    for (qint32 i = now; i < wanted; ++i) {
+        auto q = c.cached(kOwn.insert);
+        q->bind(1, qint64(feedback::kPlaceholder))
+            .bind(2, QStringLiteral("Bewertung wurde von Ebay nicht geliefert"))
+            .bind(3, QStringLiteral("???"))
+            .bind(4, QStringLiteral("1970-01-01 00:00"))
+            .bind(5, QStringLiteral("???"))
+            .bind(6, QStringLiteral("???"))
+            .bind(7, member)
+            .bindNull(8);
+        runWrite(c, *q);
+    }
+    return wanted - now;
 }
 
 // ----------------------------------------------------------------- deletions

@@ -2,9 +2,11 @@
 
 #include "app/modGlobal.h"
 #include "errors/runtimeError.h"
+#include "store/fetchedRating.h"
 
 #include <functional>
 #include <memory>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -55,7 +57,11 @@ using RatingRow = QStringList;
 // At most 200 rows from modGlobal::lSeitenAnfang on, newest first.
 using Page = Collection<RatingRow>;
 
-inline constexpr qint32 kPageSize = modGlobal::kSeitenGroesse;
+inline constexpr qint32 kPageSize = feedback::kPageSize;
+
+// The own ratings (Bewertungeneigen) or those of foreign members
+// (BewertungenTemp).
+enum class Table { Own, Temp };
 
 // Reads the configuration, then opens the database at sDatenbankPfad into
 // cnDB. A configuration error goes to the caller. A database that cannot be
@@ -85,6 +91,11 @@ Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl);
 // "nix" when the member has no overview.
 Collection<QString> read_UebersichtBewertungen(const QString& sUser);
 
+// One page of a member's ratings from firstRow (1-based) on, newest first;
+// kind 0 for every kind. Throws RuntimeError: a firstRow outside a non-empty
+// result is -2146825287 as for the readers above.
+QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow);
+
 // Told the row count while read_Bewertungen reads a page (the main window's
 // progress bar). Empty to stop.
 void setPageProgress(std::function<void(qint32)> progress);
@@ -103,6 +114,33 @@ bool save_BewertungenTemp(qint16 Bewertungszahl, const QString& Bewertungstext, 
                           const QString& sUser, qint32 sz, const QString& FeedbackID = {});
 // Uebersicht(1 to 11): nine counts, the profile number, the percentage text.
 bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt, const QString& sUser);
+
+// ---- ratings fetched by a load run. These throw RuntimeError on a failure
+// of the database; inside a batch a fault breaks the batch as for the
+// writers above.
+
+// Which of a page's ratings the member already has stored: id -> whether
+// the stored row is complete (kind and date known).
+QHash<QString, bool> knownRatings(Table table, const QString& member,
+                                  const std::vector<store::FetchedRating>& page);
+
+struct MemberCounts {
+    qint32 real = 0;         // every row but the placeholders
+    qint32 placeholders = 0; // rows for ratings the marketplace counted but did not deliver
+};
+MemberCounts countsOf(Table table, const QString& member);
+
+enum class Saved { Added, Known, Completed };
+// Stores a rating under its id; one already stored is left as it is, unless
+// the stored row lacks the kind or date that this one has. Text and giver are
+// HTML-decoded; an empty giver is stored as "???", and so is an empty item
+// number in the foreign table. An unreadable date is stored as none.
+[[nodiscard]] Saved saveFetched(Table table, const QString& member,
+                                const store::FetchedRating& rating);
+
+// Adds or removes the member's placeholder rows (own table) until there are
+// `wanted`; returns the change.
+[[nodiscard]] qint32 setPlaceholders(const QString& member, qint32 wanted);
 
 // ---- deletions: the result is always False.
 bool deleteTempUser(const QString& sUser);

@@ -104,8 +104,12 @@ QString funDecode(const QString& sText) {
             while (distance <= 5 && i + distance < n && sText.at(i + distance) != u';')
                 ++distance;
             const qsizetype semicolon = i + distance;
-            if (distance >= 3 && distance <= 5 && semicolon < n) {
-                const qint32 code = funCLng(sText.mid(i + 2, distance - 2));
+            const qint32 code = distance >= 3 && distance <= 5 && semicolon < n
+                                    ? funCLng(sText.mid(i + 2, distance - 2))
+                                    : -1;
+            // A code no character has ("&#-5;") stays as text: the comment
+            // around it must not be lost to an error.
+            if (code >= 0 && code <= 255) {
                 p.step([&] { out[length++] = vbChr(code); });
                 i = semicolon + 1;
                 afterBlank = false;

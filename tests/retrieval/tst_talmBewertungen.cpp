@@ -141,7 +141,6 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::newRow("member without ratings") << "seite leer 1 200";
         QTest::newRow("page after the last") << "seite alice 4 200";
-        QTest::newRow("unknown member") << "seite niemand_bekannt 1 200";
         QTest::newRow("no kind chosen") << "filter alice 1 200 -";
     }
     void emptyPagesSayNix() {
@@ -149,6 +148,15 @@ private slots:
         QVERIFY(run(operation, 0));
         QCOMPARE(rec->lines(), QStringList{"nix"});
         QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
+    }
+
+    // The count knew the member; a page that says otherwise is a failure,
+    // not an empty list.
+    void aPageOfAnUnknownMemberFails() {
+        QVERIFY(run(QStringLiteral("seite niemand_bekannt 1 200"), 0));
+        QVERIFY(rec->lines().isEmpty());
+        QVERIFY2(rec->events.last().startsWith(QStringLiteral("Fehler 400")),
+                 qPrintable(rec->events.last()));
     }
 
     void oneRatingMapsToItsLine() {

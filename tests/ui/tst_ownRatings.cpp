@@ -1,20 +1,25 @@
-// "Jetzt Prüfen" from end to end: the real window, the progress window, the
-// feedback source against the marketplace simulator, and a real database.
+// "Jetzt Prüfen" through the window: the real window, the progress window,
+// the feedback source against the marketplace simulator, and a real database.
+// What a run stores after faults is the core's, tested without the window.
 #include "answerers.h"
 #include "app/modGlobal.h"
 #include "guiDriver.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/ownUpdateRun.h"
-#include "store/lineStoring.h"
+#include "store/connection.h"
 #include "store/modData.h"
 #include "storeFixture.h"
+#include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmLade.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
 
+#include <QAction>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -131,26 +136,37 @@ private slots:
         QCOMPARE(boxes.unexpected, 0);
     }
 
-    void declinedAndCancelled() {
-        startSim({"anna:300"});
+    void declinedThenCancelledThenPaging() {
+        startSim({"anna:450"});
         frmAnzeige& w = openWindow(QStringLiteral("anna"));
         testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbNo).answer(app::vbOK);
+        boxes.answer(app::vbNo);
         w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.last().text, kNothingNew);
+        // A refusal needs no further word: there were new ones.
+        QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(stored(), 0);
 
-        // Cancelled while the second page is slow to come.
-        sim->fault(QStringLiteral("delay"), {"on=entries", "after=1", "ms=3000"});
+        // Cancelled while the second page is on its way: the first is kept.
+        sim->fault(QStringLiteral("delay"), {"on=entries", "after=2", "ms=3000"});
         boxes.answer(app::vbYes).answer(app::vbOK);
-        testsupport::onNextModal([](QWidget* modal) {
-            auto* lade = qobject_cast<ui::frmLade*>(modal);
-            QTimer::singleShot(1500, lade, [lade] { lade->cmdabort()->click(); });
+        ui::frmLade& lade = Form<ui::frmLade>::get();
+        connect(&lade, &ui::frmLade::runCreated, this, [&lade](OwnUpdateRun* run) {
+            connect(run, &OwnUpdateRun::changed, &lade, [&lade, run] {
+                if (run->label1().endsWith(QStringLiteral("(2 von 3)")))
+                    QTimer::singleShot(0, &lade, [&lade] { lade.cmdabort()->click(); });
+            });
         });
         w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.last().text, kNothingNew);
-        QCOMPARE(stored(), 0);
+        QCOMPARE(boxes.shown.last().text,
+                 QStringLiteral("Der Ladevorgang wurde abgebrochen. Gespeichert: 200 neue "
+                                "Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
+                                "geladen."));
+        QCOMPARE(stored(), 200);
+        // The caption, the list and the page buttons tell what is stored.
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 200"));
+        QVERIFY(!w.button(ui::FeedbackView::cmdnext)->isEnabled());
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
+        QCOMPARE(boxes.unexpected, 0);
     }
 
     void aConnectionErrorInTheSecondPhaseStoresWhatArrived() {
@@ -158,9 +174,9 @@ private slots:
         frmAnzeige& w = openWindow(QStringLiteral("anna"));
         sim->fault(QStringLiteral("status"), {"on=entries", "after=2", "status=503", "count=20"});
         testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbYes).answer(app::vbOK);
+        boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
         w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown.size(), 3);
         const QString error = boxes.shown[1].text;
         QVERIFY2(error.startsWith(QStringLiteral("Fehler bei der Verbindungsaufnahme: 503\r "
                                                  "Beschreibung: ")),
@@ -169,14 +185,20 @@ private slots:
             QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht.")));
         QVERIFY(!error.contains(QLatin1Char('\n')));
         QCOMPARE(boxes.shown[1].icon(), int(app::vbCritical));
-        // The first page arrived and is stored; the rest are placeholders.
+        QCOMPARE(boxes.shown[2].text,
+                 QStringLiteral("Der Ladevorgang wurde unterbrochen. Gespeichert: 200 neue "
+                                "Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
+                                "geladen."));
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 200"));
+
+        // Once the marketplace answers again, the rest comes.
+        sim->admin(QStringLiteral("clear"));
+        boxes.answer(app::vbYes);
+        w.ZorButton1_Click();
+        QCOMPARE(boxes.shown[3].text, QStringLiteral("Sie haben 250") + kQuestionTail);
         QCOMPARE(stored(), 450);
-        lSeitenAnfang = 1;
-        QCOMPARE(
-            modData::read_BewertungenPosZahl(QStringLiteral("anna"), 1, "Bewertungeneigen") +
-                modData::read_BewertungenPosZahl(QStringLiteral("anna"), 2, "Bewertungeneigen") +
-                modData::read_BewertungenPosZahl(QStringLiteral("anna"), 3, "Bewertungeneigen"),
-            200);
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 450"));
+        QCOMPARE(boxes.unexpected, 0);
     }
 
     void anUnknownMember() {
@@ -237,93 +259,52 @@ private slots:
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
         QCOMPARE(stored(), 0);
     }
-};
 
-// Storing fetched lines, without the network.
-class LineStoringTest : public QObject {
-    Q_OBJECT
-
-    std::unique_ptr<testsupport::StoreFixture> store;
-
-    static QString line(int kind, const QString& member, int i) {
-        return QStringLiteral("%1#//#Text %2#//#V#//#%3#//#%4#//#4711%2#//#id%2")
-            .arg(kind)
-            .arg(i)
-            .arg(QDateTime(QDate(2026, 10, 1), QTime(12, 0))
-                     .addSecs(-60 * i)
-                     .toString("dd.MM.yyyy hh:mm"))
-            .arg(member);
+    // An operation left through the error dialog leaves every control usable.
+    void leavingTheErrorDialogLeavesTheWindowUsable_data() {
+        QTest::addColumn<QString>("before"); // pressed while the store works
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("Positive") << ""
+                                  << "Command1";
+        QTest::newRow("-->") << ""
+                             << "cmdnext";
+        QTest::newRow("Alle after a filter") << "Command3"
+                                             << "cmdalleanzeigen";
+        QTest::newRow("Jetzt Prüfen") << ""
+                                      << "ZorButton1";
     }
+    void leavingTheErrorDialogLeavesTheWindowUsable() {
+        QFETCH(QString, before);
+        QFETCH(QString, pressed);
+        startSim({"anna:450"});
+        frmAnzeige& w = openWindow(QStringLiteral("anna"));
+        store->addRatings(QStringLiteral("anna"), 450, QDateTime(QDate(2026, 11, 1), QTime(8, 0)),
+                          {1, 2, 3});
+        w.cmdalleanzeigen_Click();
+        const auto button = [&w](const QString& name) { return w.findChild<QPushButton*>(name); };
+        if (!before.isEmpty())
+            button(before)->click();
+        // The ratings' table goes away under the window.
+        cnDB->exec("ALTER TABLE Bewertungeneigen RENAME TO Weg");
+        testsupport::ErrorAnswerer errors;
+        errors.answer(errors::LeaveProcedure).answer(errors::LeaveProcedure);
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK).answer(app::vbOK);
+        QVERIFY(button(pressed)->isEnabled());
+        button(pressed)->click();
+        QVERIFY(errors.reports.size() + boxes.shown.size() >= 1);
 
-private slots:
-    void init() { store = std::make_unique<testsupport::StoreFixture>(QStringLiteral("anna")); }
-    void cleanup() { store.reset(); }
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(!w.progressBar()->isVisible());
+        QVERIFY(w.menu().action(QStringLiteral("keyFile"))->isEnabled());
+        for (const char* name : {"Command1", "Command2", "Command3", "ZorButton1"})
+            QVERIFY2(button(name)->isEnabled() || iAnzeigeModus == name[7] - '0', name);
+        QVERIFY(!w.view().bAnzeigeLaeuft());
 
-    void placeholdersMakeUpTheReportedTotal() {
-        store->addRatings(QStringLiteral("anna"), 100, QDateTime(QDate(2026, 9, 1), QTime(8, 0)));
-        colNeueBewertungen.clear();
-        for (int i = 1; i <= 15; ++i)
-            colNeueBewertungen << line(1 + i % 3, i == 3 ? QString() : QStringLiteral("k%1").arg(i),
-                                       i);
-        lAnzahlBewertungen = 120;
-        ui::FeedbackList list;
-        list.subInitListe();
-        ui::FeedbackView view(&list);
-        view.Command7_Click();
-        QCOMPARE(modData::read_Anzahl(QStringLiteral("anna")), 120);
-        QCOMPARE(lAnzahlGesamt, 120);
-        // Placeholders are in no filter; the empty member became "???".
-        const int kinds = modData::read_BewertungenPosZahl("anna", 1, "Bewertungeneigen") +
-                          modData::read_BewertungenPosZahl("anna", 2, "Bewertungeneigen") +
-                          modData::read_BewertungenPosZahl("anna", 3, "Bewertungeneigen");
-        QCOMPARE(kinds, 115);
-        lSeitenAnfang = 1;
-        const modData::Page first = modData::read_Bewertungen(QStringLiteral("anna"));
-        bool unknownMember = false;
-        for (const QStringList& row : first)
-            unknownMember |=
-                row.at(1) == QStringLiteral("Text 3") && row.at(4) == QStringLiteral("???");
-        QVERIFY(unknownMember);
-        QCOMPARE(view.lblinfo(), QStringLiteral("Anzeige: 1 - 120 von 120"));
-
-        // More stored than reported: no placeholders.
-        colNeueBewertungen.clear();
-        lAnzahlBewertungen = 50;
-        view.Command7_Click();
-        QCOMPARE(modData::read_Anzahl(QStringLiteral("anna")), 120);
-    }
-
-    void aBadLineGoesToTheErrorDialogAndTheNextOneIsStored() {
-        colNeueBewertungen = {line(1, "a", 1),
-                              QStringLiteral("x#//#kaputt#//#V#//#01.10.2026 10:00#//#b#//#1"),
-                              QStringLiteral("1#//#zu kurz"), line(2, "c", 4)};
-        lAnzahlBewertungen = 0;
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::NextStatement).answer(errors::NextStatement);
-        ui::FeedbackList list;
-        list.subInitListe();
-        ui::FeedbackView view(&list);
-        view.Command7_Click();
-        QCOMPARE(answers.reports.size(), 2);
-        QCOMPARE(answers.reports[0].number, 13);
-        QCOMPARE(answers.reports[0].procedure, QStringLiteral("Command7_Click"));
-        QCOMPARE(answers.reports[1].number, 9);
-        QCOMPARE(modData::read_Anzahl(QStringLiteral("anna")), 2);
-    }
-
-    void theForeignPathSkipsLinesWithoutSeparator() {
-        sFremdUser = QStringLiteral("fremd");
-        colNeueBewertungen = {line(1, "a", 1), QStringLiteral("keine Bewertung"), line(3, "", 3)};
-        ui::FeedbackList list;
-        list.subInitListe();
-        ui::FeedbackView view(&list);
-        view.saveTemp();
-        QCOMPARE(modData::read_AnzahlTemp(QStringLiteral("fremd")), 2);
-        QCOMPARE(modData::read_Anzahl(QStringLiteral("anna")), 0);
-        // An empty collection stores nothing and still refreshes.
-        colNeueBewertungen.clear();
-        view.saveTemp();
-        QCOMPARE(modData::read_AnzahlTemp(QStringLiteral("fremd")), 2);
+        cnDB->exec("ALTER TABLE Weg RENAME TO Bewertungeneigen");
+        button(iAnzeigeModus == 0 ? "Command1" : "cmdalleanzeigen")->click();
+        QVERIFY2(w.lblinfo()->text().startsWith(QStringLiteral("Anzeige: 1 - ")),
+                 qPrintable(w.lblinfo()->text()));
     }
 };
 
@@ -332,10 +313,6 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         OwnRatingsTest t;
-        status |= QTest::qExec(&t, argc, argv);
-    }
-    {
-        LineStoringTest t;
         status |= QTest::qExec(&t, argc, argv);
     }
     return status;

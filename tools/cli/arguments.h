@@ -14,6 +14,7 @@ enum Exit : int {
     kKeineVerbindung = 3,
     kMitgliedUnbekannt = 4,
     kNichtGeladen = 5,
+    kUnvollstaendig = 6, // a connection error during loading: what arrived is stored
     kAbgebrochen = 130,
 };
 

@@ -5,7 +5,6 @@
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/modIConnect.h"
 #include "retrieval/ownUpdateRun.h"
-#include "store/lineStoring.h"
 #include "store/modData.h"
 
 #include <csignal>
@@ -16,9 +15,6 @@
 
 namespace cli {
 namespace {
-
-const QString kNichtGefunden = QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden");
-const QString kVerbindungsfehler = QStringLiteral("Fehler bei der Verbindungsaufnahme");
 
 // Ctrl+C and SIGTERM while ratings are fetched cancel the run as the window's
 // "Abbrechen" does; the handler only notes it and wakes the event loop.
@@ -143,28 +139,27 @@ private:
 int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& chooser) {
     Q_UNUSED(args);
     using namespace modGlobal;
-    errors::Procedure p("[notenschau-cli] Public Function pruefen() As Long");
+    using Kind = retrieval::SyncOutcome::Kind;
     ProgressPrinter printer;
     presenter.setBeforeOutput([&printer] { printer.endLine(); });
 
-    bool ready = false;
-    p.step([&] {
+    try {
         modData::InitDB();
-        ready = true;
-    });
-    if (!ready)
+    } catch (const errors::RuntimeError& e) {
+        // A configuration the program cannot read: its protocol, as any error's.
+        errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
+                                            QStringLiteral("pruefen"), e, 0);
         return kFehler;
-    p.step([&] {
-        ready = modIConnect::Ping();
-        if (!ready)
-            app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
-                        app::vbOKOnly | app::vbCritical);
-    });
-    if (!ready)
+    }
+    if (!modIConnect::Ping()) {
+        app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
+                    app::vbOKOnly | app::vbCritical);
         return chooser.errors() > 0 ? kFehler : kKeineVerbindung;
+    }
 
     // Nothing is stored unless the run says so.
     bool keineBewertungen = true;
+    retrieval::FetchResult fetched;
     {
         OwnUpdateRun run(keineBewertungen);
         QEventLoop loop;
@@ -184,44 +179,53 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
             loop.exec();
         chooser.setOnError({});
         printer.endLine();
-        if (InterruptGuard::interrupted()) {
-            err(QStringLiteral("Abgebrochen, es wurde nichts gespeichert.\n"));
-            return kAbgebrochen;
-        }
+        fetched = run.result();
     }
+    const int errorsBefore = chooser.errors();
 
-    const bool verbindungsfehler = presenter.saw(kVerbindungsfehler);
-    if (presenter.saw(kNichtGefunden) || lAnzahlBewertungen == clsTalmBewertungen::kUnbekannt)
-        return kMitgliedUnbekannt;
-    if (keineBewertungen) {
-        if (verbindungsfehler)
-            return kKeineVerbindung;
-        if (chooser.errors() > 0)
-            return kFehler;
-        if (!presenter.answers().isEmpty() && presenter.answers().last() != app::vbYes) {
-            out(QStringLiteral("Die neuen Bewertungen wurden nicht geladen.\n"));
-            return kNichtGeladen;
-        }
+    const qint32 lines = qint32(fetched.ratings.size());
+    if (lines > 0)
+        out(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!\n"));
+    const retrieval::SyncOutcome outcome = retrieval::storeOwnRun(
+        fetched, sStandardUser, [&printer, lines](qint32 i) { printer.storing(i, lines); });
+    printer.endLine();
+
+    switch (outcome.kind) {
+    case Kind::NothingNew:
         app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
                     app::vbOKOnly | app::vbInformation);
         return kOk;
-    }
-
-    errors::Procedure s("[notenschau-cli] Private Sub speichern()");
-    const int errorsBefore = chooser.errors();
-    const qint32 before = modData::read_Anzahl(sStandardUser);
-    const qint32 lines = qint32(colNeueBewertungen.size());
-    out(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!\n"));
-    const bool stored =
-        lineStoring::storeOwn(s, [&printer, lines](qint32 i) { printer.storing(i, lines); });
-    printer.endLine();
-    const qint32 after = modData::read_Anzahl(sStandardUser);
-    out(QStringLiteral("Gespeichert: %1 neue Bewertungen, insgesamt %2.\n")
-            .arg(after - before)
-            .arg(after));
-    if (!stored || chooser.errors() > errorsBefore)
+    case Kind::Declined:
+        out(QStringLiteral("Die neuen Bewertungen wurden nicht geladen.\n"));
+        return kNichtGeladen;
+    case Kind::UnknownMember:
+        return kMitgliedUnbekannt;
+    case Kind::NoConnection:
+        return kKeineVerbindung;
+    case Kind::Failed:
+        if (outcome.storeFailed)
+            err(terminalLines(retrieval::outcomeMessage(outcome)) + QLatin1Char('\n'));
         return kFehler;
-    return verbindungsfehler ? kKeineVerbindung : kOk;
+    case Kind::Stored:
+    case Kind::CutShort:
+    case Kind::Cancelled:
+        break;
+    }
+    const qint32 total = modData::countsOf(modData::Table::Own, sStandardUser).real;
+    out(QStringLiteral("Gespeichert: %1, insgesamt %2.\n")
+            .arg(retrieval::neueBewertungen(outcome.added))
+            .arg(total));
+    if (outcome.placeholders > 0)
+        out(QStringLiteral("Platzhalter für %1 Bewertungen, die der Marktplatz zählt, aber nicht "
+                           "liefert.\n")
+                .arg(outcome.placeholders));
+    if (outcome.kind != Kind::Stored)
+        err(retrieval::outcomeMessage(outcome) + QLatin1Char('\n'));
+    if (chooser.errors() > errorsBefore || (chooser.errors() > 0 && outcome.kind != Kind::Stored))
+        return kFehler;
+    if (outcome.kind == Kind::Cancelled)
+        return kAbgebrochen;
+    return outcome.kind == Kind::CutShort ? kUnvollstaendig : kOk;
 }
 
 } // namespace cli

@@ -45,7 +45,9 @@ void frmLade::checkneueBewertungen(bool& keineBewertungen) {
     delete m_run;
     m_run = new OwnUpdateRun(keineBewertungen, this);
     connect(m_run, &OwnUpdateRun::changed, this, &frmLade::showRun);
+    m_result = std::make_shared<retrieval::FetchResult>();
     connect(m_run, &OwnUpdateRun::closed, this, [this] {
+        *m_result = m_run->result();
         if (isVisible())
             done(QDialog::Accepted);
     });
@@ -54,14 +56,16 @@ void frmLade::checkneueBewertungen(bool& keineBewertungen) {
     m_run->checkneueBewertungen();
 }
 
-void frmLade::showModal() {
+retrieval::FetchResult frmLade::showModal() {
     QPointer<frmLade> self(this);
+    // Kept beyond the window, which unloads when it closes.
+    const auto result = m_result ? m_result : std::make_shared<retrieval::FetchResult>();
     // A run that ended before the window showed needs no window.
     if (m_run && !m_run->isClosed())
         exec();
-    // Closing unloads the window; it may be gone already.
     if (self)
         close();
+    return *result;
 }
 
 // Closing by the window frame is a cancel.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "retrieval/syncOutcome.h"
+
+#include <memory>
 #include <QDialog>
 
 class QLabel;
@@ -19,8 +22,8 @@ public:
 
     // Starts the run; keineBewertungen is the main window's flag.
     void checkneueBewertungen(bool& keineBewertungen);
-    // Shows the window modally until the run has ended.
-    void showModal();
+    // Shows the window modally until the run has ended; what it fetched.
+    retrieval::FetchResult showModal();
 
     OwnUpdateRun* run() const { return m_run; }
     QLabel* label1() const { return m_label1; }
@@ -44,6 +47,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cmdabort = nullptr;
     OwnUpdateRun* m_run = nullptr;
+    std::shared_ptr<retrieval::FetchResult> m_result;
 };
 
 } // namespace ui

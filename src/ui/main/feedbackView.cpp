@@ -1,12 +1,13 @@
 #include "ui/main/feedbackView.h"
 
 #include "app/modGlobal.h"
+#include "app/msgBox.h"
 #include "app/vbConvert.h"
-#include "errors/procedure.h"
-#include "store/lineStoring.h"
-#include "store/modData.h"
-#include "ui/main/feedbackList.h"
 #include "base/ratingSummary.h"
+#include "errors/procedure.h"
+#include "store/modData.h"
+#include "store/ratingStoring.h"
+#include "ui/main/feedbackList.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -16,8 +17,8 @@ namespace ui {
 using namespace modGlobal;
 
 namespace {
-const QString kOwnTable = QStringLiteral("Bewertungeneigen");
-const QString kForeignTable = QStringLiteral("BewertungenTemp");
+const QString kOwnTable = QString::fromLatin1(feedback::kOwnTable);
+const QString kForeignTable = QString::fromLatin1(feedback::kForeignTable);
 
 // The busy mark is cleared however the operation ends, so that a failed
 // page never blocks the next show-all.
@@ -178,6 +179,17 @@ void FeedbackView::cmdalleanzeigen_Click() {
             refreshSummary(false);
         }
     });
+    if (p.leftOnError())
+        restoreUsable();
+}
+
+void FeedbackView::restoreUsable() {
+    setCursorBusy(false);
+    setProgress(false, m_progressMax, m_progressValue);
+    enableAll(true);
+    static const Button current[4] = {cmdalleanzeigen, Command1, Command2, Command3};
+    if (iAnzeigeModus >= 0 && iAnzeigeModus <= 3)
+        setEnabled(current[iAnzeigeModus], false);
 }
 
 void FeedbackView::refreshSummary(bool found) {
@@ -238,6 +250,8 @@ void FeedbackView::filter(int n) {
             showEmpty(emptyMessage(n), own);
         }
     });
+    if (p.leftOnError())
+        restoreUsable();
 }
 
 void FeedbackView::turnPage(int direction) {
@@ -260,15 +274,16 @@ void FeedbackView::turnPage(int direction) {
     });
     p.step([&] { page = readPage(iAnzeigeModus); });
     p.step([&] { addRows(page); });
-    p.step([&] {
-        static const Button current[4] = {cmdalleanzeigen, Command1, Command2, Command3};
-        if (iAnzeigeModus >= 0 && iAnzeigeModus <= 3)
-            setEnabled(current[iAnzeigeModus], false);
-    });
+    // Also the end of a turn left through the error dialog.
+    p.step([&] { restoreUsable(); });
+    if (p.leftOnError())
+        restoreUsable();
 }
 
-void FeedbackView::Command7_Click() {
+retrieval::SyncOutcome FeedbackView::Command7_Click(const retrieval::FetchResult& fetched) {
     errors::Procedure p("[frmAnzeige] Private Sub Command7_Click()");
+    retrieval::SyncOutcome outcome;
+    outcome.kind = retrieval::SyncOutcome::Kind::Failed;
     p.step([&] {
         setCursorBusy(true);
         enableAll(false);
@@ -276,10 +291,13 @@ void FeedbackView::Command7_Click() {
         setInfo(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!"));
     });
     p.step([&] {
-        const qint32 n = qint32(colNeueBewertungen.size());
+        const qint32 n = qint32(fetched.ratings.size());
         setProgress(true, n > 0 ? n : 2, 0);
     });
-    lineStoring::storeOwn(p, [this](qint32 i) { setProgress(true, m_progressMax, i); });
+    p.step([&] {
+        outcome = retrieval::storeOwnRun(fetched, sStandardUser,
+                                         [this](qint32 i) { setProgress(true, m_progressMax, i); });
+    });
     p.step([&] {
         m_busy = false;
         cmdalleanzeigen_Click();
@@ -289,9 +307,12 @@ void FeedbackView::Command7_Click() {
         setCursorBusy(false);
         enableAll(true);
     });
+    if (p.leftOnError())
+        restoreUsable();
+    return outcome;
 }
 
-void FeedbackView::saveTemp() {
+void FeedbackView::saveTemp(const std::vector<store::FetchedRating>& ratings) {
     errors::Procedure p("[frmAnzeige] Public Sub saveTemp()");
     p.step([&] {
         setCursorBusy(true);
@@ -300,15 +321,25 @@ void FeedbackView::saveTemp() {
         setInfo(QStringLiteral("Bewertungen werden in der Datenbank zwischengespeichert!"));
     });
     // An empty collection still gets a working range.
-    p.step([&] { setProgress(true, std::max(1, int(colNeueBewertungen.size())), 0); });
-    lineStoring::storeForeign(
-        p, [this](qint32 i) { setProgress(true, m_progressMax, i); }, [this] { yieldOnce(); });
+    p.step([&] { setProgress(true, std::max(1, int(ratings.size())), 0); });
+    p.step([&] {
+        const store::StoreReport report =
+            store::storeFetched(modData::Table::Temp, sFremdUser, ratings,
+                                store::Placeholders::Keep, 0, [this](qint32 i) {
+                                    setProgress(true, m_progressMax, i);
+                                    yieldOnce();
+                                });
+        if (!report.ok)
+            app::MsgBox(store::storeFailureMessage(), app::vbCritical | app::vbOKOnly);
+    });
     p.step([&] { cmdalleanzeigen_Click(); });
     p.step([&] {
         setProgress(false, m_progressMax, m_progressValue);
         setCursorBusy(false);
         enableAll(true);
     });
+    if (p.leftOnError())
+        restoreUsable();
 }
 
 void FeedbackView::enableAll(bool flag) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "retrieval/syncOutcome.h"
 #include "store/modData.h"
 
 #include <array>
@@ -38,9 +39,14 @@ public:
     void cmdnext_Click() { turnPage(+1); }
     void cmdprev_Click() { turnPage(-1); }
     void enableAll(bool flag);
-    // Store the lines of the last load run, then show all rows.
-    void Command7_Click();
-    void saveTemp();
+    // Stores what the last run of the own ratings fetched, then shows all
+    // rows; says how the run ended.
+    retrieval::SyncOutcome Command7_Click(const retrieval::FetchResult& fetched);
+    // Stores a foreign member's fetched ratings, then shows all rows.
+    void saveTemp(const std::vector<store::FetchedRating>& ratings);
+    // After an operation was left through the error dialog: normal cursor,
+    // no progress bar, every command usable but the current view's button.
+    void restoreUsable();
 
     bool isEnabled(Button b) const { return m_enabled[size_t(b)]; }
     void setEnabled(Button b, bool on);

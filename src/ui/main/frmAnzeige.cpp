@@ -1,7 +1,6 @@
 #include "ui/main/frmAnzeige.h"
 
 #include "app/modGlobal.h"
-#include "ui/modGlobalMain.h"
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"
@@ -12,6 +11,7 @@
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/windowLayout.h"
+#include "ui/modGlobalMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -114,14 +114,15 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     });
 
     // A page read counts its rows on the progress bar.
-    modData::setPageProgress([this](qint32 rows) {
-        m_progress->setValue(std::min<int>(rows, m_progress->maximum()));
-    });
+    modData::setPageProgress(
+        [this](qint32 rows) { m_progress->setValue(std::min<int>(rows, m_progress->maximum())); });
 
     resize(m_twips.toPx(kDesignClientWidth), m_twips.toPx(kDesignClientHeight));
 }
 
-frmAnzeige::~frmAnzeige() { modData::setPageProgress({}); }
+frmAnzeige::~frmAnzeige() {
+    modData::setPageProgress({});
+}
 
 QPushButton* frmAnzeige::addButton(const char* name, const QString& caption, const QRect& twips) {
     auto* b = new QPushButton(caption, this);
@@ -198,6 +199,7 @@ void frmAnzeige::makeconnection() {
 
 void frmAnzeige::ZorButton1_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub ZorButton1_Click()");
+    retrieval::FetchResult fetched;
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, false); });
     p.step([&] {
         if (!modIConnect::Ping()) {
@@ -207,23 +209,34 @@ void frmAnzeige::ZorButton1_Click() {
             p.exit();
         }
     });
-    p.step([this] {
+    p.step([&] {
         frmLade& lade = Form<frmLade>::get();
         lade.checkneueBewertungen(keineBewertungen);
-        lade.showModal();
+        fetched = lade.showModal();
     });
-    p.step([this] {
-        if (keineBewertungen)
+    p.step([&] {
+        using Kind = retrieval::SyncOutcome::Kind;
+        // "keine neuen" only when there were none: not after a refusal, a
+        // cancel or a connection error, which said so themselves.
+        if (fetched.end == Kind::NothingNew || fetched.end == Kind::UnknownMember)
             app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
                         app::vbOKOnly | app::vbInformation);
-        else
-            m_view->Command7_Click();
+        if (keineBewertungen)
+            return;
+        const retrieval::SyncOutcome outcome = m_view->Command7_Click(fetched);
+        const QString message = retrieval::outcomeMessage(outcome);
+        if (!message.isEmpty())
+            app::MsgBox(message,
+                        app::vbOKOnly |
+                            (outcome.kind == Kind::Failed ? app::vbCritical : app::vbExclamation));
     });
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, true); });
+    if (p.leftOnError())
+        m_view->restoreUsable();
 }
 
-void frmAnzeige::saveTemp() {
-    m_view->saveTemp();
+void frmAnzeige::saveTemp(const std::vector<store::FetchedRating>& ratings) {
+    m_view->saveTemp(ratings);
 }
 
 void frmAnzeige::zur_Auktion(int Index) {

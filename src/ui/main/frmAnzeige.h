@@ -33,7 +33,7 @@ public:
     void beenden();
     void makeconnection();
     void ZorButton1_Click();
-    void saveTemp();
+    void saveTemp(const std::vector<store::FetchedRating>& ratings);
     void zur_Auktion(int Index);
 
     // True when the last load run left nothing to store.

@@ -1,0 +1,132 @@
+#include "retrieval/pageWalk.h"
+
+#include <algorithm>
+#include <QHash>
+
+namespace retrieval {
+
+namespace {
+constexpr qint32 kPage = feedback::kPageSize;
+// Steps back in a row before the walk accepts that the list moved too fast.
+constexpr int kMostStepsBack = 3;
+} // namespace
+
+std::optional<PageWalk::Request> PageWalk::nextRegion() {
+    m_previous.clear();
+    m_afterJump = false;
+    if (m_found >= m_wanted || m_skipped.empty()) {
+        m_regionEnd.reset();
+        m_readToEnd = m_reachedEnd && m_skipped.empty();
+        return std::nullopt;
+    }
+    const Region r = m_skipped.front();
+    m_skipped.pop_front();
+    m_previous = r.before;
+    m_regionAfter = r.after;
+    m_regionEnd = r.to + kOverlap;
+    m_last = {std::max<qint64>(0, r.from - kOverlap), kPage};
+    return m_last;
+}
+
+PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
+    Step step;
+    // Up to where the page before ended, this one repeats it; a rating seen
+    // again after that point is a duplicate in the list.
+    QHash<QString, qsizetype> index;
+    index.reserve(qsizetype(page.size()));
+    for (qsizetype i = qsizetype(page.size()) - 1; i >= 0; --i)
+        index.insert(page[size_t(i)].id, i);
+    qsizetype anchor = -1;
+    for (auto it = m_previous.crbegin(); it != m_previous.crend() && anchor < 0; ++it)
+        anchor = index.value(*it, -1);
+    const bool overlaps = m_previous.isEmpty() || anchor >= 0;
+    bool allKnown = true;
+    for (qsizetype i = 0; i < qsizetype(page.size()); ++i) {
+        const Entry& e = page[size_t(i)];
+        allKnown = allKnown && (e.known || m_seen.contains(e.id));
+        if (m_seen.contains(e.id)) {
+            if (i > anchor && overlaps && !m_regionAfter.contains(e.id))
+                ++m_duplicates;
+            continue;
+        }
+        m_seen.insert(e.id);
+        if (e.known) {
+            ++m_knownSeen;
+        } else {
+            ++m_found;
+            step.fresh.push_back(i);
+        }
+    }
+    const qint64 offset = m_last.offset;
+    const qint64 delivered = qint64(page.size());
+    // The first page after a part jumped over: reading that part later ends
+    // with these ratings again.
+    if (m_afterJump && !m_skipped.empty()) {
+        m_skipped.back().after.clear();
+        for (const Entry& e : page)
+            m_skipped.back().after.insert(e.id);
+    }
+
+    // No rating in common with the page before: the list moved by more than
+    // the overlap, and what lies between would be missed.
+    if (!overlaps && !page.empty() && offset > 0 && m_stepsBack < kMostStepsBack) {
+        ++m_stepsBack;
+        // The page stepped back to ends with this one.
+        for (const Entry& e : page)
+            m_previous << e.id;
+        m_last = {std::max<qint64>(0, offset - (kPage - kOverlap)), kPage};
+        step.next = m_last;
+        return step;
+    }
+    m_stepsBack = 0;
+    m_previous.clear();
+    for (const Entry& e : page)
+        m_previous << e.id;
+
+    const bool end = delivered < m_last.count || offset + delivered >= total;
+    if (end) {
+        m_reachedEnd = true;
+        step.next = nextRegion();
+        return step;
+    }
+    if (m_regionEnd && offset + delivered >= *m_regionEnd) {
+        step.next = nextRegion();
+        return step;
+    }
+    // Enough found, and the block of new ratings has ended.
+    if (m_found >= m_wanted && !page.empty() && page.back().known) {
+        step.next.reset();
+        return step;
+    }
+    // The jump landed behind the first missing rating: step back towards it.
+    if (m_afterJump && !page.empty() && !page.front().known && !m_skipped.empty()) {
+        Region& jumped = m_skipped.back();
+        const qint64 back = std::max(jumped.from, offset - (kPage - kOverlap));
+        if (back < offset) {
+            jumped.to = back;
+            m_previous.clear();
+            for (const Entry& e : page)
+                m_previous << e.id;
+            m_last = {back, kPage};
+            step.next = m_last;
+            return step;
+        }
+    }
+    m_afterJump = false;
+    const qint64 afterPage = offset + delivered;
+    const qint64 storedAhead = qint64(m_stored) - m_knownSeen;
+    if (allKnown && !m_regionEnd && m_found < m_wanted && storedAhead > 2 * kPage) {
+        const qint64 target = afterPage + storedAhead - 2 * kOverlap;
+        m_skipped.push_back({afterPage, target, m_previous, {}});
+        m_previous.clear();
+        m_afterJump = true;
+        m_last = {target, kPage};
+        step.next = m_last;
+        return step;
+    }
+    m_last = {afterPage - kOverlap, kPage};
+    step.next = m_last;
+    return step;
+}
+
+} // namespace retrieval

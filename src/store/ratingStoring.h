@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/fetchedRating.h"
+#include "store/modData.h"
+
+#include <functional>
+#include <vector>
+
+// Storing the ratings a load run fetched: all of them in one batch, so that a
+// run is stored whole or not at all.
+namespace store {
+
+// What becomes of the member's placeholder rows (own table only).
+enum class Placeholders {
+    Keep,           // foreign table: there are none
+    ReplaceArrived, // a run cut short: each arrived rating takes a placeholder's place
+    MakeUpTotal,    // the member's list was read to its end: placeholders make up
+                    // what the marketplace counts and did not deliver
+};
+
+struct StoreReport {
+    bool ok = false;         // the batch was committed
+    qint32 added = 0;        // ratings new to the store
+    qint32 completed = 0;    // stored rows that got their missing kind or date
+    qint32 placeholders = 0; // placeholder rows added (positive) or removed (negative)
+    qint32 realAfter = 0;    // the member's rows besides placeholders, after the batch
+    QString fault;           // why the batch was not stored
+};
+
+// progress is told how many ratings have been handed to the store so far.
+[[nodiscard]] StoreReport storeFetched(modData::Table table, const QString& member,
+                                       const std::vector<FetchedRating>& ratings,
+                                       Placeholders placeholders, qint32 reportedTotal = 0,
+                                       const std::function<void(qint32)>& progress = {});
+
+// What the user is told when a batch could not be stored.
+QString storeFailureMessage();
+
+} // namespace store

@@ -1,0 +1,260 @@
+// The update run of the own ratings and its storing, against the marketplace
+// simulator and a real database: whatever a run meets (a lasting fault, a
+// cancel, ratings arriving or withdrawn while it runs, odd entries), the next
+// check leaves every rating the marketplace delivers stored once.
+#include "answerers.h"
+#include "app/modGlobal.h"
+#include "marktsimProcess.h"
+#include "retrieval/clsTalmBewertungen.h"
+#include "retrieval/ownUpdateRun.h"
+#include "store/connection.h"
+#include "store/modData.h"
+#include "store/schema.h"
+#include "storeFixture.h"
+#include "talmHarness.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QtTest>
+
+using Kind = retrieval::SyncOutcome::Kind;
+Q_DECLARE_METATYPE(Kind)
+
+namespace {
+
+const QString kMember = QStringLiteral("anna");
+
+struct Check {
+    retrieval::SyncOutcome outcome;
+    QString question; // the question asked, if any
+    qint32 requests = 0;
+};
+
+// One "Jetzt Prüfen" without a window: the run, then storing what it fetched.
+// cancelOnPage: the run is cancelled as soon as it asks for that page.
+Check runCheck(int answer = app::vbYes, int cancelOnPage = 0) {
+    testsupport::MessageBoxAnswerer boxes;
+    boxes.answer(answer).answer(app::vbOK).answer(app::vbOK);
+    bool keine = true;
+    OwnUpdateRun run(keine);
+    QEventLoop loop;
+    QObject::connect(&run, &OwnUpdateRun::closed, &loop, &QEventLoop::quit);
+    if (cancelOnPage > 0)
+        QObject::connect(&run, &OwnUpdateRun::changed, &run, [&run, cancelOnPage] {
+            if (run.label1().startsWith(
+                    QStringLiteral("Lade Daten aus dem Internet (%1 von").arg(cancelOnPage)))
+                QMetaObject::invokeMethod(&run, &OwnUpdateRun::cmdabort_Click,
+                                          Qt::QueuedConnection);
+        });
+    run.checkneueBewertungen();
+    if (!run.isClosed())
+        loop.exec();
+    Check c;
+    c.requests = run.requests();
+    c.outcome = retrieval::storeOwnRun(run.result(), modGlobal::sStandardUser);
+    for (const auto& shown : boxes.shown)
+        if (shown.buttons() == app::vbYesNo)
+            c.question = shown.text;
+    return c;
+}
+
+qint64 single(const char* sql) {
+    auto q = modGlobal::cnDB->prepare(sql);
+    return q.next() ? q.int64(0) : -1;
+}
+qint64 realStored() {
+    return single("SELECT count(DISTINCT FeedbackID) FROM Bewertungeneigen WHERE "
+                  "Bewertungszahl <> 0");
+}
+qint64 placeholders() {
+    return single("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungszahl = 0");
+}
+
+QString question(int n) {
+    return QStringLiteral("Sie haben %1 neue Bewertungen. Sollen die neuen Bewertungen geladen "
+                          "werden?")
+        .arg(n);
+}
+
+} // namespace
+
+class OwnSyncTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<marktsim::SimProcess> sim;
+    std::unique_ptr<testsupport::StoreFixture> store;
+
+    void start(const QString& member, const QString& user = kMember) {
+        sim = std::make_unique<marktsim::SimProcess>();
+        QVERIFY2(sim->start({"--member", member, "--reference", "2026-11-30T12:00:00Z"}),
+                 qPrintable(sim->errorString()));
+        store = std::make_unique<testsupport::StoreFixture>(
+            user, "[Marktplatz]\nApiUrl=" + sim->baseUrl().toUtf8() +
+                      "\nClientId=notenschau\nClientSecret=geheim\n");
+    }
+    QJsonObject admin(const QString& command, const QUrlQuery& query = {},
+                      const QByteArray& body = {}) {
+        QUrlQuery q = query;
+        q.addQueryItem("user", kMember);
+        return sim->admin(command, q, body);
+    }
+
+private slots:
+    void initTestCase() { clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming()); }
+    void init() { clsTalmBewertungen::clearTokenCache(); }
+    void cleanup() {
+        store.reset();
+        sim.reset();
+    }
+
+    // A first check that meets a fault, then a check once the fault is gone.
+    void convergesAfterAFault_data() {
+        QTest::addColumn<int>("ratings");
+        QTest::addColumn<QStringList>("fault"); // kind, then name=value pairs
+        QTest::addColumn<int>("cancelOnPage");
+        QTest::addColumn<Kind>("firstKind");
+        QTest::addColumn<int>("firstAdded");
+        QTest::addColumn<int>("firstPlaceholders");
+        QTest::addColumn<int>("total");        // at the marketplace in the end
+        QTest::addColumn<int>("mostRequests"); // of the second check
+
+        QTest::newRow("503 from page 2 on, past every retry")
+            << 450 << QStringList{"status", "on=entries", "after=2", "status=503", "count=50"} << 0
+            << Kind::CutShort << 200 << 0 << 450 << 5;
+        QTest::newRow("404 in the middle")
+            << 5000 << QStringList{"status", "on=entries", "after=3", "status=404"} << 0
+            << Kind::CutShort << 390 << 0 << 5000 << 30;
+        QTest::newRow("cut at half of 20,000: the second check jumps")
+            << 20000 << QStringList{"status", "on=entries", "after=53", "status=503", "count=50"}
+            << 0 << Kind::CutShort << 9890 << 0 << 20000 << 62;
+        QTest::newRow("cancelled on page 2")
+            << 450 << QStringList{"delay", "on=entries", "after=2", "ms=3000"} << 2
+            << Kind::Cancelled << 200 << 0 << 450 << 5;
+        QTest::newRow("a rating arrives between pages")
+            << 450 << QStringList{"arrive", "on=entries", "after=2"} << 0 << Kind::Stored << 450
+            << 0 << 451 << 3;
+        QTest::newRow("the total counts 800 never delivered")
+            << 5000 << QStringList{"overcount", "on=entries", "n=800", "count=1000"} << 0
+            << Kind::Stored << 5000 << 800 << 5000 << 2;
+    }
+    void convergesAfterAFault() {
+        QFETCH(int, ratings);
+        QFETCH(QStringList, fault);
+        QFETCH(int, cancelOnPage);
+        start(QStringLiteral("%1:%2").arg(kMember).arg(ratings));
+        if (!fault.isEmpty())
+            QVERIFY(sim->fault(fault.first(), fault.mid(1)));
+
+        const Check first = runCheck(app::vbYes, cancelOnPage);
+        QTEST(first.outcome.kind, "firstKind");
+        QTEST(first.outcome.added, "firstAdded");
+        QTEST(int(placeholders()), "firstPlaceholders");
+        QCOMPARE(realStored(), qint64(first.outcome.added));
+        if (first.outcome.kind != Kind::Stored)
+            QCOMPARE(first.outcome.remaining, ratings - first.outcome.added);
+
+        sim->admin(QStringLiteral("clear"));
+        const Check second = runCheck();
+        QFETCH(int, total);
+        QCOMPARE(realStored(), qint64(total));
+        QCOMPARE(placeholders(), 0);
+        QFETCH(int, mostRequests);
+        QVERIFY2(second.requests <= mostRequests,
+                 qPrintable(QStringLiteral("%1 requests").arg(second.requests)));
+        // And then nothing is new.
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+    }
+
+    void aWithdrawalDoesNotHideNewRatings() {
+        start(QStringLiteral("anna:450"));
+        QCOMPARE(runCheck().outcome.added, 450);
+        for (int i = 0; i < 3; ++i)
+            admin(QStringLiteral("withdraw"));
+        admin(QStringLiteral("add"), QUrlQuery{{"count", "2"}});
+        const Check c = runCheck();
+        QCOMPARE(c.question, question(2));
+        QCOMPARE(c.outcome.added, 2);
+        // Withdrawn ratings stay: they are the member's history.
+        QCOMPARE(realStored(), 452);
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+    }
+
+    void outcomesWithoutLoading_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("declined") << kMember << int(app::vbNo) << Kind::Declined;
+        QTest::newRow("unknown member") << "niemand" << int(app::vbYes) << Kind::UnknownMember;
+    }
+    void outcomesWithoutLoading() {
+        QFETCH(QString, user);
+        QFETCH(int, answer);
+        start(QStringLiteral("anna:300"), user);
+        QTEST(runCheck(answer).outcome.kind, "kind");
+        QCOMPARE(realStored(), 0);
+    }
+
+    void aConnectionErrorBeforeTheQuestionLoadsNothing() {
+        start(QStringLiteral("anna:300"));
+        sim->fault("status", {"on=entries", "status=503", "count=10"});
+        const Check c = runCheck();
+        QCOMPARE(c.outcome.kind, Kind::NoConnection);
+        QVERIFY(c.question.isEmpty());
+        QCOMPARE(realStored(), 0);
+    }
+
+    // Entries the marketplace sends in odd shapes are each stored once, whole.
+    void oddEntriesAreStoredWhole() {
+        start(QStringLiteral("anna:250"));
+        const auto add = [&](const QJsonObject& o) {
+            admin(QStringLiteral("add"), {}, QJsonDocument(o).toJson());
+        };
+        const QJsonObject odd{{"feedbackId", "x-1"},
+                              {"commentText", "super#//"},
+                              {"giver", "//#gast"},
+                              {"role", "SELLER"}};
+        add(odd);
+        add({{"feedbackId", "x-2"}, {"commentText", "kaputt &#-5; aber da"}});
+        add({{"feedbackId", "x-3"}, {"commentText", "ohne Datum"}, {"date", ""}});
+        add({{"feedbackId", "x-4"}, {"commentText", "Datum kaputt"}, {"date", "gestern"}});
+        add({{"feedbackId", "x-5"}, {"commentText", "neue Art"}, {"commentType", "MIXED"}});
+        // The same id again, a page further up.
+        admin(QStringLiteral("add"), QUrlQuery{{"count", "200"}});
+        add(odd);
+        admin(QStringLiteral("add"), QUrlQuery{{"count", "10"}});
+        sim->fault("badutf8", {"on=entries", "after=1"});
+
+        const Check c = runCheck();
+        QCOMPARE(c.outcome.kind, Kind::Stored);
+        QCOMPARE(c.outcome.added, 250 + 210 + 5);
+        QCOMPARE(placeholders(), 0);
+        const auto text = [](const QString& id) {
+            auto q = modGlobal::cnDB->prepare("SELECT Bewertungszahl, Bewertungstext, "
+                                              "ifnull(Datum, '-'), Ebayuser FROM "
+                                              "Bewertungeneigen WHERE FeedbackID = ?1");
+            q.bind(1, id);
+            QStringList row;
+            if (q.next())
+                row << QString::number(q.int64(0)) << q.text(1) << q.text(2) << q.text(3);
+            return row;
+        };
+        QCOMPARE(text("x-1").mid(1, 1), QStringList{"super#//"});
+        QCOMPARE(text("x-1").at(3), QStringLiteral("//#gast"));
+        QCOMPARE(text("x-2").at(1), QStringLiteral("kaputt &#-5; aber da"));
+        // No date is stored as none, never as 1970; an unknown kind is no placeholder.
+        QCOMPARE(text("x-3").at(2), QStringLiteral("-"));
+        QCOMPARE(text("x-4").at(2), QStringLiteral("-"));
+        QCOMPARE(text("x-5").at(0), QString::number(feedback::kUnknownKind));
+        QCOMPARE(single("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungstext LIKE "
+                        "'%' || char(65533) || '%'"),
+                 1);
+        // The marketplace counts the repeated entry: the next check looks for
+        // it, finds nothing new and stores no placeholder for it.
+        const Check again = runCheck();
+        QCOMPARE(again.outcome.added, 0);
+        QCOMPARE(placeholders(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(OwnSyncTest)
+#include "tst_ownSync.moc"
