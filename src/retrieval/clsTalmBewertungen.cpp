@@ -221,34 +221,31 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
                enc(m_settings.refreshToken) + QStringLiteral("&scope=") + enc(kUserScope);
 
     m_http->start(request, form.toUtf8(), [this, now = current(), key, then](const auto& result) {
-        errors::Procedure p("[clsTalmBewertungen] Private Sub Token_Erhalten()");
-        p.step([&] {
-            if (!now.holds())
-                return p.exit();
-            if (!result.ok)
-                return fail(result.number, result.description);
-            if (result.status != 200) {
-                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(result.body);
-                return fail(qint16(result.status),
-                            QStringLiteral("Die Anmeldung am Marktplatz ist fehlgeschlagen "
-                                           "(HTTP-Status %1%2). Bitte prüfen Sie ClientId, "
-                                           "ClientSecret und RefreshToken im Abschnitt "
-                                           "[Marktplatz] der Datei %3.")
-                                .arg(QString::number(result.status),
-                                     error.message.isEmpty()
-                                         ? QString()
-                                         : QStringLiteral(": ") + error.message.left(300),
-                                     modini::configPath()));
-            }
-            const auto token = feedbackJson::parseToken(result.body);
-            if (!token)
-                return malformed();
-            const qint64 margin =
-                std::min<qint64>(m_timing.tokenMarginS, std::max<qint64>(0, token->expiresIn / 10));
-            tokenCache().insert(
-                key, {token->accessToken, QDeadlineTimer((token->expiresIn - margin) * 1000)});
-            then(token->accessToken);
-        });
+        if (!now.holds())
+            return;
+        if (!result.ok)
+            return fail(result.number, result.description);
+        if (result.status != 200) {
+            const feedbackJson::ErrorAnswer error = feedbackJson::parseError(result.body);
+            return fail(qint16(result.status),
+                        QStringLiteral("Die Anmeldung am Marktplatz ist fehlgeschlagen "
+                                       "(HTTP-Status %1%2). Bitte prüfen Sie ClientId, "
+                                       "ClientSecret und RefreshToken im Abschnitt "
+                                       "[Marktplatz] der Datei %3.")
+                            .arg(QString::number(result.status),
+                                 error.message.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(": ") + error.message.left(300),
+                                 modini::configPath()));
+        }
+        const auto token = feedbackJson::parseToken(result.body);
+        if (!token)
+            return malformed();
+        const qint64 margin =
+            std::min<qint64>(m_timing.tokenMarginS, std::max<qint64>(0, token->expiresIn / 10));
+        tokenCache().insert(
+            key, {token->accessToken, QDeadlineTimer((token->expiresIn - margin) * 1000)});
+        then(token->accessToken);
     });
 }
 
@@ -298,33 +295,30 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
             return;
         apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
                [this](int status, const QByteArray& body) {
-                   errors::Procedure q("[clsTalmBewertungen] Private Sub Anzahl_Erhalten()");
-                   q.step([&] {
-                       const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                       qint32 total = 0;
-                       if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                           total = kUnbekannt;
-                       } else if (status == 400 && error.errorId == kErrorNoFeedback) {
-                           total = 0;
-                       } else if (status != 200) {
-                           return httpFehler(status, body);
-                       } else {
-                           const auto answer = feedbackJson::parseEntries(body);
-                           if (!answer || !answer->total || *answer->total > INT32_MAX)
-                               return malformed();
-                           total = qint32(*answer->total);
-                           retrieval::FeedbackPage head;
-                           head.total = total;
-                           head.delivered = qint32(answer->entries.size());
-                           for (const QJsonValue& entry : std::as_const(answer->entries))
-                               head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
-                           if (!stillAfter([&] { emit pageArrived(head); }))
-                               return;
-                       }
-                       const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
-                       if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
-                           finish();
-                   });
+                   const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                   qint32 total = 0;
+                   if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                       total = kUnbekannt;
+                   } else if (status == 400 && error.errorId == kErrorNoFeedback) {
+                       total = 0;
+                   } else if (status != 200) {
+                       return httpFehler(status, body);
+                   } else {
+                       const auto answer = feedbackJson::parseEntries(body);
+                       if (!answer || !answer->total || *answer->total > INT32_MAX)
+                           return malformed();
+                       total = qint32(*answer->total);
+                       retrieval::FeedbackPage head;
+                       head.total = total;
+                       head.delivered = qint32(answer->entries.size());
+                       for (const QJsonValue& entry : std::as_const(answer->entries))
+                           head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
+                       if (!stillAfter([&] { emit pageArrived(head); }))
+                           return;
+                   }
+                   const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
+                   if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
+                       finish();
                });
         result = true;
     });
@@ -395,58 +389,54 @@ void clsTalmBewertungen::requestPage(const QString& user, qint64 offset, qint32 
     m_reportBytes = true;
     const int requestLimit =
         limit <= feedback::kSmallestRequest ? feedback::kSmallestRequest : kSeite;
-    apiGet(
-        QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
-        [=, this](int status, const QByteArray& body) {
-            errors::Procedure q("[clsTalmBewertungen] Private Sub Seite_Erhalten()");
-            q.step([&] {
-                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                retrieval::FeedbackPage page;
-                page.offset = offset;
-                if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                    // The count knew the member a moment ago: not an empty
-                    // list, a failed request.
-                    return fail(qint16(status),
-                                QStringLiteral("Der Marktplatz kennt das Mitglied \"%1\" "
-                                               "nicht mehr (HTTP-Status %2).")
-                                    .arg(user.left(80), QString::number(status)));
-                }
-                if (status == 400 && error.errorId == kErrorNoFeedback) {
-                    // An empty list.
-                } else if (status != 200) {
-                    return httpFehler(status, body);
-                } else {
-                    const auto answer = feedbackJson::parseEntries(body);
-                    if (!answer)
-                        return malformed();
-                    page.total = answer->total.value_or(offset + answer->entries.size());
-                    page.delivered = qint32(answer->entries.size());
-                    const qsizetype take = std::min<qsizetype>(limit, answer->entries.size());
-                    page.ratings.reserve(size_t(take));
-                    for (qsizetype i = 0; i < take; ++i) {
-                        store::FetchedRating r =
-                            feedbackJson::parseRating(answer->entries.at(i).toObject());
-                        if (filtered) {
-                            const bool wanted = (r.kind == feedback::kPositive && positiv) ||
-                                                (r.kind == feedback::kNeutral && neutral) ||
-                                                (r.kind == feedback::kNegative && negativ);
-                            if (!wanted)
-                                continue;
-                        }
-                        page.ratings.push_back(std::move(r));
-                    }
-                }
-                if (!stillAfter([&] { emit pageArrived(page); }))
-                    return;
-                if (page.ratings.empty() &&
-                    !stillAfter([&] { emit BewertungenText(QLatin1String(feedback::kNoRating)); }))
-                    return;
-                for (const store::FetchedRating& r : page.ratings)
-                    if (!stillAfter([&] { emit BewertungenText(feedbackJson::feedbackLine(r)); }))
-                        return;
-                finish();
-            });
-        });
+    apiGet(QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
+           [=, this](int status, const QByteArray& body) {
+               const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+               retrieval::FeedbackPage page;
+               page.offset = offset;
+               if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                   // The count knew the member a moment ago: not an empty
+                   // list, a failed request.
+                   return fail(qint16(status),
+                               QStringLiteral("Der Marktplatz kennt das Mitglied \"%1\" "
+                                              "nicht mehr (HTTP-Status %2).")
+                                   .arg(user.left(80), QString::number(status)));
+               }
+               if (status == 400 && error.errorId == kErrorNoFeedback) {
+                   // An empty list.
+               } else if (status != 200) {
+                   return httpFehler(status, body);
+               } else {
+                   const auto answer = feedbackJson::parseEntries(body);
+                   if (!answer)
+                       return malformed();
+                   page.total = answer->total.value_or(offset + answer->entries.size());
+                   page.delivered = qint32(answer->entries.size());
+                   const qsizetype take = std::min<qsizetype>(limit, answer->entries.size());
+                   page.ratings.reserve(size_t(take));
+                   for (qsizetype i = 0; i < take; ++i) {
+                       store::FetchedRating r =
+                           feedbackJson::parseRating(answer->entries.at(i).toObject());
+                       if (filtered) {
+                           const bool wanted = (r.kind == feedback::kPositive && positiv) ||
+                                               (r.kind == feedback::kNeutral && neutral) ||
+                                               (r.kind == feedback::kNegative && negativ);
+                           if (!wanted)
+                               continue;
+                       }
+                       page.ratings.push_back(std::move(r));
+                   }
+               }
+               if (!stillAfter([&] { emit pageArrived(page); }))
+                   return;
+               if (page.ratings.empty() &&
+                   !stillAfter([&] { emit BewertungenText(QLatin1String(feedback::kNoRating)); }))
+                   return;
+               for (const store::FetchedRating& r : page.ratings)
+                   if (!stillAfter([&] { emit BewertungenText(feedbackJson::feedbackLine(r)); }))
+                       return;
+               finish();
+           });
 }
 
 bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
@@ -463,34 +453,30 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
         m_prozent.clear();
         m_periodKeySwitched = false;
         const QString user = sUser;
-        apiGet(QLatin1String(kEntriesPath), entriesQuery(user, feedback::kSmallestRequest, 0),
-               [this, user](int status, const QByteArray& body) {
-                   errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Anzahl_Erhalten()");
-                   q.step([&] {
-                       const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                       if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                           if (stillAfter(
-                                   [&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))
-                               finish();
-                           return;
-                       }
-                       if (status == 400 && error.errorId == kErrorNoFeedback) {
-                           m_total = 0;
-                       } else if (status != 200) {
-                           return httpFehler(status, body);
-                       } else {
-                           const auto answer = feedbackJson::parseEntries(body);
-                           if (!answer || !answer->total || *answer->total > INT32_MAX)
-                               return malformed();
-                           m_total = *answer->total;
-                           m_score = answer->firstScore.value_or(0);
-                       }
-                       if (stillAfter([&] {
-                               emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total));
-                           }))
-                           requestSummary(user, 0, summaryUsesPeriodKey());
-                   });
-               });
+        apiGet(
+            QLatin1String(kEntriesPath), entriesQuery(user, feedback::kSmallestRequest, 0),
+            [this, user](int status, const QByteArray& body) {
+                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+                if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                    if (stillAfter([&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))
+                        finish();
+                    return;
+                }
+                if (status == 400 && error.errorId == kErrorNoFeedback) {
+                    m_total = 0;
+                } else if (status != 200) {
+                    return httpFehler(status, body);
+                } else {
+                    const auto answer = feedbackJson::parseEntries(body);
+                    if (!answer || !answer->total || *answer->total > INT32_MAX)
+                        return malformed();
+                    m_total = *answer->total;
+                    m_score = answer->firstScore.value_or(0);
+                }
+                if (stillAfter(
+                        [&] { emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total)); }))
+                    requestSummary(user, 0, summaryUsesPeriodKey());
+            });
         result = true;
     });
     return result;
@@ -503,42 +489,38 @@ void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bo
             .arg(kPerioden[periodIndex]);
     const QString query = QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter));
     apiGet(QLatin1String(kSummaryPath), query, [=, this](int status, const QByteArray& body) {
-        errors::Procedure q("[clsTalmBewertungen] Private Sub Profil_Erhalten()");
-        q.step([&] {
-            if (status == 400 && feedbackJson::parseError(body).errorId == kErrorPeriod &&
-                !m_periodKeySwitched) {
-                // The marketplace names the period filter the other way; once only.
-                m_periodKeySwitched = true;
-                summaryUsesPeriodKey() = !otherKey;
-                return requestSummary(user, periodIndex, !otherKey);
-            }
-            if (status != 200)
-                return httpFehler(status, body);
-            const auto summary = feedbackJson::parseSummary(body);
-            if (!summary)
-                return malformed();
-            m_counts[periodIndex][0] = summary->positive;
-            m_counts[periodIndex][1] = summary->neutral;
-            m_counts[periodIndex][2] = summary->negative;
-            if (periodIndex < 2)
-                return requestSummary(user, periodIndex + 1, otherKey);
+        if (status == 400 && feedbackJson::parseError(body).errorId == kErrorPeriod &&
+            !m_periodKeySwitched) {
+            // The marketplace names the period filter the other way; once only.
+            m_periodKeySwitched = true;
+            summaryUsesPeriodKey() = !otherKey;
+            return requestSummary(user, periodIndex, !otherKey);
+        }
+        if (status != 200)
+            return httpFehler(status, body);
+        const auto summary = feedbackJson::parseSummary(body);
+        if (!summary)
+            return malformed();
+        m_counts[periodIndex][0] = summary->positive;
+        m_counts[periodIndex][1] = summary->neutral;
+        m_counts[periodIndex][2] = summary->negative;
+        if (periodIndex < 2)
+            return requestSummary(user, periodIndex + 1, otherKey);
 
-            if (summary->percent)
-                m_prozent = feedbackJson::prozentText(*summary->percent);
-            else if (summary->positive + summary->negative > 0)
-                m_prozent =
-                    feedbackJson::prozentText(100.0 * double(summary->positive) /
-                                              double(summary->positive + summary->negative));
-            else
-                m_prozent = QStringLiteral("-");
-            QStringList profile;
-            for (int kind = 0; kind < 3; ++kind)
-                for (int period = 0; period < 3; ++period)
-                    profile << QString::number(m_counts[period][kind]);
-            profile << QString::number(m_score) << m_prozent;
-            if (stillAfter([&] { emit UebersichtBewertung(profile); }))
-                finish();
-        });
+        if (summary->percent)
+            m_prozent = feedbackJson::prozentText(*summary->percent);
+        else if (summary->positive + summary->negative > 0)
+            m_prozent = feedbackJson::prozentText(100.0 * double(summary->positive) /
+                                                  double(summary->positive + summary->negative));
+        else
+            m_prozent = QStringLiteral("-");
+        QStringList profile;
+        for (int kind = 0; kind < 3; ++kind)
+            for (int period = 0; period < 3; ++period)
+                profile << QString::number(m_counts[period][kind]);
+        profile << QString::number(m_score) << m_prozent;
+        if (stillAfter([&] { emit UebersichtBewertung(profile); }))
+            finish();
     });
 }
 
@@ -546,7 +528,6 @@ void clsTalmBewertungen::resetSeite() {
     // Every page is fetched and reported whole; nothing is carried from one
     // page to the next, so there is nothing to reset.
     errors::Procedure p("[clsTalmBewertungen] Public Sub resetSeite()");
-    p.step([] {});
 }
 
 void clsTalmBewertungen::abbrechen() {
