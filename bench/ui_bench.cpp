@@ -55,7 +55,7 @@ struct Fixture {
         auto batch = modData::beginBatch();
         for (int i = 0; i < kRatings; ++i) {
             const int r = i % 100;
-            modData::save_Bewerungen(
+            [[maybe_unused]] const bool saved = modData::save_Bewerungen(
                 qint16(r < 90   ? 1
                        : r < 97 ? 2
                                 : 3),

@@ -105,15 +105,19 @@ void setPageProgress(std::function<void(qint32)> progress);
 // marketplace's id of the rating, when the source delivers one: a rating
 // already stored with the same member and id is left as it is, and that
 // counts as stored. sz is accepted and not used.
-bool save_Bewerungen(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
-                     const QString& Datum, const QString& EbayUser, const QString& Artikel,
-                     const QString& sUser, qint32 sz, const QString& FeedbackID = {});
+[[nodiscard]] bool save_Bewerungen(qint16 Bewertungszahl, const QString& Bewertungstext,
+                                   const QString& KV, const QString& Datum, const QString& EbayUser,
+                                   const QString& Artikel, const QString& sUser, qint32 sz,
+                                   const QString& FeedbackID = {});
 // An empty Artikel is stored as "???", which is left in the caller's variable.
-bool save_BewertungenTemp(qint16 Bewertungszahl, const QString& Bewertungstext, const QString& KV,
-                          const QString& Datum, const QString& EbayUser, QString& Artikel,
-                          const QString& sUser, qint32 sz, const QString& FeedbackID = {});
+[[nodiscard]] bool save_BewertungenTemp(qint16 Bewertungszahl, const QString& Bewertungstext,
+                                        const QString& KV, const QString& Datum,
+                                        const QString& EbayUser, QString& Artikel,
+                                        const QString& sUser, qint32 sz,
+                                        const QString& FeedbackID = {});
 // Uebersicht(1 to 11): nine counts, the profile number, the percentage text.
-bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt, const QString& sUser);
+[[nodiscard]] bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt,
+                                              const QString& sUser);
 
 // ---- ratings fetched by a load run. These throw RuntimeError on a failure
 // of the database; inside a batch a fault breaks the batch as for the

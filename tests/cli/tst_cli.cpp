@@ -72,8 +72,10 @@ void storeRows(const QString& folder, const QString& user, const QList<int>& kin
         QString artikel = i == 1 ? kArtikel : QString::number(1000 + i);
         const QString text = QStringLiteral("Bewertung %1").arg(i);
         const qint16 kind = qint16(kinds[i - 1]);
-        foreign ? modData::save_BewertungenTemp(kind, text, "K", date, "geber", artikel, user, i)
-                : modData::save_Bewerungen(kind, text, "K", date, "geber", artikel, user, i);
+        QVERIFY(
+            foreign
+                ? modData::save_BewertungenTemp(kind, text, "K", date, "geber", artikel, user, i)
+                : modData::save_Bewerungen(kind, text, "K", date, "geber", artikel, user, i));
     }
     modGlobal::cnDB.reset();
     app::setProgramFolder({});

@@ -49,9 +49,10 @@ int main(int argc, char** argv) {
     say("BEGIN");
     for (int i = 1; i <= n; ++i) {
         const QString datum = start.addSecs(qint64(i) * 60).toString("dd.MM.yyyy hh:mm");
-        modData::save_Bewerungen(1, QStringLiteral("Bewertung Nummer ") + QString::number(i), "KV",
-                                 datum, "Kaeufer", "4711", "ich", i,
-                                 tag + QLatin1Char('-') + QString::number(i));
+        if (!modData::save_Bewerungen(1, QStringLiteral("Bewertung Nummer ") + QString::number(i),
+                                      "KV", datum, "Kaeufer", "4711", "ich", i,
+                                      tag + QLatin1Char('-') + QString::number(i)))
+            return 1;
     }
     if (batch.commit())
         say("COMMITTED");

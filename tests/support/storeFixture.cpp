@@ -28,12 +28,14 @@ void StoreFixture::addRatings(const QString& user, int n, const QDateTime& newes
             newest.addSecs(-3600LL * i).toString(QStringLiteral("dd.MM.yyyy hh:mm"));
         QString artikel = QString::number(100000 + i);
         const QString text = QStringLiteral("Bewertung %1").arg(i + 1);
-        if (foreign)
-            modData::save_BewertungenTemp(kind, text, QStringLiteral("V"), date,
-                                          QStringLiteral("geber%1").arg(i), artikel, user, 0);
-        else
-            modData::save_Bewerungen(kind, text, QStringLiteral("V"), date,
-                                     QStringLiteral("geber%1").arg(i), artikel, user, 0);
+        const bool saved =
+            foreign
+                ? modData::save_BewertungenTemp(kind, text, QStringLiteral("V"), date,
+                                                QStringLiteral("geber%1").arg(i), artikel, user, 0)
+                : modData::save_Bewerungen(kind, text, QStringLiteral("V"), date,
+                                           QStringLiteral("geber%1").arg(i), artikel, user, 0);
+        if (!saved)
+            qFatal("StoreFixture: rating %d of %s not stored", i, qPrintable(user));
     }
     batch.commit();
 }
