@@ -2,6 +2,7 @@
 
 // A fresh database per test, opened the way the program opens it: a program
 // folder whose config.INI names the file, then InitDB.
+#define SQLITE_HAS_CODEC 1
 #include "answerers.h"
 #include "app/modGlobal.h"
 #include "store/connection.h"
@@ -11,6 +12,8 @@
 
 #include <memory>
 #include <QString>
+#include <QtTest>
+#include <sqlcipher/sqlite3.h>
 
 namespace storetest {
 
@@ -24,6 +27,23 @@ inline qint64 countIn(const QString& path, const char* sql) {
 inline QString integrity(const QString& path) {
     return store::Connection::open(path, store::databasePassword())
         ->pragma("PRAGMA integrity_check");
+}
+
+// A file made straight through the library, as an earlier version or another
+// program makes it: the program's key, then the settings and statements given.
+inline void makeFile(const QString& path, const QByteArray& statements) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+             SQLITE_OK);
+    const QByteArray key = store::databasePassword();
+    sqlite3_key(db, key.constData(), int(key.size()));
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, statements.constData(), nullptr, nullptr, &error);
+    const QString message = QString::fromUtf8(error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
 }
 
 class Database : public testsupport::StoreFixture {
