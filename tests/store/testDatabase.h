@@ -14,6 +14,7 @@
 #include <QString>
 #include <QtTest>
 #include <sqlcipher/sqlite3.h>
+#include <sys/mount.h>
 
 namespace storetest {
 
@@ -28,6 +29,43 @@ inline QString integrity(const QString& path) {
     return store::Connection::open(path, store::databasePassword())
         ->pragma("PRAGMA integrity_check");
 }
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// 64 bytes in the middle of the file turned to garbage: a page deep inside.
+inline void damage(const QString& path) {
+    QByteArray bytes = readAll(path);
+    QVERIFY(bytes.size() > 100000);
+    for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
+        bytes[i] = char(bytes[i] ^ 0x5A);
+    writeAll(path, bytes);
+}
+
+// A small file system at a folder, for as long as it lives; mounted tells
+// whether this machine allowed it.
+struct SmallFileSystem {
+    SmallFileSystem(const QString& at, const char* size) : at(QFile::encodeName(at)) {
+        mounted = ::mount("tmpfs", this->at.constData(), "tmpfs", 0, size) == 0;
+    }
+    ~SmallFileSystem() {
+        modGlobal::resetGlobals();
+        if (mounted)
+            ::umount(at.constData());
+    }
+    bool readOnly() {
+        return ::mount(nullptr, at.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    QByteArray at;
+    bool mounted = false;
+};
 
 // A file made straight through the library, as an earlier version or another
 // program makes it: the program's key, then the settings and statements given.

@@ -4,9 +4,9 @@
 #include "testDatabase.h"
 
 #include <QtTest>
-#include <sys/mount.h>
 
 using storetest::countIn;
+using storetest::readAll;
 using testsupport::ProcessResult;
 
 namespace {
@@ -14,22 +14,6 @@ namespace {
 ProcessResult tool(const QStringList& args) {
     return testsupport::runProcess(NOTENSCHAU_DB, args);
 }
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// A file system of 64 KB at a folder, for as long as it lives.
-struct SmallFileSystem {
-    explicit SmallFileSystem(const QString& at) : at(QFile::encodeName(at)) {}
-    ~SmallFileSystem() {
-        if (mounted)
-            ::umount(at.constData());
-    }
-    QByteArray at;
-    bool mounted = ::mount("tmpfs", at.constData(), "tmpfs", 0, "size=64k") == 0;
-};
 
 const char* kCount = "SELECT count(*) FROM Bewertungeneigen";
 
@@ -81,13 +65,8 @@ private slots:
         QFETCH(QString, verdict);
         modGlobal::resetGlobals();
         store::createDatabase(db->folder().file("anders.db"), "anders");
-        if (code == 1) {
-            QByteArray bytes = readAll(path);
-            for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
-                bytes[i] = char(bytes[i] ^ 0x5A);
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        }
+        if (code == 1)
+            storetest::damage(path);
         const ProcessResult r =
             tool(file.isEmpty() ? QStringList{"pruefen"}
                                 : QStringList{"pruefen", db->folder().file(file)});
@@ -124,12 +103,10 @@ private slots:
         QTemporaryDir targets;
         const QString full = targets.filePath("voll");
         QDir().mkpath(full);
-        std::optional<SmallFileSystem> small;
-        if (target.startsWith("voll") && !small.emplace(full).mounted)
+        std::optional<storetest::SmallFileSystem> small;
+        if (target.startsWith("voll") && !small.emplace(full, "size=64k").mounted)
             QSKIP("no permission to mount a file system here");
-        QFile old(targets.filePath("da.db"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
-        old.close();
+        storetest::writeAll(targets.filePath("da.db"), "alt");
 
         QStringList args = target.split(' ');
         args[0] = targets.filePath(args[0]);

@@ -11,27 +11,17 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <signal.h>
-#include <sys/mount.h>
 
 using namespace modData;
 using storetest::countIn;
 using storetest::integrity;
+using storetest::readAll;
+using storetest::writeAll;
 using testsupport::runProcess;
 
 namespace {
 
 const QString kMessage = QStringLiteral(" Die Datenbank ist zur Zeit nicht erreichbar.");
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 void writeConfig(const testsupport::ProgramFolder& folder, const QString& dbPath) {
     folder.writeConfig("[Main]\nDatabase=" + dbPath.toUtf8() + "\n[User]\nUsername=ich\n");
@@ -54,18 +44,6 @@ QStringList besideTheFile(const QString& path) {
         .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
         .filter(QRegularExpression("^(?!.*\\.EPT$)"));
 }
-
-bool mountSmall(const QString& at) {
-    return ::mount("tmpfs", QFile::encodeName(at).constData(), "tmpfs", 0, "size=400k") == 0;
-}
-
-struct Unmount {
-    QString at;
-    ~Unmount() {
-        modGlobal::resetGlobals();
-        ::umount(QFile::encodeName(at).constData());
-    }
-};
 
 constexpr int kRatings = 10000;
 
@@ -136,7 +114,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, cause);
         QTemporaryDir mountPoint;
-        Unmount unmount{mountPoint.path()};
+        std::optional<storetest::SmallFileSystem> small;
         QString path = folder->file("noten.db");
         std::shared_ptr<store::Connection> holder;
         if (kind == "wrong key") {
@@ -160,13 +138,11 @@ private slots:
             holder = store::Connection::openRaw(path, store::databasePassword(), false);
             holder->exec("PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;");
         } else if (kind == "read-only file system") {
-            if (!mountSmall(mountPoint.path()))
+            if (!small.emplace(mountPoint.path(), "size=400k").mounted)
                 QSKIP("no permission to mount a file system here");
             path = mountPoint.path() + "/noten.db";
             store::createDatabase(path);
-            QCOMPARE(::mount(nullptr, QFile::encodeName(mountPoint.path()).constData(), nullptr,
-                             MS_REMOUNT | MS_RDONLY, nullptr),
-                     0);
+            QVERIFY(small->readOnly());
         }
         writeConfig(*folder, path);
         const bool isFile = kind != "directory" && !path.isEmpty();
@@ -184,8 +160,7 @@ private slots:
         QCOMPARE(errorsShown.reports.size(), 0);
         QVERIFY(!modGlobal::cnDB);
         const QString log = QString::fromUtf8(readAll(errors::protocolFiles::logPath()));
-        QVERIFY2(log.contains(cause) && log.contains("Datei:\t" + path + "\r\n"),
-                 qPrintable(log));
+        QVERIFY2(log.contains(cause) && log.contains("Datei:\t" + path + "\r\n"), qPrintable(log));
         if (isFile)
             QCOMPARE(readAll(path), before);
         QCOMPARE(besideTheFile(path), beside);
@@ -217,11 +192,7 @@ private slots:
         if (before == "kill, open")
             openAndClose();
 
-        QByteArray bytes = readAll(path);
-        QVERIFY(bytes.size() > 100000);
-        for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
-            bytes[i] = char(bytes[i] ^ 0x5A);
-        writeAll(path, bytes);
+        storetest::damage(path);
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         if (!refused) {
@@ -319,9 +290,9 @@ private slots:
 
     void fullDiskOnASmallFileSystem() {
         QTemporaryDir mountPoint;
-        if (!mountSmall(mountPoint.path()))
+        storetest::SmallFileSystem small(mountPoint.path(), "size=400k");
+        if (!small.mounted)
             QSKIP("no permission to mount a small file system here");
-        Unmount unmount{mountPoint.path()};
         const QString path = mountPoint.path() + "/noten.db";
         store::createDatabase(path);
         writeConfig(*folder, path);
