@@ -309,9 +309,11 @@ void Connection::openChecked() {
             refuse(OpenCause::WrongKeyOrNoDatabase, e.code(), e.description());
         }
         m_marker = std::make_unique<OpenMarker>(m_path);
-        if (!m_marker->held())
-            refuse(errno == EACCES || errno == EROFS ? OpenCause::ReadOnly : OpenCause::Other,
-                   SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(errno)));
+        if (!m_marker->held()) {
+            const int why = errno;
+            refuse(why == EACCES || why == EROFS ? OpenCause::ReadOnly : OpenCause::Other,
+                   SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(why)));
+        }
         // The full read of the file is only worth its time after an unclean end.
         if (m_marker->wasLeft()) {
             const QStringList problems = integrityProblems(true);
