@@ -1,11 +1,15 @@
 #define SQLITE_HAS_CODEC 1
 #include "store/connection.h"
 
+#include "store/openMarker.h"
 #include "store/schema.h"
 
+#include <cerrno>
+#include <cstring>
+#include <QDir>
 #include <QFileInfo>
-#include <QStringList>
 #include <sqlcipher/sqlite3.h>
+#include <unistd.h>
 
 namespace store {
 
@@ -16,15 +20,75 @@ constexpr int kBusyTimeoutMs = 5000;
 // Enough cache for the indexes of a large member, so deep pages and counts
 // stay quick (pages are decrypted on every read from the file).
 constexpr const char* kCacheSize = "PRAGMA cache_size = -65536";
-// Fewer, larger pages: less decryption per row than the 1 KB default.
-constexpr const char* kCipherPageSize = "PRAGMA cipher_page_size = 4096";
+// Part of the file's format, set on every open before the first read: the
+// settings the files have always had (SQLCipher 3's defaults with 4 KB
+// pages), named one by one so that a library with other defaults still
+// reads them. A library that does not know a setting ignores it; the 3.x
+// library knows no algorithm names and always uses these.
+constexpr const char* kCipherSettings = "PRAGMA cipher_page_size = 4096;"
+                                        "PRAGMA kdf_iter = 64000;"
+                                        "PRAGMA cipher_kdf_algorithm = PBKDF2_HMAC_SHA1;"
+                                        "PRAGMA cipher_use_hmac = ON;"
+                                        "PRAGMA cipher_hmac_algorithm = HMAC_SHA1;"
+                                        "PRAGMA cipher_plaintext_header_size = 0;";
 
 [[noreturn]] void throwError(sqlite3* db, int rc) {
     const char* message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     throw DatabaseError(db ? sqlite3_extended_errcode(db) : rc, QString::fromUtf8(message));
 }
 
+OpenCause causeOf(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_NOTADB:
+        return OpenCause::WrongKeyOrNoDatabase;
+    case SQLITE_CORRUPT:
+        return OpenCause::Damaged;
+    case SQLITE_READONLY:
+        return OpenCause::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return OpenCause::Locked;
+    default:
+        return OpenCause::Other;
+    }
+}
+
+// As root, access() grants writing anywhere but on a read-only file system,
+// which is what root can in fact write to.
+bool writable(const QString& path) {
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    return ::access(file.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
+}
+
 } // namespace
+
+QString OpenFailure::causeText() const {
+    switch (cause) {
+    case OpenCause::WrongKeyOrNoDatabase:
+        return QStringLiteral("Falscher Schlüssel, oder die Datei ist keine Datenbank von "
+                              "Notenschau");
+    case OpenCause::Damaged:
+        return QStringLiteral("Die Datenbankdatei ist beschädigt");
+    case OpenCause::Missing:
+        return path.trimmed().isEmpty() ? QStringLiteral("Kein Datenbankpfad angegeben")
+                                        : QStringLiteral("Die Datenbankdatei gibt es nicht");
+    case OpenCause::ReadOnly:
+        return QStringLiteral("Die Datenbankdatei oder ihr Ordner ist schreibgeschützt");
+    case OpenCause::Locked:
+        return QStringLiteral("Die Datenbankdatei ist von einem anderen Programm gesperrt");
+    case OpenCause::NewerSchema:
+        return QStringLiteral("Die Datenbank hat ein neueres Schema (%1) als dieses Programm")
+            .arg(detail);
+    case OpenCause::Other:
+        break;
+    }
+    return QStringLiteral("Die Datenbank lässt sich nicht öffnen (%1)").arg(detail);
+}
+
+QString OpenFailure::text() const {
+    return path.trimmed().isEmpty() ? causeText() : causeText() + QStringLiteral(": ") + path;
+}
 
 bool DatabaseError::isFault() const {
     switch (m_code & 0xFF) {
@@ -166,15 +230,26 @@ Connection::Lease::~Lease() {
         m_s->reset();
 }
 
+Connection::Connection(QString path, QByteArray key)
+    : m_path(std::move(path)), m_key(std::move(key)) {}
+
 std::shared_ptr<Connection> Connection::open(const QString& path, const QByteArray& key) {
     std::shared_ptr<Connection> c(new Connection(path, key));
-    c->openFile(false);
+    c->openChecked();
+    return c;
+}
+
+std::shared_ptr<Connection> Connection::openToRead(const QString& path, const QByteArray& key) {
+    std::shared_ptr<Connection> c(new Connection(path, key));
+    if (path.trimmed().isEmpty() || !QFileInfo(path).isFile())
+        throw OpenError(SQLITE_CANTOPEN, {OpenCause::Missing, path, {}});
     try {
-        c->verify();
-        c->configure();
-    } catch (...) {
+        // A file on a medium that cannot be written to can still be read.
+        c->openFile(false, !writable(path));
+        c->verifyKey();
+    } catch (const DatabaseError& e) {
         c->close();
-        throw;
+        throw OpenError(e.code(), {causeOf(e.code()), path, e.description()});
     }
     return c;
 }
@@ -196,28 +271,73 @@ void Connection::close() {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    // Only after the file itself is closed.
+    if (m_marker) {
+        m_marker->release();
+        m_marker.reset();
+    }
 }
 
 void Connection::reopen() {
     close();
-    openFile(false);
-    try {
-        verify();
-        configure();
-    } catch (...) {
+    openChecked();
+}
+
+void Connection::openChecked() {
+    const auto refuse = [this](OpenCause cause, int code, const QString& detail) {
+        // A marker left behind stays until a check has found the file sound.
+        if (m_marker && m_marker->wasLeft())
+            m_marker.reset();
         close();
+        throw OpenError(code, {cause, m_path, detail});
+    };
+    if (m_path.trimmed().isEmpty() || !QFileInfo(m_path).isFile())
+        refuse(OpenCause::Missing, SQLITE_CANTOPEN, {});
+    // The journal and the marker are written beside the file.
+    if (!writable(m_path))
+        refuse(OpenCause::ReadOnly, SQLITE_READONLY, QString::fromLocal8Bit(std::strerror(errno)));
+    try {
+        openFile(false);
+        verifyKey();
+        const int version = pragma("PRAGMA user_version").toInt();
+        if (version > kSchemaVersion)
+            refuse(OpenCause::NewerSchema, SQLITE_ERROR,
+                   QStringLiteral("Version %1, bekannt bis %2").arg(version).arg(kSchemaVersion));
+        try {
+            checkSchema(*this);
+        } catch (const DatabaseError& e) {
+            refuse(OpenCause::WrongKeyOrNoDatabase, e.code(), e.description());
+        }
+        m_marker = std::make_unique<OpenMarker>(m_path);
+        if (!m_marker->held()) {
+            const int why = errno;
+            refuse(why == EACCES || why == EROFS ? OpenCause::ReadOnly : OpenCause::Other,
+                   SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(why)));
+        }
+        // The full read of the file is only worth its time after an unclean end.
+        if (m_marker->wasLeft()) {
+            const QStringList problems = integrityProblems(true);
+            if (!problems.isEmpty())
+                refuse(OpenCause::Damaged, SQLITE_CORRUPT, problems.join(QStringLiteral("; ")));
+        }
+        configure();
+        if (version < kSchemaVersion)
+            upgradeSchema(*this);
+    } catch (const OpenError&) {
         throw;
+    } catch (const DatabaseError& e) {
+        refuse(causeOf(e.code()), e.code(), e.description());
     }
 }
 
-void Connection::openFile(bool create) {
+void Connection::openFile(bool create, bool readOnly) {
     // SQLite would open an empty name as a private temporary database.
     if (m_path.trimmed().isEmpty())
         throw DatabaseError(SQLITE_CANTOPEN, QStringLiteral("Kein Datenbankpfad angegeben"));
     if (!create && !QFileInfo(m_path).isFile())
         throw DatabaseError(SQLITE_CANTOPEN,
                             QStringLiteral("Datenbankdatei nicht gefunden: ") + m_path);
-    int flags = SQLITE_OPEN_READWRITE;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create)
         flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
@@ -242,26 +362,37 @@ void Connection::openFile(bool create) {
     }
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     try {
-        // Part of the file's format: set on every open, before the first read.
-        exec(kCipherPageSize);
+        if (!m_key.isEmpty())
+            exec(kCipherSettings);
     } catch (...) {
         close();
         throw;
     }
 }
 
-void Connection::verify() {
+void Connection::verifyKey() {
     // The key is only tried when a page is read: read the schema now, so a
     // wrong key or a file that is no database shows at once.
     pragma("SELECT count(*) FROM sqlite_master");
-    checkSchema(*this);
-    Statement check(m_db, "PRAGMA quick_check");
+}
+
+QStringList Connection::integrityProblems(bool quick) {
     QStringList problems;
-    while (check.next())
-        problems << check.text(0);
-    if (problems != QStringList{QStringLiteral("ok")})
-        throw DatabaseError(SQLITE_CORRUPT, QStringLiteral("Datenbankdatei beschädigt: ") +
-                                                problems.mid(0, 3).join(QStringLiteral("; ")));
+    try {
+        Statement check(m_db, quick ? "PRAGMA quick_check" : "PRAGMA integrity_check");
+        while (check.next())
+            problems << check.text(0);
+    } catch (const DatabaseError& e) {
+        // The key is right (the first pages decrypted): a page that does not
+        // decrypt is damage, whatever code the library gives it.
+        const OpenCause cause = causeOf(e.code());
+        if (cause == OpenCause::Locked || (e.code() & 0xFF) == SQLITE_NOMEM)
+            throw;
+        problems << e.description();
+    }
+    if (problems == QStringList{QStringLiteral("ok")})
+        problems.clear();
+    return problems;
 }
 
 void Connection::configure() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 struct sqlite3;
@@ -31,6 +32,41 @@ public:
 private:
     int m_code;
 };
+
+// Why a database file could not be opened.
+enum class OpenCause {
+    WrongKeyOrNoDatabase,
+    Damaged,
+    Missing, // no file there, or no path given
+    ReadOnly,
+    Locked,
+    NewerSchema,
+    Other,
+};
+
+struct OpenFailure {
+    OpenCause cause = OpenCause::Other;
+    QString path;
+    QString detail; // the library's words, or the schema versions
+
+    // The cause in one German phrase, without the path.
+    QString causeText() const;
+    // The cause and the path.
+    QString text() const;
+};
+
+// Thrown by the opening of a database file; its description is text().
+class OpenError : public DatabaseError {
+public:
+    OpenError(int sqliteCode, OpenFailure failure)
+        : DatabaseError(sqliteCode, failure.text()), m_failure(std::move(failure)) {}
+    const OpenFailure& failure() const { return m_failure; }
+
+private:
+    OpenFailure m_failure;
+};
+
+class OpenMarker;
 
 class Statement {
 public:
@@ -69,10 +105,15 @@ private:
 
 class Connection {
 public:
-    // Opens an existing database file with its key and checks it: the key
-    // and the tables are verified at once, then the file's integrity; only
-    // then is anything written (journal mode). Throws DatabaseError.
+    // Opens an existing database file for the program: the key, the schema
+    // version and the tables are verified at once; the file's integrity only
+    // when the last connection to it did not close. Only then is anything
+    // written (journal mode, an older schema brought up to date). Throws
+    // OpenError.
     static std::shared_ptr<Connection> open(const QString& path, const QByteArray& key);
+    // An existing file with its key verified, for checking and copying it:
+    // nothing is written. Throws OpenError.
+    static std::shared_ptr<Connection> openToRead(const QString& path, const QByteArray& key);
     // An existing or new file without the checks, for the tool that makes the
     // empty database and for tests. create=false fails on a missing file.
     static std::shared_ptr<Connection> openRaw(const QString& path, const QByteArray& key,
@@ -81,6 +122,10 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection();
+
+    // What an integrity check finds: empty when the file is sound. quick
+    // leaves out the comparison of indexes with their tables.
+    QStringList integrityProblems(bool quick);
 
     bool isOpen() const { return m_db != nullptr; }
     void close();
@@ -119,15 +164,17 @@ public:
     [[noreturn]] void fail(int rc) const;
 
 private:
-    Connection(QString path, QByteArray key) : m_path(std::move(path)), m_key(std::move(key)) {}
-    void openFile(bool create);
-    void verify();
+    Connection(QString path, QByteArray key);
+    void openFile(bool create, bool readOnly = false);
+    void openChecked();
+    void verifyKey();
     void configure();
 
     QString m_path;
     QByteArray m_key;
     sqlite3* m_db = nullptr;
     std::map<const char*, std::unique_ptr<Statement>> m_cache;
+    std::unique_ptr<OpenMarker> m_marker;
 };
 
 // BEGIN IMMEDIATE on construction; rolled back on destruction unless

@@ -131,6 +131,27 @@ Connection& writeConnection() {
     return *modGlobal::cnDB;
 }
 
+std::function<void(const store::OpenFailure&)>& openFailureReport() {
+    static std::function<void(const store::OpenFailure&)> report;
+    return report;
+}
+
+// The program ends before any dialog could record why: a plain entry in the
+// error protocol log, in the protocol's layout.
+void logOpenFailure(const store::OpenFailure& failure) {
+    const QString separator(70, QLatin1Char('-'));
+    const QString indent(10, QLatin1Char(' '));
+    const QStringList lines{separator,
+                            QStringLiteral("DATENBANK NICHT ERREICHBAR"),
+                            indent + QStringLiteral("Datum/Uhrzeit:\t") +
+                                app::Clock::now().toString(QStringLiteral("MM-dd-yyyy / hh:mm:ss")),
+                            indent + QStringLiteral("Datei:\t") + failure.path,
+                            indent + QStringLiteral("Ursache:\t") + failure.causeText(),
+                            separator};
+    errors::protocolFiles::appendToLog(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
+                                       nullptr);
+}
+
 std::function<void(qint32)>& pageProgress() {
     static std::function<void(qint32)> progress;
     return progress;
@@ -385,16 +406,26 @@ void InitDB() {
     p.step([] { modini::fnGetPfadeFaktorFromINI(); });
     if (!p.active())
         return;
+    store::OpenFailure failure{store::OpenCause::Other, modGlobal::sDatenbankPfad, {}};
     try {
         modGlobal::cnDB.reset();
         modGlobal::cnDB = store::Connection::open(modGlobal::sDatenbankPfad, password);
-    } catch (const errors::ProgramEnded&) {
-        throw;
-    } catch (...) {
-        app::MsgBox(QStringLiteral(" Die Datenbank ist zur Zeit nicht erreichbar."),
-                    app::vbOKOnly | app::vbCritical);
-        errors::ErrPtnr::instance().endProgram();
+        return;
+    } catch (const store::OpenError& e) {
+        failure = e.failure();
+    } catch (const std::exception& e) {
+        failure.detail = QString::fromLocal8Bit(e.what());
     }
+    logOpenFailure(failure);
+    app::MsgBox(QStringLiteral(" Die Datenbank ist zur Zeit nicht erreichbar."),
+                app::vbOKOnly | app::vbCritical);
+    if (openFailureReport())
+        openFailureReport()(failure);
+    errors::ErrPtnr::instance().endProgram();
+}
+
+void setOpenFailureReport(std::function<void(const store::OpenFailure&)> report) {
+    openFailureReport() = std::move(report);
 }
 
 QString funcCheckNull(const QVariant& vWert) {

@@ -14,7 +14,8 @@
 
 namespace store {
 class Transaction;
-}
+struct OpenFailure;
+} // namespace store
 
 // The feedback store: the one connection (modGlobal::cnDB) and every read,
 // write and deletion on its tables. Every value is a bound parameter; no
@@ -65,9 +66,15 @@ enum class Table { Own, Temp };
 
 // Reads the configuration, then opens the database at sDatenbankPfad into
 // cnDB. A configuration error goes to the caller. A database that cannot be
-// opened (no path, no file, wrong key, no database, damaged) shows
-// " Die Datenbank ist zur Zeit nicht erreichbar." and ends the process.
+// opened (no path, no file, wrong key, no database, damaged, read-only,
+// locked, of a newer version) shows " Die Datenbank ist zur Zeit nicht
+// erreichbar." and ends the process; the cause goes to the error protocol
+// log first, and to the open failure report after the message.
 void InitDB();
+
+// Told why InitDB could not open the database, just before the process ends
+// (a console tool prints it). Empty to stop.
+void setOpenFailureReport(std::function<void(const store::OpenFailure&)> report);
 
 // "" for Null, else the value as text.
 QString funcCheckNull(const QVariant& vWert);

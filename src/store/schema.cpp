@@ -13,7 +13,9 @@ QByteArray databasePassword() {
 
 // Dates are text "yyyy-MM-dd hh:mm", which sorts and compares to the minute.
 // FeedbackID is the marketplace's id of a rating where the source delivers
-// one; a rating is stored once per member and id.
+// one; a rating is stored once per member and id. Member names match without
+// regard to letter case, as the marketplace treats them; NOCASE is built into
+// SQLite, so any sqlcipher shell can still read the file.
 const char* schemaSql() {
     return R"SQL(
 CREATE TABLE Bewertungeneigen (
@@ -24,7 +26,7 @@ CREATE TABLE Bewertungeneigen (
     Datum TEXT,
     Ebayuser TEXT,
     Artikel TEXT,
-    Usereigen TEXT,
+    Usereigen TEXT COLLATE NOCASE,
     FeedbackID TEXT
 );
 CREATE INDEX Bewertungeneigen_Datum ON Bewertungeneigen (Usereigen, Datum);
@@ -40,7 +42,7 @@ CREATE TABLE BewertungenTemp (
     Datum TEXT,
     Ebayuser TEXT,
     Artikel TEXT,
-    Usereigen TEXT,
+    Usereigen TEXT COLLATE NOCASE,
     FeedbackID TEXT
 );
 CREATE INDEX BewertungenTemp_Datum ON BewertungenTemp (Usereigen, Datum);
@@ -57,13 +59,13 @@ CREATE TABLE UebersichtBewertung (
     Profil NUMERIC,
     Prozent TEXT,
     Datum TEXT,
-    Ebayuser TEXT
+    Ebayuser TEXT COLLATE NOCASE
 );
 CREATE INDEX UebersichtBewertung_Ebayuser ON UebersichtBewertung (Ebayuser);
 
 CREATE TABLE Anzahlen (
     Tabelle TEXT NOT NULL,
-    Usereigen TEXT NOT NULL,
+    Usereigen TEXT NOT NULL COLLATE NOCASE,
     Bewertungszahl INTEGER NOT NULL,
     Anzahl INTEGER NOT NULL,
     PRIMARY KEY (Tabelle, Usereigen, Bewertungszahl)
@@ -106,6 +108,7 @@ void createDatabase(const QString& path, const QByteArray& key) {
         throw DatabaseError(0, QStringLiteral("Datei existiert bereits: ") + path);
     try {
         auto connection = Connection::openRaw(path, key, true);
+        connection->exec("PRAGMA journal_mode = WAL");
         {
             Transaction t(*connection);
             connection->exec(schemaSql());
@@ -117,8 +120,8 @@ void createDatabase(const QString& path, const QByteArray& key) {
         }
         checkSchema(*connection);
     } catch (...) {
-        QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-journal"));
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(path + QLatin1String(suffix));
         throw;
     }
 }
@@ -138,6 +141,58 @@ void checkSchema(Connection& connection) {
         "('Bewertungeneigen', 'BewertungenTemp')");
     if (!triggers.next() || triggers.int64(0) != 6)
         throw DatabaseError(1, QStringLiteral("Zählung der Bewertungen fehlt"));
+}
+
+void upgradeSchema(Connection& connection) {
+    Transaction t(connection);
+    // Version 1 compared member names exactly. The tables are made anew with
+    // the new columns and the rows copied over with their IDs; where two rows
+    // of one member now share a feedback id, the first stored stays.
+    QList<QByteArray> drops;
+    {
+        Statement s = connection.prepare(
+            "SELECT type, name FROM sqlite_master WHERE type IN ('index', 'trigger') AND sql IS "
+            "NOT NULL AND tbl_name IN ('Bewertungeneigen', 'BewertungenTemp', "
+            "'UebersichtBewertung')");
+        while (s.next())
+            drops << "DROP " + s.text(0).toUtf8() + " \"" + s.text(1).toUtf8() + "\"";
+    }
+    for (const QByteArray& drop : drops)
+        connection.exec(drop.constData());
+    connection.exec(R"SQL(
+ALTER TABLE Bewertungeneigen RENAME TO alt_Bewertungeneigen;
+ALTER TABLE BewertungenTemp RENAME TO alt_BewertungenTemp;
+ALTER TABLE UebersichtBewertung RENAME TO alt_UebersichtBewertung;
+DROP TABLE Anzahlen;
+)SQL");
+    connection.exec(schemaSql());
+    connection.exec(R"SQL(
+INSERT OR IGNORE INTO Bewertungeneigen (ID, Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser,
+    Artikel, Usereigen, FeedbackID)
+    SELECT ID, Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, FeedbackID
+    FROM alt_Bewertungeneigen ORDER BY ID;
+INSERT OR IGNORE INTO BewertungenTemp (ID, Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser,
+    Artikel, Usereigen, FeedbackID)
+    SELECT ID, Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, FeedbackID
+    FROM alt_BewertungenTemp ORDER BY ID;
+INSERT INTO UebersichtBewertung (ID, Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt,
+    Profil, Prozent, Datum, Ebayuser)
+    SELECT ID, Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, Profil, Prozent, Datum,
+    Ebayuser FROM alt_UebersichtBewertung;
+INSERT INTO Anzahlen
+    SELECT 'eigen', ifnull(Usereigen, '') COLLATE NOCASE, ifnull(Bewertungszahl, -1), count(*)
+    FROM Bewertungeneigen GROUP BY 2, 3;
+INSERT INTO Anzahlen
+    SELECT 'temp', ifnull(Usereigen, '') COLLATE NOCASE, ifnull(Bewertungszahl, -1), count(*)
+    FROM BewertungenTemp GROUP BY 2, 3;
+DROP TABLE alt_Bewertungeneigen;
+DROP TABLE alt_BewertungenTemp;
+DROP TABLE alt_UebersichtBewertung;
+)SQL");
+    connection.exec(countSql());
+    const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
+    connection.exec(version.constData());
+    t.commit();
 }
 
 } // namespace store

@@ -11,21 +11,26 @@ class Connection;
 // The key of the program's database file.
 QByteArray databasePassword();
 
-// Stored in PRAGMA user_version by createDatabase.
-inline constexpr int kSchemaVersion = 1;
+// Stored in PRAGMA user_version by createDatabase. 2: member names are
+// compared without regard to letter case.
+inline constexpr int kSchemaVersion = 2;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.
 const char* schemaSql();
 const char* countSql();
 
-// Makes an empty database at path: schema and version in one transaction.
-// Refuses an existing file. Throws DatabaseError; on failure the new file is
-// removed again.
+// Makes an empty database at path: schema and version in one transaction,
+// in WAL mode, so that readers never wait for a writer. Refuses an existing
+// file. Throws DatabaseError; on failure the new file is removed again.
 void createDatabase(const QString& path, const QByteArray& key = databasePassword());
 
 // Throws DatabaseError unless the three tables with the columns the program
 // reads and writes are there.
 void checkSchema(Connection& connection);
+
+// Brings a database of an older schema version to kSchemaVersion, in one
+// transaction. Throws DatabaseError and leaves the file as it was.
+void upgradeSchema(Connection& connection);
 
 } // namespace store

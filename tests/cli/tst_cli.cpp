@@ -488,7 +488,8 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("code");
         QTest::addColumn<QStringList>("message");
-        const QStringList db{"Die Datenbank ist zur Zeit nicht erreichbar.\n"};
+        const QStringList db{"Die Datenbank ist zur Zeit nicht erreichbar.\n",
+                             "notenschau-cli: Die Datenbankdatei gibt es nicht: "};
         const QStringList protocol{"F E H L E R P R O T O K O L L",
                                    "[modini] Public Sub fnGetPfadeFaktorFromINI()",
                                    QStringLiteral("13 (Typen unverträglich)")};

@@ -3,6 +3,7 @@
 //                                    config.INI; prints "OPEN" when it could
 //   store_probe batch FOLDER N TAG   then stores N ratings in one batch with
 //                                    feedback ids TAG-1 ... TAG-N
+//   store_probe hold FOLDER          then keeps the file open until killed
 // Message boxes are printed as "MSGBOX|text|style|title".
 #include "app/msgBox.h"
 #include "base/programFolder.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QThread>
 
 namespace {
 
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
     app::setProgramFolder(args.at(2));
     modData::InitDB();
     say("OPEN");
+    if (args.at(1) == QLatin1String("hold"))
+        QThread::sleep(3600);
     if (args.at(1) != QLatin1String("batch") || args.size() < 5)
         return 0;
     const int n = args.at(3).toInt();

@@ -2,11 +2,13 @@
 //   The update run of the own ratings and the stored list, without a window;
 //   the same configuration and database as the program. See helpText().
 #include "app/modini.h"
-#include "base/programFolder.h"
 #include "arguments.h"
+#include "base/programFolder.h"
 #include "console.h"
 #include "liste.h"
 #include "pruefen.h"
+#include "store/connection.h"
+#include "store/modData.h"
 #include "version.h"
 
 #include <QCoreApplication>
@@ -53,6 +55,10 @@ int main(int argc, char** argv) {
     }
 
     cli::ConsoleChooser chooser;
+    // The program's message says only that the database is not reachable.
+    modData::setOpenFailureReport([](const store::OpenFailure& failure) {
+        cli::err(QStringLiteral("notenschau-cli: ") + failure.text() + QLatin1Char('\n'));
+    });
     if (args->command == cli::Command::Pruefen) {
         cli::ConsolePresenter presenter(args->ja, cli::stdinIsTerminal());
         return cli::pruefen(*args, presenter, chooser);

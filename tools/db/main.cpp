@@ -1,26 +1,98 @@
-// notenschau-db create PATH
-//   Makes an empty, encrypted feedback database at PATH (tables, indexes and
-//   schema version in one transaction). An existing file is never touched.
+// notenschau-db: the database file outside the program. See kUsage.
 #include "errors/runtimeError.h"
+#include "store/backup.h"
+#include "store/connection.h"
 #include "store/schema.h"
 
 #include <cstdio>
 #include <QCoreApplication>
 #include <QStringList>
 
+namespace {
+
+// Exit codes: 0 done (or sound), 1 failed (or damaged), 2 bad call or a file
+// that cannot be opened.
+enum Exit { kOk = 0, kFailed = 1, kCall = 2 };
+
+constexpr const char* kUsage =
+    "Aufruf:\n"
+    "  notenschau-db create PFAD\n"
+    "      legt eine leere, verschlüsselte Datenbank an (eine vorhandene Datei\n"
+    "      bleibt unberührt)\n"
+    "  notenschau-db pruefen PFAD\n"
+    "      prüft die ganze Datei: 0 in Ordnung, 1 beschädigt, 2 nicht zu öffnen\n"
+    "  notenschau-db sichern PFAD ZIEL [--ueberschreiben]\n"
+    "      kopiert die Datenbank nach ZIEL, auch während das Programm läuft;\n"
+    "      ein vorhandenes ZIEL nur mit --ueberschreiben\n";
+
+void print(std::FILE* f, const QString& line) {
+    std::fprintf(f, "%s\n", qUtf8Printable(line));
+}
+
+int create(const QString& path) {
+    try {
+        store::createDatabase(path);
+    } catch (const errors::RuntimeError& e) {
+        print(stderr, QStringLiteral("notenschau-db: ") + e.description());
+        return kFailed;
+    }
+    print(stdout, QStringLiteral("Datenbank angelegt: ") + path);
+    return kOk;
+}
+
+int check(const QString& path) {
+    QStringList problems;
+    try {
+        problems = store::Connection::openToRead(path, store::databasePassword())
+                       ->integrityProblems(false);
+    } catch (const store::OpenError& e) {
+        if (e.failure().cause != store::OpenCause::Damaged) {
+            print(stderr, QStringLiteral("notenschau-db: ") + e.failure().text());
+            return kCall;
+        }
+        problems << e.failure().detail;
+    } catch (const errors::RuntimeError& e) {
+        print(stderr, QStringLiteral("notenschau-db: ") + e.description());
+        return kCall;
+    }
+    if (problems.isEmpty()) {
+        print(stdout, QStringLiteral("Die Datenbank ist in Ordnung: ") + path);
+        return kOk;
+    }
+    print(stdout, QStringLiteral("Die Datenbank ist beschädigt: ") + path);
+    for (const QString& problem : problems.mid(0, 10))
+        print(stdout, QStringLiteral("  ") + problem);
+    return kFailed;
+}
+
+int backup(const QString& source, const QString& target, bool overwrite) {
+    const store::BackupResult r = store::backupDatabase(source, target, overwrite);
+    switch (r.outcome) {
+    case store::BackupOutcome::Copied:
+        print(stdout, r.message);
+        return kOk;
+    case store::BackupOutcome::CopyFailed:
+        print(stderr, QStringLiteral("notenschau-db: ") + r.message);
+        return kFailed;
+    default:
+        print(stderr, QStringLiteral("notenschau-db: ") + r.message);
+        return kCall;
+    }
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 3 || args.at(1) != QLatin1String("create")) {
-        std::fprintf(stderr, "Aufruf: notenschau-db create PFAD\n");
-        return 2;
-    }
-    try {
-        store::createDatabase(args.at(2));
-    } catch (const errors::RuntimeError& e) {
-        std::fprintf(stderr, "notenschau-db: %s\n", qUtf8Printable(e.description()));
-        return 1;
-    }
-    std::printf("Datenbank angelegt: %s\n", qUtf8Printable(args.at(2)));
-    return 0;
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const bool overwrite = args.removeAll(QStringLiteral("--ueberschreiben")) > 0;
+    const QString command = args.value(0);
+    if (command == QLatin1String("create") && args.size() == 2 && !overwrite)
+        return create(args.at(1));
+    if (command == QLatin1String("pruefen") && args.size() == 2 && !overwrite)
+        return check(args.at(1));
+    if (command == QLatin1String("sichern") && args.size() == 3)
+        return backup(args.at(1), args.at(2), overwrite);
+    std::fputs(kUsage, stderr);
+    return kCall;
 }

@@ -1,0 +1,88 @@
+// A file of schema version 1, which compared member names exactly, is
+// brought up to date when the program opens it; afterwards a member is the
+// same member in any letter case.
+#include "testDatabase.h"
+
+#include <QtTest>
+
+using namespace modData;
+
+namespace {
+
+// Rows as version 1 stored them: "Anna", "anna" and "ANNA" apart, and one
+// rating stored twice under two spellings (feedback id a3).
+const QByteArray kVersion1Rows = R"SQL(
+INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID) VALUES
+    (1, 'eins', 'V', '2020-01-01 10:00', 'k', '1', 'Anna', 'a1'),
+    (2, 'zwei', 'V', '2020-01-02 10:00', 'k', '2', 'Anna', 'a2'),
+    (1, 'drei', 'V', '2020-01-03 10:00', 'k', '3', 'Anna', 'a3'),
+    (1, 'drei nochmal', 'V', '2020-01-03 10:00', 'k', '3', 'anna', 'a3'),
+    (3, 'vier', 'V', '2020-01-04 10:00', 'k', '4', 'anna', 'a4'),
+    (1, 'fünf', 'V', '2020-01-05 10:00', 'k', '5', 'ANNA', NULL),
+    (1, 'bob', 'V', '2020-01-06 10:00', 'k', '6', 'bob', 'b1');
+INSERT INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID) VALUES
+    (1, 'f1', 'V', '2021-01-01 10:00', 'k', '1', 'Fremd', 'f1'),
+    (2, 'f2', 'V', '2021-01-02 10:00', 'k', '2', 'Fremd', 'f2'),
+    (1, 'f3', 'V', '2021-01-03 10:00', 'k', '3', 'FREMD', 'f3');
+INSERT INTO UebersichtBewertung (Pos1, Gesamt, Prozent, Datum, Ebayuser) VALUES
+    (1, 3, '100', '2021-02-01 10:00', 'Fremd'), (2, 3, '100', '2021-02-02 10:00', 'fremd');
+)SQL";
+
+QStringList texts(const Page& page) {
+    QStringList result;
+    for (const RatingRow& row : page)
+        result << row.at(1);
+    return result;
+}
+
+} // namespace
+
+class StoreSchemaTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void versionOneFileIsBroughtUpToDate() {
+        modGlobal::resetGlobals();
+        testsupport::ProgramFolder folder;
+        const QString path = folder.file("noten.db");
+        QFile v1(QStringLiteral(STORE_DATA "/schema-v1.sql"));
+        QVERIFY(v1.open(QIODevice::ReadOnly));
+        // The settings the earlier version gave its files, and nothing else.
+        storetest::makeFile(path, "PRAGMA cipher_page_size = 4096;" + v1.readAll() + kVersion1Rows);
+        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+        modData::InitDB();
+
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("2"));
+        modGlobal::lSeitenAnfang = 1;
+        for (const char* name : {"anna", "ANNA", "aNnA"}) {
+            QCOMPARE(read_Anzahl(name), 5);
+            QCOMPARE(read_BewertungenPosZahl(name, 1, "Bewertungeneigen"), 3);
+            QCOMPARE(texts(read_Bewertungen(name)),
+                     QStringList({QStringLiteral("fünf"), "vier", "drei", "zwei", "eins"}));
+            QCOMPARE(read_AnzahlTemp(QString(name).replace("anna", "fremd", Qt::CaseInsensitive)),
+                     3);
+        }
+        QCOMPARE(read_Anzahl("bob"), 1);
+        QCOMPARE(read_AllUserTemp().Count(), 1);
+        QCOMPARE(read_UebersichtBewertungen("FREMD").Count(), 14);
+        QCOMPARE(storetest::countIn(path, "SELECT ID FROM Bewertungeneigen WHERE "
+                                          "Bewertungstext = 'vier'"),
+                 5);
+
+        // The counts go on without regard to case, and so do ids and deletions.
+        QVERIFY(save_Bewerungen(1, "wieder", "V", "01.03.2020 10:00", "k", "1", "ANNA", 1, "a1"));
+        QVERIFY(save_Bewerungen(2, "sechs", "V", "01.03.2020 10:00", "k", "1", "aNNA", 1, "a6"));
+        QCOMPARE(read_Anzahl("Anna"), 6);
+        QCOMPARE(read_BewertungenPosZahl("anna", 2, "Bewertungeneigen"), 2);
+        deleteUebersichtUser("fREMD");
+        QVERIFY(!read_UserTemp("Fremd"));
+        QCOMPARE(read_AllUserTemp().Count(), 0);
+        modGlobal::resetGlobals();
+        QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreSchemaTest)
+#include "tst_storeSchema.moc"
