@@ -179,6 +179,15 @@ private slots:
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
     }
 
+    // The marketplace and the store match member names in any letter case.
+    void theLetterCaseOfTheMemberNameDoesNotMatter() {
+        start(QStringLiteral("anna:450"));
+        QCOMPARE(runCheck().outcome.added, 450);
+        modGlobal::sStandardUser = QStringLiteral("ANNA");
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        QCOMPARE(modData::read_Anzahl(QStringLiteral("Anna")), 450);
+    }
+
     void outcomesWithoutLoading_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<int>("answer");

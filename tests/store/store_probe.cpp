@@ -8,6 +8,7 @@
 #include "app/msgBox.h"
 #include "base/programFolder.h"
 #include "store/modData.h"
+#include "store/ratingStoring.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -48,17 +49,26 @@ int main(int argc, char** argv) {
         return 0;
     const int n = args.at(3).toInt();
     const QString tag = args.at(4);
+    // Stored the way a load run's ratings are.
     const QDateTime start(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC);
-    auto batch = modData::beginBatch();
-    say("BEGIN");
+    std::vector<store::FetchedRating> ratings(size_t(std::max(0, n)));
     for (int i = 1; i <= n; ++i) {
-        const QString datum = start.addSecs(qint64(i) * 60).toString("dd.MM.yyyy hh:mm");
-        if (!modData::save_Bewerungen(1, QStringLiteral("Bewertung Nummer ") + QString::number(i),
-                                      "KV", datum, "Kaeufer", "4711", "ich", i,
-                                      tag + QLatin1Char('-') + QString::number(i)))
-            return 1;
+        store::FetchedRating& r = ratings[size_t(i - 1)];
+        r.id = tag + QLatin1Char('-') + QString::number(i);
+        r.kind = feedback::kPositive;
+        r.text = QStringLiteral("Bewertung Nummer ") + QString::number(i);
+        r.kv = QStringLiteral("KV");
+        r.when = start.addSecs(qint64(i) * 60).toLocalTime();
+        r.giver = QStringLiteral("Kaeufer");
+        r.item = QStringLiteral("4711");
     }
-    if (batch.commit())
+    const store::StoreReport report =
+        store::storeFetched(modData::Table::Own, QStringLiteral("ich"), ratings,
+                            store::Placeholders::Keep, 0, [](qint32 i) {
+                                if (i == 1)
+                                    say("BEGIN");
+                            });
+    if (report.ok)
         say("COMMITTED");
     return 0;
 }
