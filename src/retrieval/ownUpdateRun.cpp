@@ -11,28 +11,18 @@ using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
 OwnUpdateRun::OwnUpdateRun(bool& keineBewertungen, QObject* parent)
-    : QObject(parent), m_keineBewertungen(keineBewertungen) {}
+    : LoadRun(keineBewertungen, parent) {}
 
-OwnUpdateRun::~OwnUpdateRun() = default;
-
-void OwnUpdateRun::setLabel1(const QString& text) {
-    m_label1 = text;
-    emit changed();
+// Nothing to store unless ratings arrived or the list was read to its end.
+void OwnUpdateRun::end(Kind kind) {
+    if (kind != Kind::Stored && m_result.ratings.empty())
+        m_keineBewertungen = true;
+    close(kind);
 }
 
 void OwnUpdateRun::checkneueBewertungen() {
     errors::Procedure p("[frmLade] Public Sub checkneueBewertungen()");
-    p.step([&] {
-        m_source = std::make_unique<clsTalmBewertungen>();
-        connect(m_source.get(), &clsTalmBewertungen::AnzahlseitenBewertungen, this,
-                &OwnUpdateRun::AnzahlseitenBewertungen);
-        connect(m_source.get(), &clsTalmBewertungen::Finished, this, &OwnUpdateRun::Finished);
-        connect(m_source.get(), &clsTalmBewertungen::BewertungenText, this,
-                &OwnUpdateRun::BewertungenText);
-        connect(m_source.get(), &clsTalmBewertungen::bytesloaded, this, &OwnUpdateRun::bytesloaded);
-        connect(m_source.get(), &clsTalmBewertungen::Fehler, this, &OwnUpdateRun::Fehler);
-        connect(m_source.get(), &clsTalmBewertungen::pageArrived, this, &OwnUpdateRun::pageArrived);
-    });
+    p.step([&] { newSource(); });
     p.step([&] {
         m_lZeilen = 0;
         m_bPruefen = true;
@@ -47,7 +37,7 @@ void OwnUpdateRun::checkneueBewertungen() {
         m_source->getAnzahl(sStandardUser);
     });
     if (p.leftOnError())
-        close(Kind::Failed);
+        end(Kind::Failed);
 }
 
 void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seiten) {
@@ -61,15 +51,12 @@ void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seit
     });
     p.step([&] {
         if (Seiten == clsTalmBewertungen::kUnbekannt)
-            app::MsgBox(QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte "
-                                       "überprüfen Sie den Mitgliedsnamen, und versuchen Sie es "
-                                       "erneut!"),
-                        app::vbCritical | app::vbOKOnly);
+            showNotFound();
     });
 }
 
 void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
-    if (m_closed)
+    if (isClosed())
         return;
     QHash<QString, bool> known;
     try {
@@ -82,7 +69,7 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
                     app::vbCritical | app::vbOKOnly);
         if (m_source)
             m_source->abbrechen();
-        close(Kind::Failed);
+        end(Kind::Failed);
         return;
     }
     if (m_bPruefen) {
@@ -111,16 +98,14 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
     }
     m_next = step.next;
     m_lZeilen = m_walk->found();
-    m_label2 = QStringLiteral("Analysiere Daten: ") + QString::number(m_lZeilen);
     m_progressValue = std::min(m_lZeilen, m_progressMax);
-    emit changed();
+    setLabel2(QStringLiteral("Analysiere Daten: ") + QString::number(m_lZeilen));
 }
 
 void OwnUpdateRun::request(const retrieval::PageWalk::Request& r) {
     ++m_lSeite;
     m_lSeiten = std::max(m_lSeiten, m_lSeite);
-    setLabel1(QStringLiteral("Lade Daten aus dem Internet (") + QString::number(m_lSeite) +
-              QStringLiteral(" von ") + QString::number(m_lSeiten) + QLatin1Char(')'));
+    pageCaption();
     m_source->resetSeite();
     ++m_requests;
     m_source->getEntries(sStandardUser, r.offset, r.count);
@@ -128,21 +113,19 @@ void OwnUpdateRun::request(const retrieval::PageWalk::Request& r) {
 
 void OwnUpdateRun::Finished(bool cAbort) {
     errors::Procedure p("[frmLade] Private Sub objBewertungen_Finished(ByVal cAbort As Boolean)");
-    if (m_closed || cAbort)
+    if (isClosed() || cAbort)
         return;
     if (m_bPruefen) {
         qint32 n = 0;
         p.step([&] {
             if (m_lAnzahl == clsTalmBewertungen::kUnbekannt) {
-                m_keineBewertungen = true;
-                close(Kind::UnknownMember);
+                end(Kind::UnknownMember);
                 return p.exit();
             }
             n = std::max(m_lAnzahl - m_stored, m_headNew);
             if (n <= 0) {
                 setLabel1(QStringLiteral("Sie haben keine neue Bewertungen."));
-                m_keineBewertungen = true;
-                close(Kind::NothingNew);
+                end(Kind::NothingNew);
                 p.exit();
             }
         });
@@ -152,8 +135,7 @@ void OwnUpdateRun::Finished(bool cAbort) {
                                                               "Bewertungen geladen werden?"),
                                            app::vbYesNo);
             if (answer != app::vbYes) {
-                m_keineBewertungen = true;
-                close(Kind::Declined);
+                end(Kind::Declined);
                 p.exit();
             }
         });
@@ -171,20 +153,20 @@ void OwnUpdateRun::Finished(bool cAbort) {
             request(m_walk->first());
         });
         if (p.leftOnError())
-            close(Kind::Failed);
+            end(Kind::Failed);
         return;
     }
     p.step([&] {
         if (!m_next) {
             m_result.readToEnd = m_walk->readToEnd();
             m_result.duplicates = m_walk->duplicates();
-            close(Kind::Stored);
+            end(Kind::Stored);
             return p.exit();
         }
         request(*m_next);
     });
     if (p.leftOnError())
-        close(Kind::CutShort);
+        end(Kind::CutShort);
 }
 
 void OwnUpdateRun::BewertungenText(const QString& TextZeile) {
@@ -195,27 +177,16 @@ void OwnUpdateRun::BewertungenText(const QString& TextZeile) {
 
 void OwnUpdateRun::bytesloaded(qint32 bytes) {
     errors::Procedure p("[frmLade] Private Sub objBewertungen_bytesloaded(ByVal bytes As Long)");
-    p.step([&] {
-        m_label2 = QStringLiteral("Zeichen Empfangen: ") + QString::number(bytes);
-        emit changed();
-    });
+    p.step([&] { setLabel2(QStringLiteral("Zeichen Empfangen: ") + QString::number(bytes)); });
 }
 
 void OwnUpdateRun::Fehler(qint16 Number, const QString& Description) {
     errors::Procedure p(
         "[frmLade] Private Sub objBewertungen_Fehler(ByVal Number As Integer, ByVal Description "
         "As String)");
-    if (m_closed)
+    if (isClosed())
         return;
-    m_result.errorNumber = Number;
-    m_result.detail = Description;
-    p.step([&] {
-        app::MsgBox(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") +
-                        QString::number(Number) + QStringLiteral("\r Beschreibung: ") +
-                        Description +
-                        QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht."),
-                    app::vbCritical | app::vbOKOnly);
-    });
+    p.step([&] { showConnectionError(Number, Description); });
     p.step([&] { m_source->abbrechen(); });
     // Before the question nothing of this run is to be stored, and nothing
     // of an earlier run either.
@@ -223,9 +194,7 @@ void OwnUpdateRun::Fehler(qint16 Number, const QString& Description) {
         if (m_bPruefen)
             m_keineBewertungen = true;
     });
-    const bool settings =
-        Number == retrieval::kFehlerZugangsdaten || Number == retrieval::kFehlerAdresse;
-    close(settings ? Kind::Failed : m_bPruefen ? Kind::NoConnection : Kind::CutShort);
+    end(isSettingsError(Number) ? Kind::Failed : m_bPruefen ? Kind::NoConnection : Kind::CutShort);
 }
 
 void OwnUpdateRun::cmdabort_Click() {
@@ -236,21 +205,5 @@ void OwnUpdateRun::cmdabort_Click() {
     });
     // What arrived is kept: it is stored, and the next check goes on from there.
     p.step([&] { m_keineBewertungen = m_result.ratings.empty(); });
-    p.step([&] { close(Kind::Cancelled); });
-}
-
-void OwnUpdateRun::close(Kind end) {
-    if (m_closed)
-        return;
-    m_closed = true;
-    m_result.end = end;
-    if (end != Kind::Stored && m_result.ratings.empty())
-        m_keineBewertungen = true;
-    // Nothing of the source reaches a closed run.
-    if (m_source) {
-        m_source->disconnect(this);
-        m_source.release()->deleteLater();
-    }
-    emit changed();
-    emit closed();
+    p.step([&] { end(Kind::Cancelled); });
 }

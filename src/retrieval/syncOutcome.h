@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace retrieval {
@@ -38,6 +39,7 @@ struct FetchResult {
     qint32 duplicates = 0;                             // entries of the list that repeated a rating
     qint16 errorNumber = 0;                            // of a connection error
     QString detail;
+    QStringList profile; // a profile request's eleven values, when they arrived
 };
 
 // Stores what a run of the standard user's own ratings fetched, in one batch,

@@ -66,8 +66,8 @@ class OwnRatingsTest : public QObject {
     // Records the page captions of the next run of the progress window.
     void watchProgressWindow() {
         ui::frmLade& lade = Form<ui::frmLade>::get();
-        connect(&lade, &ui::frmLade::runCreated, this, [this](OwnUpdateRun* run) {
-            connect(run, &OwnUpdateRun::changed, this, [this, run] {
+        connect(&lade, &ui::frmLade::runCreated, this, [this](LoadRun* run) {
+            connect(run, &LoadRun::changed, this, [this, run] {
                 if (pageCaptions.isEmpty() || pageCaptions.last() != run->label1())
                     pageCaptions << run->label1();
             });
@@ -150,8 +150,8 @@ private slots:
         sim->fault(QStringLiteral("delay"), {"on=entries", "after=2", "ms=3000"});
         boxes.answer(app::vbYes).answer(app::vbOK);
         ui::frmLade& lade = Form<ui::frmLade>::get();
-        connect(&lade, &ui::frmLade::runCreated, this, [&lade](OwnUpdateRun* run) {
-            connect(run, &OwnUpdateRun::changed, &lade, [&lade, run] {
+        connect(&lade, &ui::frmLade::runCreated, this, [&lade](LoadRun* run) {
+            connect(run, &LoadRun::changed, &lade, [&lade, run] {
                 if (run->label1().endsWith(QStringLiteral("(2 von 3)")))
                     QTimer::singleShot(0, &lade, [&lade] { lade.cmdabort()->click(); });
             });
