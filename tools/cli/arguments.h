@@ -6,14 +6,15 @@
 
 namespace cli {
 
-// Exit codes, as the help text lists them.
+// Exit codes, as the help text and the README list them.
 enum Exit : int {
     kOk = 0,
-    kFehler = 1,
+    kFehler = 1, // settings (those the feedback source refuses too), database, storing
     kAufruf = 2,
-    kKeineVerbindung = 3,
+    kKeineVerbindung = 3, // nothing loaded
     kMitgliedUnbekannt = 4,
     kNichtGeladen = 5,
+    kUnvollstaendig = 6, // the connection broke while loading: what arrived is stored
     kAbgebrochen = 130,
 };
 
