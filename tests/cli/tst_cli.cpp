@@ -8,6 +8,7 @@
 #include "store/connection.h"
 #include "store/modData.h"
 #include "store/schema.h"
+#include "storeFixture.h"
 
 #include <csignal>
 #include <QDateTime>
@@ -22,6 +23,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using testsupport::ProcessResult;
 
 const QString kReference = QStringLiteral("2026-11-30T12:00:00Z");
@@ -408,7 +410,8 @@ private slots:
         const QList<QStringList> records = parseCsv(csv.out, &ok);
         QVERIFY2(ok, qPrintable(csv.out));
         QCOMPARE(records.size(), 5);
-        QCOMPARE(records.at(4).at(6), kArtikel);
+        // A carriage return reaches a terminal as a line feed.
+        QCOMPARE(records.at(4).at(6), QString(kArtikel).replace('\r', '\n'));
         QVERIFY(csv.err.contains("Fremd-User Analyse"));
         const QStringList lines = tsvLines(liste({"--fremd", "bert"}).out);
         QCOMPARE(lines.size(), 5);
@@ -429,6 +432,34 @@ private slots:
                                 "66,7 %\n"),
                  qPrintable(r.err));
         QCOMPARE(listJson(folder.path()).value("zusammenfassung")["prozent"].toDouble(), 66.7);
+    }
+
+    // What a terminal or a spreadsheet would act on, stored in a comment.
+    void steuerzeichenUndFormeln_data() {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("tsv") << "tsv";
+        QTest::newRow("csv") << "csv";
+        QTest::newRow("json") << "json";
+    }
+    void steuerzeichenUndFormeln() {
+        QFETCH(QString, format);
+        const QString nasty = QString::fromStdU16String(u"=1+1 \x1b]0;x\x07\x9b"
+                                                        "2J\x7f\0Ende"s);
+        testsupport::StoreFixture store(QStringLiteral("ida"));
+        modData::save_Bewerungen(3, nasty, "K", "01.11.2026 10:00:00", "geber", "1", "ida", 1);
+        modGlobal::cnDB.reset();
+        const ProcessResult r = cli(store.folder().path(), {"liste", "--format", format});
+        QCOMPARE(r.code, 0);
+        const QByteArray bytes = r.out.toUtf8();
+        static const QRegularExpression raw(QStringLiteral("[\\x00-\\x08\\x0b-\\x1f\\x7f-\\x9f]"));
+        QVERIFY2(!r.out.contains(raw), bytes.toHex(' ').constData());
+        if (format == "json") {
+            const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+            QCOMPARE(o["bewertungen"][0]["kommentar"].toString(), nasty);
+        } else {
+            QVERIFY2(r.out.contains(format == "csv" ? ",'=1+1 \uFFFD]0;x" : "\t=1+1 \uFFFD]0;x"),
+                     qPrintable(r.out));
+        }
     }
 
     void leereDatenbank() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "output.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -19,7 +21,6 @@ enum Exit : int {
 };
 
 enum class Command { None, Help, Version, Pruefen, Liste };
-enum class Format { Tsv, Csv, Json };
 
 struct Arguments {
     Command command = Command::None;
