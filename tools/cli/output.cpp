@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include "base/wholeCharacters.h"
+
 #include <cmath>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -13,21 +15,10 @@ bool isControl(char16_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
 
-// Index of the end of the character starting at i: a surrogate pair counts
-// as one; 0 for a lone surrogate.
-qsizetype pairedEnd(QStringView text, qsizetype i) {
-    const QChar c = text.at(i);
-    if (!c.isSurrogate())
-        return i + 1;
-    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-        return i + 2;
-    return 0;
-}
-
 void appendJsonString(QString& s, const QString& text) {
     s += QLatin1Char('"');
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
+    for (const QChar ch : app::withWholeCharacters(text)) {
+        const char16_t c = ch.unicode();
         switch (c) {
         case u'"':
             s += QLatin1String("\\\"");
@@ -47,17 +38,10 @@ void appendJsonString(QString& s, const QString& text) {
         default:
             break;
         }
-        if (isControl(c)) {
+        if (isControl(c))
             s += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
-            continue;
-        }
-        const qsizetype end = pairedEnd(text, i);
-        if (end == 0) {
-            s += QLatin1String("\\ufffd");
-            continue;
-        }
-        s += QStringView(text).mid(i, end - i);
-        i = end - 1;
+        else
+            s += ch;
     }
     s += QLatin1Char('"');
 }
@@ -192,21 +176,8 @@ QString jsonText(const QJsonValue& value) {
 }
 
 QByteArray utf8(QStringView text) {
-    // QString::toUtf8 writes a lone surrogate as '?'; it is replaced here
-    // first, so that the encoder only ever sees whole characters.
-    QString whole;
-    whole.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype end = pairedEnd(text, i);
-        if (end == 0) {
-            whole += QChar(kReplacement);
-            ++i;
-        } else {
-            whole += text.mid(i, end - i);
-            i = end;
-        }
-    }
-    return whole.toUtf8();
+    // QString::toUtf8 writes a lone surrogate as '?': it is replaced first.
+    return app::hasLoneSurrogate(text) ? app::withWholeCharacters(text).toUtf8() : text.toUtf8();
 }
 
 } // namespace cli

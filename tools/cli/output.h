@@ -28,7 +28,7 @@ QString csvField(const QString& field);
 QString tableLine(const QStringList& fields, Format format);
 
 // The value as indented JSON text. Control characters (also DEL and the C1
-// range) are written as \u escapes, a lone surrogate as \ufffd.
+// range) are written as \u escapes, a lone surrogate as U+FFFD.
 QString jsonText(const QJsonValue& value);
 
 // UTF-8 of a text; a lone surrogate becomes U+FFFD, the character after it
