@@ -223,6 +223,24 @@ private slots:
         QCOMPARE(boxes.unexpected, 0);
     }
 
+    void aProtocolThatCannotBeSavedIsSaidInABox() {
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbYes).answer(app::vbOK);
+        const QString path = folder->file(QStringLiteral("notenschau.ERR"));
+        QVERIFY(QDir().mkpath(path)); // a folder where the file would go
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(0)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        Calculation().run();
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY2(boxes.shown[1].text.startsWith("Das Fehlerprotokoll konnte nicht in die Datei '" +
+                                                path + "' geschrieben werden:\n"),
+                 qPrintable(boxes.shown[1].text));
+        QCOMPARE(boxes.shown[1].icon(), int(app::vbExclamation));
+        QCOMPARE(boxes.unexpected, 0);
+    }
+
     void mailPutsTheProtocolOnTheClipboard() {
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);

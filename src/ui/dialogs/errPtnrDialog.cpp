@@ -3,7 +3,6 @@
 #include "app/msgBox.h"
 #include "base/deployment.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -187,9 +186,10 @@ void ErrPtnrDialog::cmdProtocol_Click(int index) {
             return;
         QString why;
         if (!protocolFiles::save(path, protocol, &why)) {
-            // Never back into the error handling: the reason goes to stderr.
-            std::fprintf(stderr, "Fehlerprotokoll %s nicht gespeichert: %s\n", qUtf8Printable(path),
-                         qUtf8Printable(why));
+            // Said in a box of its own, never through the error handling.
+            app::MsgBox(QStringLiteral("Das Fehlerprotokoll konnte nicht in die Datei '") + path +
+                            QStringLiteral("' geschrieben werden:\n") + why,
+                        app::vbOKOnly | app::vbExclamation);
             return;
         }
         app::MsgBox(QStringLiteral("Das Fehlerprotokoll wurde in die Datei '") + path +
