@@ -247,7 +247,7 @@ QString helpText() {
         "       Terminal ohne --ja)\n"
         "  6    unvollständig: die Verbindung brach beim Laden ab; was ankam, ist\n"
         "       gespeichert, der Rest kommt mit der nächsten Prüfung\n"
-        "  130  mit Strg+C abgebrochen, nichts gespeichert\n");
+        "  130  mit Strg+C abgebrochen; die Fehlerausgabe sagt, was gespeichert ist\n");
 }
 
 } // namespace cli
