@@ -1,21 +1,9 @@
 #include "ui/modGlobalMain.h"
-#include "app/msgBox.h"
-#include "errors/errPtnr.h"
-#include "ui/dialogs/errPtnrDialog.h"
-#include "ui/controls/messageBoxes.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notenschau"));
-
-    ui::QtMessageBoxPresenter messageBoxes;
-    app::setMessageBoxPresenter(&messageBoxes);
-    errors::ErrPtnrDialog errorDialog;
-    errors::ErrPtnr::instance().setChooser(&errorDialog);
-
-    if (!modGlobal::Main())
-        return 0;
-    return application.exec();
+    return modGlobal::runProgram();
 }

@@ -3,10 +3,11 @@
 #include "app/marketplaceUrls.h"
 #include "app/modGlobal.h"
 #include "app/profileFile.h"
-#include "base/programFolder.h"
 #include "app/vbConvert.h"
+#include "base/programFolder.h"
 #include "errors/procedure.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace modini {
@@ -30,6 +31,10 @@ void fnGetPfadeFaktorFromINI() {
     p.step([&] { ini = app::ProfileFile::load(configPath()); });
     p.step([&] {
         sDatenbankPfad = ini.value(QStringLiteral("Main"), QStringLiteral("Database"), {});
+        // A timer starts the program from anywhere: a relative path means the
+        // program folder, not the current one.
+        if (!sDatenbankPfad.isEmpty() && QDir::isRelativePath(sDatenbankPfad))
+            sDatenbankPfad = QDir(app::programFolder()).absoluteFilePath(sDatenbankPfad);
     });
     p.step(
         [&] { sStandardUser = ini.value(QStringLiteral("User"), QStringLiteral("Username"), {}); });

@@ -2,6 +2,7 @@
 #include "store/connection.h"
 
 #include "store/openMarker.h"
+#include "base/wholeCharacters.h"
 #include "store/schema.h"
 
 #include <cerrno>
@@ -140,7 +141,10 @@ void Statement::fail(int rc) const {
     throwError(m_db, rc);
 }
 
-Statement& Statement::bind(int index, const QString& text) {
+Statement& Statement::bind(int index, const QString& given) {
+    // SQLite pairs a lone surrogate with the unit after it, losing that
+    // character: such a text is stored with U+FFFD in its place.
+    const QString text = app::hasLoneSurrogate(given) ? app::withWholeCharacters(given) : given;
     // UTF-16 with its length: NUL characters inside the text survive. An
     // empty text stays text, never NULL.
     static const char16_t empty[1] = {0};

@@ -1,27 +1,62 @@
 #include "ui/modGlobalMain.h"
 
+#include "app/msgBox.h"
 #include "app/singleInstance.h"
 #include "errors/procedure.h"
 #include "ui/controls/menuAdapter.h"
+#include "ui/controls/messageBoxes.h"
+#include "ui/dialogs/errPtnrDialog.h"
 #include "ui/forms.h"
 #include "ui/main/frmAnzeige.h"
 
+#include <QApplication>
+
 namespace modGlobal {
 
-bool Main() {
+Start Main() {
     errors::Procedure p("[modGlobal] Sub Main()");
-    bool running = false;
+    using Window = ui::Form<ui::frmAnzeige>;
     // Held for the life of the process.
     static app::SingleInstance instanceLock;
+    bool alreadyRunning = false;
     p.step([&] {
-        if (!instanceLock.acquire())
+        alreadyRunning = !instanceLock.acquire();
+        if (alreadyRunning)
             p.exit();
     });
-    p.step([&] {
-        ui::Form<ui::frmAnzeige>::get().Form_Load();
-        running = true;
-    });
-    return running && ui::Form<ui::frmAnzeige>::isLoaded();
+    p.step([] { Window::get().Form_Load(); });
+    if (alreadyRunning)
+        return Start::AlreadyRunning;
+    if (Window::isLoaded() && Window::get().isVisible())
+        return Start::Running;
+    // The load was left through the error dialog before the window could
+    // work. Kept alive for a hidden window, the process would hold the
+    // instance lock for ever and every later start would end silently.
+    Window::unload();
+    ui::unloadOtherForms<ui::frmAnzeige>();
+    return Start::Failed;
+}
+
+int runProgram() {
+    ui::QtMessageBoxPresenter messageBoxes;
+    app::MessageBoxPresenter* previousBoxes = app::setMessageBoxPresenter(&messageBoxes);
+    errors::ErrPtnrDialog errorDialog;
+    errors::ErrorChooser* previousChooser = errors::ErrPtnr::instance().setChooser(&errorDialog);
+
+    int code = 0;
+    switch (Main()) {
+    case Start::Running:
+        code = QApplication::exec();
+        break;
+    case Start::AlreadyRunning:
+        break;
+    case Start::Failed:
+        code = 1;
+        break;
+    }
+    errors::ErrPtnr::instance().setChooser(previousChooser);
+    app::setMessageBoxPresenter(previousBoxes);
+    return code;
 }
 
 } // namespace modGlobal

@@ -2,9 +2,19 @@
 
 namespace modGlobal {
 
+// How the start went.
+enum class Start {
+    Running,        // the main window is up
+    AlreadyRunning, // another instance runs: this one ends silently
+    Failed,         // the main window's load was left before the window showed
+};
+
 // The process entry: refuses a second instance, then loads the main window.
-// Returns false when the process is to end at once.
-bool Main();
+Start Main();
+
+// The program once the application object exists: message boxes and the
+// error dialog, Main, and the event loop. Returns the exit code.
+int runProgram();
 
 } // namespace modGlobal
 

@@ -46,8 +46,9 @@ private slots:
     }
 
     void valuesAreReadWithoutRegardToCase() {
-        folder->writeConfig("[MAIN]\r\nDATABASE = /daten/noten.db \r\ncheckinet=False\r\n"
-                            "plattform=ebay.at\r\nkuntabrowser=0\r\n[user]\r\nusername=\"Müller's Laden\"\r\n");
+        folder->writeConfig(
+            "[MAIN]\r\nDATABASE = /daten/noten.db \r\ncheckinet=False\r\n"
+            "plattform=ebay.at\r\nkuntabrowser=0\r\n[user]\r\nusername=\"Müller's Laden\"\r\n");
         modini::fnGetPfadeFaktorFromINI();
         QCOMPARE(sDatenbankPfad, QStringLiteral("/daten/noten.db"));
         QCOMPARE(sStandardUser, QStringLiteral("Müller's Laden"));
@@ -117,6 +118,12 @@ private slots:
         QCOMPARE(sDatenbankPfad, QString::fromLatin1(path.left(254)));
     }
 
+    void aRelativeDatabaseCountsFromTheProgramFolder() {
+        folder->writeConfig("[Main]\nDatabase=daten/noten.db\n");
+        modini::fnGetPfadeFaktorFromINI();
+        QCOMPARE(sDatenbankPfad, folder->path() + QStringLiteral("/daten/noten.db"));
+    }
+
     void brokenFilesGiveDefaultsNotCrashes_data() {
         QTest::addColumn<QByteArray>("content");
         QByteArray binary;
@@ -125,7 +132,8 @@ private slots:
         QTest::newRow("binary") << binary;
         QTest::newRow("no sections") << QByteArray("Database=/x\nUsername=u\n");
         QTest::newRow("unclosed section") << QByteArray("[Main\nDatabase=/x\n");
-        QTest::newRow("overlong line") << QByteArray("[Main]\nFoo=" + QByteArray(200000, 'x') + "\n");
+        QTest::newRow("overlong line")
+            << QByteArray("[Main]\nFoo=" + QByteArray(200000, 'x') + "\n");
         QTest::newRow("only equals") << QByteArray("[Main]\n=\n==\n");
         QTest::newRow("nul bytes") << QByteArray("[Main]\n\0\0\0=\0\n", 14);
     }
@@ -140,7 +148,8 @@ private slots:
     }
 
     void theFirstOfDuplicatesWins() {
-        folder->writeConfig("[Main]\nDatabase=/first\nDatabase=/second\n[main]\nPlattform=ebay.at\n");
+        folder->writeConfig(
+            "[Main]\nDatabase=/first\nDatabase=/second\n[main]\nPlattform=ebay.at\n");
         modini::fnGetPfadeFaktorFromINI();
         QCOMPARE(sDatenbankPfad, QStringLiteral("/first"));
         // A repeated section is not searched.
@@ -175,17 +184,20 @@ private slots:
         d.campaign = QStringLiteral("1234");
         d.partner = QStringLiteral("5678");
         const app::MarketplaceUrls own = app::buildMarketplaceUrls(d, QStringLiteral("ebay.de"));
-        QCOMPARE(own.feedback,
-                 QStringLiteral("http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
-                                "http://feedback.ebay.de/ws1/"
-                                "eBayISAPI.dll?GetAndShowTransactions%26item=0%26page=1%26nflw=1"));
+        QCOMPARE(
+            own.feedback,
+            QStringLiteral("http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
+                           "http://feedback.ebay.de/ws1/"
+                           "eBayISAPI.dll?GetAndShowTransactions%26item=0%26page=1%26nflw=1"));
         QCOMPARE(own.article,
-                 QStringLiteral("http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
-                                "http://cgi.ebay.de/ws/eBayISAPI.dll?ViewItem%26item=[#Artikel#]%26rd=1"));
+                 QStringLiteral(
+                     "http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
+                     "http://cgi.ebay.de/ws/eBayISAPI.dll?ViewItem%26item=[#Artikel#]%26rd=1"));
         const app::MarketplaceUrls ch = app::buildMarketplaceUrls(d, QStringLiteral("ebay.ch"));
         QCOMPARE(ch.article,
-                 QStringLiteral("http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
-                                "http://cgi.ebay.ch/ws/eBayISAPI.dll?ViewItem%26item=[#Artikel#]%26rd=1"));
+                 QStringLiteral(
+                     "http://click.example.net/ad/ck/1234?RedirectEnter&partner=5678&loc="
+                     "http://cgi.ebay.ch/ws/eBayISAPI.dll?ViewItem%26item=[#Artikel#]%26rd=1"));
     }
 
     void anEmptyPlattformKeepsTheDefaultHosts() {

@@ -1,32 +1,38 @@
 // One instance per user: a second start ends silently while the first runs,
-// and a crashed first instance does not block the next start.
-#include <QtTest>
-
-#include <QProcess>
-#include <QTemporaryDir>
+// a crashed first instance does not block the next start, and a start that
+// fails in the error dialog does not linger holding the lock.
+#include "answerers.h"
+#include "app/singleInstance.h"
+#include "errors/errPtnr.h"
+#include "processRun.h"
 
 #include <csignal>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
 
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir runtimeDir;
 
-    std::unique_ptr<QProcess> start() {
+    std::unique_ptr<QProcess> start(const QString& program = QStringLiteral(NOTENSCHAU_EXE),
+                                    const QStringList& arguments = {}) {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p->setProcessEnvironment(env);
-        p->start(QStringLiteral(NOTENSCHAU_EXE), {});
+        testsupport::startProcess(*p, program, arguments);
         return p;
     }
 
-    bool waitForLock() {
-        const QString lock = runtimeDir.filePath(QStringLiteral("notenschau.lock"));
-        for (int i = 0; i < 200 && !QFile::exists(lock); ++i)
-            QTest::qWait(50);
-        return QFile::exists(lock);
+    // The process the lock file names; 0 when there is none.
+    qint64 lockHolder() const {
+        qint64 pid = 0;
+        QLockFile lock(runtimeDir.filePath(QStringLiteral("notenschau.lock")));
+        return lock.getLockInfo(&pid, nullptr, nullptr) ? pid : 0;
     }
 
     static void kill(QProcess& p) {
@@ -37,21 +43,18 @@ class SingleInstanceTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(runtimeDir.isValid());
-        QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                     QFile::ExeOwner);
+        QFile::setPermissions(runtimeDir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void aSecondStartEndsSilently() {
         auto first = start();
-        QVERIFY(first->waitForStarted());
-        QVERIFY(waitForLock());
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first->processId(), 20000);
 
-        auto second = start();
-        QVERIFY(second->waitForFinished(10000));
-        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second->exitCode(), 0);
-        QCOMPARE(second->readAllStandardOutput(), QByteArray());
-        QCOMPARE(second->readAllStandardError(), QByteArray());
+        const testsupport::ProcessResult second = testsupport::finishProcess(*start());
+        QCOMPARE(second.code, 0);
+        QCOMPARE(second.out, QString());
+        QCOMPARE(second.err, QString());
 
         QCOMPARE(first->state(), QProcess::Running);
         kill(*first);
@@ -59,19 +62,30 @@ private slots:
 
     void aCrashedInstanceDoesNotBlockTheNext() {
         auto first = start();
-        QVERIFY(first->waitForStarted());
-        QVERIFY(waitForLock());
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first->processId(), 20000);
         kill(*first); // its lock file stays behind
 
         auto next = start();
-        QVERIFY(next->waitForStarted());
-        QVERIFY2(!next->waitForFinished(1500), "the next start gave up");
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), next->processId(), 20000);
         // And it holds the lock now: one more start ends at once.
-        auto third = start();
-        QVERIFY(third->waitForFinished(10000));
-        QCOMPARE(third->exitCode(), 0);
+        QCOMPARE(testsupport::finishProcess(*start()).code, 0);
         QCOMPARE(next->state(), QProcess::Running);
         kill(*next);
+    }
+
+    // checkInet=yes stops the main window's load with error 13; left in the
+    // error dialog, the start ends instead of keeping a hidden window alive.
+    void aStartLeftInTheErrorDialogEnds() {
+        testsupport::ProgramFolder folder;
+        folder.writeConfig("[Main]\ncheckInet=yes\n");
+        const testsupport::ProcessResult r = testsupport::finishProcess(
+            *start(QStringLiteral(STARTUP_PROBE),
+                   {folder.path(), QString::number(errors::LeaveProcedure)}));
+        QCOMPARE(r.code, 1);
+        QFile log(folder.file(QStringLiteral("startup_probe.EPT")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("Prozedur:\tForm_Load\r\n"));
+        QCOMPARE(lockHolder(), 0);
     }
 };
 

@@ -2,11 +2,9 @@
 // its buttons.
 #include "answerers.h"
 #include "base/programFolder.h"
-#include "ui/dialogs/errPtnrDialog.h"
 #include "errors/procedure.h"
 #include "guiDriver.h"
-
-#include <QtTest>
+#include "ui/dialogs/errPtnrDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QtTest>
 
 namespace {
 
@@ -114,6 +113,30 @@ private slots:
         QCOMPARE(c.steps, QStringList({"vorher", "teilen"}));
     }
 
+    // An error in an event handled while the dialog is open waits for its
+    // turn and gets the user's own answer.
+    void aSecondErrorGetsItsOwnAnswer() {
+        Calculation first;
+        QStringList shown;
+        int second = 0;
+        testsupport::onNextModal([&](QWidget*) {
+            QTimer::singleShot(0, dialog.get(), [&] {
+                shown << dialog->lblError(2)->text();
+                dialog->cmdContinue(errors::LeaveProcedure)->click();
+                shown << dialog->lblError(2)->text();
+                dialog->cmdContinue(errors::NextStatement)->click();
+            });
+            errors::Procedure other("[modAnders] Function Anders() As Long");
+            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
+            other.step([&] { second = 1; });
+        });
+        QCOMPARE(first.run(), 0);
+        QCOMPARE(first.steps, QStringList({"vorher", "teilen"}));
+        QCOMPARE(second, 1);
+        QCOMPARE(shown, QStringList({"Quote", "Anders"}));
+        QVERIFY(!dialog->isVisible());
+    }
+
     void whatTheDialogShows() {
         QStringList frames, labels, trace;
         QString title, progInfo;
@@ -133,9 +156,9 @@ private slots:
         });
         Calculation().run();
         QCOMPARE(title, QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
-        QCOMPARE(frames, QStringList({"Hinweise:", "Fehlerbeschreibung:", "Programm-Infos:",
-                                      "Fehlerprotokoll ...", "CallStack:",
-                                      "Weiterer Programmablauf..."}));
+        QCOMPARE(frames,
+                 QStringList({"Hinweise:", "Fehlerbeschreibung:", "Programm-Infos:",
+                              "Fehlerprotokoll ...", "CallStack:", "Weiterer Programmablauf..."}));
         QCOMPARE(labels, QStringList({"11 (Division durch Null)", "modRechnen", "Quote", "2"}));
         QVERIFY(!trace.isEmpty());
         QVERIFY(trace.first().endsWith(
@@ -150,7 +173,7 @@ private slots:
         QCOMPARE(dialog->cmdProtocol(1)->text(), QStringLiteral("&EMail"));
     }
 
-    void savingTwiceAsksBeforeReplacing() {
+    void savingTheProtocol() {
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         const QString path = folder->file(QStringLiteral("notenschau.ERR"));
@@ -197,6 +220,18 @@ private slots:
             other.step([] { errors::raise(errors::RuntimeError::Overflow); });
         }
         QVERIFY(readFile(path).contains("Modul:\tmodAnders\r\n"));
+
+        // Cannot be written: the user is told in a box of its own.
+        QVERIFY(QFile::remove(path) && QDir().mkpath(path));
+        boxes.answer(app::vbYes).answer(app::vbOK);
+        testsupport::onNextModal([&](QWidget*) {
+            dialog->cmdProtocol(0)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+        Calculation().run();
+        QVERIFY(boxes.shown.last().text.startsWith(
+            "Das Fehlerprotokoll konnte nicht in die Datei '" + path + "' geschrieben werden:\n"));
+        QCOMPARE(boxes.shown.last().icon(), int(app::vbExclamation));
         QCOMPARE(boxes.unexpected, 0);
     }
 

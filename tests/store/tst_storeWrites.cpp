@@ -98,6 +98,9 @@ private slots:
         QCOMPARE(firstRow("ich").at(1), withNul);
         QVERIFY(db->count("SELECT count(*) FROM Bewertungeneigen WHERE length(CAST(Bewertungstext "
                           "AS BLOB)) = 3") == 1);
+        // A lone surrogate is no character; the one after it stays.
+        QVERIFY(save(QString::fromStdU16String(u"x\xd800yz")));
+        QCOMPARE(firstRow("ich").at(1), QStringLiteral("x\uFFFDyz"));
 
         QVERIFY(delete_Eigene_Bewertungen() == false);
         QString big;

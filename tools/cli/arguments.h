@@ -1,25 +1,26 @@
 #pragma once
 
+#include "output.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
 
 namespace cli {
 
-// Exit codes, as the help text lists them.
+// Exit codes, as the help text and the README list them.
 enum Exit : int {
     kOk = 0,
-    kFehler = 1,
+    kFehler = 1, // settings (those the feedback source refuses too), database, storing
     kAufruf = 2,
-    kKeineVerbindung = 3,
+    kKeineVerbindung = 3, // nothing loaded
     kMitgliedUnbekannt = 4,
     kNichtGeladen = 5,
-    kUnvollstaendig = 6, // a connection error during loading: what arrived is stored
+    kUnvollstaendig = 6, // the connection broke while loading: what arrived is stored
     kAbgebrochen = 130,
 };
 
 enum class Command { None, Help, Version, Pruefen, Liste };
-enum class Format { Tsv, Csv, Json };
 
 struct Arguments {
     Command command = Command::None;

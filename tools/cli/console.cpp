@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "output.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -7,7 +9,7 @@ namespace cli {
 
 namespace {
 void write(std::FILE* f, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = utf8(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
     std::fflush(f);
 }

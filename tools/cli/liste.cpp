@@ -1,12 +1,12 @@
 #include "liste.h"
 
 #include "app/modGlobal.h"
-#include "errors/procedure.h"
-#include "store/modData.h"
 #include "base/ratingSummary.h"
+#include "errors/procedure.h"
+#include "output.h"
+#include "store/modData.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace cli {
@@ -67,15 +67,6 @@ QString caption(const View& v, int art, qint32 first, qint32 last) {
     }
 }
 
-QString joinLine(const QStringList& fields, Format format) {
-    QStringList quoted;
-    quoted.reserve(fields.size());
-    for (const QString& f : fields)
-        quoted << (format == Format::Csv ? csvField(f) : tsvField(f));
-    return quoted.join(format == Format::Csv ? QLatin1Char(',') : QLatin1Char('\t')) +
-           QLatin1Char('\n');
-}
-
 void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
                const QString& anzeige) {
     QJsonArray rows;
@@ -110,46 +101,10 @@ void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
                         {"anzeige", anzeige},
                         {"bewertungen", rows},
                         {"zusammenfassung", summary}};
-    out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+    out(jsonText(o));
 }
 
 } // namespace
-
-QString tsvField(const QString& field) {
-    QString s;
-    s.reserve(field.size());
-    for (const QChar c : field) {
-        switch (c.unicode()) {
-        case '\\':
-            s += QStringLiteral("\\\\");
-            break;
-        case '\t':
-            s += QStringLiteral("\\t");
-            break;
-        case '\n':
-            s += QStringLiteral("\\n");
-            break;
-        case '\r':
-            s += QStringLiteral("\\r");
-            break;
-        default:
-            s += c;
-        }
-    }
-    return s;
-}
-
-QString csvField(const QString& field) {
-    static const QString special = QStringLiteral(",\"\r\n");
-    bool quote = false;
-    for (const QChar c : field)
-        quote = quote || special.contains(c);
-    if (!quote)
-        return field;
-    QString s = field;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
 
 int liste(const Arguments& args, ConsoleChooser& chooser) {
     using namespace modGlobal;
@@ -204,10 +159,10 @@ int liste(const Arguments& args, ConsoleChooser& chooser) {
         printJson(v, args, pages, first, caption(v, args.art, first, last));
         return kOk;
     }
-    QString text = joinLine(kHeader, args.format);
+    QString text = tableLine(kHeader, args.format);
     qint32 nr = first;
     for (const modData::RatingRow& row : v.page)
-        text += joinLine(cells(row, nr++), args.format);
+        text += tableLine(cells(row, nr++), args.format);
     out(text);
     err(caption(v, args.art, first, last) + QLatin1Char('\n') + summaryLine(v) + QLatin1Char('\n'));
     return kOk;

@@ -1,12 +1,12 @@
 #include "ui/dialogs/errPtnrDialog.h"
 
-#include "base/deployment.h"
 #include "app/msgBox.h"
+#include "base/deployment.h"
 
-#include <cstdio>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -105,7 +105,26 @@ ErrPtnrDialog::ErrPtnrDialog(QWidget* parent) : QDialog(parent) {
     }
 }
 
+// An error that comes while the dialog is open (from an event handled while
+// it waits) cannot have a modal loop of its own before the first is answered:
+// it waits in line. The dialog then shows it, and each error gets the answer
+// the user gives while it is on display.
 int ErrPtnrDialog::choose(const ErrorReport& report) {
+    auto pending = std::make_shared<Pending>(Pending{report});
+    m_pending.push_back(pending);
+    if (m_pending.size() == 1)
+        present(report);
+    QEventLoop loop;
+    connect(this, &ErrPtnrDialog::answered, &loop, [&loop, pending] {
+        if (pending->action >= 0)
+            loop.quit();
+    });
+    if (pending->action < 0)
+        loop.exec(QEventLoop::DialogExec);
+    return pending->action;
+}
+
+void ErrPtnrDialog::present(const ErrorReport& report) {
     m_lblError[0]->setText(report.numberText());
     m_lblError[1]->setText(report.module);
     m_lblError[2]->setText(report.procedure);
@@ -124,25 +143,41 @@ int ErrPtnrDialog::choose(const ErrorReport& report) {
         move(screen->availableGeometry().center() - rect().center());
 
     QApplication::beep();
-    m_action = LeaveProcedure;
-    exec();
-    return m_action;
+    show();
+}
+
+void ErrPtnrDialog::answer(int action) {
+    if (m_pending.empty())
+        return;
+    if (action == EndProgram) {
+        // The program ends at once: no waiting error is shown any more.
+        for (const auto& pending : m_pending)
+            pending->action = EndProgram;
+        m_pending.clear();
+    } else {
+        m_pending.front()->action = action;
+        m_pending.pop_front();
+    }
+    if (m_pending.empty())
+        hide();
+    else
+        present(m_pending.front()->report);
+    emit answered();
 }
 
 void ErrPtnrDialog::cmdContinue_Click(int index) {
-    m_action = index;
-    done(QDialog::Accepted);
+    answer(index);
 }
 
 // Closing by the window frame leaves the procedure.
 void ErrPtnrDialog::reject() {
-    m_action = LeaveProcedure;
-    QDialog::reject();
+    answer(LeaveProcedure);
 }
 
 void ErrPtnrDialog::cmdProtocol_Click(int index) {
-    ErrPtnr& partner = ErrPtnr::instance();
-    const QString protocol = partner.protocol(partner.lastReport());
+    if (m_pending.empty())
+        return;
+    const QString protocol = ErrPtnr::instance().protocol(m_pending.front()->report);
     if (index == 0) {
         const QString path = protocolFiles::savedPath();
         if (QFile::exists(path) && app::MsgBox(QStringLiteral("Vorhandene Datei '") + path +
@@ -151,9 +186,10 @@ void ErrPtnrDialog::cmdProtocol_Click(int index) {
             return;
         QString why;
         if (!protocolFiles::save(path, protocol, &why)) {
-            // Never back into the error handling: the reason goes to stderr.
-            std::fprintf(stderr, "Fehlerprotokoll %s nicht gespeichert: %s\n", qUtf8Printable(path),
-                         qUtf8Printable(why));
+            // Said in a box of its own, never through the error handling.
+            app::MsgBox(QStringLiteral("Das Fehlerprotokoll konnte nicht in die Datei '") + path +
+                            QStringLiteral("' geschrieben werden:\n") + why,
+                        app::vbOKOnly | app::vbExclamation);
             return;
         }
         app::MsgBox(QStringLiteral("Das Fehlerprotokoll wurde in die Datei '") + path +

@@ -2,6 +2,8 @@
 
 #include "errors/errPtnr.h"
 
+#include <deque>
+#include <memory>
 #include <QDialog>
 
 class QGroupBox;
@@ -33,11 +35,22 @@ public:
 
     static QString supportHint();
 
+signals:
+    // An error has got its answer.
+    void answered();
+
 protected:
     void reject() override;
 
 private:
+    struct Pending {
+        ErrorReport report;
+        int action = -1; // the user's choice, once made
+    };
+
     QGroupBox* frame(const QString& name, const QString& caption);
+    void present(const ErrorReport& report);
+    void answer(int action);
 
     QLabel* m_lblComment = nullptr;
     QLabel* m_lblErrTitel[4] = {};
@@ -46,7 +59,9 @@ private:
     QListWidget* m_lstCallStack = nullptr;
     QPushButton* m_cmdProtocol[2] = {};
     QPushButton* m_cmdContinue[4] = {};
-    int m_action = LeaveProcedure;
+    // The errors waiting for an answer, in the order they came; the first is
+    // on display.
+    std::deque<std::shared_ptr<Pending>> m_pending;
 };
 
 } // namespace errors
