@@ -165,7 +165,7 @@ void BM_Store10000Ratings(benchmark::State& state) {
         ++run;
         state.ResumeTiming();
         const store::StoreReport report = store::storeFetched(
-            modData::Table::Own, QStringLiteral("anna"), ratings, store::Placeholders::Keep);
+            modData::Table::Own, QStringLiteral("anna"), ratings, store::StoreMode::Add);
         benchmark::DoNotOptimize(report.added);
     }
     state.counters["ratings_per_s"] =

@@ -18,15 +18,15 @@ SyncOutcome storeOwnRun(const FetchResult& fetched, const QString& member,
     if (fetched.end == Kind::NothingNew &&
         modData::countsOf(modData::Table::Own, member).placeholders > 0) {
         const store::StoreReport report =
-            store::storeFetched(modData::Table::Own, member, {}, store::Placeholders::MakeUpTotal,
+            store::storeFetched(modData::Table::Own, member, {}, store::StoreMode::MakeUpTotal,
                                 fetched.reportedTotal);
         outcome.placeholders = report.placeholders;
     }
     if (!loading)
         return outcome;
     const auto placeholders = fetched.end == Kind::Stored && fetched.readToEnd
-                                  ? store::Placeholders::MakeUpTotal
-                                  : store::Placeholders::ReplaceArrived;
+                                  ? store::StoreMode::MakeUpTotal
+                                  : store::StoreMode::ReplaceArrived;
     const store::StoreReport report =
         store::storeFetched(modData::Table::Own, member, fetched.ratings, placeholders,
                             fetched.reportedTotal - fetched.duplicates, progress);
@@ -48,6 +48,10 @@ SyncOutcome storeOwnRun(const FetchResult& fetched, const QString& member,
 QString neueBewertungen(qint32 n) {
     return n == 1 ? QStringLiteral("1 neue Bewertung")
                   : QStringLiteral("%1 neue Bewertungen").arg(n);
+}
+
+QString bewertungen(qint32 n) {
+    return n == 1 ? QStringLiteral("1 Bewertung") : QStringLiteral("%1 Bewertungen").arg(n);
 }
 
 QString outcomeMessage(const SyncOutcome& outcome) {

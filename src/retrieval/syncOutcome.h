@@ -50,6 +50,8 @@ struct FetchResult {
 
 // "1 neue Bewertung", "12 neue Bewertungen".
 QString neueBewertungen(qint32 n);
+// "1 Bewertung", "12 Bewertungen".
+QString bewertungen(qint32 n);
 
 // What the user is told after a run that did not simply work out; empty when
 // the window has nothing to add (the list shows the result).

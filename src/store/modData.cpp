@@ -698,6 +698,13 @@ Saved saveFetched(Table table, const QString& member, const store::FetchedRating
     return c.changes() == 1 ? Saved::Completed : Saved::Known;
 }
 
+void removeMember(Table table, const QString& member) {
+    Connection& c = writeConnection();
+    auto q = c.cached(table == Table::Own ? kDeleteOwn : kDeleteTemp);
+    q->bind(1, member);
+    runWrite(c, *q);
+}
+
 qint32 setPlaceholders(const QString& member, qint32 wanted) {
     const qint32 now = qint32(countOf(kPlaceholderCount, member));
     wanted = std::max(0, wanted);

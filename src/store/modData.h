@@ -149,6 +149,9 @@ enum class Saved { Added, Known, Completed };
 [[nodiscard]] Saved saveFetched(Table table, const QString& member,
                                 const store::FetchedRating& rating);
 
+// Removes every rating of the member from the table (inside a batch: with it).
+void removeMember(Table table, const QString& member);
+
 // Adds or removes the member's placeholder rows (own table) until there are
 // `wanted`; returns the change.
 [[nodiscard]] qint32 setPlaceholders(const QString& member, qint32 wanted);

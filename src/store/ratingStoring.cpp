@@ -5,11 +5,13 @@
 namespace store {
 
 StoreReport storeFetched(modData::Table table, const QString& member,
-                         const std::vector<FetchedRating>& ratings, Placeholders placeholders,
+                         const std::vector<FetchedRating>& ratings, StoreMode mode,
                          qint32 reportedTotal, const std::function<void(qint32)>& progress) {
     StoreReport report;
     auto batch = modData::beginBatch();
     try {
+        if (mode == StoreMode::ReplaceMember)
+            modData::removeMember(table, member);
         qint32 handed = 0;
         for (const FetchedRating& rating : ratings) {
             switch (modData::saveFetched(table, member, rating)) {
@@ -29,10 +31,10 @@ StoreReport storeFetched(modData::Table table, const QString& member,
         // these ratings since the run began.
         const modData::MemberCounts counts = modData::countsOf(table, member);
         report.realAfter = counts.real;
-        if (placeholders == Placeholders::ReplaceArrived)
+        if (mode == StoreMode::ReplaceArrived)
             report.placeholders =
                 modData::setPlaceholders(member, counts.placeholders - report.added);
-        else if (placeholders == Placeholders::MakeUpTotal)
+        else if (mode == StoreMode::MakeUpTotal)
             report.placeholders = modData::setPlaceholders(member, reportedTotal - counts.real);
     } catch (const errors::RuntimeError& e) {
         report.fault = e.description();
@@ -45,6 +47,14 @@ StoreReport storeFetched(modData::Table table, const QString& member,
         report.added = report.completed = report.placeholders = 0;
     }
     return report;
+}
+
+bool storeProfile(const QString& member, const QStringList& profile, qint32 total) {
+    auto batch = modData::beginBatch();
+    modData::deleteUebersichtUser(member);
+    if (batch.failed() || !modData::save_UebersichtBewertungen(profile, total, member))
+        return false;
+    return batch.commit();
 }
 
 QString storeFailureMessage() {

@@ -10,12 +10,14 @@
 // run is stored whole or not at all.
 namespace store {
 
-// What becomes of the member's placeholder rows (own table only).
-enum class Placeholders {
-    Keep,           // foreign table: there are none
+// What else the batch does besides adding the ratings.
+enum class StoreMode {
+    Add,            // nothing
     ReplaceArrived, // a run cut short: each arrived rating takes a placeholder's place
     MakeUpTotal,    // the member's list was read to its end: placeholders make up
                     // what the marketplace counts and did not deliver
+    ReplaceMember,  // a foreign member's new load: the earlier one goes, in the same
+                    // batch, so that a failure keeps it
 };
 
 struct StoreReport {
@@ -30,8 +32,13 @@ struct StoreReport {
 // progress is told how many ratings have been handed to the store so far.
 [[nodiscard]] StoreReport storeFetched(modData::Table table, const QString& member,
                                        const std::vector<FetchedRating>& ratings,
-                                       Placeholders placeholders, qint32 reportedTotal = 0,
+                                       StoreMode mode, qint32 reportedTotal = 0,
                                        const std::function<void(qint32)>& progress = {});
+
+// Replaces a foreign member's overview row by a fetched profile (eleven
+// values) in one batch; false, with nothing changed, when it failed.
+[[nodiscard]] bool storeProfile(const QString& member, const QStringList& profile,
+                                qint32 total);
 
 // What the user is told when a batch could not be stored.
 QString storeFailureMessage();

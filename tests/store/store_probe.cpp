@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     }
     const store::StoreReport report =
         store::storeFetched(modData::Table::Own, QStringLiteral("ich"), ratings,
-                            store::Placeholders::Keep, 0, [](qint32 i) {
+                            store::StoreMode::Add, 0, [](qint32 i) {
                                 if (i == 1)
                                     say("BEGIN");
                             });

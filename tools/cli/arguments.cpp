@@ -5,17 +5,42 @@
 namespace cli {
 namespace {
 
+constexpr unsigned bit(Command c) {
+    return 1u << unsigned(c);
+}
+
 struct OptionInfo {
     const char* name;
     bool takesValue;
-    Command onlyFor; // None: valid with every command
+    unsigned commands; // 0: valid with every command
 };
 
 constexpr OptionInfo kOptions[] = {
-    {"--ordner", true, Command::None}, {"--ja", false, Command::Pruefen},
-    {"--fremd", true, Command::Liste}, {"--art", true, Command::Liste},
-    {"--seite", true, Command::Liste}, {"--format", true, Command::Liste},
+    {"--ordner", true, 0},
+    {"--ja", false, bit(Command::Pruefen)},
+    {"--fremd", true, bit(Command::Liste)},
+    {"--art", true, bit(Command::Liste) | bit(Command::Fremd)},
+    {"--seite", true, bit(Command::Liste)},
+    {"--format", true, bit(Command::Liste) | bit(Command::Profil)},
+    {"--anzahl", true, bit(Command::Fremd)},
 };
+
+struct CommandName {
+    const char* name;
+    Command command;
+};
+constexpr CommandName kCommands[] = {
+    {"pruefen", Command::Pruefen}, {"prüfen", Command::Pruefen}, {"liste", Command::Liste},
+    {"fremd", Command::Fremd},     {"profil", Command::Profil},
+};
+
+int kindOf(const QString& name) {
+    const QString v = name.trimmed().toLower();
+    return v == QLatin1String("positiv")   ? 1
+           : v == QLatin1String("neutral") ? 2
+           : v == QLatin1String("negativ") ? 3
+                                           : 0;
+}
 
 const OptionInfo* findOption(const QString& name) {
     for (const OptionInfo& o : kOptions)
@@ -25,7 +50,10 @@ const OptionInfo* findOption(const QString& name) {
 }
 
 QString commandName(Command c) {
-    return c == Command::Pruefen ? QStringLiteral("pruefen") : QStringLiteral("liste");
+    for (const CommandName& n : kCommands)
+        if (n.command == c)
+            return QString::fromUtf8(n.name);
+    return {};
 }
 
 // Checks one option's value and puts it into the result.
@@ -44,19 +72,40 @@ bool apply(Arguments& a, const QString& name, const QString& value, QString* err
             return false;
         }
         a.fremd = value;
+    } else if (name == QLatin1String("--art") && a.command == Command::Fremd) {
+        // Several kinds, separated by commas.
+        bool kinds[3] = {false, false, false};
+        for (const QString& part : value.split(QLatin1Char(','))) {
+            const int kind = kindOf(part);
+            if (kind == 0) {
+                *error = QStringLiteral("Unbekannte Art \"%1\": erlaubt sind positiv, neutral "
+                                        "und negativ, mit Kommas getrennt.")
+                             .arg(part.trimmed());
+                return false;
+            }
+            kinds[kind - 1] = true;
+        }
+        std::copy(std::begin(kinds), std::end(kinds), std::begin(a.arten));
     } else if (name == QLatin1String("--art")) {
-        const QString v = value.toLower();
-        if (v == QLatin1String("positiv"))
-            a.art = 1;
-        else if (v == QLatin1String("neutral"))
-            a.art = 2;
-        else if (v == QLatin1String("negativ"))
-            a.art = 3;
-        else {
+        a.art = kindOf(value);
+        if (a.art == 0) {
             *error = QStringLiteral("Unbekannte Art \"%1\": erlaubt sind positiv, neutral und "
                                     "negativ.")
                          .arg(value);
             return false;
+        }
+    } else if (name == QLatin1String("--anzahl")) {
+        bool ok = false;
+        const qint64 n = value.trimmed().toLongLong(&ok);
+        if (value.trimmed().compare(QLatin1String("alle"), Qt::CaseInsensitive) == 0) {
+            a.anzahl = -1;
+        } else if (!ok || n < 1 || n > 10'000'000) {
+            *error = QStringLiteral("Die Anzahl muss eine ganze Zahl ab 1 oder \"alle\" sein, "
+                                    "nicht \"%1\".")
+                         .arg(value);
+            return false;
+        } else {
+            a.anzahl = qint32(n);
         }
     } else if (name == QLatin1String("--seite")) {
         bool ok = false;
@@ -136,15 +185,20 @@ std::optional<Arguments> parseArguments(const QStringList& args, QString* error)
             options.append({name, value});
             continue;
         }
+        // The member of fremd and profil stands after the command.
+        const bool takesName = a.command == Command::Fremd || a.command == Command::Profil;
+        if (takesName && a.name.isNull()) {
+            a.name = arg;
+            continue;
+        }
         if (a.command != Command::None) {
             *error = QStringLiteral("Unerwartetes Argument: %1").arg(arg);
             return std::nullopt;
         }
-        if (arg == QLatin1String("pruefen") || arg == QLatin1String("prüfen"))
-            a.command = Command::Pruefen;
-        else if (arg == QLatin1String("liste"))
-            a.command = Command::Liste;
-        else {
+        for (const CommandName& n : kCommands)
+            if (arg == QString::fromUtf8(n.name))
+                a.command = n.command;
+        if (a.command == Command::None) {
             *error = QStringLiteral("Unbekannter Befehl: %1").arg(arg);
             return std::nullopt;
         }
@@ -161,15 +215,25 @@ std::optional<Arguments> parseArguments(const QStringList& args, QString* error)
         *error = QStringLiteral("Kein Befehl angegeben.");
         return std::nullopt;
     }
+    if ((a.command == Command::Fremd || a.command == Command::Profil) &&
+        a.name.trimmed().isEmpty()) {
+        *error = QStringLiteral("Der Befehl %1 braucht einen Mitgliedsnamen.")
+                     .arg(commandName(a.command));
+        return std::nullopt;
+    }
     for (const auto& [name, value] : options) {
         const OptionInfo* info = findOption(name);
-        if (info->onlyFor != Command::None && info->onlyFor != a.command) {
+        if (info->commands != 0 && (info->commands & bit(a.command)) == 0) {
             *error = QStringLiteral("Die Option %1 gilt nicht für den Befehl %2.")
                          .arg(name, commandName(a.command));
             return std::nullopt;
         }
         if (!apply(a, name, value, error))
             return std::nullopt;
+    }
+    if (a.command == Command::Profil && a.format == Format::Csv) {
+        *error = QStringLiteral("Das Profil gibt es als tsv oder json, nicht als csv.");
+        return std::nullopt;
     }
     return a;
 }
@@ -191,8 +255,9 @@ QString helpText() {
     return QStringLiteral(
         "Aufruf: notenschau-cli [--ordner VERZEICHNIS] BEFEHL [OPTIONEN]\n"
         "\n"
-        "Prüft und zeigt die Bewertungen des Standard-Users ohne Fenster, mit denselben\n"
-        "Einstellungen und derselben Datenbank wie Notenschau.\n"
+        "Prüft und zeigt die Bewertungen des Standard-Users und analysiert andere\n"
+        "Mitglieder, ohne Fenster, mit denselben Einstellungen und derselben Datenbank\n"
+        "wie Notenschau.\n"
         "\n"
         "  --ordner VERZEICHNIS  Programmordner mit Bin/config.INI\n"
         "                        (Vorgabe: der Ordner des Programms)\n"
@@ -235,12 +300,27 @@ QString helpText() {
         "      \"bewertungen\" und \"zusammenfassung\". Bei einem anderen Mitglied steht\n"
         "      statt der Prozentzeile \"Fremd-User Analyse\".\n"
         "\n"
+        "  fremd NAME [--art positiv,neutral,negativ] [--anzahl N|alle]\n"
+        "      Lädt von den neuesten N Bewertungen des Mitglieds NAME die der gewählten\n"
+        "      Arten und speichert sie als seine zwischengespeicherten Bewertungen; eine\n"
+        "      frühere Suche für NAME wird dabei ersetzt. Ansehen mit liste --fremd NAME.\n"
+        "      --art ARTEN         Vorgabe: negativ; mehrere mit Kommas getrennt\n"
+        "      --anzahl N          wie viele der neuesten Bewertungen (Vorgabe: 100),\n"
+        "                          alle: jede Bewertung des Mitglieds\n"
+        "\n"
+        "  profil NAME [--format tsv|json]\n"
+        "      Holt das Bewertungsprofil des Mitglieds NAME (Anzahl je Art im letzten\n"
+        "      Monat, in 6 und in 12 Monaten, Bewertungsprofil, positive Bewertungen,\n"
+        "      Gesamtzahl), speichert es als seine Übersicht und gibt es aus.\n"
+        "\n"
         "Rückgabewerte:\n"
-        "  0    erledigt: gespeichert, nichts Neues oder Liste ausgegeben\n"
+        "  0    erledigt: gespeichert, nichts Neues, nichts passte zur Suche oder\n"
+        "       Liste ausgegeben\n"
         "  1    Fehler: Einstellungen (auch fehlende ClientId oder ClientSecret und\n"
         "       eine abgelehnte ApiUrl), Datenbank, Speichern; die Meldung oder das\n"
         "       Fehlerprotokoll steht in der Fehlerausgabe\n"
-        "  2    fehlerhafter Aufruf (Befehl, Option, Wert, Seite gibt es nicht)\n"
+        "  2    fehlerhafter Aufruf (Befehl, Option, Wert, Seite gibt es nicht, keine\n"
+        "       Art, eine Anzahl unter 1)\n"
         "  3    keine Verbindung zum Marktplatz, nichts geladen\n"
         "  4    der Mitgliedsname wurde nicht gefunden\n"
         "  5    neue Bewertungen vorhanden, aber nicht geladen (verneint oder kein\n"

@@ -20,7 +20,7 @@ enum Exit : int {
     kAbgebrochen = 130,
 };
 
-enum class Command { None, Help, Version, Pruefen, Liste };
+enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil };
 
 struct Arguments {
     Command command = Command::None;
@@ -30,6 +30,11 @@ struct Arguments {
     int art = 0;      // liste: 0 all, 1 positive, 2 neutral, 3 negative
     qint32 seite = 1; // liste: 1-based page
     Format format = Format::Tsv;
+    QString name; // fremd, profil: the member
+    // fremd: the kinds to load (positive, neutral, negative) and how many of
+    // the newest ratings to look at (-1: all); the dialog's defaults.
+    bool arten[3] = {false, false, true};
+    qint32 anzahl = 100;
 };
 
 // The arguments after the program name. On a mistake: nothing, and error

@@ -2,8 +2,9 @@
 
 #include "app/modGlobal.h"
 #include "base/ratingSummary.h"
-#include "errors/procedure.h"
+#include "errors/errPtnr.h"
 #include "output.h"
+#include "runSupport.h"
 #include "store/modData.h"
 
 #include <QJsonArray>
@@ -12,8 +13,8 @@
 namespace cli {
 namespace {
 
-const QString kOwnTable = QStringLiteral("Bewertungeneigen");
-const QString kForeignTable = QStringLiteral("BewertungenTemp");
+const QString kOwnTable = QString::fromLatin1(feedback::kOwnTable);
+const QString kForeignTable = QString::fromLatin1(feedback::kForeignTable);
 const QStringList kHeader{QStringLiteral("Nr"),        QStringLiteral("Art"),
                           QStringLiteral("Kommentar"), QStringLiteral("K/V"),
                           QStringLiteral("Datum"),     QStringLiteral("Mitglied"),
@@ -25,7 +26,7 @@ struct View {
     bool foreign = false;
     qint32 total = 0; // rows of the view (all or one kind)
     qint32 counts[3] = {};
-    modData::Page page;
+    QList<modData::RatingRow> page;
 };
 
 QStringList cells(const modData::RatingRow& row, qint32 nr) {
@@ -108,27 +109,19 @@ void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
 
 int liste(const Arguments& args, ConsoleChooser& chooser) {
     using namespace modGlobal;
-    errors::Procedure p("[notenschau-cli] Public Function liste() As Long");
-    bool ready = false;
-    p.step([&] {
-        modData::InitDB();
-        ready = true;
-    });
-    if (!ready)
+    if (!openDatabase("liste"))
         return kFehler;
 
     View v;
     v.foreign = !args.fremd.isEmpty();
     v.user = v.foreign ? args.fremd : sStandardUser;
     const QString& table = v.foreign ? kForeignTable : kOwnTable;
-    p.step([&] {
-        for (int n = 1; n <= 3; ++n)
-            v.counts[n - 1] = modData::read_BewertungenPosZahl(v.user, n, table);
-        if (args.art != 0)
-            v.total = v.counts[args.art - 1];
-        else
-            v.total = v.foreign ? modData::read_AnzahlTemp(v.user) : modData::read_Anzahl(v.user);
-    });
+    for (int n = 1; n <= 3; ++n)
+        v.counts[n - 1] = modData::read_BewertungenPosZahl(v.user, n, table);
+    if (args.art != 0)
+        v.total = v.counts[args.art - 1];
+    else
+        v.total = v.foreign ? modData::read_AnzahlTemp(v.user) : modData::read_Anzahl(v.user);
     if (chooser.errors() > 0)
         return kFehler;
 
@@ -142,19 +135,16 @@ int liste(const Arguments& args, ConsoleChooser& chooser) {
         return kAufruf;
     }
     const qint32 first = 1 + size * (args.seite - 1);
-    p.step([&] {
-        lSeitenAnfang = first;
-        if (args.art == 0)
-            v.page = v.foreign ? modData::read_BewertungenTemp(v.user)
-                               : modData::read_Bewertungen(v.user);
-        else
-            v.page = v.foreign ? modData::read_BewertungenPosTemp(v.user, qint16(args.art))
-                               : modData::read_BewertungenPos(v.user, qint16(args.art));
-    });
-    if (chooser.errors() > 0 || v.page.isNothing())
+    try {
+        v.page = modData::readPage(v.foreign ? modData::Table::Temp : modData::Table::Own, v.user,
+                                   qint16(args.art), first);
+    } catch (const errors::RuntimeError& e) {
+        errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
+                                            QStringLiteral("liste"), e, 0);
         return kFehler;
+    }
 
-    const qint32 last = first + qint32(v.page.Count()) - 1;
+    const qint32 last = first + qint32(v.page.size()) - 1;
     if (args.format == Format::Json) {
         printJson(v, args, pages, first, caption(v, args.art, first, last));
         return kOk;

@@ -1,10 +1,12 @@
 // notenschau-cli [--ordner DIR] COMMAND [OPTIONS]
-//   The update run of the own ratings and the stored list, without a window;
-//   the same configuration and database as the program. See helpText().
+//   The update run of the own ratings, the stored list and the analysis of
+//   other members, without a window; the same configuration and database as
+//   the program. See helpText().
 #include "app/modini.h"
 #include "arguments.h"
 #include "base/programFolder.h"
 #include "console.h"
+#include "fremd.h"
 #include "liste.h"
 #include "pruefen.h"
 #include "store/connection.h"
@@ -64,5 +66,12 @@ int main(int argc, char** argv) {
         return cli::pruefen(*args, presenter, chooser);
     }
     cli::ConsolePresenter presenter(false, false);
-    return cli::liste(*args, chooser);
+    switch (args->command) {
+    case cli::Command::Fremd:
+        return cli::fremd(*args, chooser);
+    case cli::Command::Profil:
+        return cli::profil(*args, chooser);
+    default:
+        return cli::liste(*args, chooser);
+    }
 }

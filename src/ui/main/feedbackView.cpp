@@ -325,7 +325,7 @@ void FeedbackView::saveTemp(const std::vector<store::FetchedRating>& ratings) {
     p.step([&] {
         const store::StoreReport report =
             store::storeFetched(modData::Table::Temp, sFremdUser, ratings,
-                                store::Placeholders::Keep, 0, [this](qint32 i) {
+                                store::StoreMode::Add, 0, [this](qint32 i) {
                                     setProgress(true, m_progressMax, i);
                                     yieldOnce();
                                 });

@@ -1,0 +1,133 @@
+#include "fremd.h"
+
+#include "app/modGlobal.h"
+#include "app/msgBox.h"
+#include "base/clock.h"
+#include "retrieval/foreignLoadRun.h"
+#include "runSupport.h"
+#include "store/ratingStoring.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace cli {
+namespace {
+
+using Kind = retrieval::SyncOutcome::Kind;
+
+// The exit code of a run that brought nothing to store.
+int unsuccessful(Kind kind, bool interrupted) {
+    if (interrupted || kind == Kind::Cancelled)
+        return kAbgebrochen;
+    switch (kind) {
+    case Kind::UnknownMember:
+        return kMitgliedUnbekannt;
+    case Kind::NoConnection:
+        return kKeineVerbindung;
+    default:
+        return kFehler;
+    }
+}
+
+// Runs a foreign member's load or profile request; what it fetched.
+retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
+                            const std::function<void(ForeignLoadRun&)>& start) {
+    ProgressPrinter printer;
+    bool keineBewertungen = false;
+    bool abort = false;
+    QStringList profile;
+    ForeignLoadRun run(keineBewertungen, abort, profile);
+    interrupted = runToEnd(run, printer, chooser, [&run, &start] { start(run); });
+    return run.result();
+}
+
+} // namespace
+
+int fremd(const Arguments& args, ConsoleChooser& chooser) {
+    using namespace modGlobal;
+    if (!openDatabase("fremd"))
+        return kFehler;
+    if (!connected())
+        return kKeineVerbindung;
+    sFremdUser = args.name;
+    lSuchLimit = args.anzahl;
+    bSuchePositiv = args.arten[0];
+    bSucheNeutral = args.arten[1];
+    bSucheNegativ = args.arten[2];
+
+    bool interrupted = false;
+    const retrieval::FetchResult fetched =
+        load(chooser, interrupted, [](ForeignLoadRun& run) { run.checkneueBewertungen(); });
+    // After a connection error the search goes on with what arrived.
+    const bool arrived = fetched.end == Kind::Stored || fetched.end == Kind::CutShort;
+    if (!arrived || interrupted)
+        return unsuccessful(fetched.end, interrupted);
+    if (fetched.ratings.empty()) {
+        app::MsgBox(QStringLiteral("Es wurden keine Bewertungen gefunden die mit den "
+                                   "ausgewählten Optionen übereinstimmen!"),
+                    app::vbOKOnly | app::vbInformation);
+        return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
+    }
+    const store::StoreReport report = store::storeFetched(
+        modData::Table::Temp, sFremdUser, fetched.ratings, store::StoreMode::ReplaceMember);
+    if (!report.ok) {
+        err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
+        return kFehler;
+    }
+    out(QStringLiteral("Gespeichert: %1 von %2.\n")
+            .arg(retrieval::bewertungen(report.realAfter), sFremdUser));
+    return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
+}
+
+int profil(const Arguments& args, ConsoleChooser& chooser) {
+    using namespace modGlobal;
+    if (!openDatabase("profil"))
+        return kFehler;
+    if (!connected())
+        return kKeineVerbindung;
+    bool interrupted = false;
+    const retrieval::FetchResult fetched =
+        load(chooser, interrupted, [&args](ForeignLoadRun& run) { run.getbewertungen(args.name); });
+    if (fetched.end != Kind::Stored || fetched.profile.size() < 11 || interrupted)
+        return unsuccessful(fetched.end, interrupted);
+
+    QStringList profile = fetched.profile;
+    modData::checknull(profile[10]);
+    if (!store::storeProfile(args.name, profile, lAnzahlBewertungen)) {
+        err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
+        return kFehler;
+    }
+    const QString stand = app::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    static const char* const kinds[3] = {"positiv", "neutral", "negativ"};
+    if (args.format == Format::Json) {
+        QJsonObject o{{"mitglied", args.name},
+                      {"bewertungsprofil", profile.at(9).toLongLong()},
+                      {"prozent", profile.at(10)},
+                      {"gesamt", lAnzahlBewertungen},
+                      {"stand", stand}};
+        for (int k = 0; k < 3; ++k)
+            o.insert(QLatin1String(kinds[k]),
+                     QJsonArray{profile.at(3 * k).toLongLong(), profile.at(3 * k + 1).toLongLong(),
+                                profile.at(3 * k + 2).toLongLong()});
+        out(jsonText(o));
+        return kOk;
+    }
+    QString text =
+        tableLine({QStringLiteral("Art"), QStringLiteral("Letzter Monat"),
+                   QStringLiteral("Letzte 6 Monate"), QStringLiteral("Letzte 12 Monate")},
+                  Format::Tsv);
+    for (int k = 0; k < 3; ++k)
+        text += tableLine({QLatin1String(kinds[k]), profile.at(3 * k), profile.at(3 * k + 1),
+                           profile.at(3 * k + 2)},
+                          Format::Tsv);
+    text += QLatin1Char('\n');
+    text += tableLine({QStringLiteral("Bewertungsprofil"), profile.at(9)}, Format::Tsv);
+    text += tableLine({QStringLiteral("Positive Bewertungen"), profile.at(10)}, Format::Tsv);
+    text += tableLine({QStringLiteral("Gesamt Bewertungen"), QString::number(lAnzahlBewertungen)},
+                      Format::Tsv);
+    text += tableLine({QStringLiteral("Stand der Bewertungen"), stand}, Format::Tsv);
+    out(text);
+    return kOk;
+}
+
+} // namespace cli
