@@ -107,8 +107,9 @@ chbox::chbox(QWidget* parent) : QWidget(parent), m_twips(Twips::of(this)) {
     UserControl_Resize();
 }
 
+// The caption with as much room on its right as above it, at the design's height.
 QSize chbox::sizeHint() const {
-    return QSize(m_lbl->geometry().right() + 1 + m_twips.toPx(kImgTop),
+    return QSize(m_lbl->geometry().right() + 1 + m_twips.toPx(kLblTop),
                  m_twips.toPx(kDesignHeight));
 }
 
@@ -134,8 +135,10 @@ void chbox::setCaption(const QString& s) {
     emit PropertyChanged(QStringLiteral("Caption"));
 }
 
+// The caption's own state: a disabled window around the control does not
+// change the stored property.
 bool chbox::Enabled() const {
-    return m_lbl->isEnabled();
+    return m_lbl->isEnabledTo(this);
 }
 
 void chbox::setCaptionEnabled(bool bval) {
@@ -212,7 +215,7 @@ void chbox::UserControl_ReadProperties(const PropertyBag& PropBag) {
 
 void chbox::UserControl_WriteProperties(PropertyBag& PropBag) const {
     PropBag.WriteProperty(QStringLiteral("Caption"), m_lbl->text());
-    PropBag.WriteProperty(QStringLiteral("Enabled"), m_lbl->isEnabled());
+    PropBag.WriteProperty(QStringLiteral("Enabled"), Enabled());
     PropBag.WriteProperty(QStringLiteral("Value"), m_Value);
 }
 
