@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's own images (splash, rating marks) as PNG files.
+"""Draws the program's own images (splash, rating marks, check box) as PNG files.
 
 Run once by a developer when the artwork changes; the PNGs are committed.
 """
@@ -54,6 +54,36 @@ def mark(colour):
     return pixel
 
 
+# The check mark inside the box, 7 x 7, placed at (4, 4).
+TICK = [
+    "......X",
+    ".....XX",
+    "X...XXX",
+    "XX.XXX.",
+    "XXXXX..",
+    ".XXX...",
+    "..X....",
+]
+
+
+def box(checked):
+    # A 13 x 13 box with a one-pixel border and a two-step drop shadow, so
+    # that it stands out on the grey surface of the check-box control.
+    def pixel(x, y):
+        if 1 <= x <= 13 and 1 <= y <= 13:
+            if x in (1, 13) or y in (1, 13):
+                return (0, 0, 0, 255)
+            if checked and 4 <= x <= 10 and 4 <= y <= 10 and TICK[y - 4][x - 4] == "X":
+                return (0, 0, 0, 255)
+            return (255, 255, 255, 255)
+        if (x == 14 and 2 <= y <= 14) or (y == 14 and 2 <= x <= 14):
+            return (128, 128, 128, 255)
+        if (x == 15 and 3 <= y <= 15) or (y == 15 and 3 <= x <= 15):
+            return (192, 192, 192, 255)
+        return (0, 0, 0, 0)
+    return pixel
+
+
 if __name__ == "__main__":
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "data/images")
     out.mkdir(parents=True, exist_ok=True)
@@ -61,3 +91,5 @@ if __name__ == "__main__":
     png(out / "positiv.png", 16, 16, mark((40, 190, 60)))
     png(out / "neutral.png", 16, 16, mark((170, 170, 170)))
     png(out / "negativ.png", 16, 16, mark((220, 40, 40)))
+    png(out / "chbox_leer.png", 16, 16, box(False))
+    png(out / "chbox_haken.png", 16, 16, box(True))
