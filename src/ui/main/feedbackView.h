@@ -42,7 +42,8 @@ public:
     // Stores what the last run of the own ratings fetched, then shows all
     // rows; says how the run ended.
     retrieval::SyncOutcome Command7_Click(const retrieval::FetchResult& fetched);
-    // Stores a foreign member's fetched ratings, then shows all rows.
+    // Stores a foreign member's fetched ratings in place of the member's
+    // earlier ones, then shows all rows.
     void saveTemp(const std::vector<store::FetchedRating>& ratings);
     // After an operation was left through the error dialog: normal cursor,
     // no progress bar, every command usable but the current view's button.

@@ -8,6 +8,7 @@
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmLade.h"
 #include "ui/dialogs/frmSplash.h"
+#include "ui/dialogs/frmuser.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/windowLayout.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ui {
 
@@ -109,8 +111,12 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     connect(m_cmdback, &QPushButton::clicked, this, &frmAnzeige::cmdback_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &frmAnzeige::cmdClose_Click);
     connect(m_menu, &MenuAdapter::itemClicked, this, [this](int id) {
-        if (m_menu->keyOf(id) == QStringLiteral("keyexit"))
+        const QString key = m_menu->keyOf(id);
+        if (key == QStringLiteral("keyexit"))
             beenden();
+        else if (key == QStringLiteral("keyuser"))
+            // After the menu has closed.
+            QTimer::singleShot(0, this, [] { Form<frmuser>::get().exec(); });
     });
 
     // A page read counts its rows on the progress bar.

@@ -1,0 +1,145 @@
+// notenschau-cli fremd and profil: a foreign member's ratings and profile,
+// as a process against the simulator and a real database; the calls it
+// refuses, checked in-process.
+#include "answerers.h"
+#include "arguments.h"
+#include "marktsimProcess.h"
+#include "processRun.h"
+#include "store/schema.h"
+
+#include <csignal>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using testsupport::ProcessResult;
+
+class CliFremd : public QObject {
+    Q_OBJECT
+    marktsim::SimProcess sim;
+    std::unique_ptr<testsupport::ProgramFolder> folder;
+
+    ProcessResult cli(const QStringList& args) {
+        return testsupport::runProcess(NOTENSCHAU_CLI_PATH,
+                                       QStringList{"--ordner", folder->path()} + args);
+    }
+    void makeFolder(const QByteArray& mainLines = "checkInet=False\n") {
+        folder = std::make_unique<testsupport::ProgramFolder>();
+        store::createDatabase(folder->file("noten.db"));
+        folder->writeConfig(
+            "[Main]\nDatabase=noten.db\n" + mainLines +
+            "[User]\nUsername=anna\n[Marktplatz]\nApiUrl=" + sim.baseUrl().toUtf8() +
+            "\nClientId=notenschau\nClientSecret=geheim\n");
+    }
+    int stored(const QString& member) {
+        const ProcessResult r = cli({"liste", "--fremd", member, "--format", "json"});
+        return QJsonDocument::fromJson(r.out.toUtf8()).object().value("von").toInt(-1);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(sim.start({"--member", "viele:5000", "--member", "mittel:450", "--member",
+                            "leer:0", "--reference", "2026-11-30T12:00:00Z"}),
+                 qPrintable(sim.errorString()));
+    }
+    void init() { makeFolder(); }
+    void cleanup() { sim.admin(QStringLiteral("clear")); }
+
+    void exitCodes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("found") << QStringList{"fremd",    "mittel",
+                                              "--art",    "positiv,neutral,negativ",
+                                              "--anzahl", "alle"}
+                               << QStringList{} << 0 << "Gespeichert: 450 Bewertungen von mittel.";
+        QTest::newRow("nothing matched")
+            << QStringList{"fremd", "leer"} << QStringList{} << 0
+            << "Es wurden keine Bewertungen gefunden die mit den ausgewählten Optionen "
+               "übereinstimmen!";
+        QTest::newRow("unknown member")
+            << QStringList{"fremd", "niemand"} << QStringList{} << 4 << "nicht gefunden";
+        QTest::newRow("cut short")
+            << QStringList{"fremd", "mittel", "--anzahl", "alle", "--art", "positiv"}
+            << QStringList{"status", "on=entries", "after=2", "status=503", "count=20"} << 6
+            << "Gespeichert: ";
+        QTest::newRow("profile") << QStringList{"profil", "viele", "--format", "json"}
+                                 << QStringList{} << 0 << "\"gesamt\": 5000";
+        QTest::newRow("profile of nobody")
+            << QStringList{"profil", "niemand"} << QStringList{} << 4 << "nicht gefunden";
+    }
+    void exitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, fault);
+        QFETCH(QString, said);
+        if (!fault.isEmpty())
+            QVERIFY(sim.fault(fault.first(), fault.mid(1)));
+        const ProcessResult r = cli(args);
+        QTEST(r.code, "code");
+        QVERIFY2((r.out + r.err).contains(said), qPrintable(r.out + r.err));
+    }
+
+    void aNewSearchReplacesTheEarlierOne() {
+        QCOMPARE(
+            cli({"fremd", "viele", "--anzahl", "300", "--art", "positiv,neutral,negativ"}).code, 0);
+        QCOMPARE(stored("viele"), 300);
+        QCOMPARE(cli({"fremd", "viele", "--anzahl", "25", "--art", "positiv,neutral,negativ"}).code,
+                 0);
+        QCOMPARE(stored("viele"), 25);
+    }
+
+    void withoutAConnection() {
+        makeFolder("checkInet=True\nPruefHost1=a.invalid\nPruefHost2=b.invalid\n");
+        QCOMPARE(cli({"fremd", "viele"}).code, 3);
+    }
+
+    void interrupted() {
+        QVERIFY(sim.fault("hang", {"on=entries", "after=1"}));
+        QProcess p;
+        testsupport::startProcess(p, NOTENSCHAU_CLI_PATH,
+                                  {"--ordner", folder->path(), "fremd", "viele"});
+        QByteArray out;
+        while (!out.contains("(1 von 1)") && p.state() == QProcess::Running) {
+            p.waitForReadyRead(1000);
+            out += p.readAllStandardOutput();
+        }
+        ::kill(pid_t(p.processId()), SIGINT);
+        QCOMPARE(testsupport::finishProcess(p).code, 130);
+        QCOMPARE(stored("viele"), 0);
+    }
+
+    void badCalls_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no member") << QStringList{"fremd"};
+        QTest::newRow("no kinds") << QStringList{"fremd", "x", "--art", ""};
+        QTest::newRow("unknown kind") << QStringList{"fremd", "x", "--art", "positiv,gut"};
+        QTest::newRow("count 0") << QStringList{"fremd", "x", "--anzahl", "0"};
+        QTest::newRow("negative count") << QStringList{"fremd", "x", "--anzahl", "-5"};
+        QTest::newRow("not a number") << QStringList{"fremd", "x", "--anzahl", "viele"};
+        QTest::newRow("profile as csv") << QStringList{"profil", "x", "--format", "csv"};
+        QTest::newRow("a page of a profile") << QStringList{"profil", "x", "--seite", "2"};
+    }
+    void badCalls() {
+        QFETCH(QStringList, args);
+        QString error;
+        QVERIFY(!cli::parseArguments(args, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void goodCalls() {
+        QString error;
+        const auto a = cli::parseArguments(
+            {"fremd", "O'Brien Ö", "--art", "Positiv, negativ", "--anzahl", "alle"}, &error);
+        QVERIFY2(a, qPrintable(error));
+        QCOMPARE(a->name, QStringLiteral("O'Brien Ö"));
+        QCOMPARE(a->anzahl, -1);
+        QVERIFY(a->arten[0] && !a->arten[1] && a->arten[2]);
+        const auto defaults = cli::parseArguments({"fremd", "x"}, &error);
+        QCOMPARE(defaults->anzahl, 100);
+        QVERIFY(!defaults->arten[0] && !defaults->arten[1] && defaults->arten[2]);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliFremd)
+#include "tst_cliFremd.moc"

@@ -1,0 +1,259 @@
+// "Bewertungen auslesen" through its real widgets: the search and its
+// refusals, the switch of the main window into foreign mode and back, the
+// profile, the database view and removing a member, against the marketplace
+// simulator and a real database.
+#include "answerers.h"
+#include "app/modGlobal.h"
+#include "marktsimProcess.h"
+#include "retrieval/clsTalmBewertungen.h"
+#include "store/modData.h"
+#include "storeFixture.h"
+#include "ui/controls/chbox.h"
+#include "ui/dialogs/frmuser.h"
+#include "ui/forms.h"
+#include "ui/main/frmAnzeige.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace modGlobal;
+using namespace modData;
+using ui::Form;
+using ui::frmAnzeige;
+using ui::frmuser;
+
+namespace {
+// Quotes, a blank and umlauts: names come from users and the marketplace.
+const QString kOdd = QStringLiteral("D'Arcy \"Ö\" Müller");
+} // namespace
+
+class ForeignMemberTest : public QObject {
+    Q_OBJECT
+
+    marktsim::SimProcess sim;
+    std::unique_ptr<testsupport::StoreFixture> store;
+
+    frmAnzeige& open(const QByteArray& mainLines = "checkInet=False\n") {
+        store = std::make_unique<testsupport::StoreFixture>(
+            QStringLiteral("anna"),
+            "[Marktplatz]\nApiUrl=" + sim.baseUrl().toUtf8() +
+                "\nClientId=notenschau\nClientSecret=geheim\n",
+            mainLines);
+        frmAnzeige& w = Form<frmAnzeige>::get();
+        w.Form_Load();
+        return w;
+    }
+    frmuser& dialog(const QString& member = {}) {
+        frmuser& d = Form<frmuser>::get();
+        if (!member.isNull())
+            d.setMemberText(member, true);
+        return d;
+    }
+    qint64 requests() { return sim.stats().value("requests").toInteger(); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(
+            sim.start({"--member", "viele:5000", "--member", "mittel:450", "--member", "leer:0",
+                       "--member", kOdd + ":30", "--reference", "2026-11-30T12:00:00Z"}),
+            qPrintable(sim.errorString()));
+    }
+    void init() { clsTalmBewertungen::clearTokenCache(); }
+    void cleanup() {
+        Form<frmuser>::unload();
+        Form<frmAnzeige>::unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        store.reset();
+        sim.admin(QStringLiteral("clear"));
+    }
+
+    // Each refusal comes before anything is sent, in this order.
+    void searchRefusals_data() {
+        QTest::addColumn<QByteArray>("mainLines");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("count"); // the custom count's text, "" for option 4 off
+        QTest::addColumn<bool>("noKind");
+        QTest::addColumn<QString>("message");
+        const QByteArray offline = "checkInet=True\nPruefHost1=a.invalid\nPruefHost2=b.invalid\n";
+        QTest::newRow("no connection") << offline << "viele"
+                                       << "" << true << "Es besteht keine Verbindung zum Internet!";
+        QTest::newRow("blanks only")
+            << QByteArray("checkInet=False\n") << "   "
+            << "0" << true << "Bitte geben Sie einen gültigen Ebay-Namen ein!";
+        QTest::newRow("zero") << QByteArray("checkInet=False\n") << "viele"
+                              << "0" << true
+                              << "Bitte geben Sie einen Wert unter Benutzerdefiniert ein!";
+        QTest::newRow("no kind") << QByteArray("checkInet=False\n") << "viele"
+                                 << "" << true << "Bitte wählen Sie 'Suche nach' aus!";
+        QTest::newRow("negative custom count")
+            << QByteArray("checkInet=False\n") << "viele"
+            << "-5" << false << "Bitte geben Sie einen Wert unter Benutzerdefiniert ein!";
+    }
+    void searchRefusals() {
+        QFETCH(QByteArray, mainLines);
+        QFETCH(QString, count);
+        QFETCH(bool, noKind);
+        QFETCH(QString, message);
+        open(mainLines);
+        frmuser& d =
+            dialog(QTest::currentDataTag() == QByteArray("blanks only") ? QStringLiteral("   ")
+                                                                        : QStringLiteral("viele"));
+        if (!count.isEmpty()) {
+            d.Option1(4)->click();
+            d.txtanzahl()->setText(count);
+        }
+        if (noKind)
+            QTest::mouseClick(d.chbox1(2), Qt::LeftButton);
+        const qint64 before = requests();
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        d.cmdsuche()->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, message);
+        QCOMPARE(boxes.shown[0].icon(), int(app::vbCritical));
+        QCOMPARE(requests(), before);
+        QVERIFY(Form<frmuser>::isLoaded());
+    }
+
+    void aSearchShowsTheMemberAndASecondReplacesIt() {
+        frmAnzeige& w = open();
+        frmuser& d = dialog(QStringLiteral("viele"));
+        d.cmdsuche()->click();
+        QVERIFY(!Form<frmuser>::isLoaded());
+        const qint32 negative = read_AnzahlTemp(QStringLiteral("viele"));
+        QVERIFY(negative > 0 && negative <= 100);
+        QCOMPARE(read_BewertungenPosZahl("viele", 3, "BewertungenTemp"), negative);
+        QVERIFY(bFremdModus);
+        QVERIFY(w.cmdback()->isVisible() && !w.button(ui::FeedbackView::ZorButton1)->isVisible());
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
+        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Fremd-User Analyse"));
+        QCOMPARE(w.lblsumme(3)->text(), QString::number(negative));
+
+        // All kinds of the newest 200 replace the earlier load.
+        frmuser& again = dialog(QStringLiteral("viele"));
+        QTest::mouseClick(again.chbox1(0), Qt::LeftButton);
+        QTest::mouseClick(again.chbox1(1), Qt::LeftButton);
+        again.Option1(2)->click();
+        again.cmdsuche()->click();
+        QCOMPARE(read_AnzahlTemp(QStringLiteral("viele")), 200);
+
+        w.cmdback()->click();
+        QVERIFY(!bFremdModus);
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
+        QVERIFY(w.lblProzente()->text().startsWith(QStringLiteral("Positive Bewertungen")));
+    }
+
+    void aSearchThatFindsNothingKeepsTheDialog() {
+        frmAnzeige& w = open();
+        frmuser& d = dialog(QStringLiteral("leer"));
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        d.cmdsuche()->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("Es wurden keine Bewertungen gefunden die "
+                                                     "mit den ausgewählten Optionen "
+                                                     "übereinstimmen!"));
+        QVERIFY(Form<frmuser>::isLoaded());
+        QVERIFY(!bFremdModus);
+        QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isVisible());
+    }
+
+    void theProfile() {
+        open();
+        frmuser& d = dialog(QStringLiteral("mittel"));
+        d.ZorButton3()->click();
+        QVERIFY(d.Frame5()->isVisibleTo(&d) && !d.Frame4()->isVisibleTo(&d));
+        QCOMPARE(d.lblGesamt()->text(), QStringLiteral("450"));
+        QVERIFY(d.lblDatum()->text().contains(QLatin1Char('.')));
+        QCOMPARE(d.cmbUser()->currentText(), QStringLiteral("mittel"));
+        QVERIFY(d.cmbUser()->findText(QStringLiteral("mittel")) >= 0);
+        QVERIFY(d.ZorButton1()->isEnabled());
+        const modData::Collection<QString> stored = read_UebersichtBewertungen("mittel");
+        QCOMPARE(stored.Count(), 14);
+        QCOMPARE(stored.Item(1), d.lblpos1(0)->text());
+        QCOMPARE(stored.Item(12), QStringLiteral("450"));
+    }
+
+    // A refresh that brought no profile keeps what is stored.
+    void aRefreshWithoutAProfile_data() {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<QString>("boxText");
+        QTest::newRow("unknown member") << "niemand" << QStringList{} << "";
+        QTest::newRow("connection error")
+            << "mittel" << QStringList{"status", "on=summary", "status=503", "count=10"}
+            << "mittel";
+    }
+    void aRefreshWithoutAProfile() {
+        QFETCH(QString, member);
+        QFETCH(QStringList, fault);
+        open();
+        store->addRatings(member, 12, QDateTime(QDate(2026, 11, 1), QTime(8, 0)), {1}, true);
+        QVERIFY(save_UebersichtBewertungen(
+            {"1", "2", "3", "0", "0", "0", "0", "0", "1", "7", "99,0"}, 12, member));
+        if (!fault.isEmpty())
+            QVERIFY(sim.fault(fault.first(), fault.mid(1)));
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        frmuser& d = dialog(member);
+        d.ZorButton3()->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QTEST(d.cmbUser()->currentText(), "boxText");
+        QCOMPARE(read_AnzahlTemp(member), 12);
+        QCOMPARE(read_UebersichtBewertungen(member).Item(11), QStringLiteral("99,0"));
+        if (member == QLatin1String("niemand")) {
+            QCOMPARE(d.lblpos1(0)->text(), QStringLiteral("0"));
+            QCOMPARE(d.lblDatum()->text(), QStringLiteral("keine Daten"));
+        }
+    }
+
+    void theDatabaseViewAndRemovingMembers() {
+        frmAnzeige& w = open();
+        for (const QString& m : {QStringLiteral("erster"), kOdd})
+            QVERIFY(save_UebersichtBewertungen(
+                {"1", "0", "0", "0", "0", "0", "0", "0", "0", "1", "Alle erhaltenen Bewertungen"},
+                1, m));
+        store->addRatings(kOdd, 3, QDateTime(QDate(2026, 11, 1), QTime(8, 0)), {1}, true);
+        frmuser& d = dialog();
+        QCOMPARE(d.cmbUser()->count(), 2);
+        d.cmbUser()->setCurrentIndex(d.cmbUser()->findText(kOdd));
+        d.cmbUser_Click();
+        QCOMPARE(d.lblprozent()->text(), QStringLiteral("-"));
+        d.ZorButton1()->click();
+        QCOMPARE(sFremdUser, kOdd);
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: ") + kOdd);
+        QCOMPARE(w.lblsumme(1)->text(), QStringLiteral("3"));
+
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbYes).answer(app::vbYes);
+        frmuser& again = dialog();
+        for (int i = 0; i < 2; ++i) {
+            const QString member = again.cmbUser()->currentText();
+            again.cmddelete()->click();
+            QCOMPARE(boxes.shown.last().text, QStringLiteral("Sind Sie sicher das der Eintrag: ") +
+                                                  member +
+                                                  QStringLiteral(" aus der Datenbank entfernt "
+                                                                 "werden soll?"));
+        }
+        QCOMPARE(again.cmbUser()->count(), 0);
+        QCOMPARE(read_AnzahlTemp(kOdd), 0);
+        QVERIFY(!again.cmddelete()->isEnabled() && !again.ZorButton1()->isEnabled());
+    }
+
+    void anOddNameIsSearched() {
+        open();
+        frmuser& d = dialog(kOdd);
+        QTest::mouseClick(d.chbox1(0), Qt::LeftButton);
+        QTest::mouseClick(d.chbox1(1), Qt::LeftButton);
+        d.cmdsuche()->click();
+        QCOMPARE(read_AnzahlTemp(kOdd), 30);
+    }
+};
+
+QTEST_MAIN(ForeignMemberTest)
+#include "tst_foreignMember.moc"
