@@ -1,0 +1,130 @@
+// Analysing another member without the window: 100 chosen ratings of a
+// member with 5,000, and every rating of one with 250,000, from the first
+// request to the first page read back, with the peak of resident memory and
+// the longest the event loop stalled.
+#include "app/modGlobal.h"
+#include "base/programFolder.h"
+#include "marktsimProcess.h"
+#include "retrieval/foreignLoadRun.h"
+#include "store/modData.h"
+#include "store/ratingStoring.h"
+#include "store/schema.h"
+
+#include <benchmark/benchmark.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// The process's peak of resident memory so far, in MB; reset() starts anew.
+struct PeakMemory {
+    static void reset() {
+        QFile f(QStringLiteral("/proc/self/clear_refs"));
+        if (f.open(QIODevice::WriteOnly))
+            f.write("5");
+    }
+    static double megabytes() {
+        QFile f(QStringLiteral("/proc/self/status"));
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        return 0;
+    }
+};
+
+struct Folder {
+    QTemporaryDir dir;
+    explicit Folder(const QString& apiUrl) {
+        const QString db = dir.filePath(QStringLiteral("noten.db"));
+        store::createDatabase(db);
+        QDir(dir.path()).mkpath(QStringLiteral("Bin"));
+        QFile config(dir.filePath(QStringLiteral("Bin/config.INI")));
+        config.open(QIODevice::WriteOnly);
+        config.write("[Main]\nDatabase=" + db.toUtf8() +
+                     "\ncheckInet=False\n[User]\nUsername=ich\n[Marktplatz]\nApiUrl=" +
+                     apiUrl.toUtf8() + "\nClientId=notenschau\nClientSecret=geheim\n");
+        config.close();
+        app::setProgramFolder(dir.path());
+        modGlobal::resetGlobals();
+        modData::InitDB();
+    }
+};
+
+void analyse(benchmark::State& state, const char* member, qint32 limit, bool allKinds) {
+    marktsim::SimProcess sim;
+    if (!sim.start({"--demo", "--demo-interval", "100000"})) {
+        state.SkipWithError(qPrintable(sim.errorString()));
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Folder folder(sim.baseUrl());
+        modGlobal::sFremdUser = QString::fromLatin1(member);
+        modGlobal::lSuchLimit = limit;
+        modGlobal::bSuchePositiv = modGlobal::bSucheNeutral = allKinds;
+        modGlobal::bSucheNegativ = true;
+        PeakMemory::reset();
+        state.ResumeTiming();
+
+        QElapsedTimer total;
+        total.start();
+        bool keine = false;
+        bool abort = false;
+        QStringList profile;
+        qint64 longest = 0;
+        qint32 stored = 0;
+        {
+            ForeignLoadRun run(keine, abort, profile);
+            QEventLoop loop;
+            QObject::connect(&run, &LoadRun::closed, &loop, &QEventLoop::quit);
+            QElapsedTimer tick;
+            QTimer heartbeat;
+            QObject::connect(&heartbeat, &QTimer::timeout,
+                             [&] { longest = std::max(longest, tick.restart()); });
+            heartbeat.start(10);
+            tick.start();
+            run.checkneueBewertungen();
+            if (!run.isClosed())
+                loop.exec();
+            heartbeat.stop();
+            const store::StoreReport report = store::storeFetched(
+                modData::Table::Temp, modGlobal::sFremdUser, run.result().ratings,
+                store::StoreMode::ReplaceMember);
+            stored = report.realAfter;
+        }
+        const auto page =
+            modData::readPage(modData::Table::Temp, modGlobal::sFremdUser, 0, 1);
+        benchmark::DoNotOptimize(page.size());
+        state.counters["total_s"] = total.nsecsElapsed() / 1e9;
+        state.counters["stored"] = stored;
+        state.counters["peak_rss_mb"] = PeakMemory::megabytes();
+        state.counters["max_stall_ms"] = double(longest);
+    }
+}
+
+void BM_Foreign100Of5000(benchmark::State& state) {
+    analyse(state, "fremder_haendler", 100, false);
+}
+BENCHMARK(BM_Foreign100Of5000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_ForeignAllOf250k(benchmark::State& state) {
+    analyse(state, "grosshandel_xl", -1, true);
+}
+BENCHMARK(BM_ForeignAllOf250k)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
