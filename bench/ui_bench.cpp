@@ -1,12 +1,16 @@
 // The main window's list at the size of a very active member: 1,000,000
 // ratings of the standard user. Show-all from the click to the 200th row
-// painted, a page turn, a filter, and the memory a full page costs.
+// painted, a page turn, a filter, the memory a full page costs, and the
+// window's start to its first painted page beside the bare keyed query.
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
 #include "store/modData.h"
 #include "store/schema.h"
+#include "rawFirstPage.h"
+#include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"
+#include "ui/main/frmAnzeige.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>
@@ -82,6 +86,36 @@ Fixture& fixture() {
     static Fixture f;
     return f;
 }
+
+// The main window loaded as the program starts it (configuration, database,
+// list, first page) and painted.
+void BM_WindowStartToFirstPage(benchmark::State& state) {
+    Fixture& f = fixture();
+    for (auto _ : state) {
+        modGlobal::cnDB.reset();
+        {
+            ui::frmAnzeige& w = ui::Form<ui::frmAnzeige>::get();
+            w.Form_Load();
+            w.repaint();
+            state.counters["rows"] = w.liste().rowCount() - 1;
+            state.PauseTiming();
+            ui::Form<ui::frmAnzeige>::unload();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            state.ResumeTiming();
+        }
+    }
+    Q_UNUSED(f);
+    modData::InitDB();
+}
+BENCHMARK(BM_WindowStartToFirstPage)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_RawFirstPage(benchmark::State& state) {
+    Fixture& f = fixture();
+    const QByteArray path = QFile::encodeName(f.dir.filePath(QStringLiteral("noten.db")));
+    for (auto _ : state)
+        state.counters["rows"] = double(rawFirstPage(path, kUser.toUtf8()));
+}
+BENCHMARK(BM_RawFirstPage)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_ShowAll(benchmark::State& state) {
     Fixture& f = fixture();
