@@ -94,13 +94,12 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
             if (!run.isClosed())
                 loop.exec();
             heartbeat.stop();
-            const store::StoreReport report = store::storeFetched(
-                modData::Table::Temp, modGlobal::sFremdUser, run.result().ratings,
-                store::StoreMode::ReplaceMember);
+            const store::StoreReport report =
+                store::storeFetched(modData::Table::Temp, modGlobal::sFremdUser,
+                                    run.result().ratings, store::StoreMode::ReplaceMember);
             stored = report.realAfter;
         }
-        const auto page =
-            modData::readPage(modData::Table::Temp, modGlobal::sFremdUser, 0, 1);
+        const auto page = modData::readPage(modData::Table::Temp, modGlobal::sFremdUser, 0, 1);
         benchmark::DoNotOptimize(page.size());
         state.counters["total_s"] = total.nsecsElapsed() / 1e9;
         state.counters["stored"] = stored;

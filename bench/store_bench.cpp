@@ -6,12 +6,11 @@
 #define SQLITE_HAS_CODEC 1
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
+#include "rawFirstPage.h"
 #include "store/connection.h"
 #include "store/modData.h"
 #include "store/modHTML2Text.h"
 #include "store/schema.h"
-
-#include "rawFirstPage.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

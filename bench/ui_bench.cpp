@@ -4,9 +4,9 @@
 // window's start to its first painted page beside the bare keyed query.
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
+#include "rawFirstPage.h"
 #include "store/modData.h"
 #include "store/schema.h"
-#include "rawFirstPage.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"

@@ -6,7 +6,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlcipher-dev sqlcipher
     libbenchmark-dev
-    fonts-dejavu-core xvfb xauth
+    clang-format clang-tidy
+    fonts-dejavu-core fonts-liberation xvfb xauth
 )
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,7 +1,7 @@
 #include "app/funCDate.h"
 
-#include "errors/procedure.h"
 #include "base/dateText.h"
+#include "errors/procedure.h"
 
 namespace modGlobal {
 namespace {

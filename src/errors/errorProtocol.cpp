@@ -47,7 +47,7 @@ QString buildProtocol(const QString& progInfo, const ErrorReport& r, const QStri
 namespace protocolFiles {
 
 QString folder() {
-    const QString program = app::programFolder();
+    QString program = app::programFolder();
     if (::access(QFile::encodeName(program).constData(), W_OK) == 0)
         return program;
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

@@ -26,7 +26,7 @@ QString Procedure::module() const {
     return signatureModule(QString::fromUtf8(m_signature));
 }
 
-RuntimeError asRuntimeError(std::exception_ptr error) {
+RuntimeError asRuntimeError(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const RuntimeError& e) {
@@ -38,7 +38,7 @@ RuntimeError asRuntimeError(std::exception_ptr error) {
     }
 }
 
-Procedure::Outcome Procedure::failed(std::exception_ptr error) {
+Procedure::Outcome Procedure::failed(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const ProgramEnded&) {

@@ -94,7 +94,7 @@ public:
 private:
     enum class Outcome { Again, Next, Leave };
     Procedure(const char* signature, Handling handling, bool traced);
-    Outcome failed(std::exception_ptr error);
+    Outcome failed(const std::exception_ptr& error);
 
     const char* m_signature;
     Handling m_handling;
@@ -110,6 +110,6 @@ QString signatureModule(const QString& signature);
 QString signatureName(const QString& signature);
 
 // Turns any exception into the program's run-time error.
-RuntimeError asRuntimeError(std::exception_ptr error);
+RuntimeError asRuntimeError(const std::exception_ptr& error);
 
 } // namespace errors

@@ -196,7 +196,7 @@ QString clsTalmBewertungen::tokenKey() const {
            m_settings.refreshToken;
 }
 
-void clsTalmBewertungen::withToken(std::function<void(const QString& token)> then) {
+void clsTalmBewertungen::withToken(const std::function<void(const QString& token)>& then) {
     const QString key = tokenKey();
     const auto cached = tokenCache().constFind(key);
     if (cached != tokenCache().constEnd() && !cached->validUntil.hasExpired()) {
@@ -249,7 +249,7 @@ void clsTalmBewertungen::withToken(std::function<void(const QString& token)> the
     });
 }
 
-void clsTalmBewertungen::apiGet(const QString& path, const QString& query, Answer onAnswer,
+void clsTalmBewertungen::apiGet(const QString& path, const QString& query, const Answer& onAnswer,
                                 bool repeated) {
     const Current now = current();
     withToken([=, this](const QString& token) {
@@ -311,7 +311,7 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
                        retrieval::FeedbackPage head;
                        head.total = total;
                        head.delivered = qint32(answer->entries.size());
-                       for (const QJsonValue& entry : std::as_const(answer->entries))
+                       for (const auto& entry : std::as_const(answer->entries))
                            head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
                        if (!stillAfter([&] { emit pageArrived(head); }))
                            return;
@@ -452,10 +452,9 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
             std::fill(std::begin(period), std::end(period), 0);
         m_prozent.clear();
         m_periodKeySwitched = false;
-        const QString user = sUser;
         apiGet(
-            QLatin1String(kEntriesPath), entriesQuery(user, feedback::kSmallestRequest, 0),
-            [this, user](int status, const QByteArray& body) {
+            QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
+            [this, user = sUser](int status, const QByteArray& body) {
                 const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
                 if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
                     if (stillAfter([&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))

@@ -117,8 +117,9 @@ private:
     void finish();
     void httpFehler(int status, const QByteArray& body);
     void malformed();
-    void withToken(std::function<void(const QString& token)> then);
-    void apiGet(const QString& path, const QString& query, Answer onAnswer, bool repeated = false);
+    void withToken(const std::function<void(const QString& token)>& then);
+    void apiGet(const QString& path, const QString& query, const Answer& onAnswer,
+                bool repeated = false);
     QString entriesQuery(const QString& user, int limit, qint64 offset) const;
     void requestPage(const QString& user, qint64 offset, qint32 limit, bool filtered, bool negativ,
                      bool positiv, bool neutral);

@@ -152,7 +152,7 @@ std::optional<EntriesAnswer> parseEntries(const QByteArray& body) {
         if (!entries.isArray())
             return std::nullopt;
         answer.entries = entries.toArray();
-        for (const QJsonValue& entry : std::as_const(answer.entries))
+        for (const auto& entry : std::as_const(answer.entries))
             if (!entry.isObject())
                 return std::nullopt;
     }
@@ -206,7 +206,7 @@ std::optional<SummaryAnswer> parseSummary(const QByteArray& body) {
     if (!summaries.isArray())
         return std::nullopt;
     QList<double> percents;
-    for (const QJsonValue& summary : summaries.toArray()) {
+    for (const auto& summary : summaries.toArray()) {
         if (!summary.isObject())
             return std::nullopt;
         const QString type = summary.toObject().value(QStringLiteral("ratingType")).toString();
@@ -218,11 +218,11 @@ std::optional<SummaryAnswer> parseSummary(const QByteArray& body) {
             continue;
         if (!roles.isArray())
             return std::nullopt;
-        for (const QJsonValue& role : roles.toArray()) {
+        for (const auto& role : roles.toArray()) {
             if (!role.isObject())
                 return std::nullopt;
             const QJsonObject r = role.toObject();
-            for (const QJsonValue& item :
+            for (const auto& item :
                  r.value(QStringLiteral("feedbackRatingValueDistribution")).toArray()) {
                 const QJsonObject d = item.toObject();
                 const auto count = wholeNumber(d.value(QStringLiteral("count")));
@@ -236,7 +236,7 @@ std::optional<SummaryAnswer> parseSummary(const QByteArray& body) {
                 else if (value == QLatin1String("NEGATIVE"))
                     answer.negative += *count;
             }
-            for (const QJsonValue& item : r.value(QStringLiteral("feedbackMetrics")).toArray()) {
+            for (const auto& item : r.value(QStringLiteral("feedbackMetrics")).toArray()) {
                 const QJsonObject m = item.toObject();
                 if (m.value(QStringLiteral("metricName")).toString() ==
                         QLatin1String("POSITIVE_PERCENT_EXCLUDING_NEUTRAL_FEEDBACK") &&

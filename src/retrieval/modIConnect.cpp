@@ -139,9 +139,9 @@ private:
         if (fd < 0)
             return false;
         bool answered = false;
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0) {
-            answered = true;
-        } else if (errno == ECONNREFUSED) {
+        // A refusal is an answer too: the host is there.
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 ||
+            errno == ECONNREFUSED) {
             answered = true;
         } else if (errno == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};

@@ -17,9 +17,8 @@ SyncOutcome storeOwnRun(const FetchResult& fetched, const QString& member,
     // delivered stand for nothing once it counts no more than is stored.
     if (fetched.end == Kind::NothingNew &&
         modData::countsOf(modData::Table::Own, member).placeholders > 0) {
-        const store::StoreReport report =
-            store::storeFetched(modData::Table::Own, member, {}, store::StoreMode::MakeUpTotal,
-                                fetched.reportedTotal);
+        const store::StoreReport report = store::storeFetched(
+            modData::Table::Own, member, {}, store::StoreMode::MakeUpTotal, fetched.reportedTotal);
         outcome.placeholders = report.placeholders;
     }
     if (!loading)

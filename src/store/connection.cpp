@@ -1,8 +1,8 @@
 #define SQLITE_HAS_CODEC 1
 #include "store/connection.h"
 
-#include "store/openMarker.h"
 #include "base/wholeCharacters.h"
+#include "store/openMarker.h"
 #include "store/schema.h"
 
 #include <cerrno>

@@ -93,7 +93,9 @@ QString funDecode(const QString& sText) {
             c = u' ';
         if (c == u'<')
             inTag = true;
-        if (inTag) {
+        // The branches follow the decoding rules one by one, so two of them
+        // do the same.
+        if (inTag) { // NOLINT(bugprone-branch-clone)
             out[length++] = c;
         } else if (c == u' ' && afterBlank) {
             // a run of blanks outside a tag shrinks to one

@@ -31,14 +31,13 @@ struct StoreReport {
 
 // progress is told how many ratings have been handed to the store so far.
 [[nodiscard]] StoreReport storeFetched(modData::Table table, const QString& member,
-                                       const std::vector<FetchedRating>& ratings,
-                                       StoreMode mode, qint32 reportedTotal = 0,
+                                       const std::vector<FetchedRating>& ratings, StoreMode mode,
+                                       qint32 reportedTotal = 0,
                                        const std::function<void(qint32)>& progress = {});
 
 // Replaces a foreign member's overview row by a fetched profile (eleven
 // values) in one batch; false, with nothing changed, when it failed.
-[[nodiscard]] bool storeProfile(const QString& member, const QStringList& profile,
-                                qint32 total);
+[[nodiscard]] bool storeProfile(const QString& member, const QStringList& profile, qint32 total);
 
 // What the user is told when a batch could not be stored.
 QString storeFailureMessage();

@@ -1,7 +1,7 @@
 #include "ui/main/feedbackList.h"
 
-#include "base/clock.h"
 #include "app/funCDate.h"
+#include "base/clock.h"
 #include "errors/procedure.h"
 #include "ui/main/listGeometry.h"
 

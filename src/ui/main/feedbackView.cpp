@@ -328,15 +328,15 @@ void FeedbackView::saveTemp(const std::vector<store::FetchedRating>& ratings) {
         // million of them; the window answers every few milliseconds instead.
         QElapsedTimer sinceYield;
         sinceYield.start();
-        const store::StoreReport report = store::storeFetched(
-            modData::Table::Temp, sFremdUser, ratings, store::StoreMode::ReplaceMember, 0,
-            [&](qint32 i) {
-                if (sinceYield.elapsed() < 15)
-                    return;
-                setProgress(true, m_progressMax, i);
-                yieldOnce();
-                sinceYield.restart();
-            });
+        const store::StoreReport report =
+            store::storeFetched(modData::Table::Temp, sFremdUser, ratings,
+                                store::StoreMode::ReplaceMember, 0, [&](qint32 i) {
+                                    if (sinceYield.elapsed() < 15)
+                                        return;
+                                    setProgress(true, m_progressMax, i);
+                                    yieldOnce();
+                                    sinceYield.restart();
+                                });
         if (!report.ok)
             app::MsgBox(store::storeFailureMessage(), app::vbCritical | app::vbOKOnly);
     });
