@@ -22,6 +22,9 @@ public:
 
     bool isClosed() const { return m_closed; }
     const retrieval::FetchResult& result() const { return m_result; }
+    // What it fetched, moved out: a quarter of a million ratings are not
+    // copied.
+    retrieval::FetchResult takeResult() { return std::move(m_result); }
     const QString& label1() const { return m_label1; }
     const QString& label2() const { return m_label2; }
     qint32 progressMaximum() const { return m_progressMax; }

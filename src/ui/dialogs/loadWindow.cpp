@@ -49,7 +49,7 @@ void LoadWindow::adopt(LoadRun* run) {
     m_result = std::make_shared<retrieval::FetchResult>();
     connect(m_run, &LoadRun::changed, this, &LoadWindow::showRun);
     connect(m_run, &LoadRun::closed, this, [this] {
-        *m_result = m_run->result();
+        *m_result = m_run->takeResult();
         if (isVisible())
             done(QDialog::Accepted);
     });
@@ -65,7 +65,7 @@ retrieval::FetchResult LoadWindow::showModal() {
         exec();
     if (self)
         close();
-    return *result;
+    return std::move(*result);
 }
 
 // Closing by the window frame is a cancel.
