@@ -97,6 +97,76 @@ QByteArray countTriggers(const char* table, const char* key) {
 
 } // namespace
 
+namespace {
+
+// External content: the index holds the words, the rows stay in their table.
+QByteArray searchTable(const char* table) {
+    const QByteArray t(table);
+    const QByteArray fts = t + "Suche";
+    const QByteArray columns = "Bewertungstext, Ebayuser, Artikel";
+    const QByteArray add = "INSERT INTO " + fts + " (docid, " + columns +
+                           ") VALUES (NEW.ID, NEW.Bewertungstext, NEW.Ebayuser, NEW.Artikel); ";
+    const QByteArray remove = "DELETE FROM " + fts + " WHERE docid = OLD.ID; ";
+    return "CREATE VIRTUAL TABLE " + fts + " USING fts4(content=\"" + t + "\", " + columns +
+           ", tokenize=unicode61);\n" + "CREATE TRIGGER " + t + "_suche_hinzu AFTER INSERT ON " +
+           t + " BEGIN " + add + "END;\n" + "CREATE TRIGGER " + t + "_suche_weg BEFORE DELETE ON " +
+           t + " BEGIN " + remove + "END;\n" + "CREATE TRIGGER " + t +
+           "_suche_vorher BEFORE UPDATE ON " + t + " BEGIN " + remove + "END;\n" +
+           "CREATE TRIGGER " + t + "_suche_nachher AFTER UPDATE ON " + t + " BEGIN " + add +
+           "END;\n";
+}
+
+std::function<void(qint64, qint64)>& upgradeProgress() {
+    static std::function<void(qint64, qint64)> progress;
+    return progress;
+}
+
+// Fills the index of a file made before it, a slice of rows at a time so
+// that the progress can be told.
+void buildSearch(Connection& connection) {
+    qint64 total = 0;
+    for (const char* count :
+         {"SELECT count(*) FROM Bewertungeneigen", "SELECT count(*) FROM BewertungenTemp"}) {
+        Statement s = connection.prepare(count);
+        total += s.next() ? s.int64(0) : 0;
+    }
+    constexpr qint64 kSlice = 20000;
+    qint64 done = 0;
+    for (const char* table : {"Bewertungeneigen", "BewertungenTemp"}) {
+        const QByteArray t(table);
+        Statement bounds = connection.prepare(("SELECT ifnull(min(ID), 0), ifnull(max(ID), -1) "
+                                               "FROM " +
+                                               t)
+                                                  .constData());
+        bounds.next();
+        const qint64 first = bounds.int64(0);
+        const qint64 last = bounds.int64(1);
+        Statement fill = connection.prepare(
+            ("INSERT INTO " + t + "Suche (docid, Bewertungstext, Ebayuser, Artikel) SELECT ID, " +
+             "Bewertungstext, Ebayuser, Artikel FROM " + t + " WHERE ID BETWEEN ?1 AND ?2")
+                .constData());
+        for (qint64 from = first; from <= last; from += kSlice) {
+            fill.reset();
+            fill.bind(1, from).bind(2, from + kSlice - 1);
+            fill.run();
+            done += connection.changes();
+            if (upgradeProgress())
+                upgradeProgress()(done, total);
+        }
+    }
+}
+
+} // namespace
+
+const char* searchSql() {
+    static const QByteArray sql = searchTable("Bewertungeneigen") + searchTable("BewertungenTemp");
+    return sql.constData();
+}
+
+void setUpgradeProgress(std::function<void(qint64 done, qint64 total)> progress) {
+    upgradeProgress() = std::move(progress);
+}
+
 const char* countSql() {
     static const QByteArray sql =
         countTriggers("Bewertungeneigen", "eigen") + countTriggers("BewertungenTemp", "temp");
@@ -113,6 +183,7 @@ void createDatabase(const QString& path, const QByteArray& key) {
             Transaction t(*connection);
             connection->exec(schemaSql());
             connection->exec(countSql());
+            connection->exec(searchSql());
             const QByteArray version =
                 "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
             connection->exec(version.constData());
@@ -139,12 +210,32 @@ void checkSchema(Connection& connection) {
     Statement triggers = connection.prepare(
         "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name IN "
         "('Bewertungeneigen', 'BewertungenTemp')");
-    if (!triggers.next() || triggers.int64(0) != 6)
+    if (!triggers.next() || triggers.int64(0) < 6)
         throw DatabaseError(1, QStringLiteral("Zählung der Bewertungen fehlt"));
 }
 
+namespace {
+void rebuildWithoutLetterCase(Connection& connection);
+} // namespace
+
 void upgradeSchema(Connection& connection) {
     Transaction t(connection);
+    const int from = connection.pragma("PRAGMA user_version").toInt();
+    if (from < 2)
+        rebuildWithoutLetterCase(connection);
+    if (from < 3) {
+        connection.exec(searchSql());
+        buildSearch(connection);
+    }
+    const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
+    connection.exec(version.constData());
+    t.commit();
+}
+
+namespace {
+
+// Version 1 compared member names exactly.
+void rebuildWithoutLetterCase(Connection& connection) {
     // Version 1 compared member names exactly. The tables are made anew with
     // the new columns and the rows copied over with their IDs; where two rows
     // of one member now share a feedback id, the first stored stays.
@@ -190,9 +281,8 @@ DROP TABLE alt_BewertungenTemp;
 DROP TABLE alt_UebersichtBewertung;
 )SQL");
     connection.exec(countSql());
-    const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
-    connection.exec(version.constData());
-    t.commit();
 }
+
+} // namespace
 
 } // namespace store

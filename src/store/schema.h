@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <QByteArray>
 #include <QString>
@@ -12,13 +13,16 @@ class Connection;
 QByteArray databasePassword();
 
 // Stored in PRAGMA user_version by createDatabase. 2: member names are
-// compared without regard to letter case.
-inline constexpr int kSchemaVersion = 2;
+// compared without regard to letter case; 3: a full-text index over comment,
+// giver and item number of both rating tables.
+inline constexpr int kSchemaVersion = 3;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.
 const char* schemaSql();
 const char* countSql();
+// The full-text index of both rating tables and the triggers that keep it.
+const char* searchSql();
 
 // Makes an empty database at path: schema and version in one transaction,
 // in WAL mode, so that readers never wait for a writer. Refuses an existing
@@ -32,5 +36,10 @@ void checkSchema(Connection& connection);
 // Brings a database of an older schema version to kSchemaVersion, in one
 // transaction. Throws DatabaseError and leaves the file as it was.
 void upgradeSchema(Connection& connection);
+
+// Told how far the building of the full-text index of an older file has
+// come (rows done, rows in all); empty to stop. The window shows a progress
+// bar with it: a large file takes a while, once.
+void setUpgradeProgress(std::function<void(qint64 done, qint64 total)> progress);
 
 } // namespace store

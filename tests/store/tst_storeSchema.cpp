@@ -1,6 +1,7 @@
 // A file of schema version 1, which compared member names exactly, is
 // brought up to date when the program opens it; afterwards a member is the
 // same member in any letter case.
+#include "storeFixture.h"
 #include "testDatabase.h"
 
 #include <QtTest>
@@ -54,7 +55,7 @@ private slots:
         folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("3"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -70,6 +71,10 @@ private slots:
         QCOMPARE(storetest::countIn(path, "SELECT ID FROM Bewertungeneigen WHERE "
                                           "Bewertungstext = 'vier'"),
                  5);
+        // The full-text index came along.
+        QCOMPARE(storetest::countIn(path, "SELECT docid FROM BewertungeneigenSuche WHERE "
+                                          "BewertungeneigenSuche MATCH 'VIER'"),
+                 5);
 
         // The counts go on without regard to case, and so do ids and deletions.
         QVERIFY(save_Bewerungen(1, "wieder", "V", "01.03.2020 10:00", "k", "1", "ANNA", 1, "a1"));
@@ -81,6 +86,31 @@ private slots:
         QCOMPARE(read_AllUserTemp().Count(), 0);
         modGlobal::resetGlobals();
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
+    }
+
+    // A file of the version before the full-text index gets one, built once,
+    // with its progress told.
+    void aFileWithoutTheIndexGetsIt() {
+        modGlobal::resetGlobals();
+        testsupport::StoreFixture fixture(QStringLiteral("anna"));
+        fixture.addRatings(QStringLiteral("anna"), 30, QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
+        // What a file of version 2 lacks: the index tables and their triggers.
+        for (const char* table : {"Bewertungeneigen", "BewertungenTemp"})
+            for (const char* trigger : {"hinzu", "weg", "vorher", "nachher"})
+                modGlobal::cnDB->exec(QByteArray("DROP TRIGGER ") + table + "_suche_" + trigger);
+        modGlobal::cnDB->exec("DROP TABLE BewertungeneigenSuche; DROP TABLE BewertungenTempSuche; "
+                              "PRAGMA user_version = 2");
+        modGlobal::resetGlobals();
+        QList<qint64> told;
+        store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
+        modData::InitDB();
+        store::setUpgradeProgress({});
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("3"));
+        QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
+        QCOMPARE(storetest::countIn(fixture.databasePath(),
+                                    "SELECT count(*) FROM BewertungeneigenSuche WHERE "
+                                    "BewertungeneigenSuche MATCH 'Bewertung'"),
+                 30);
     }
 };
 
