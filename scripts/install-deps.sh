@@ -7,6 +7,7 @@ packages=(
     libsqlcipher-dev sqlcipher
     libbenchmark-dev
     fonts-dejavu-core xvfb xauth
+    xdg-utils
 )
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
