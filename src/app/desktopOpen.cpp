@@ -81,11 +81,9 @@ QString unescapeValue(const QString& value) {
 } // namespace
 
 bool isOpenableAddress(const QString& address) {
-    for (const QChar c : address)
-        if (c.unicode() < 0x21 || c.unicode() == 0x7f || c.isSpace())
-            return false;
     if (address.startsWith(QLatin1Char('/')))
         return isHelpFile(address);
+    // Strict: blanks and control characters make an address invalid.
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid())
         return false;
