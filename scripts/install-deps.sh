@@ -8,6 +8,7 @@ packages=(
     libbenchmark-dev
     clang-format clang-tidy
     fonts-dejavu-core fonts-liberation xvfb xauth
+    xdg-utils
 )
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then

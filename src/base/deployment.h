@@ -19,4 +19,13 @@ inline constexpr char kItemHost[] = "cgi.ebay.de";
 inline constexpr char kSupportMail[] = "support@notenschau.de";
 inline constexpr char kSupportWeb[] = "www.notenschau.de";
 
+// The maker as the about box names it.
+inline constexpr char kMakerName[] = "Notenschau Software GbR";
+inline constexpr char kMakerStreet[] = "Lindenstraße 14";
+inline constexpr char kMakerCity[] = "04109 Leipzig";
+inline constexpr char kCopyright[] = "Copyright © 2004-2026 Notenschau Software GbR";
+// The maker's product family and the page that presents it.
+inline constexpr char kProductFamily[] = "KuntaOffice";
+inline constexpr char kProductPage[] = "www.notenschau.de/kuntaoffice";
+
 } // namespace deployment

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace modGlobal {
 
 // How the start went.
@@ -26,5 +28,11 @@ namespace modGlobal {
 
 // Builds the main window's menu; a failing item is passed over.
 void pbuildmenus(ui::MenuAdapter& menu);
+
+// Shows a web page: over the launcher link when the user works with its
+// browser and the link is up, else in the desktop's default browser, a new
+// window of it with OpenNew. Only http, https and mailto addresses and the
+// help file are opened; anything else is refused like a page that failed.
+void OpenLink(const QString& WebSiteStr, bool OpenNew = true);
 
 } // namespace modGlobal

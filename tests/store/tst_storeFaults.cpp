@@ -102,7 +102,7 @@ private slots:
             {"PRAGMA cipher_page_size = 1024;", key},
             {"PRAGMA cipher_page_size = 4096; PRAGMA kdf_iter = 256000;", key},
             {"PRAGMA cipher_page_size = 4096; PRAGMA cipher_use_hmac = OFF;", key},
-            {"newer schema", "neueres Schema (Version 3, bekannt bis 2)"},
+            {"newer schema", "neueres Schema (Version 4, bekannt bis 3)"},
             {"locked", "von einem anderen Programm gesperrt"},
             {"read-only file system", "schreibgeschützt"}};
         for (const auto& [kind, cause] : rows)
@@ -132,7 +132,7 @@ private slots:
             storetest::makeFile(path, kind.toUtf8() + store::schemaSql() + store::countSql());
         } else if (kind == "newer schema") {
             store::createDatabase(path);
-            storetest::makeFile(path, "PRAGMA cipher_page_size = 4096; PRAGMA user_version = 3;");
+            storetest::makeFile(path, "PRAGMA cipher_page_size = 4096; PRAGMA user_version = 4;");
         } else if (kind == "locked") {
             store::createDatabase(path);
             holder = store::Connection::openRaw(path, store::databasePassword(), false);

@@ -84,6 +84,43 @@ def box(checked):
     return pixel
 
 
+def star(x, y, cx, cy, outer, inner):
+    # Inside a five-pointed star centred at (cx, cy), one point up.
+    dx, dy = x - cx, y - cy
+    d = math.hypot(dx, dy)
+    a = math.atan2(dy, dx) + math.pi / 2
+    k = (math.cos(5 * a) + 1) / 2
+    return d < inner + (outer - inner) * k
+
+
+def logo(x, y, size=64):
+    # The maker's mark: a white N on a rounded blue square, a gold star above.
+    r = 10
+    qx = min(max(x, r), size - 1 - r)
+    qy = min(max(y, r), size - 1 - r)
+    if math.hypot(x - qx, y - qy) > r:
+        return (0, 0, 0, 0)
+    if star(x, y, 50, 13, 9, 4):
+        return (255, 196, 40, 255)
+    top, bottom = 20, 54
+    if top <= y <= bottom:
+        on_diagonal = abs(x - (14 + (y - top) * 26 / (bottom - top)) - 3) < 4
+        if 14 <= x <= 21 or 40 <= x <= 47 or on_diagonal:
+            return (255, 255, 255, 255)
+    t = y / size
+    return (int(25 + 30 * t), int(60 + 50 * t), int(130 + 70 * t), 255)
+
+
+def icon(x, y):
+    # The program's icon: a gold star on a blue disc.
+    d = math.hypot(x - 15.5, y - 15.5)
+    if star(x, y, 15.5, 16.5, 12, 5):
+        return (255, 200, 40, 255)
+    if d <= 15:
+        return (40, 80, 160, 255)
+    return (0, 0, 0, 0)
+
+
 if __name__ == "__main__":
     out = Path(sys.argv[1] if len(sys.argv) > 1 else "data/images")
     out.mkdir(parents=True, exist_ok=True)
@@ -93,3 +130,5 @@ if __name__ == "__main__":
     png(out / "negativ.png", 16, 16, mark((220, 40, 40)))
     png(out / "chbox_leer.png", 16, 16, box(False))
     png(out / "chbox_haken.png", 16, 16, box(True))
+    png(out / "logo.png", 64, 64, logo)
+    png(out / "notenschau.png", 32, 32, icon)

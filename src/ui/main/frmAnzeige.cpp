@@ -8,7 +8,6 @@
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmLade.h"
 #include "ui/dialogs/frmSplash.h"
-#include "ui/dialogs/frmuser.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/windowLayout.h"
@@ -110,14 +109,7 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
             &frmAnzeige::ZorButton1_Click);
     connect(m_cmdback, &QPushButton::clicked, this, &frmAnzeige::cmdback_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &frmAnzeige::cmdClose_Click);
-    connect(m_menu, &MenuAdapter::itemClicked, this, [this](int id) {
-        const QString key = m_menu->keyOf(id);
-        if (key == QStringLiteral("keyexit"))
-            beenden();
-        else if (key == QStringLiteral("keyuser"))
-            // After the menu has closed.
-            QTimer::singleShot(0, this, [] { Form<frmuser>::get().exec(); });
-    });
+    setUpCommands();
 
     // A page read counts its rows on the progress bar.
     modData::setPageProgress(
@@ -198,11 +190,6 @@ void frmAnzeige::Form_Load() {
     p.step([this] { showMaximized(); });
 }
 
-void frmAnzeige::makeconnection() {
-    errors::Procedure p("[frmAnzeige] Public Sub makeconnection()", errors::Handling::SkipSilently);
-    // No launcher link yet: the window works alone.
-}
-
 void frmAnzeige::ZorButton1_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub ZorButton1_Click()");
     retrieval::FetchResult fetched;
@@ -245,11 +232,6 @@ void frmAnzeige::saveTemp(const std::vector<store::FetchedRating>& ratings) {
     m_view->saveTemp(ratings);
 }
 
-void frmAnzeige::zur_Auktion(int Index) {
-    errors::Procedure p("[frmAnzeige] Public Sub zur_Auktion(Index As Integer)");
-    Q_UNUSED(Index);
-}
-
 void frmAnzeige::cmdback_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub cmdback_Click()");
     p.step([this] { m_cmdback->hide(); });
@@ -279,6 +261,11 @@ void frmAnzeige::Form_Unload() {
         return;
     m_unloaded = true;
     errors::Procedure p("[frmAnzeige] Private Sub Form_Unload(Cancel As Integer)");
+    p.step([this] {
+        if (m_link->linkMode() == launcher::LauncherLink::Automatic)
+            m_link->execute(QStringLiteral("NS-Close"));
+    });
+    p.step([this] { m_link->close(); });
     p.setHandling(errors::Handling::SkipSilently);
     p.step([] { unloadOtherForms<frmAnzeige>(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/launcherLink.h"
 #include "ui/controls/twips.h"
 #include "ui/main/feedbackView.h"
 
@@ -9,6 +10,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QMenuBar;
+class QTimer;
 
 namespace ui {
 
@@ -84,6 +86,27 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_lblinfo = nullptr;
     bool m_unloaded = false;
+
+    // Menu commands, the item page and the launcher link: frmAnzeigeCommands.cpp.
+public:
+    void SmartMenuXP1_Click(int ID);
+    void Timer1_Timer();
+    // The launcher's item changed: its value is launcherLink().text().
+    void Label1_Change();
+    launcher::LauncherLink& launcherLink() const { return *m_link; }
+
+signals:
+    // The launcher asked for a member's analysis.
+    void foreignMemberRequested(const QString& name);
+
+private:
+    void setUpCommands();
+    void showForeignMemberDialog();
+    void analyseForeignMember(const QString& name);
+
+    QTimer* m_timer1 = nullptr;
+    launcher::LauncherLink* m_link = nullptr;
+    QString sMenuKey;
 };
 
 } // namespace ui

@@ -1,0 +1,134 @@
+// The main window's menu commands, its item page and its side of the
+// launcher link.
+#include "app/modGlobal.h"
+#include "app/msgBox.h"
+#include "base/programFolder.h"
+#include "errors/procedure.h"
+#include "store/modData.h"
+#include "ui/controls/menuAdapter.h"
+#include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmuser.h"
+#include "ui/forms.h"
+#include "ui/main/feedbackList.h"
+#include "ui/main/frmAnzeige.h"
+#include "ui/modGlobalMain.h"
+
+#include <algorithm>
+#include <QTimer>
+
+namespace ui {
+
+using namespace modGlobal;
+
+void frmAnzeige::setUpCommands() {
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(100);
+    m_timer1->setSingleShot(true);
+    connect(m_timer1, &QTimer::timeout, this, &frmAnzeige::Timer1_Timer);
+    connect(m_menu, &MenuAdapter::itemClicked, this, &frmAnzeige::SmartMenuXP1_Click);
+
+    m_link = new launcher::LauncherLink(this);
+    connect(m_link, &launcher::LauncherLink::linked, this,
+            [this] { m_link->execute(QStringLiteral("NS")); });
+    connect(m_link, &launcher::LauncherLink::changed, this, &frmAnzeige::Label1_Change);
+}
+
+// A command runs once the menu has closed, from the message loop.
+void frmAnzeige::SmartMenuXP1_Click(int ID) {
+    errors::Procedure p("[frmAnzeige] Private Sub SmartMenuXP1_Click(ByVal ID As Long)");
+    p.step([&] { sMenuKey = m_menu->keyOf(ID); });
+    p.step([this] { m_timer1->start(); });
+}
+
+void frmAnzeige::Timer1_Timer() {
+    errors::Procedure p("[frmAnzeige] Private Sub Timer1_Timer()");
+    p.step([this] { m_timer1->stop(); });
+    p.step([this] {
+        const QString& key = sMenuKey;
+        if (key == QStringLiteral("keyuser")) {
+            showForeignMemberDialog();
+        } else if (key == QStringLiteral("keyabout")) {
+            Form<frmAbout>::get().exec();
+        } else if (key == QStringLiteral("keyhelp")) {
+            OpenLink(app::inProgramFolder(QStringLiteral("Help/hilfe.htm")), false);
+        } else if (key == QStringLiteral("keyexit")) {
+            beenden();
+        } else if (key == QStringLiteral("keyDelete")) {
+            if (app::MsgBox(QStringLiteral("Sind Sie sicher das die eigenen Bewertungen in der "
+                                           "Datenbank gelöscht werden sollen?"),
+                            app::vbYesNo | app::vbCritical,
+                            QStringLiteral("Eigene Bewertungen löschen")) == app::vbYes) {
+                // A failed deletion still refreshes: the list shows what is left.
+                (void)modData::delete_Eigene_Bewertungen();
+                m_view->cmdalleanzeigen_Click();
+            }
+        } else if (key == QStringLiteral("keyBewertungen")) {
+            OpenLink(sFeedbackURL, false);
+        }
+    });
+    p.step([this] { sMenuKey.clear(); });
+}
+
+void frmAnzeige::showForeignMemberDialog() {
+    Form<frmuser>::get().exec();
+}
+
+void frmAnzeige::analyseForeignMember(const QString& name) {
+    emit foreignMemberRequested(name);
+    Form<frmuser>::get().selectuserandshow(name);
+}
+
+void frmAnzeige::zur_Auktion(int Index) {
+    errors::Procedure p("[frmAnzeige] Public Function zur_Auktion(Index As Integer)");
+    p.step([&] {
+        if (!m_list->isOpenable(Index))
+            return;
+        const QString number = m_list->captions(Index).at(4).trimmed();
+        // The number comes from the marketplace: only digits go into an address.
+        const bool digits =
+            !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) {
+                return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+            });
+        if (digits)
+            OpenLink(QString(sArtikelURL).replace(QStringLiteral("[#Artikel#]"), number), true);
+    });
+}
+
+void frmAnzeige::makeconnection() {
+    errors::Procedure p("[frmAnzeige] Public Sub makeconnection()", errors::Handling::SkipSilently);
+    // Returns at once: without a launcher the window works alone, and "NS"
+    // goes out when a launcher confirms the link.
+    p.step([this] { m_link->open(); });
+}
+
+void frmAnzeige::Label1_Change() {
+    errors::Procedure p("[frmAnzeige] Private Sub Label1_Change()");
+    const QString t = m_link->text();
+    p.step([&] {
+        if (t == QStringLiteral("nochda") || t.isEmpty() || t == QStringLiteral("nix"))
+            p.exit();
+    });
+    p.step([&] {
+        if (t != QStringLiteral("Open"))
+            return;
+        repaint();
+        // As the button: while it is disabled (a check or a refresh under
+        // way) the request is not taken.
+        if (m_view->isEnabled(FeedbackView::ZorButton1))
+            ZorButton1_Click();
+        p.exit();
+    });
+    p.step([&] {
+        // The name comes from another program: an odd one names no member.
+        if (!launcher::isMemberName(t)) {
+            p.exit();
+            return;
+        }
+        repaint();
+        showNormal();
+        analyseForeignMember(t);
+    });
+}
+
+} // namespace ui
