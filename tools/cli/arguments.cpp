@@ -18,11 +18,13 @@ struct OptionInfo {
 constexpr OptionInfo kOptions[] = {
     {"--ordner", true, 0},
     {"--ja", false, bit(Command::Pruefen)},
-    {"--fremd", true, bit(Command::Liste)},
-    {"--art", true, bit(Command::Liste) | bit(Command::Fremd)},
+    {"--fremd", true, bit(Command::Liste) | bit(Command::Suche) | bit(Command::Verlauf)},
+    {"--art", true, bit(Command::Liste) | bit(Command::Fremd) | bit(Command::Suche)},
     {"--seite", true, bit(Command::Liste)},
-    {"--format", true, bit(Command::Liste) | bit(Command::Profil)},
+    {"--format", true,
+     bit(Command::Liste) | bit(Command::Profil) | bit(Command::Suche) | bit(Command::Verlauf)},
     {"--anzahl", true, bit(Command::Fremd)},
+    {"--alle", false, bit(Command::Liste)},
 };
 
 struct CommandName {
@@ -31,7 +33,8 @@ struct CommandName {
 };
 constexpr CommandName kCommands[] = {
     {"pruefen", Command::Pruefen}, {"prüfen", Command::Pruefen}, {"liste", Command::Liste},
-    {"fremd", Command::Fremd},     {"profil", Command::Profil},
+    {"fremd", Command::Fremd},     {"profil", Command::Profil},  {"suche", Command::Suche},
+    {"verlauf", Command::Verlauf},
 };
 
 int kindOf(const QString& name) {
@@ -66,6 +69,8 @@ bool apply(Arguments& a, const QString& name, const QString& value, QString* err
         a.ordner = value;
     } else if (name == QLatin1String("--ja")) {
         a.ja = true;
+    } else if (name == QLatin1String("--alle")) {
+        a.alle = true;
     } else if (name == QLatin1String("--fremd")) {
         if (value.trimmed().isEmpty()) {
             *error = QStringLiteral("Die Option --fremd braucht einen Mitgliedsnamen.");
@@ -185,10 +190,15 @@ std::optional<Arguments> parseArguments(const QStringList& args, QString* error)
             options.append({name, value});
             continue;
         }
-        // The member of fremd and profil stands after the command.
+        // The member of fremd and profil, the words of suche, stand after
+        // the command.
         const bool takesName = a.command == Command::Fremd || a.command == Command::Profil;
         if (takesName && a.name.isNull()) {
             a.name = arg;
+            continue;
+        }
+        if (a.command == Command::Suche && a.words.isNull()) {
+            a.words = arg;
             continue;
         }
         if (a.command != Command::None) {
@@ -221,6 +231,10 @@ std::optional<Arguments> parseArguments(const QStringList& args, QString* error)
                      .arg(commandName(a.command));
         return std::nullopt;
     }
+    if (a.command == Command::Suche && a.words.trimmed().isEmpty()) {
+        *error = QStringLiteral("Der Befehl suche braucht etwas, wonach er suchen soll.");
+        return std::nullopt;
+    }
     for (const auto& [name, value] : options) {
         const OptionInfo* info = findOption(name);
         if (info->commands != 0 && (info->commands & bit(a.command)) == 0) {
@@ -230,6 +244,10 @@ std::optional<Arguments> parseArguments(const QStringList& args, QString* error)
         }
         if (!apply(a, name, value, error))
             return std::nullopt;
+    }
+    if (a.alle && seen.contains(QStringLiteral("--seite"))) {
+        *error = QStringLiteral("--alle und --seite schließen einander aus.");
+        return std::nullopt;
     }
     if (a.command == Command::Profil && a.format == Format::Csv) {
         *error = QStringLiteral("Das Profil gibt es als tsv oder json, nicht als csv.");
@@ -271,10 +289,10 @@ QString helpText() {
         "      wenn die Eingabe ein Terminal ist; sonst wird ohne --ja nichts geladen.\n"
         "      --ja                ohne Rückfrage laden (für Zeitpläne und Skripte)\n"
         "\n"
-        "  liste [--fremd NAME] [--art positiv|neutral|negativ] [--seite N]\n"
+        "  liste [--fremd NAME] [--art positiv|neutral|negativ] [--seite N | --alle]\n"
         "        [--format tsv|csv|json]\n"
         "      Gibt eine Seite (200 Bewertungen) der gespeicherten Bewertungen aus,\n"
-        "      die neuesten zuerst.\n"
+        "      die neuesten zuerst; mit --alle jede gespeicherte Bewertung.\n"
         "      --fremd NAME        die zwischengespeicherten Bewertungen eines anderen\n"
         "                          Mitglieds statt der eigenen\n"
         "      --art ART           nur Bewertungen dieser Art\n"
@@ -299,6 +317,16 @@ QString helpText() {
         "      der Fehlerausgabe. json: ein Objekt mit \"seite\", \"seiten\", \"von\",\n"
         "      \"bewertungen\" und \"zusammenfassung\". Bei einem anderen Mitglied steht\n"
         "      statt der Prozentzeile \"Fremd-User Analyse\".\n"
+        "\n"
+        "  suche TEXT [--fremd NAME] [--art ART] [--format tsv|csv|json]\n"
+        "      Gibt die gespeicherten Bewertungen aus, deren Kommentar, Mitglied oder\n"
+        "      Artikelnummer jedes Wort von TEXT enthält (ganze Wörter, ohne Rücksicht\n"
+        "      auf Groß- und Kleinschreibung), die neuesten zuerst; Spalten wie bei liste.\n"
+        "\n"
+        "  verlauf [--fremd NAME] [--format tsv|csv|json]\n"
+        "      Gibt für jeden Monat die Anzahl der positiven, neutralen und negativen\n"
+        "      Bewertungen aus und den Anteil der positiven unter den positiven und\n"
+        "      negativen der letzten 12 Monate, in Prozent.\n"
         "\n"
         "  fremd NAME [--art positiv,neutral,negativ] [--anzahl N|alle]\n"
         "      Lädt von den neuesten N Bewertungen des Mitglieds NAME die der gewählten\n"

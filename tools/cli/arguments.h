@@ -20,7 +20,7 @@ enum Exit : int {
     kAbgebrochen = 130,
 };
 
-enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil };
+enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil, Suche, Verlauf };
 
 struct Arguments {
     Command command = Command::None;
@@ -35,6 +35,8 @@ struct Arguments {
     // the newest ratings to look at (-1: all); the dialog's defaults.
     bool arten[3] = {false, false, true};
     qint32 anzahl = 100;
+    QString words;     // suche: what to look for
+    bool alle = false; // liste: every stored rating instead of a page
 };
 
 // The arguments after the program name. On a mistake: nothing, and error

@@ -4,8 +4,10 @@
 #include "base/ratingSummary.h"
 #include "errors/errPtnr.h"
 #include "output.h"
+#include "retrieval/syncOutcome.h"
 #include "runSupport.h"
 #include "store/modData.h"
+#include "store/ratingQuery.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -68,21 +70,20 @@ QString caption(const View& v, int art, qint32 first, qint32 last) {
     }
 }
 
+QJsonObject rowObject(const modData::RatingRow& row, qint32 nr) {
+    const QStringList c = cells(row, nr);
+    return QJsonObject{
+        {"nr", c.at(0).toInt()}, {"art", c.at(1)},    {"bewertungszahl", row.value(0).toInt()},
+        {"kommentar", c.at(2)},  {"kv", c.at(3)},     {"datum", c.at(4)},
+        {"mitglied", c.at(5)},   {"artikel", c.at(6)}};
+}
+
 void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
                const QString& anzeige) {
     QJsonArray rows;
     qint32 nr = first;
-    for (const modData::RatingRow& row : v.page) {
-        const QStringList c = cells(row, nr++);
-        rows.append(QJsonObject{{"nr", c.at(0).toInt()},
-                                {"art", c.at(1)},
-                                {"bewertungszahl", row.value(0).toInt()},
-                                {"kommentar", c.at(2)},
-                                {"kv", c.at(3)},
-                                {"datum", c.at(4)},
-                                {"mitglied", c.at(5)},
-                                {"artikel", c.at(6)}});
-    }
+    for (const modData::RatingRow& row : v.page)
+        rows.append(rowObject(row, nr++));
     QJsonObject summary{{"positiv", v.counts[0]},
                         {"neutral", v.counts[1]},
                         {"negativ", v.counts[2]},
@@ -107,10 +108,62 @@ void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
 
 } // namespace
 
+int streamRatings(const Arguments& args, const QString& member, const store::RatingFilter& filter,
+                  const char* command) {
+    const modData::Table table = args.fremd.isEmpty() ? modData::Table::Own : modData::Table::Temp;
+    const bool json = args.format == Format::Json;
+    QString text;
+    qint32 nr = 0;
+    // Written in pieces: a million ratings are never held at once.
+    const auto flush = [&text] {
+        out(text);
+        text.clear();
+    };
+    try {
+        if (json) {
+            text = QStringLiteral("{\n    \"mitglied\": ") + jsonText(member, 1) +
+                   QStringLiteral(",\n    \"fremd\": ") +
+                   (args.fremd.isEmpty() ? QLatin1String("false") : QLatin1String("true")) +
+                   QStringLiteral(",\n    \"bewertungen\": [");
+        } else {
+            text = tableLine(kHeader, args.format);
+        }
+        store::forEachRating(table, member, filter, [&](const modData::RatingRow& row) {
+            ++nr;
+            if (json)
+                text += (nr > 1 ? QStringLiteral(",\n        ") : QStringLiteral("\n        ")) +
+                        jsonText(rowObject(row, nr), 2);
+            else
+                text += tableLine(cells(row, nr), args.format);
+            if (text.size() > 1 << 16)
+                flush();
+            return true;
+        });
+    } catch (const errors::RuntimeError& e) {
+        flush();
+        errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
+                                            QString::fromLatin1(command), e, 0);
+        return kFehler;
+    }
+    if (json)
+        text += (nr > 0 ? QStringLiteral("\n    ]") : QStringLiteral("]")) +
+                QStringLiteral(",\n    \"von\": %1\n}\n").arg(nr);
+    flush();
+    if (!json)
+        err(QStringLiteral("%1 von %2\n").arg(retrieval::bewertungen(nr), member));
+    return kOk;
+}
+
 int liste(const Arguments& args, ConsoleChooser& chooser) {
     using namespace modGlobal;
     if (!openDatabase("liste"))
         return kFehler;
+    if (args.alle) {
+        store::RatingFilter filter;
+        filter.kind = qint16(args.art);
+        return streamRatings(args, args.fremd.isEmpty() ? sStandardUser : args.fremd, filter,
+                             "liste");
+    }
 
     View v;
     v.foreign = !args.fremd.isEmpty();

@@ -11,6 +11,7 @@
 #include "pruefen.h"
 #include "store/connection.h"
 #include "store/modData.h"
+#include "verlauf.h"
 #include "version.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,10 @@ int main(int argc, char** argv) {
         return cli::fremd(*args, chooser);
     case cli::Command::Profil:
         return cli::profil(*args, chooser);
+    case cli::Command::Suche:
+        return cli::suche(*args);
+    case cli::Command::Verlauf:
+        return cli::verlauf(*args);
     default:
         return cli::liste(*args, chooser);
     }

@@ -169,10 +169,10 @@ QString tableLine(const QStringList& fields, Format format) {
     return line + QLatin1Char('\n');
 }
 
-QString jsonText(const QJsonValue& value) {
+QString jsonText(const QJsonValue& value, int depth) {
     QString s;
-    appendJson(s, value, 0);
-    return s + QLatin1Char('\n');
+    appendJson(s, value, depth);
+    return depth == 0 ? s + QLatin1Char('\n') : s;
 }
 
 QByteArray utf8(QStringView text) {

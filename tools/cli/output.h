@@ -29,7 +29,7 @@ QString tableLine(const QStringList& fields, Format format);
 
 // The value as indented JSON text. Control characters (also DEL and the C1
 // range) are written as \u escapes, a lone surrogate as U+FFFD.
-QString jsonText(const QJsonValue& value);
+QString jsonText(const QJsonValue& value, int depth = 0);
 
 // UTF-8 of a text; a lone surrogate becomes U+FFFD, the character after it
 // is kept.

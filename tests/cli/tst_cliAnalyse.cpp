@@ -1,4 +1,5 @@
-// notenschau-cli fremd and profil: a foreign member's ratings and profile,
+// notenschau-cli fremd, profil, suche, verlauf and liste --alle: a foreign
+// member's ratings and profile, searched, counted by month and listed whole,
 // as a process against the simulator and a real database; the calls it
 // refuses, checked in-process.
 #include "answerers.h"
@@ -8,13 +9,14 @@
 #include "store/schema.h"
 
 #include <csignal>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 
 using testsupport::ProcessResult;
 
-class CliFremd : public QObject {
+class CliAnalyse : public QObject {
     Q_OBJECT
     marktsim::SimProcess sim;
     std::unique_ptr<testsupport::ProgramFolder> folder;
@@ -89,6 +91,36 @@ private slots:
         QCOMPARE(stored("viele"), 25);
     }
 
+    // What was loaded, searched, counted by month and listed whole.
+    void searchHistoryAndEverything() {
+        QCOMPARE(
+            cli({"fremd", "mittel", "--art", "positiv,neutral,negativ", "--anzahl", "alle"}).code,
+            0);
+        const ProcessResult all = cli({"liste", "--fremd", "mittel", "--alle", "--format", "json"});
+        QCOMPARE(all.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(all.out.toUtf8()).object();
+        QCOMPARE(o.value("von").toInt(), 450);
+        QCOMPARE(o.value("bewertungen").toArray().size(), 450);
+        QCOMPARE(o.value("bewertungen").toArray().last().toObject().value("nr").toInt(), 450);
+
+        const ProcessResult found = cli({"suche", "Versand", "--fremd", "mittel"});
+        QCOMPARE(found.code, 0);
+        const QStringList lines = found.out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() > 1);
+        for (const QString& line : lines.mid(1))
+            QVERIFY2(line.contains(QStringLiteral("versand"), Qt::CaseInsensitive),
+                     qPrintable(line));
+        QCOMPARE(cli({"suche", "%%%"}).code, 2);
+
+        const ProcessResult months = cli({"verlauf", "--fremd", "mittel", "--format", "json"});
+        QCOMPARE(months.code, 0);
+        int sum = 0;
+        for (const QJsonValue m :
+             QJsonDocument::fromJson(months.out.toUtf8()).object().value("monate").toArray())
+            sum += m["positiv"].toInt() + m["neutral"].toInt() + m["negativ"].toInt();
+        QCOMPARE(sum, 450);
+    }
+
     void withoutAConnection() {
         makeFolder("checkInet=True\nPruefHost1=a.invalid\nPruefHost2=b.invalid\n");
         QCOMPARE(cli({"fremd", "viele"}).code, 3);
@@ -119,6 +151,8 @@ private slots:
         QTest::newRow("not a number") << QStringList{"fremd", "x", "--anzahl", "viele"};
         QTest::newRow("profile as csv") << QStringList{"profil", "x", "--format", "csv"};
         QTest::newRow("a page of a profile") << QStringList{"profil", "x", "--seite", "2"};
+        QTest::newRow("a search for nothing") << QStringList{"suche"};
+        QTest::newRow("all and a page") << QStringList{"liste", "--alle", "--seite", "2"};
     }
     void badCalls() {
         QFETCH(QStringList, args);
@@ -141,5 +175,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CliFremd)
-#include "tst_cliFremd.moc"
+QTEST_GUILESS_MAIN(CliAnalyse)
+#include "tst_cliAnalyse.moc"
