@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 using testsupport::ProcessResult;
@@ -40,9 +41,10 @@ class CliAnalyse : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY2(sim.start({"--member", "viele:5000", "--member", "mittel:450", "--member",
-                            "leer:0", "--reference", "2026-11-30T12:00:00Z"}),
-                 qPrintable(sim.errorString()));
+        QVERIFY2(
+            sim.start({"--member", "viele:5000", "--member", "mittel:450", "--member", "leer:0",
+                       "--member", "anna:450", "--reference", "2026-11-30T12:00:00Z"}),
+            qPrintable(sim.errorString()));
     }
     void init() { makeFolder(); }
     void cleanup() { sim.admin(QStringLiteral("clear")); }
@@ -119,6 +121,28 @@ private slots:
              QJsonDocument::fromJson(months.out.toUtf8()).object().value("monate").toArray())
             sum += m["positiv"].toInt() + m["neutral"].toInt() + m["negativ"].toInt();
         QCOMPARE(sum, 450);
+    }
+
+    // Two checks at once: each rating is stored once, and each process says
+    // how many it stored itself.
+    void twoChecksAtOnce() {
+        // Slow answers, so that both have fetched everything before either stores.
+        QVERIFY(sim.fault("delay", {"on=entries", "ms=300", "count=20"}));
+        std::array<QProcess, 2> checks;
+        for (QProcess& p : checks)
+            testsupport::startProcess(p, NOTENSCHAU_CLI_PATH,
+                                      {"--ordner", folder->path(), "pruefen", "--ja"});
+        int said = 0;
+        for (QProcess& p : checks) {
+            const ProcessResult r = testsupport::finishProcess(p);
+            QCOMPARE(r.code, 0);
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("Gespeichert: (\\d+) neue")).match(r.out);
+            said += m.hasMatch() ? m.captured(1).toInt() : 0;
+        }
+        const ProcessResult all = cli({"liste", "--format", "json"});
+        QCOMPARE(QJsonDocument::fromJson(all.out.toUtf8()).object().value("von").toInt(), 450);
+        QCOMPARE(said, 450);
     }
 
     void withoutAConnection() {
