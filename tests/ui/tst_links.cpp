@@ -96,8 +96,9 @@ private slots:
         QVERIFY(about.lblLizenz()->text().startsWith(QStringLiteral("\nCopyright")));
         QTest::mouseClick(about.lblAdress(), Qt::LeftButton); // a web address without a scheme
         QCOMPARE(desktop.started("xdg-open"), QStringLiteral("xdg-open|http://www.notenschau.de"));
-        for (const QString link : {"mailto:support@notenschau.de", "http://notenschau.de/k"}) {
-            about.subLink(link); // as it is: a scheme of the two
+        for (const QString link : {"mailto:support@notenschau.de", "http://notenschau.de/k",
+                                   "https://notenschau.de/s"}) {
+            about.subLink(link); // as it is: it has a scheme
             QTRY_COMPARE_WITH_TIMEOUT(desktop.started("xdg-open"), "xdg-open|" + link, 30000);
         }
         about.cmdOK()->click();

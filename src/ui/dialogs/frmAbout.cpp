@@ -207,7 +207,10 @@ void frmAbout::subLink(const QString& sLink) {
     errors::Procedure p("[frmAbout] Private Sub subLink(sLink As String)");
     QString link = sLink;
     p.step([&] {
-        if (link.left(7) != QStringLiteral("http://") && link.left(7) != QStringLiteral("mailto:"))
+        // An https address keeps its scheme too: "http://" in front of it
+        // would make an address no browser opens.
+        if (link.left(7) != QStringLiteral("http://") &&
+            link.left(7) != QStringLiteral("mailto:") && link.left(8) != QStringLiteral("https://"))
             link.prepend(QStringLiteral("http://"));
     });
     // What the desktop makes of it is not examined.
