@@ -51,6 +51,11 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
+void otherError() {
+    errors::Procedure other("[modAnders] Sub Anders()");
+    other.step([] { errors::raise(errors::RuntimeError::Overflow); });
+}
+
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -64,6 +69,14 @@ class ErrPtnrDialogTest : public QObject {
     std::unique_ptr<testsupport::ProgramFolder> folder;
     std::unique_ptr<errors::ErrPtnrDialog> dialog;
     errors::ErrorChooser* previous = nullptr;
+
+    // At the next error: a button of the protocol's, then leave.
+    void protocolButtonThenLeave(int button) {
+        testsupport::onNextModal([this, button](QWidget*) {
+            dialog->cmdProtocol(button)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+    }
 
 private slots:
     void init() {
@@ -177,10 +190,7 @@ private slots:
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         const QString path = folder->file(QStringLiteral("notenschau.ERR"));
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(0);
         Calculation().run();
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text,
@@ -194,14 +204,8 @@ private slots:
 
         // Answered No: nothing is written and nothing more is said.
         boxes.answer(app::vbNo);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
-        {
-            errors::Procedure other("[modAnders] Sub Anders()");
-            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
-        }
+        protocolButtonThenLeave(0);
+        otherError();
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(boxes.shown[1].text, "Vorhandene Datei '" + path + "' überschreiben ?");
         QCOMPARE(boxes.shown[1].buttons(), int(app::vbYesNo));
@@ -211,23 +215,14 @@ private slots:
 
         // Answered Yes: replaced by the new protocol.
         boxes.answer(app::vbYes).answer(app::vbOK);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
-        {
-            errors::Procedure other("[modAnders] Sub Anders()");
-            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
-        }
+        protocolButtonThenLeave(0);
+        otherError();
         QVERIFY(readFile(path).contains("Modul:\tmodAnders\r\n"));
 
         // Cannot be written: the user is told in a box of its own.
         QVERIFY(QFile::remove(path) && QDir().mkpath(path));
         boxes.answer(app::vbYes).answer(app::vbOK);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(0);
         Calculation().run();
         QVERIFY(boxes.shown.last().text.startsWith(
             "Das Fehlerprotokoll konnte nicht in die Datei '" + path + "' geschrieben werden:\n"));
@@ -240,10 +235,7 @@ private slots:
         boxes.answer(app::vbOK);
         MailCatcher mail;
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mail, "open");
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(1)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(1);
         Calculation().run();
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(boxes.unexpected, 0);

@@ -66,90 +66,60 @@ private slots:
     }
     void cleanup() { m_folder.reset(); }
 
-    void continueGoesOnAfterTheFailingStep() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::NextStatement);
+    // What each choice does to the failing step. A retry that succeeds and
+    // the end of the program are pressed in tst_errPtnrDialog's theFourChoices.
+    void choices_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("next statement")
+            << QList<int>{errors::NextStatement} << 7 << QStringList{"a", "c"};
+        // Leaving returns what the result holds.
+        QTest::newRow("leave") << QList<int>{errors::LeaveProcedure} << 0 << QStringList{"a"};
+        QTest::newRow("unknown choice leaves") << QList<int>{42} << 0 << QStringList{"a"};
+        QTest::newRow("retry, then leave")
+            << QList<int>{errors::Retry, errors::LeaveProcedure} << 0 << QStringList{"a"};
+    }
+    void choices() {
+        QFETCH(QList<int>, answers);
+        QFETCH(int, result);
+        QFETCH(QStringList, steps);
+        testsupport::ErrorAnswerer answerer;
+        for (int a : answers)
+            answerer.answer(a);
         Sample s;
-        QCOMPARE(s.run(), 7);
-        QCOMPARE(s.steps, QStringList({"a", "c"}));
-        QCOMPARE(answers.reports.size(), 1);
-        const errors::ErrorReport& r = answers.reports.front();
+        QCOMPARE(s.run(), result);
+        QCOMPARE(s.steps, steps);
+        QCOMPARE(s.attempts, answers.size());
+        QCOMPARE(answerer.reports.size(), answers.size());
+        QCOMPARE(answerer.unexpected, 0);
+        const errors::ErrorReport& r = answerer.reports.front();
         QCOMPARE(r.numberText(), QStringLiteral("11 (Division durch Null)"));
         QCOMPARE(r.module, QStringLiteral("modTest"));
         QCOMPARE(r.procedure, QStringLiteral("run"));
         QCOMPARE(r.line, 2);
     }
 
-    void leaveReturnsWhatTheResultHolds() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        Sample s;
-        QCOMPARE(s.run(), 0);
-        QCOMPARE(s.steps, QStringList({"a"}));
+    // An error passed up fails the caller's step; a retry calls again.
+    void passedUp_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("next") << QList<int>{errors::NextStatement} << QStringList{"call", "next"};
+        QTest::newRow("retry, then leave")
+            << QList<int>{errors::Retry, errors::LeaveProcedure} << QStringList{"call", "call"};
     }
-
-    void anUnknownChoiceLeavesToo() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(42);
-        Sample s;
-        QCOMPARE(s.run(), 0);
-        QCOMPARE(s.steps, QStringList({"a"}));
-    }
-
-    void retryRunsTheStepAgain() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::Retry).answer(errors::Retry);
-        Sample s;
-        // The user mends the cause while the dialog is open, on the second retry.
-        int shown = 0;
-        struct Mend : errors::ErrorChooser {
-            testsupport::ErrorAnswerer* inner;
-            Sample* sample;
-            int* shown;
-            int choose(const errors::ErrorReport& r) override {
-                if (++*shown == 2)
-                    sample->zero = 5;
-                return inner->choose(r);
-            }
-        } mend;
-        mend.inner = &answers;
-        mend.sample = &s;
-        mend.shown = &shown;
-        errors::ErrorChooser* previous = errors::ErrPtnr::instance().setChooser(&mend);
-        const qint32 result = s.run();
-        errors::ErrPtnr::instance().setChooser(previous);
-        QCOMPARE(s.attempts, 3);
-        QCOMPARE(result, 2 + 7);
-        QCOMPARE(s.steps, QStringList({"a", "b", "c"}));
-    }
-
-    void endProgramEndsWithoutRunningLaterSteps() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::EndProgram);
-        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
-        Sample s;
-        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, s.run());
-        errors::ErrPtnr::instance().setTerminator({});
-        QCOMPARE(s.steps, QStringList({"a"}));
-    }
-
-    void anErrorPassedUpFailsTheCallersStep() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::NextStatement);
-        QStringList steps;
-        caller(steps);
-        QCOMPARE(steps, QStringList({"call", "next"}));
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports.front().procedure, QStringLiteral("caller"));
-        QCOMPARE(answers.reports.front().number, 13);
-    }
-
-    void retryOfAPassedUpErrorCallsAgain() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::Retry).answer(errors::LeaveProcedure);
-        QStringList steps;
-        caller(steps);
-        QCOMPARE(steps, QStringList({"call", "call"}));
+    void passedUp() {
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, steps);
+        testsupport::ErrorAnswerer answerer;
+        for (int a : answers)
+            answerer.answer(a);
+        QStringList seen;
+        caller(seen);
+        QCOMPARE(seen, steps);
+        QCOMPARE(answerer.reports.size(), answers.size());
+        QCOMPARE(answerer.reports.front().procedure, QStringLiteral("caller"));
+        QCOMPARE(answerer.reports.front().number, 13);
     }
 
     void passOnPrefixesTheSourceOnce() {
@@ -224,14 +194,8 @@ private slots:
 
     void traceKeepsTheTwentyNewestNewestFirst() {
         testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
-        static const char* const sigs[25] = {
-            "[m] Sub p01()", "[m] Sub p02()", "[m] Sub p03()", "[m] Sub p04()", "[m] Sub p05()",
-            "[m] Sub p06()", "[m] Sub p07()", "[m] Sub p08()", "[m] Sub p09()", "[m] Sub p10()",
-            "[m] Sub p11()", "[m] Sub p12()", "[m] Sub p13()", "[m] Sub p14()", "[m] Sub p15()",
-            "[m] Sub p16()", "[m] Sub p17()", "[m] Sub p18()", "[m] Sub p19()", "[m] Sub p20()",
-            "[m] Sub p21()", "[m] Sub p22()", "[m] Sub p23()", "[m] Sub p24()", "[m] Sub p25()"};
-        for (int i = 0; i < 25; ++i) {
-            Procedure p(sigs[i]);
+        for (const QByteArray& signature : testsupport::signatures(25)) {
+            Procedure p(signature.constData());
             clock.advanceSecs(1);
         }
         const QStringList items = errors::ErrPtnr::instance().trace().items();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/clock.h"
 #include "app/msgBox.h"
+#include "base/clock.h"
 #include "errors/errPtnr.h"
 
 #include <deque>
@@ -73,5 +73,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The signatures "[m] Sub p01()", "[m] Sub p02()", ... of n procedures, kept
+// for the whole process as a procedure's signature must be.
+const QList<QByteArray>& signatures(int n);
 
 } // namespace testsupport
