@@ -10,19 +10,7 @@ using modGlobal::lSeitenAnfang;
 
 namespace {
 
-// n ratings of member u, rating i given at minute i; kinds cycle 1, 2, 3.
-void storeRatings(const QString& u, int n, bool temp = false) {
-    auto batch = beginBatch();
-    for (int i = 1; i <= n; ++i) {
-        QString artikel = QString::number(1000 + i);
-        const qint16 kind = qint16(1 + (i - 1) % 3);
-        const QString text = "Text " + QString::number(i), when = storetest::minuteText(i),
-                      giver = "Kaeufer" + QString::number(i);
-        QVERIFY(temp ? save_BewertungenTemp(kind, text, "KV", when, giver, artikel, u, i)
-                     : save_Bewerungen(kind, text, "KV", when, giver, artikel, u, i));
-    }
-    QVERIFY(batch.commit());
-}
+const QDateTime kNewest(QDate(2020, 6, 1), QTime(12, 0));
 
 // The caller of read_Bewertungen, whose dialog its errors reach.
 qint64 callerOfReadBewertungen(const QString& u) {
@@ -40,6 +28,11 @@ class StoreReadsTest : public QObject {
     std::unique_ptr<storetest::Database> db;
 
 private slots:
+    // n ratings of member u, "Bewertung 1" the newest; kinds cycle 1, 2, 3.
+    void add(const QString& u, int n, bool temp = false) {
+        db->addRatings(u, n, kNewest, {1, 2, 3}, temp);
+    }
+
     void init() { db = std::make_unique<storetest::Database>(); }
     void cleanup() { db.reset(); }
 
@@ -63,21 +56,22 @@ private slots:
     }
 
     void pagesOf200NewestFirst() {
-        storeRatings("ich", 450);
+        add("ich", 450);
         QCOMPARE(read_Anzahl("ich"), 450);
         for (const auto& [start, size] : {std::pair{1, 200}, {201, 200}, {401, 50}}) {
             lSeitenAnfang = start;
             const Page page = read_Bewertungen("ich");
             QCOMPARE(page.Count(), size);
             // row 1 of a page is rating number lSeitenAnfang, counted from the newest
-            const int newest = 450 - start + 1;
-            QCOMPARE(page.Item(1).at(1), "Text " + QString::number(newest));
-            QCOMPARE(page.Item(page.Count()).at(1), "Text " + QString::number(newest - size + 1));
+            QCOMPARE(page.Item(1).at(1), "Bewertung " + QString::number(start));
+            QCOMPARE(page.Item(page.Count()).at(1),
+                     "Bewertung " + QString::number(start + size - 1));
         }
         lSeitenAnfang = 201;
-        const RatingRow row = read_Bewertungen("ich").Item(1); // rating 250
-        QCOMPARE(row, QStringList({"1", "Text 250", "KV", storetest::minuteText(250), "Kaeufer250",
-                                   "1250"}));
+        QCOMPARE(read_Bewertungen("ich").Item(1),
+                 QStringList({"3", "Bewertung 201", "V",
+                              kNewest.addSecs(-200 * 3600).toString("dd.MM.yyyy hh:mm"), "geber200",
+                              "100200"}));
     }
 
     // Equal dates still give every row exactly once over the pages, whether
@@ -107,7 +101,7 @@ private slots:
     }
 
     void progressCountsTheRowsOfThePage() {
-        storeRatings("ich", 230);
+        add("ich", 230);
         QList<qint32> seen;
         setPageProgress([&](qint32 n) { seen << n; });
         lSeitenAnfang = 1;
@@ -118,9 +112,9 @@ private slots:
     }
 
     void kindsAndTables() {
-        storeRatings("ich", 30);
-        storeRatings("fremd", 12, true);
-        storeRatings("ich", 9, true);
+        add("ich", 30);
+        add("fremd", 12, true);
+        add("ich", 9, true);
         // Table names in any case.
         for (const char* own : {"Bewertungeneigen", "BewertungenEigen"})
             QCOMPARE(read_BewertungenPosZahl("ich", 2, own), 10);
@@ -134,14 +128,14 @@ private slots:
         QCOMPARE(neutral.Count(), 10);
         for (const RatingRow& r : neutral)
             QCOMPARE(r.at(0), "2");
-        QCOMPARE(neutral.Item(1).at(1), "Text 29"); // newest neutral
+        QCOMPARE(neutral.Item(1).at(1), "Bewertung 2"); // newest neutral
         QCOMPARE(read_BewertungenPosTemp("fremd", 3).Count(), 4);
-        QCOMPARE(read_BewertungenTemp("fremd").Item(1).at(5), "1012");
+        QCOMPARE(read_BewertungenTemp("fremd").Item(1).at(5), "100000");
     }
 
     // The table is chosen, never pasted into the statement.
     void unknownTableIsAnError() {
-        storeRatings("ich", 3);
+        add("ich", 3);
         testsupport::ErrorAnswerer answers;
         answers.answer(errors::NextStatement);
         QCOMPARE(
@@ -153,8 +147,8 @@ private slots:
     }
 
     void positionOutsideTheResult() {
-        storeRatings("ich", 450);
-        storeRatings("fremd", 5, true);
+        add("ich", 450);
+        add("fremd", 5, true);
         testsupport::ErrorAnswerer answers;
 
         // read_Bewertungen has no handler: the caller's dialog shows it
@@ -228,7 +222,7 @@ private slots:
 
     // Closed behind the program's back, the connection is opened again.
     void readsReopenAClosedConnection() {
-        storeRatings("ich", 2);
+        add("ich", 2);
         modGlobal::cnDB->close();
         QCOMPARE(read_Anzahl("ich"), 2);
         QVERIFY(modGlobal::cnDB->isOpen());

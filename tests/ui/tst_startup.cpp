@@ -30,21 +30,22 @@ private slots:
         settle();
     }
 
-    void aKeyPressClosesTheSplash() {
-        Form<frmSplash>::get().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&Form<frmSplash>::get()));
-        QTest::keyClick(&Form<frmSplash>::get(), Qt::Key_A);
-        QVERIFY(!Form<frmSplash>::isLoaded());
-        settle();
+    void aKeyOrAClickOnTheFrameClosesTheSplash_data() {
+        QTest::addColumn<bool>("key");
+        QTest::newRow("key") << true;
+        QTest::newRow("click on the frame") << false;
     }
-
-    void aClickOnTheFrameClosesTheSplash() {
+    void aKeyOrAClickOnTheFrameClosesTheSplash() {
+        QFETCH(bool, key);
         frmSplash& splash = Form<frmSplash>::get();
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         auto* frame = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
         QVERIFY(frame);
-        QTest::mouseClick(frame, Qt::LeftButton);
+        if (key)
+            QTest::keyClick(&splash, Qt::Key_A);
+        else
+            QTest::mouseClick(frame, Qt::LeftButton);
         QVERIFY(!Form<frmSplash>::isLoaded());
         settle();
     }
