@@ -86,44 +86,44 @@ private slots:
         previous = errors::ErrPtnr::instance().setChooser(dialog.get());
     }
     void cleanup() {
+        errors::ErrPtnr::instance().setTerminator({});
         errors::ErrPtnr::instance().setChooser(previous);
         dialog.reset();
         app::setExecutableName({});
         folder.reset();
     }
 
-    void theFourChoices() {
-        Calculation next;
-        testsupport::answerErrorDialog(errors::NextStatement);
-        QCOMPARE(next.run(), 1);
-        QCOMPARE(next.steps, QStringList({"vorher", "teilen", "nachher"}));
-
-        Calculation leave;
-        testsupport::answerErrorDialog(errors::LeaveProcedure);
-        QCOMPARE(leave.run(), 0);
-        QCOMPARE(leave.steps, QStringList({"vorher", "teilen"}));
-
-        Calculation retry;
-        testsupport::onNextModal([&](QWidget*) {
-            retry.divisor = 4; // the cause is mended while the dialog is open
-            dialog->cmdContinue(errors::Retry)->click();
-        });
-        QCOMPARE(retry.run(), 26);
-        QCOMPARE(retry.steps, QStringList({"vorher", "teilen", "teilen", "nachher"}));
-
-        Calculation end;
-        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
-        testsupport::answerErrorDialog(errors::EndProgram);
-        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, end.run());
-        errors::ErrPtnr::instance().setTerminator({});
-        QCOMPARE(end.steps, QStringList({"vorher", "teilen"}));
+    // Each button, and closing by the frame. The cause is mended while the
+    // dialog is open, which only a retry makes use of.
+    void theChoices_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("steps");
+        const QStringList failed{"vorher", "teilen"};
+        QTest::newRow("next statement")
+            << int(errors::NextStatement) << 1 << QStringList{"vorher", "teilen", "nachher"};
+        QTest::newRow("leave") << int(errors::LeaveProcedure) << 0 << failed;
+        QTest::newRow("retry") << int(errors::Retry) << 26
+                               << QStringList{"vorher", "teilen", "teilen", "nachher"};
+        QTest::newRow("end program") << int(errors::EndProgram) << 0 << failed;
+        QTest::newRow("closed by the frame") << -1 << 0 << failed;
     }
-
-    void closingByTheFrameLeavesTheProcedure() {
+    void theChoices() {
+        QFETCH(int, button);
         Calculation c;
-        testsupport::onNextModal([](QWidget* w) { w->close(); });
-        QCOMPARE(c.run(), 0);
-        QCOMPARE(c.steps, QStringList({"vorher", "teilen"}));
+        testsupport::onNextModal([&](QWidget* w) {
+            c.divisor = 4;
+            if (button < 0)
+                w->close();
+            else
+                dialog->cmdContinue(button)->click();
+        });
+        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
+        if (button == errors::EndProgram)
+            QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, c.run());
+        else
+            QTEST(c.run(), "result");
+        QTEST(c.steps, "steps");
     }
 
     // An error in an event handled while the dialog is open waits for its

@@ -66,85 +66,74 @@ private slots:
     }
     void cleanup() { m_folder.reset(); }
 
-    // What each choice does to the failing step. A retry that succeeds and
-    // the end of the program are pressed in tst_errPtnrDialog's theFourChoices.
+    // What each choice does to the failing step, in the procedure itself
+    // (run) or in its caller when the error is passed up. A retry that
+    // succeeds and the end of the program are pressed in tst_errPtnrDialog's
+    // theChoices.
     void choices_data() {
+        QTest::addColumn<bool>("passedUp");
         QTest::addColumn<QList<int>>("answers");
         QTest::addColumn<int>("result");
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("next statement")
-            << QList<int>{errors::NextStatement} << 7 << QStringList{"a", "c"};
+        const auto row = [](const char* name, bool passedUp, const QList<int>& answers, int result,
+                            const QStringList& steps) {
+            QTest::newRow(name) << passedUp << answers << result << steps;
+        };
+        const QList<int> retryLeave{errors::Retry, errors::LeaveProcedure};
+        row("next statement", false, {errors::NextStatement}, 7, {"a", "c"});
         // Leaving returns what the result holds.
-        QTest::newRow("leave") << QList<int>{errors::LeaveProcedure} << 0 << QStringList{"a"};
-        QTest::newRow("unknown choice leaves") << QList<int>{42} << 0 << QStringList{"a"};
-        QTest::newRow("retry, then leave")
-            << QList<int>{errors::Retry, errors::LeaveProcedure} << 0 << QStringList{"a"};
+        row("leave", false, {errors::LeaveProcedure}, 0, {"a"});
+        row("unknown choice leaves", false, {42}, 0, {"a"});
+        row("retry, then leave", false, retryLeave, 0, {"a"});
+        row("passed up, next", true, {errors::NextStatement}, 0, {"call", "next"});
+        row("passed up, retry calls again", true, retryLeave, 0, {"call", "call"});
     }
     void choices() {
+        QFETCH(bool, passedUp);
         QFETCH(QList<int>, answers);
-        QFETCH(int, result);
         QFETCH(QStringList, steps);
         testsupport::ErrorAnswerer answerer;
         for (int a : answers)
             answerer.answer(a);
         Sample s;
-        QCOMPARE(s.run(), result);
+        if (passedUp)
+            caller(s.steps);
+        else
+            QTEST(s.run(), "result");
         QCOMPARE(s.steps, steps);
-        QCOMPARE(s.attempts, answers.size());
         QCOMPARE(answerer.reports.size(), answers.size());
         QCOMPARE(answerer.unexpected, 0);
         const errors::ErrorReport& r = answerer.reports.front();
-        QCOMPARE(r.numberText(), QStringLiteral("11 (Division durch Null)"));
+        QCOMPARE(r.numberText(), passedUp ? QStringLiteral("13 (Typen unverträglich)")
+                                          : QStringLiteral("11 (Division durch Null)"));
         QCOMPARE(r.module, QStringLiteral("modTest"));
-        QCOMPARE(r.procedure, QStringLiteral("run"));
-        QCOMPARE(r.line, 2);
-    }
-
-    // An error passed up fails the caller's step; a retry calls again.
-    void passedUp_data() {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<QStringList>("steps");
-        QTest::newRow("next") << QList<int>{errors::NextStatement} << QStringList{"call", "next"};
-        QTest::newRow("retry, then leave")
-            << QList<int>{errors::Retry, errors::LeaveProcedure} << QStringList{"call", "call"};
-    }
-    void passedUp() {
-        QFETCH(QList<int>, answers);
-        QFETCH(QStringList, steps);
-        testsupport::ErrorAnswerer answerer;
-        for (int a : answers)
-            answerer.answer(a);
-        QStringList seen;
-        caller(seen);
-        QCOMPARE(seen, steps);
-        QCOMPARE(answerer.reports.size(), answers.size());
-        QCOMPARE(answerer.reports.front().procedure, QStringLiteral("caller"));
-        QCOMPARE(answerer.reports.front().number, 13);
+        QCOMPARE(r.procedure, passedUp ? QStringLiteral("caller") : QStringLiteral("run"));
+        QCOMPARE(r.line, passedUp ? 1 : 2);
+        if (!passedUp)
+            QCOMPARE(s.attempts, answers.size());
     }
 
     void passOnPrefixesTheSourceOnce() {
-        auto inner = [] {
+        const auto sourceOf = [](const std::function<void()>& f) {
+            try {
+                f();
+            } catch (const errors::RuntimeError& e) {
+                return e.source();
+            }
+            return QStringLiteral("(nothing passed on)");
+        };
+        const auto inner = [] {
             Procedure p("[modini] Public Sub inner()", Handling::PassOn);
             p.setPassOnSource("ini::inner ");
             p.step([] { errors::raise(13); });
         };
-        try {
-            inner();
-            QFAIL("no error passed on");
-        } catch (const errors::RuntimeError& e) {
-            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
-        }
-        auto outer = [&] {
-            Procedure p("[modini] Public Sub outer()", Handling::PassOn);
-            p.setPassOnSource("ini::outer ");
-            p.step(inner);
-        };
-        try {
-            outer();
-            QFAIL("no error passed on");
-        } catch (const errors::RuntimeError& e) {
-            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
-        }
+        QCOMPARE(sourceOf(inner), QStringLiteral("ini::inner "));
+        QCOMPARE(sourceOf([&] {
+                     Procedure p("[modini] Public Sub outer()", Handling::PassOn);
+                     p.setPassOnSource("ini::outer ");
+                     p.step(inner);
+                 }),
+                 QStringLiteral("ini::inner "));
     }
 
     void silentHandlingsNeverAsk() {
@@ -219,19 +208,15 @@ private slots:
         QTest::addColumn<QString>("signature");
         QTest::addColumn<QString>("module");
         QTest::addColumn<QString>("name");
-        QTest::newRow("function")
-            << "[modData] Public Function read_Anzahl(sUser As String) As Long"
-            << "modData"
-            << "read_Anzahl";
-        QTest::newRow("sub") << "[modGlobal] Sub Main()"
-                             << "modGlobal"
-                             << "Main";
-        QTest::newRow("property") << "[chbox] Public Property Get Value() As Boolean"
-                                  << "chbox"
-                                  << "Value";
-        QTest::newRow("event") << "[frmAnzeige] Private Sub cmdnext_Click()"
-                               << "frmAnzeige"
-                               << "cmdnext_Click";
+        const auto row = [](const char* name, const char* signature, const char* module,
+                            const char* procedure) {
+            QTest::newRow(name) << QString(signature) << QString(module) << QString(procedure);
+        };
+        row("function", "[modData] Public Function read_Anzahl(sUser As String) As Long", "modData",
+            "read_Anzahl");
+        row("sub", "[modGlobal] Sub Main()", "modGlobal", "Main");
+        row("property", "[chbox] Public Property Get Value() As Boolean", "chbox", "Value");
+        row("event", "[frmAnzeige] Private Sub cmdnext_Click()", "frmAnzeige", "cmdnext_Click");
     }
     void signatureNames() {
         QFETCH(QString, signature);
