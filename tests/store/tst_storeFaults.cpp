@@ -207,14 +207,6 @@ private slots:
                               "ist beschädigt"));
     }
 
-    // The real end of the process, seen from outside.
-    void unreachableDatabaseEndsTheProcess() {
-        writeConfig(*folder, folder->file("fehlt.db"));
-        const testsupport::ProcessResult r = runProcess(STORE_PROBE, {"initdb", folder->path()});
-        QCOMPARE(r.code, EXIT_FAILURE);
-        QCOMPARE(r.out, "MSGBOX|" + kMessage + "|16|" + app::applicationTitle() + "\n");
-    }
-
     void openingSettings() {
         storetest::Database db;
         store::Connection& c = *modGlobal::cnDB;

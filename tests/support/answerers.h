@@ -52,7 +52,6 @@ class FixedClock {
 public:
     explicit FixedClock(const QDateTime& start);
     ~FixedClock();
-    void set(const QDateTime& t) { m_now = t; }
     void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
     QDateTime now() const { return m_now; }
 

@@ -2,7 +2,6 @@
 // what it paints.
 #include "answerers.h"
 #include "ui/main/feedbackList.h"
-#include "ui/main/listGeometry.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
