@@ -61,10 +61,6 @@ int stored(const QString& folder) {
     return listJson(folder).value(QStringLiteral("von")).toInt(-1);
 }
 
-QDateTime shownDate(const QJsonValue& row) {
-    return QDateTime::fromString(row["datum"].toString(), QStringLiteral("dd.MM.yyyy hh:mm"));
-}
-
 // No control character but tab and line feed reaches the terminal raw.
 bool clean(const QString& out) {
     static const QRegularExpression raw(QStringLiteral("[\\x00-\\x08\\x0b-\\x1f\\x7f-\\x9f]"));
@@ -170,7 +166,8 @@ private slots:
         QCOMPARE(stored(folder.path()), rows);
     }
 
-    // A second run finds nothing new; ratings added later come on top.
+    // A second run finds nothing new; the total counts what came before. Where
+    // the new ones are listed is the store's (tst_storeReads).
     void folgendeLaeufe() {
         Folder hans(QStringLiteral("hans"), m_sim.baseUrl());
         QCOMPARE(pruefen(hans).code, 0);
@@ -185,13 +182,7 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("Lade Daten aus dem Internet (1 von 1)\n"));
         QVERIFY(r.out.contains("Gespeichert: 15 neue Bewertungen, insgesamt 35.\n"));
-        const QJsonArray rows = listJson(hans.path()).value("bewertungen").toArray();
-        QCOMPARE(rows.size(), 35);
-        // The 15 added now are newer than anything generated before.
-        const QDateTime reference = QDateTime::fromString(kReference, Qt::ISODate);
-        for (int i = 0; i < 15; ++i)
-            QVERIFY(shownDate(rows.at(i)) > reference.addSecs(-60));
-        QVERIFY(shownDate(rows.at(15)) <= reference.addSecs(3600));
+        QCOMPARE(stored(hans.path()), 35);
     }
 
     void keineVerbindungZumInternet() {
@@ -423,20 +414,17 @@ private slots:
         const QStringList protocol{"F E H L E R P R O T O K O L L",
                                    "[modini] Public Sub fnGetPfadeFaktorFromINI()",
                                    QStringLiteral("13 (Typen unverträglich)")};
-        QTest::newRow("Ordner fehlt")
-            << "ordner"
-            << "liste" << 2 << QStringList{"Das Verzeichnis /gibt/es/nicht gibt es nicht."};
-        QTest::newRow("ohne Einstellungsdatei")
-            << "leer"
-            << "liste" << 1 << QStringList{"Bin/config.INI wurde nicht gefunden."};
-        QTest::newRow("Datenbank fehlt, liste") << "datenbank"
-                                                << "liste" << 1 << db;
-        QTest::newRow("Datenbank fehlt, pruefen") << "datenbank"
-                                                  << "pruefen" << 1 << db;
-        QTest::newRow("Protokoll, liste") << "protokoll"
-                                          << "liste" << 1 << protocol;
-        QTest::newRow("Protokoll, pruefen") << "protokoll"
-                                            << "pruefen" << 1 << protocol;
+        const auto row = [](const char* name, const char* setup, const char* command, int code,
+                            const QStringList& message) {
+            QTest::newRow(name) << QString(setup) << QString(command) << code << message;
+        };
+        row("Ordner fehlt", "ordner", "liste", 2,
+            {"Das Verzeichnis /gibt/es/nicht gibt es nicht."});
+        row("ohne Einstellungsdatei", "leer", "liste", 1, {"Bin/config.INI wurde nicht gefunden."});
+        row("Datenbank fehlt, liste", "datenbank", "liste", 1, db);
+        row("Datenbank fehlt, pruefen", "datenbank", "pruefen", 1, db);
+        row("Protokoll, liste", "protokoll", "liste", 1, protocol);
+        row("Protokoll, pruefen", "protokoll", "pruefen", 1, protocol);
     }
     void unbrauchbareUmgebung() {
         QFETCH(QString, setup);
