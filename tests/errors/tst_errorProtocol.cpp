@@ -127,12 +127,6 @@ private slots:
         const qsizetype to = text.indexOf(QStringLiteral("-----"), from);
         QCOMPARE(text.mid(from, to - from).count(QStringLiteral("\r\n")), 20);
     }
-
-    void lpstrStopsAtTheFirstNul() {
-        QCOMPARE(errors::LPSTRToVBString(QStringLiteral("Service Pack 3") + QChar(0) + "xyz"),
-                 QStringLiteral("Service Pack 3"));
-        QCOMPARE(errors::LPSTRToVBString(QStringLiteral("kein Ende")), QString());
-    }
 };
 
 QTEST_GUILESS_MAIN(ErrorProtocolTest)

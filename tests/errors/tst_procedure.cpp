@@ -197,35 +197,6 @@ private slots:
         QCOMPARE(errors::ErrPtnr::instance().trace().items().first(), items.first());
     }
 
-    void callStackLeavesTheItemTextInItsArgument() {
-        testsupport::FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(8, 0, 3)));
-        QString a = QStringLiteral("[modGlobal] Sub Main()");
-        errors::ErrPtnr::instance().CallStack(a);
-        QCOMPARE(a, QStringLiteral("08:00:03 [modGlobal] Sub Main()"));
-    }
-
-    void signatureNames_data() {
-        QTest::addColumn<QString>("signature");
-        QTest::addColumn<QString>("module");
-        QTest::addColumn<QString>("name");
-        const auto row = [](const char* name, const char* signature, const char* module,
-                            const char* procedure) {
-            QTest::newRow(name) << QString(signature) << QString(module) << QString(procedure);
-        };
-        row("function", "[modData] Public Function read_Anzahl(sUser As String) As Long", "modData",
-            "read_Anzahl");
-        row("sub", "[modGlobal] Sub Main()", "modGlobal", "Main");
-        row("property", "[chbox] Public Property Get Value() As Boolean", "chbox", "Value");
-        row("event", "[frmAnzeige] Private Sub cmdnext_Click()", "frmAnzeige", "cmdnext_Click");
-    }
-    void signatureNames() {
-        QFETCH(QString, signature);
-        QFETCH(QString, module);
-        QFETCH(QString, name);
-        QCOMPARE(errors::signatureModule(signature), module);
-        QCOMPARE(errors::signatureName(signature), name);
-    }
-
 private:
     std::unique_ptr<testsupport::ProgramFolder> m_folder;
 };
