@@ -39,25 +39,36 @@ private slots:
         QTest::addColumn<QString>("plattform");
         QTest::addColumn<bool>("checkInet");
         QTest::addColumn<bool>("kunta");
-        const auto row = [](const char* name, const QByteArray& content,
-                            const QString& database = {}, const QString& user = {},
-                            const char* plattform = "ebay.de", bool checkInet = true,
-                            bool kunta = true) {
+        // The marketplace: ApiUrl, ClientId, ClientSecret, RefreshToken, PruefHost1 and 2.
+        QTest::addColumn<QStringList>("marktplatz");
+        const QStringList marktplatz{"https://api.ebay.com", "",           "", "",
+                                     "api.ebay.com",         "www.ebay.de"};
+        const auto row = [&](const char* name, const QByteArray& content,
+                             const QString& database = {}, const QString& user = {},
+                             const char* plattform = "ebay.de", bool checkInet = true,
+                             bool kunta = true, const QStringList& market = {}) {
             QTest::newRow(name) << content << database << user << QString(plattform) << checkInet
-                                << kunta;
+                                << kunta << (market.isEmpty() ? marktplatz : market);
         };
         row("no file", QByteArray());
         row("any case",
             "[MAIN]\r\nDATABASE = /daten/noten.db \r\ncheckinet=False\r\nplattform=ebay.at\r\n"
             "kuntabrowser=0\r\n[user]\r\nusername=\"Müller's Laden\"\r\n",
             "/daten/noten.db", QStringLiteral("Müller's Laden"), "ebay.at", false, false);
-        for (const auto& [text, on] : {std::pair{"0", false},
-                                       {"1", true},
-                                       {"-1", true},
-                                       {"2.5", true},
-                                       {"true", true},
-                                       {"FALSE", false}})
-            row(text, QByteArray("[Main]\ncheckInet=") + text + "\n", {}, {}, "ebay.de", on);
+        for (const char* text : {"0", "1", "-1", "2.5", "true", "FALSE"})
+            row(text, QByteArray("[Main]\ncheckInet=") + text + "\n", {}, {}, "ebay.de",
+                QByteArray(text) != "0" && QByteArray(text) != "FALSE");
+        // The marketplace's section; the first check host is the API's host.
+        row("marketplace",
+            "[Main]\r\nDatabase=x.db\r\n[marktplatz]\r\napiurl=http://127.0.0.1:9/\r\n"
+            "ClientId=meine-id\r\nClientSecret=ab^c#d\r\n",
+            "x.db", {}, "ebay.de", true, true,
+            {"http://127.0.0.1:9/", "meine-id", "ab^c#d", "", "127.0.0.1", "www.ebay.de"});
+        row("check hosts, refresh token",
+            "[Main]\r\nPruefHost1=eins.example\r\nPruefHost2=zwei.example\r\n[Marktplatz]\r\n"
+            "RefreshToken=rt\r\n",
+            {}, {}, "ebay.de", true, true,
+            {"https://api.ebay.com", "", "", "rt", "eins.example", "zwei.example"});
         row("cut at 254 characters", "[Main]\nDatabase=/" + QByteArray(299, 'd') + "\n",
             "/" + QString(253, u'd'));
         row("relative database", "[Main]\nDatabase=daten/noten.db\n", "daten/noten.db");
@@ -84,6 +95,7 @@ private slots:
         QFETCH(QString, plattform);
         QFETCH(bool, checkInet);
         QFETCH(bool, kunta);
+        QFETCH(QStringList, marktplatz);
         if (!content.isNull())
             folder->writeConfig(content);
         testsupport::ErrorAnswerer answers;
@@ -96,6 +108,10 @@ private slots:
         QCOMPARE(sPlattform, plattform);
         QCOMPARE(bCheckInet, checkInet);
         QCOMPARE(bKuntaBrowser, kunta);
+        const modini::MarktplatzSettings& m = modini::marktplatz();
+        QCOMPARE(QStringList({m.apiUrl, m.clientId, m.clientSecret, m.refreshToken, m.pruefHost1,
+                              m.pruefHost2}),
+                 marktplatz);
         QCOMPARE(sFeedbackURL,
                  "http://feedback." + plattform +
                      "/ws1/eBayISAPI.dll?GetAndShowTransactions&item=0&page=1&nflw=1");

@@ -1,9 +1,7 @@
 // The feedback source against the marketplace simulator: what each operation
 // reports and in which order, paging and limits, the feedback line, the
-// profile, cancelling, and the settings it needs.
-#include "answerers.h"
+// profile and cancelling. The settings it reads are tst_configuration's.
 #include "app/modGlobal.h"
-#include "app/modini.h"
 #include "talmHarness.h"
 
 #include <QJsonArray>
@@ -286,31 +284,6 @@ private slots:
             },
             300));
         QCOMPARE(rec->order(), (QStringList{"Anzahl 10 1", "Finished 0"}));
-    }
-
-    // --- settings ---
-
-    void settingsAreReadFromTheConfiguration() {
-        testsupport::ProgramFolder folder;
-        folder.writeConfig(
-            "[Main]\r\nDatabase=x.db\r\n[marktplatz]\r\napiurl=http://127.0.0.1:9/\r\n"
-            "ClientId=meine-id\r\nClientSecret=ab^c#d\r\n");
-        modini::fnGetPfadeFaktorFromINI();
-        const modini::MarktplatzSettings& m = modini::marktplatz();
-        const auto all = [&] {
-            return QStringList{m.apiUrl,       m.clientId,   m.clientSecret,
-                               m.refreshToken, m.pruefHost1, m.pruefHost2};
-        };
-        QCOMPARE(all(), (QStringList{"http://127.0.0.1:9/", "meine-id", "ab^c#d", "", "127.0.0.1",
-                                     "www.ebay.de"}));
-        folder.writeConfig("[Main]\r\nPruefHost1=eins.example\r\nPruefHost2=zwei.example\r\n"
-                           "[Marktplatz]\r\nRefreshToken=rt\r\n");
-        modini::fnGetPfadeFaktorFromINI();
-        QCOMPARE(all(), (QStringList{"https://api.ebay.com", "", "", "rt", "eins.example",
-                                     "zwei.example"}));
-        folder.writeConfig("");
-        modini::fnGetPfadeFaktorFromINI();
-        QCOMPARE(m.pruefHost1, QStringLiteral("api.ebay.com"));
     }
 };
 

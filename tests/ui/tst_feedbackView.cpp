@@ -160,21 +160,6 @@ private slots:
         QVERIFY(!view->progressVisible());
     }
 
-    void aFailedReadDoesNotBlockTheNextShowAll() {
-        store->addRatings(QStringLiteral("anna"), 5, kNewest);
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        view->cmdalleanzeigen_Click();
-        // A view that counted more rows than there are: the page read fails.
-        lAnzahlGesamt = 1000;
-        lSeitenAnfang = 601;
-        view->cmdnext_Click();
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports.front().procedure, QStringLiteral("cmdnext_Click"));
-        view->cmdalleanzeigen_Click();
-        QCOMPARE(view->lblinfo(), QStringLiteral("Anzeige: 1 - 5 von 5"));
-    }
-
     void percentages_data() {
         QTest::addColumn<qint64>("pos");
         QTest::addColumn<qint64>("neg");
