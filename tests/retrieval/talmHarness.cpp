@@ -2,7 +2,6 @@
 
 #include "app/modini.h"
 
-#include <QDeadlineTimer>
 #include <QTest>
 
 namespace talmtest {
