@@ -140,20 +140,6 @@ private slots:
         QVERIFY(!bKuntaBrowser);
     }
 
-    void thePassedOnErrorNamesTheReader() {
-        folder->writeConfig("[Main]\nKuntaBrowser=vielleicht\n");
-        try {
-            modini::fnGetPfadeFaktorFromINI();
-            QFAIL("no error");
-        } catch (const errors::RuntimeError& e) {
-            QCOMPARE(e.number(), 13);
-            QCOMPARE(e.source(), QStringLiteral("ini::fnGetPfadeFaktorFromINI "));
-        }
-        // Everything before KuntaBrowser was read.
-        QCOMPARE(sPlattform, QStringLiteral("ebay.de"));
-        QVERIFY(!sFeedbackURL.isEmpty());
-    }
-
     void aMissingBinFolderIsAMissingFile() {
         QVERIFY(QDir(folder->path()).rmdir(QStringLiteral("Bin")));
         modini::fnGetPfadeFaktorFromINI();

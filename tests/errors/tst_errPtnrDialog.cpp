@@ -197,10 +197,9 @@ private slots:
                  "Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !");
         QCOMPARE(boxes.shown[0].buttons(), int(app::vbOKOnly));
         QCOMPARE(boxes.shown[0].icon(), 0);
+        // The protocol's text is tst_errorProtocol's.
         const QByteArray first = readFile(path);
-        QVERIFY(first.startsWith("-----"));
         QVERIFY(first.contains("Prozedur:\tQuote\r\n"));
-        QVERIFY(first.endsWith("-\r\n\r\n"));
 
         // Answered No: nothing is written and nothing more is said.
         boxes.answer(app::vbNo);
@@ -246,9 +245,8 @@ private slots:
         QVERIFY(lines[0].startsWith(QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
         QCOMPARE(mail.opened.size(), 1);
         QCOMPARE(mail.opened[0].scheme(), QStringLiteral("mailto"));
-        const QString clip = QGuiApplication::clipboard()->text();
-        QVERIFY(clip.startsWith(QStringLiteral("-----")));
-        QVERIFY(clip.contains(QStringLiteral("Fehler-Nr:\t11 (Division durch Null)\r\n")));
+        QVERIFY(QGuiApplication::clipboard()->text().contains(
+            QStringLiteral("Fehler-Nr:\t11 (Division durch Null)\r\n")));
     }
 };
 

@@ -113,29 +113,6 @@ private slots:
             QCOMPARE(s.attempts, answers.size());
     }
 
-    void passOnPrefixesTheSourceOnce() {
-        const auto sourceOf = [](const std::function<void()>& f) {
-            try {
-                f();
-            } catch (const errors::RuntimeError& e) {
-                return e.source();
-            }
-            return QStringLiteral("(nothing passed on)");
-        };
-        const auto inner = [] {
-            Procedure p("[modini] Public Sub inner()", Handling::PassOn);
-            p.setPassOnSource("ini::inner ");
-            p.step([] { errors::raise(13); });
-        };
-        QCOMPARE(sourceOf(inner), QStringLiteral("ini::inner "));
-        QCOMPARE(sourceOf([&] {
-                     Procedure p("[modini] Public Sub outer()", Handling::PassOn);
-                     p.setPassOnSource("ini::outer ");
-                     p.step(inner);
-                 }),
-                 QStringLiteral("ini::inner "));
-    }
-
     void silentHandlingsNeverAsk() {
         testsupport::ErrorAnswerer answers;
         QStringList steps;

@@ -1,5 +1,5 @@
 // The marketplace simulator where the feedback source never takes it: requests
-// the source does not send, the seeded marketplace and the demo. What the
+// the source does not send, and the demo. What the
 // source does send is tested through the source.
 #include "marktsimProcess.h"
 
@@ -135,17 +135,6 @@ private slots:
         if (status == 400)
             QCOMPARE(error["domain"].toString(), QStringLiteral("API_FEEDBACK"));
         QCOMPARE(a.json["feedbackEntries"].toArray().size(), entries);
-    }
-
-    void sameSeedSameMarketplace() {
-        marktsim::SimProcess twin, other;
-        const QStringList alice{"--reference", "2026-01-01T00:00:00Z", "--member", "alice:450"};
-        QVERIFY(twin.start(QStringList{"--seed", "3"} + alice));
-        QVERIFY(other.start(QStringList{"--seed", "4"} + alice));
-        const QString q = kFeedback + kAlice + "&limit=200&offset=200";
-        const QByteArray mine = call(sim, q, token).body;
-        QCOMPARE(call(twin, q, tokenOf(twin)).body, mine);
-        QVERIFY(call(other, q, tokenOf(other)).body != mine);
     }
 
     void demoMarketplace() {
