@@ -67,6 +67,7 @@ private slots:
         QTest::newRow("future") << "01.02.2027 10:00" << true;
         QTest::newRow("placeholder") << "01.01.1970 00:00" << false;
         QTest::newRow("unreadable") << "kein Datum" << false;
+        QTest::newRow("none stored") << "" << false;
         QTest::newRow("the word Datum") << "Datum" << false;
     }
     void theNinetyDayRule() {
@@ -151,20 +152,6 @@ private slots:
         for (int i = 0; i < 200; ++i)
             addRow(1 + i % 3, QStringLiteral("01.11.2026 10:00"));
         QCOMPARE(int(list->findChildren<QWidget*>().size()), before);
-    }
-
-    void rowOverflowIsAnError() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        for (int i = 1; i < 32767; ++i)
-            list->subAddListe(1, {}, {}, {}, {}, {});
-        QCOMPARE(list->rowCount(), 32767);
-        QCOMPARE(answers.reports.size(), 0);
-        list->subAddListe(1, {}, {}, {}, {}, {});
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports.front().number, 6);
-        QCOMPARE(answers.reports.front().procedure, QStringLiteral("subAddListe"));
-        QCOMPARE(list->rowCount(), 32767);
     }
 
     void paintsGridImagesAndABoldHeader() {
