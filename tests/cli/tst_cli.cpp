@@ -301,7 +301,6 @@ private slots:
                  QStringList({"1", "negativ", kKomma, "V", "30.11.2026 20:00", "x", "4711"})
                      .join(u'\t'));
         QVERIFY2(lines.at(2).startsWith("2\tneutral\t=1+1 \uFFFD]0;x"), qPrintable(lines.at(2)));
-        QVERIFY(tsv.err.contains("Anzeige: 1 - 200 von 452\n"));
     }
 
     void artUndSeite() {
