@@ -38,8 +38,11 @@ private slots:
     void init() { db = std::make_unique<storetest::Database>(); }
     void cleanup() { db.reset(); }
 
-    // One rating stored and read back: decoded text and member, dates to the
-    // minute, text stored whole, and a temporary one without its item.
+    // One rating stored and read back: decoded text and member, the date to
+    // the minute, text stored whole, and a temporary one without its item.
+    // Dates as text are read only for these writers, which no program path
+    // calls (a run stores through storeFetched, its dates already read); the
+    // fixtures' dates are theirs, read back in tst_storeReads.
     void whatIsStored_data() {
         QTest::addColumn<QStringList>("input"); // kind, text, K/V, date, member, item
         QTest::addColumn<bool>("temp");
@@ -50,18 +53,11 @@ private slots:
             row(name, {"1", in, "KV", "01.01.2020 10:00", "k", "1"},
                 {"1", out, "KV", "01.01.2020 10:00", "k", "1"});
         };
-        const auto date = [&](const char* name, const char* in, const char* out) {
-            row(name, {"1", "t", "KV", in, "k", "1"}, {"1", "t", "KV", out, "k", "1"});
-        };
         row("decoded text and member",
             {"3", "it's &amp;  gut%21", "KV'1", "22.11.2004 14:03:59", "O'Ne%FCl", "12'3"},
             {"3", "it`s & gut!", "KV'1", "22.11.2004 14:03", QStringLiteral("O`Neül"), "12'3"});
         row("temporary, without item", {"1", "t", "KV", "01.01.2021 00:00", "k", ""},
             {"1", "t", "KV", "01.01.2021 00:00", "k", "???"}, true);
-        date("short year", "22.11.04", "22.11.2004 00:00");
-        date("the placeholder date", "01.01.1970 00:00", "01.01.1970 00:00");
-        date("blanks, single digits", " 5.6.2030 9:07 ", "05.06.2030 09:07");
-        date("a time the clock skips", "29.03.2020 02:30", "29.03.2020 02:30");
         text("NUL inside", QString("a") + QChar(0) + "b", QString("a") + QChar(0) + "b");
         // A lone surrogate is no character; the one after it stays.
         text("lone surrogate", QString::fromStdU16String(u"x\xd800yz"),
@@ -87,29 +83,6 @@ private slots:
         QCOMPARE(artikel, stored[5]); // "???" is left in the caller's variable
         QCOMPARE(read_Anzahl("ich"), temp ? 0 : 1);
         QCOMPARE(answers.reports.size(), 0);
-    }
-
-    // A date that cannot be read: toDate's dialog, then False, nothing stored.
-    void unreadableDates_data() {
-        QTest::addColumn<QString>("datum");
-        QTest::addColumn<int>("choice");
-        QTest::newRow("31 February, leave") << "31.02.2020 10:00" << int(errors::LeaveProcedure);
-        QTest::newRow("empty, leave") << "" << int(errors::LeaveProcedure);
-        QTest::newRow("letters, go on") << "gestern" << int(errors::NextStatement);
-        QTest::newRow("25 o'clock, go on") << "01.01.2020 25:00" << int(errors::NextStatement);
-    }
-    void unreadableDates() {
-        QFETCH(QString, datum);
-        QFETCH(int, choice);
-        testsupport::ErrorAnswerer answers;
-        for (int i = 0; i < 4; ++i)
-            answers.answer(choice);
-        QVERIFY(!save("x", datum));
-        QVERIFY(answers.reports.size() >= 1);
-        QCOMPARE(answers.reports[0].procedure, QStringLiteral("toDate"));
-        QCOMPARE(answers.reports[0].number, 13);
-        QCOMPARE(read_Anzahl("ich"), 0);
-        QCOMPARE(answers.unexpected, 0);
     }
 
     void overviewNeedsNumbers() {
@@ -190,19 +163,6 @@ private slots:
         QVERIFY(!batch.failed());
         QVERIFY(batch.commit());
         QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 50);
-    }
-
-    // One row that fails returns False; the batch goes on and stores the rest.
-    void failedRowInsideABatch() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        auto batch = beginBatch();
-        QVERIFY(save("eins", "01.01.2020 10:00"));
-        QVERIFY(!save("kaputt", "32.01.2020 10:00"));
-        QVERIFY(save("drei", "01.01.2020 10:02"));
-        QVERIFY(batch.commit());
-        QCOMPARE(read_Anzahl("ich"), 2);
-        QCOMPARE(answers.unexpected, 0);
     }
 
     void oneBatchAtATime() {
