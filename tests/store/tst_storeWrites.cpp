@@ -100,6 +100,15 @@ private slots:
         QCOMPARE(read_UebersichtBewertungen("a").Item(11), QStringLiteral("98,1"));
     }
 
+    // In place: a caller may hand over the profile's own value.
+    void checknullReplacesInPlace() {
+        QString t = "Alle erhaltenen Bewertungen";
+        QCOMPARE(checknull(t), QStringLiteral("-"));
+        QCOMPARE(t, QStringLiteral("-"));
+        QString other = "Alle erhaltenen Bewertungen ";
+        QCOMPARE(checknull(other), other);
+    }
+
     // Names with quotes were the old failure; now they are stored as given.
     void deletionsOfNamesWithQuotes() {
         modGlobal::sStandardUser = "ich";
