@@ -140,13 +140,6 @@ private slots:
         QVERIFY(!bKuntaBrowser);
     }
 
-    void aMissingBinFolderIsAMissingFile() {
-        QVERIFY(QDir(folder->path()).rmdir(QStringLiteral("Bin")));
-        modini::fnGetPfadeFaktorFromINI();
-        QVERIFY(bCheckInet);
-        QCOMPARE(sDatenbankPfad, QString());
-    }
-
     void addressesWithARedirectService() {
         app::Deployment d = app::Deployment::current();
         d.redirectHost = QStringLiteral("click.example.net");
