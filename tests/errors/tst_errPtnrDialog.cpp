@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -151,14 +150,12 @@ private slots:
     }
 
     void whatTheDialogShows() {
-        QStringList frames, labels, trace;
+        QStringList labels, trace;
         QString title, progInfo;
         bool hourglass = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         testsupport::onNextModal([&](QWidget* w) {
             title = w->windowTitle();
-            for (QGroupBox* box : w->findChildren<QGroupBox*>())
-                frames << box->title();
             for (int i = 0; i < 4; ++i)
                 labels << dialog->lblError(i)->text();
             for (int i = 0; i < dialog->lstCallStack()->count(); ++i)
@@ -169,9 +166,6 @@ private slots:
         });
         Calculation().run();
         QCOMPARE(title, QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
-        QCOMPARE(frames,
-                 QStringList({"Hinweise:", "Fehlerbeschreibung:", "Programm-Infos:",
-                              "Fehlerprotokoll ...", "CallStack:", "Weiterer Programmablauf..."}));
         QCOMPARE(labels, QStringList({"11 (Division durch Null)", "modRechnen", "Quote", "2"}));
         QVERIFY(!trace.isEmpty());
         QVERIFY(trace.first().endsWith(

@@ -49,7 +49,6 @@ private slots:
         };
         row("anzahl alice", {"Anzahl 450 3", "Finished 0"});
         row("anzahl leer", {"Anzahl 0 0", "Finished 0"});
-        row("anzahl klein", {"Anzahl 10 1", "Finished 0"});
         row("anzahl genau200", {"Anzahl 200 1", "Finished 0"});
         row("anzahl genau201", {"Anzahl 201 2", "Finished 0"});
         row("anzahl niemand_bekannt", {"Anzahl -9000 -9000", "Finished 0"});
