@@ -38,51 +38,43 @@ private slots:
     void init() { db = std::make_unique<storetest::Database>(); }
     void cleanup() { db.reset(); }
 
-    // One rating stored and read back: decoded text and member, the date to
-    // the minute, text stored whole, and a temporary one without its item.
-    // Dates as text are read only for these writers, which no program path
+    // Dates as text are read only by these writers, which no program path
     // calls (a run stores through storeFetched, its dates already read); the
-    // fixtures' dates are theirs, read back in tst_storeReads.
-    void whatIsStored_data() {
-        QTest::addColumn<QStringList>("input"); // kind, text, K/V, date, member, item
-        QTest::addColumn<bool>("temp");
-        QTest::addColumn<QStringList>("stored");
-        const auto row = [](const char* name, const QStringList& input, const QStringList& stored,
-                            bool temp = false) { QTest::newRow(name) << input << temp << stored; };
-        const auto text = [&](const char* name, const QString& in, const QString& out) {
-            row(name, {"1", in, "KV", "01.01.2020 10:00", "k", "1"},
-                {"1", out, "KV", "01.01.2020 10:00", "k", "1"});
-        };
-        row("decoded text and member",
-            {"3", "it's &amp;  gut%21", "KV'1", "22.11.2004 14:03:59", "O'Ne%FCl", "12'3"},
-            {"3", "it`s & gut!", "KV'1", "22.11.2004 14:03", QStringLiteral("O`Neül"), "12'3"});
-        row("temporary, without item", {"1", "t", "KV", "01.01.2021 00:00", "k", ""},
-            {"1", "t", "KV", "01.01.2021 00:00", "k", "???"}, true);
-        text("NUL inside", QString("a") + QChar(0) + "b", QString("a") + QChar(0) + "b");
-        // A lone surrogate is no character; the one after it stays.
-        text("lone surrogate", QString::fromStdU16String(u"x\xd800yz"),
-             QStringLiteral("x\uFFFDyz"));
+    // fixtures' dates go through them and are read back in tst_storeReads.
+    void storesDecodedTextAndMember() {
+        testsupport::ErrorAnswerer answers;
+        QVERIFY(save_Bewerungen(3, "it's &amp;  gut%21", "KV'1", "22.11.2004 14:03:59", "O'Ne%FCl",
+                                "12'3", "ich", 7));
+        QCOMPARE(firstRow("ich"), QStringList({"3", "it`s & gut!", "KV'1", "22.11.2004 14:03",
+                                               QStringLiteral("O`Neül"), "12'3"}));
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    void temporaryRatingWithoutItem() {
+        QString artikel;
+        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "fremd", 1));
+        QCOMPARE(artikel, QStringLiteral("???"));
+        QCOMPARE(firstRow("fremd", true).at(5), QStringLiteral("???"));
+        QCOMPARE(read_Anzahl("fremd"), 0);
+    }
+
+    // A NUL inside, 100,000 characters and nothing are stored whole; a lone
+    // surrogate is no character, the one after it stays. Of equal dates the
+    // later stored is read first.
+    void unusualTextIsStoredWhole() {
         QString big;
         for (int i = 0; i < 100000; ++i)
             big += QChar(u'a' + i % 26);
-        text("100,000 characters", big, big);
-        text("empty", "", "");
-    }
-    void whatIsStored() {
-        QFETCH(QStringList, input);
-        QFETCH(bool, temp);
-        QFETCH(QStringList, stored);
-        testsupport::ErrorAnswerer answers;
-        const qint16 kind = qint16(input[0].toInt());
-        QString artikel = input[5];
-        QVERIFY(temp ? save_BewertungenTemp(kind, input[1], input[2], input[3], input[4], artikel,
-                                            "ich", 1)
-                     : save_Bewerungen(kind, input[1], input[2], input[3], input[4], artikel, "ich",
-                                       1));
-        QCOMPARE(firstRow("ich", temp), stored);
-        QCOMPARE(artikel, stored[5]); // "???" is left in the caller's variable
-        QCOMPARE(read_Anzahl("ich"), temp ? 0 : 1);
-        QCOMPARE(answers.reports.size(), 0);
+        const QString nul = QString("a") + QChar(0) + "b";
+        const QList<QPair<QString, QString>> texts{
+            {nul, nul},
+            {QString::fromStdU16String(u"x\xd800yz"), "x\uFFFDyz"},
+            {big, big},
+            {"", ""}};
+        for (const auto& [in, out] : texts) {
+            QVERIFY(save(in));
+            QCOMPARE(firstRow("ich").at(1), out);
+        }
     }
 
     void overviewNeedsNumbers() {
