@@ -1,6 +1,8 @@
 // The error convention: what each choice in the error dialog does to the
-// failing procedure, the deviations, and the trace.
+// failing procedure, the deviations, the trace, and the protocol every error
+// leaves: its text byte for byte, and the log it is appended to.
 #include "answerers.h"
+#include "base/programFolder.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
 
@@ -55,16 +57,37 @@ void caller(QStringList& steps) {
     p.step([&] { steps << "next"; });
 }
 
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void failing() {
+    errors::Procedure p("[modTest] Public Function failing() As Long");
+    p.step([] { errors::raise(errors::RuntimeError::DivisionByZero); });
+}
+
 } // namespace
 
 class ProcedureTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        errors::ErrPtnr::instance().trace().clear();
         m_folder = std::make_unique<testsupport::ProgramFolder>();
+        app::setExecutableName(QStringLiteral("notenschau"));
+        errors::ErrPtnr& partner = errors::ErrPtnr::instance();
+        partner.trace().clear();
+        partner.SetProgInfo({});
+        partner.setSystemInfo(errors::SystemInfo{QStringLiteral("Linux"),
+                                                 QStringLiteral("6.1.0-18-amd64"),
+                                                 QStringLiteral("#1 SMP Debian 6.1.76-1"),
+                                                 {}});
     }
-    void cleanup() { m_folder.reset(); }
+    void cleanup() {
+        errors::ErrPtnr::instance().setSystemInfo(std::nullopt);
+        app::setExecutableName({});
+        m_folder.reset();
+    }
 
     // What each choice does to the failing step, in the procedure itself
     // (run) or in its caller when the error is passed up. A retry that
@@ -165,6 +188,81 @@ private slots:
         Procedure::untraced("[frmAnzeige] Private Sub enableAll(flag As Boolean)",
                             Handling::SkipSilently);
         QCOMPARE(errors::ErrPtnr::instance().trace().items().first(), items.first());
+    }
+
+    void theLogHoldsTheProtocolByteForByte() {
+        testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        {
+            errors::Procedure main("[modGlobal] Sub Main()");
+            clock.advanceSecs(1);
+            failing();
+        }
+        const QByteArray expected =
+            "----------------------------------------------------------------------\r\n"
+            "F E H L E R P R O T O K O L L vom ErrorPartner\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "PROGRAMM-INFOS:\r\n"
+            "          notenschau  V1.0.0\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "FEHLERBESCHREIBUNG:\r\n"
+            "          Fehler-Nr:\t11 (Division durch Null)\r\n"
+            "          Modul:\tmodTest\r\n"
+            "          Prozedur:\tfailing\r\n"
+            "          Zeilen-Nr.:\t1\r\n"
+            "          Datum/Uhrzeit:\t03-02-2026 / 14:05:12\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "CALLSTACK:\r\n"
+            "          14:05:12 [modTest] Public Function failing() As Long\r\n"
+            "          14:05:11 [modGlobal] Sub Main()\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "SYSTEMINFO:\r\n"
+            "          Plattform:\tLinux\r\n"
+            "          Version:\t6.1.0-18-amd64\r\n"
+            "          Build:\t#1 SMP Debian 6.1.76-1   \r\n"
+            "----------------------------------------------------------------------\r\n"
+            "\r\n";
+        QCOMPARE(readFile(m_folder->file(QStringLiteral("notenschau.EPT"))), expected);
+    }
+
+    void anEmptyTraceGivesNoTraceLines() {
+        const QString text = errors::buildProtocol(
+            QStringLiteral("x  V1.0.0"), {13, QStringLiteral("Typen unverträglich"), "m", "p", 0},
+            {}, QDateTime::currentDateTime(), {});
+        QVERIFY(text.contains(QStringLiteral("CALLSTACK:\r\n------")));
+        QVERIFY(text.contains(QStringLiteral("Build:\t   \r\n")));
+    }
+
+    void threeErrorsLeaveThreeProtocols() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement).answer(errors::NextStatement).answer(errors::Retry);
+        answers.answer(errors::LeaveProcedure);
+        failing();
+        failing();
+        failing(); // retried once: that is the fourth error
+        const QByteArray log = readFile(m_folder->file(QStringLiteral("notenschau.EPT")));
+        QCOMPARE(log.count("F E H L E R P R O T O K O L L"), 4);
+        QVERIFY(log.endsWith("-\r\n\r\n"));
+    }
+
+    void anUnwritableLogDoesNotStopTheDialog() {
+        // A folder in place of the log file makes every append fail.
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("notenschau.EPT")));
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        failing();
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.unexpected, 0);
+    }
+
+    void theTraceOfTwentyGivesTwentyLines() {
+        for (const QByteArray& signature : testsupport::signatures(22))
+            errors::Procedure p(signature.constData());
+        const QString text = errors::ErrPtnr::instance().protocol({});
+        const qsizetype from = text.indexOf(QStringLiteral("CALLSTACK:\r\n")) + 12;
+        const qsizetype to = text.indexOf(QStringLiteral("-----"), from);
+        QCOMPARE(text.mid(from, to - from).count(QStringLiteral("\r\n")), 20);
     }
 
 private:
