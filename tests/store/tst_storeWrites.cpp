@@ -1,6 +1,7 @@
 // Writing and deleting: what is stored for each kind of input, the silent
 // False of the writers, duplicates by feedback id, and batches.
 #include "errors/procedure.h"
+#include "store/fetchedRating.h"
 #include "testDatabase.h"
 
 #include <QtTest>
@@ -38,24 +39,23 @@ private slots:
     void init() { db = std::make_unique<storetest::Database>(); }
     void cleanup() { db.reset(); }
 
-    // Dates as text are read only by these writers, which no program path
-    // calls (a run stores through storeFetched, its dates already read); the
-    // fixtures' dates go through them and are read back in tst_storeReads.
-    void storesDecodedTextAndMember() {
-        testsupport::ErrorAnswerer answers;
-        QVERIFY(save_Bewerungen(3, "it's &amp;  gut%21", "KV'1", "22.11.2004 14:03:59", "O'Ne%FCl",
-                                "12'3", "ich", 7));
-        QCOMPARE(firstRow("ich"), QStringList({"3", "it`s & gut!", "KV'1", "22.11.2004 14:03",
-                                               QStringLiteral("O`Neül"), "12'3"}));
-        QCOMPARE(answers.reports.size(), 0);
-    }
-
-    void temporaryRatingWithoutItem() {
-        QString artikel;
-        QVERIFY(save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, "fremd", 1));
-        QCOMPARE(artikel, QStringLiteral("???"));
+    // What a run stores: text and giver decoded, the date to the minute, and
+    // "???" for a foreign rating without its item. (The older writers
+    // save_Bewerungen and save_BewertungenTemp have no caller in the program;
+    // the fixtures store through them.)
+    void storesWhatARunFetched() {
+        store::FetchedRating r{"F-1",
+                               3,
+                               "it's &amp;  gut%21",
+                               "K",
+                               QDateTime(QDate(2004, 11, 22), QTime(14, 3, 59)),
+                               "O'Ne%FCl",
+                               {}};
+        QVERIFY(saveFetched(Table::Own, "ich", r) == Saved::Added);
+        QCOMPARE(firstRow("ich"), QStringList({"3", "it`s & gut!", "K", "22.11.2004 14:03",
+                                               QStringLiteral("O`Neül"), ""}));
+        QVERIFY(saveFetched(Table::Temp, "fremd", r) == Saved::Added);
         QCOMPARE(firstRow("fremd", true).at(5), QStringLiteral("???"));
-        QCOMPARE(read_Anzahl("fremd"), 0);
     }
 
     // A NUL inside, 100,000 characters and nothing are stored whole; a lone
