@@ -34,6 +34,9 @@ class FeedbackViewTest : public QObject {
         return on;
     }
     QStringList firstDataRow() const { return list->captions(2); }
+    QStringList sums() const {
+        return {view->lblsummepos(), view->lblsummeneu(), view->lblsummeneg()};
+    }
     void expect(const char* caption, const QStringList& buttons) const {
         QCOMPARE(view->lblinfo(), QString::fromUtf8(caption));
         QCOMPARE(enabledButtons(), buttons);
@@ -56,9 +59,7 @@ private slots:
         view->cmdalleanzeigen_Click();
         QCOMPARE(view->lblinfo(), QStringLiteral("keine Bewertungen vorhanden!"));
         QCOMPARE(list->rowCount(), 1);
-        QCOMPARE(view->lblsummepos(), QStringLiteral("0"));
-        QCOMPARE(view->lblsummeneu(), QStringLiteral("0"));
-        QCOMPARE(view->lblsummeneg(), QStringLiteral("0"));
+        QCOMPARE(sums(), QStringList({"0", "0", "0"}));
         QCOMPARE(view->lblProzente(), QStringLiteral("Positive Bewertungen : 0 %"));
         QCOMPARE(enabledButtons(), QStringList({"Command1", "Command2", "Command3", "ZorButton1"}));
         QVERIFY(view->menuEnabled());
@@ -78,8 +79,7 @@ private slots:
         QCOMPARE(list->rowCount(), 201);
         QCOMPARE(firstDataRow().at(0), QStringLiteral(" Bewertung 1"));
         QCOMPARE(firstDataRow().at(2), QStringLiteral(" 30.11.2026 18:00"));
-        QCOMPARE(view->lblsummepos(), QStringLiteral("201"));
-        QCOMPARE(view->lblsummeneu(), QStringLiteral("200"));
+        QCOMPARE(sums(), QStringList({"201", "200", "0"}));
         QCOMPARE(view->lblProzente(), QStringLiteral("Positive Bewertungen : 100 % "));
         view->cmdnext_Click();
         expect("Anzeige: 201 - 400 von 401", kinds + next + prev + zor);
@@ -119,9 +119,7 @@ private slots:
         sFremdUser = QStringLiteral("o'brien");
         view->cmdalleanzeigen_Click();
         QCOMPARE(view->lblinfo(), QStringLiteral("Anzeige: 1 - 5 von 5"));
-        QCOMPARE(view->lblsummepos(), QStringLiteral("0"));
-        QCOMPARE(view->lblsummeneu(), QStringLiteral("3"));
-        QCOMPARE(view->lblsummeneg(), QStringLiteral("2"));
+        QCOMPARE(sums(), QStringList({"0", "3", "2"}));
         QCOMPARE(view->lblProzente(), QStringLiteral("Fremd-User Analyse"));
         view->Command1_Click();
         QCOMPARE(view->lblinfo(), QStringLiteral("keine Positiven Bewertungen vorhanden!"));
