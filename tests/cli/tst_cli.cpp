@@ -281,13 +281,12 @@ private slots:
         QCOMPARE(csv.code, 0);
         QVERIFY(clean(csv.out));
         const QStringList records = csv.out.split(u'\n');
-        QCOMPARE(records.size(), 202); // nothing after the last line break
+        QCOMPARE(records.size(), 202); // each record ends with its line break
         QCOMPARE(records.at(0), QStringLiteral("Nr,Art,Kommentar,K/V,Datum,Mitglied,Artikel"));
         QCOMPARE(records.at(1),
                  QStringLiteral("1,negativ,\"Er sagte \"\"na gut\"\", danke\",V,30.11.2026 "
                                 "20:00,x,4711"));
         QVERIFY2(records.at(2).startsWith("2,neutral,'=1+1 \uFFFD]0;x"), qPrintable(records.at(2)));
-        QCOMPARE(records.at(201), QString());
         QVERIFY2(csv.err.contains("Anzeige: 1 - 200 von 452\nPositiv: 270 | Neutral: 91 | "
                                   "Negativ: 91 | Positive Bewertungen : 66,3 %\n"),
                  qPrintable(csv.err));
@@ -296,7 +295,6 @@ private slots:
         QCOMPARE(tsv.code, 0);
         QVERIFY(clean(tsv.out));
         const QStringList lines = tsv.out.split(u'\n');
-        QCOMPARE(lines.size(), 202);
         QCOMPARE(lines.at(1),
                  QStringList({"1", "negativ", kKomma, "V", "30.11.2026 20:00", "x", "4711"})
                      .join(u'\t'));
