@@ -233,10 +233,8 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(boxes.unexpected, 0);
         QCOMPARE(boxes.shown.size(), 1);
-        const QStringList lines = boxes.shown[0].text.split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 6);
-        QCOMPARE(lines[2], QString());
-        QVERIFY(lines[0].startsWith(QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
+        QVERIFY(boxes.shown[0].text.startsWith(
+            QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
         QCOMPARE(mail.opened.size(), 1);
         QCOMPARE(mail.opened[0].scheme(), QStringLiteral("mailto"));
         QVERIFY(QGuiApplication::clipboard()->text().contains(
