@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -51,6 +50,11 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
+void otherError() {
+    errors::Procedure other("[modAnders] Sub Anders()");
+    other.step([] { errors::raise(errors::RuntimeError::Overflow); });
+}
+
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -65,6 +69,14 @@ class ErrPtnrDialogTest : public QObject {
     std::unique_ptr<errors::ErrPtnrDialog> dialog;
     errors::ErrorChooser* previous = nullptr;
 
+    // At the next error: a button of the protocol's, then leave.
+    void protocolButtonThenLeave(int button) {
+        testsupport::onNextModal([this, button](QWidget*) {
+            dialog->cmdProtocol(button)->click();
+            dialog->cmdContinue(errors::LeaveProcedure)->click();
+        });
+    }
+
 private slots:
     void init() {
         folder = std::make_unique<testsupport::ProgramFolder>();
@@ -73,44 +85,44 @@ private slots:
         previous = errors::ErrPtnr::instance().setChooser(dialog.get());
     }
     void cleanup() {
+        errors::ErrPtnr::instance().setTerminator({});
         errors::ErrPtnr::instance().setChooser(previous);
         dialog.reset();
         app::setExecutableName({});
         folder.reset();
     }
 
-    void theFourChoices() {
-        Calculation next;
-        testsupport::answerErrorDialog(errors::NextStatement);
-        QCOMPARE(next.run(), 1);
-        QCOMPARE(next.steps, QStringList({"vorher", "teilen", "nachher"}));
-
-        Calculation leave;
-        testsupport::answerErrorDialog(errors::LeaveProcedure);
-        QCOMPARE(leave.run(), 0);
-        QCOMPARE(leave.steps, QStringList({"vorher", "teilen"}));
-
-        Calculation retry;
-        testsupport::onNextModal([&](QWidget*) {
-            retry.divisor = 4; // the cause is mended while the dialog is open
-            dialog->cmdContinue(errors::Retry)->click();
-        });
-        QCOMPARE(retry.run(), 26);
-        QCOMPARE(retry.steps, QStringList({"vorher", "teilen", "teilen", "nachher"}));
-
-        Calculation end;
-        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
-        testsupport::answerErrorDialog(errors::EndProgram);
-        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, end.run());
-        errors::ErrPtnr::instance().setTerminator({});
-        QCOMPARE(end.steps, QStringList({"vorher", "teilen"}));
+    // Each button, and closing by the frame. The cause is mended while the
+    // dialog is open, which only a retry makes use of.
+    void theChoices_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("steps");
+        const QStringList failed{"vorher", "teilen"};
+        QTest::newRow("next statement")
+            << int(errors::NextStatement) << 1 << QStringList{"vorher", "teilen", "nachher"};
+        QTest::newRow("leave") << int(errors::LeaveProcedure) << 0 << failed;
+        QTest::newRow("retry") << int(errors::Retry) << 26
+                               << QStringList{"vorher", "teilen", "teilen", "nachher"};
+        QTest::newRow("end program") << int(errors::EndProgram) << 0 << failed;
+        QTest::newRow("closed by the frame") << -1 << 0 << failed;
     }
-
-    void closingByTheFrameLeavesTheProcedure() {
+    void theChoices() {
+        QFETCH(int, button);
         Calculation c;
-        testsupport::onNextModal([](QWidget* w) { w->close(); });
-        QCOMPARE(c.run(), 0);
-        QCOMPARE(c.steps, QStringList({"vorher", "teilen"}));
+        testsupport::onNextModal([&](QWidget* w) {
+            c.divisor = 4;
+            if (button < 0)
+                w->close();
+            else
+                dialog->cmdContinue(button)->click();
+        });
+        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
+        if (button == errors::EndProgram)
+            QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, c.run());
+        else
+            QTEST(c.run(), "result");
+        QTEST(c.steps, "steps");
     }
 
     // An error in an event handled while the dialog is open waits for its
@@ -138,14 +150,12 @@ private slots:
     }
 
     void whatTheDialogShows() {
-        QStringList frames, labels, trace;
+        QStringList labels, trace;
         QString title, progInfo;
         bool hourglass = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         testsupport::onNextModal([&](QWidget* w) {
             title = w->windowTitle();
-            for (QGroupBox* box : w->findChildren<QGroupBox*>())
-                frames << box->title();
             for (int i = 0; i < 4; ++i)
                 labels << dialog->lblError(i)->text();
             for (int i = 0; i < dialog->lstCallStack()->count(); ++i)
@@ -156,9 +166,6 @@ private slots:
         });
         Calculation().run();
         QCOMPARE(title, QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
-        QCOMPARE(frames,
-                 QStringList({"Hinweise:", "Fehlerbeschreibung:", "Programm-Infos:",
-                              "Fehlerprotokoll ...", "CallStack:", "Weiterer Programmablauf..."}));
         QCOMPARE(labels, QStringList({"11 (Division durch Null)", "modRechnen", "Quote", "2"}));
         QVERIFY(!trace.isEmpty());
         QVERIFY(trace.first().endsWith(
@@ -177,31 +184,21 @@ private slots:
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         const QString path = folder->file(QStringLiteral("notenschau.ERR"));
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(0);
         Calculation().run();
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text,
                  "Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !");
         QCOMPARE(boxes.shown[0].buttons(), int(app::vbOKOnly));
         QCOMPARE(boxes.shown[0].icon(), 0);
+        // The protocol's text is tst_errorProtocol's.
         const QByteArray first = readFile(path);
-        QVERIFY(first.startsWith("-----"));
         QVERIFY(first.contains("Prozedur:\tQuote\r\n"));
-        QVERIFY(first.endsWith("-\r\n\r\n"));
 
         // Answered No: nothing is written and nothing more is said.
         boxes.answer(app::vbNo);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
-        {
-            errors::Procedure other("[modAnders] Sub Anders()");
-            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
-        }
+        protocolButtonThenLeave(0);
+        otherError();
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(boxes.shown[1].text, "Vorhandene Datei '" + path + "' überschreiben ?");
         QCOMPARE(boxes.shown[1].buttons(), int(app::vbYesNo));
@@ -211,23 +208,14 @@ private slots:
 
         // Answered Yes: replaced by the new protocol.
         boxes.answer(app::vbYes).answer(app::vbOK);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
-        {
-            errors::Procedure other("[modAnders] Sub Anders()");
-            other.step([] { errors::raise(errors::RuntimeError::Overflow); });
-        }
+        protocolButtonThenLeave(0);
+        otherError();
         QVERIFY(readFile(path).contains("Modul:\tmodAnders\r\n"));
 
         // Cannot be written: the user is told in a box of its own.
         QVERIFY(QFile::remove(path) && QDir().mkpath(path));
         boxes.answer(app::vbYes).answer(app::vbOK);
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(0)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(0);
         Calculation().run();
         QVERIFY(boxes.shown.last().text.startsWith(
             "Das Fehlerprotokoll konnte nicht in die Datei '" + path + "' geschrieben werden:\n"));
@@ -240,23 +228,17 @@ private slots:
         boxes.answer(app::vbOK);
         MailCatcher mail;
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mail, "open");
-        testsupport::onNextModal([&](QWidget*) {
-            dialog->cmdProtocol(1)->click();
-            dialog->cmdContinue(errors::LeaveProcedure)->click();
-        });
+        protocolButtonThenLeave(1);
         Calculation().run();
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(boxes.unexpected, 0);
         QCOMPARE(boxes.shown.size(), 1);
-        const QStringList lines = boxes.shown[0].text.split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 6);
-        QCOMPARE(lines[2], QString());
-        QVERIFY(lines[0].startsWith(QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
+        QVERIFY(boxes.shown[0].text.startsWith(
+            QStringLiteral("Es wird jetzt Ihr Standard-Email-Programm")));
         QCOMPARE(mail.opened.size(), 1);
         QCOMPARE(mail.opened[0].scheme(), QStringLiteral("mailto"));
-        const QString clip = QGuiApplication::clipboard()->text();
-        QVERIFY(clip.startsWith(QStringLiteral("-----")));
-        QVERIFY(clip.contains(QStringLiteral("Fehler-Nr:\t11 (Division durch Null)\r\n")));
+        QVERIFY(QGuiApplication::clipboard()->text().contains(
+            QStringLiteral("Fehler-Nr:\t11 (Division durch Null)\r\n")));
     }
 };
 

@@ -1,6 +1,8 @@
 // The error convention: what each choice in the error dialog does to the
-// failing procedure, the deviations, and the trace.
+// failing procedure, the deviations, the trace, and the protocol every error
+// leaves: its text byte for byte, and the log it is appended to.
 #include "answerers.h"
+#include "base/programFolder.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
 
@@ -55,129 +57,87 @@ void caller(QStringList& steps) {
     p.step([&] { steps << "next"; });
 }
 
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void failing() {
+    errors::Procedure p("[modTest] Public Function failing() As Long");
+    p.step([] { errors::raise(errors::RuntimeError::DivisionByZero); });
+}
+
 } // namespace
 
 class ProcedureTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        errors::ErrPtnr::instance().trace().clear();
         m_folder = std::make_unique<testsupport::ProgramFolder>();
+        app::setExecutableName(QStringLiteral("notenschau"));
+        errors::ErrPtnr& partner = errors::ErrPtnr::instance();
+        partner.trace().clear();
+        partner.SetProgInfo({});
+        partner.setSystemInfo(errors::SystemInfo{QStringLiteral("Linux"),
+                                                 QStringLiteral("6.1.0-18-amd64"),
+                                                 QStringLiteral("#1 SMP Debian 6.1.76-1"),
+                                                 {}});
     }
-    void cleanup() { m_folder.reset(); }
+    void cleanup() {
+        errors::ErrPtnr::instance().setSystemInfo(std::nullopt);
+        app::setExecutableName({});
+        m_folder.reset();
+    }
 
-    void continueGoesOnAfterTheFailingStep() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::NextStatement);
+    // What each choice does to the failing step, in the procedure itself
+    // (run) or in its caller when the error is passed up. A retry that
+    // succeeds and the end of the program are pressed in tst_errPtnrDialog's
+    // theChoices.
+    void choices_data() {
+        QTest::addColumn<bool>("passedUp");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("steps");
+        const auto row = [](const char* name, bool passedUp, const QList<int>& answers, int result,
+                            const QStringList& steps) {
+            QTest::newRow(name) << passedUp << answers << result << steps;
+        };
+        const QList<int> retryLeave{errors::Retry, errors::LeaveProcedure};
+        row("next statement", false, {errors::NextStatement}, 7, {"a", "c"});
+        // Leaving returns what the result holds.
+        row("leave", false, {errors::LeaveProcedure}, 0, {"a"});
+        row("unknown choice leaves", false, {42}, 0, {"a"});
+        row("retry, then leave", false, retryLeave, 0, {"a"});
+        row("passed up, next", true, {errors::NextStatement}, 0, {"call", "next"});
+        row("passed up, retry calls again", true, retryLeave, 0, {"call", "call"});
+    }
+    void choices() {
+        QFETCH(bool, passedUp);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, steps);
+        testsupport::ErrorAnswerer answerer;
+        for (int a : answers)
+            answerer.answer(a);
         Sample s;
-        QCOMPARE(s.run(), 7);
-        QCOMPARE(s.steps, QStringList({"a", "c"}));
-        QCOMPARE(answers.reports.size(), 1);
-        const errors::ErrorReport& r = answers.reports.front();
-        QCOMPARE(r.numberText(), QStringLiteral("11 (Division durch Null)"));
+        if (passedUp)
+            caller(s.steps);
+        else
+            QTEST(s.run(), "result");
+        QCOMPARE(s.steps, steps);
+        QCOMPARE(answerer.reports.size(), answers.size());
+        QCOMPARE(answerer.unexpected, 0);
+        const errors::ErrorReport& r = answerer.reports.front();
+        QCOMPARE(r.numberText(), passedUp ? QStringLiteral("13 (Typen unverträglich)")
+                                          : QStringLiteral("11 (Division durch Null)"));
         QCOMPARE(r.module, QStringLiteral("modTest"));
-        QCOMPARE(r.procedure, QStringLiteral("run"));
-        QCOMPARE(r.line, 2);
+        QCOMPARE(r.procedure, passedUp ? QStringLiteral("caller") : QStringLiteral("run"));
+        QCOMPARE(r.line, passedUp ? 1 : 2);
+        if (!passedUp)
+            QCOMPARE(s.attempts, answers.size());
     }
 
-    void leaveReturnsWhatTheResultHolds() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        Sample s;
-        QCOMPARE(s.run(), 0);
-        QCOMPARE(s.steps, QStringList({"a"}));
-    }
-
-    void anUnknownChoiceLeavesToo() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(42);
-        Sample s;
-        QCOMPARE(s.run(), 0);
-        QCOMPARE(s.steps, QStringList({"a"}));
-    }
-
-    void retryRunsTheStepAgain() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::Retry).answer(errors::Retry);
-        Sample s;
-        // The user mends the cause while the dialog is open, on the second retry.
-        int shown = 0;
-        struct Mend : errors::ErrorChooser {
-            testsupport::ErrorAnswerer* inner;
-            Sample* sample;
-            int* shown;
-            int choose(const errors::ErrorReport& r) override {
-                if (++*shown == 2)
-                    sample->zero = 5;
-                return inner->choose(r);
-            }
-        } mend;
-        mend.inner = &answers;
-        mend.sample = &s;
-        mend.shown = &shown;
-        errors::ErrorChooser* previous = errors::ErrPtnr::instance().setChooser(&mend);
-        const qint32 result = s.run();
-        errors::ErrPtnr::instance().setChooser(previous);
-        QCOMPARE(s.attempts, 3);
-        QCOMPARE(result, 2 + 7);
-        QCOMPARE(s.steps, QStringList({"a", "b", "c"}));
-    }
-
-    void endProgramEndsWithoutRunningLaterSteps() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::EndProgram);
-        errors::ErrPtnr::instance().setTerminator([] { throw errors::ProgramEnded{}; });
-        Sample s;
-        QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, s.run());
-        errors::ErrPtnr::instance().setTerminator({});
-        QCOMPARE(s.steps, QStringList({"a"}));
-    }
-
-    void anErrorPassedUpFailsTheCallersStep() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::NextStatement);
-        QStringList steps;
-        caller(steps);
-        QCOMPARE(steps, QStringList({"call", "next"}));
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports.front().procedure, QStringLiteral("caller"));
-        QCOMPARE(answers.reports.front().number, 13);
-    }
-
-    void retryOfAPassedUpErrorCallsAgain() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::Retry).answer(errors::LeaveProcedure);
-        QStringList steps;
-        caller(steps);
-        QCOMPARE(steps, QStringList({"call", "call"}));
-    }
-
-    void passOnPrefixesTheSourceOnce() {
-        auto inner = [] {
-            Procedure p("[modini] Public Sub inner()", Handling::PassOn);
-            p.setPassOnSource("ini::inner ");
-            p.step([] { errors::raise(13); });
-        };
-        try {
-            inner();
-            QFAIL("no error passed on");
-        } catch (const errors::RuntimeError& e) {
-            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
-        }
-        auto outer = [&] {
-            Procedure p("[modini] Public Sub outer()", Handling::PassOn);
-            p.setPassOnSource("ini::outer ");
-            p.step(inner);
-        };
-        try {
-            outer();
-            QFAIL("no error passed on");
-        } catch (const errors::RuntimeError& e) {
-            QCOMPARE(e.source(), QStringLiteral("ini::inner "));
-        }
-    }
-
-    void silentHandlingsNeverAsk() {
+    // Leaving silently: tst_storeWrites writersWithoutConnectionFailSilently.
+    void skippingSilentlyNeverAsks() {
         testsupport::ErrorAnswerer answers;
         QStringList steps;
         {
@@ -185,15 +145,7 @@ private slots:
             p.step([] { errors::raise(5); });
             p.step([&] { steps << "skipped on"; });
         }
-        bool saved = true;
-        {
-            Procedure p("[modData] Public Function save_X() As Boolean", Handling::LeaveSilently);
-            saved = false;
-            p.step([] { errors::raise(5); });
-            p.step([&] { saved = true; });
-        }
         QCOMPARE(steps, QStringList({"skipped on"}));
-        QVERIFY(!saved);
         QCOMPARE(answers.reports.size(), 0);
         QCOMPARE(answers.unexpected, 0);
     }
@@ -224,14 +176,8 @@ private slots:
 
     void traceKeepsTheTwentyNewestNewestFirst() {
         testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
-        static const char* const sigs[25] = {
-            "[m] Sub p01()", "[m] Sub p02()", "[m] Sub p03()", "[m] Sub p04()", "[m] Sub p05()",
-            "[m] Sub p06()", "[m] Sub p07()", "[m] Sub p08()", "[m] Sub p09()", "[m] Sub p10()",
-            "[m] Sub p11()", "[m] Sub p12()", "[m] Sub p13()", "[m] Sub p14()", "[m] Sub p15()",
-            "[m] Sub p16()", "[m] Sub p17()", "[m] Sub p18()", "[m] Sub p19()", "[m] Sub p20()",
-            "[m] Sub p21()", "[m] Sub p22()", "[m] Sub p23()", "[m] Sub p24()", "[m] Sub p25()"};
-        for (int i = 0; i < 25; ++i) {
-            Procedure p(sigs[i]);
+        for (const QByteArray& signature : testsupport::signatures(25)) {
+            Procedure p(signature.constData());
             clock.advanceSecs(1);
         }
         const QStringList items = errors::ErrPtnr::instance().trace().items();
@@ -242,39 +188,77 @@ private slots:
         Procedure::untraced("[frmAnzeige] Private Sub enableAll(flag As Boolean)",
                             Handling::SkipSilently);
         QCOMPARE(errors::ErrPtnr::instance().trace().items().first(), items.first());
+        // The protocol lists the same twenty.
+        const QString text = errors::ErrPtnr::instance().protocol({});
+        const qsizetype from = text.indexOf(QStringLiteral("CALLSTACK:\r\n")) + 12;
+        const qsizetype to = text.indexOf(QStringLiteral("-----"), from);
+        QCOMPARE(text.mid(from, to - from).count(QStringLiteral("\r\n")), 20);
     }
 
-    void callStackLeavesTheItemTextInItsArgument() {
-        testsupport::FixedClock clock(QDateTime(QDate(2026, 1, 1), QTime(8, 0, 3)));
-        QString a = QStringLiteral("[modGlobal] Sub Main()");
-        errors::ErrPtnr::instance().CallStack(a);
-        QCOMPARE(a, QStringLiteral("08:00:03 [modGlobal] Sub Main()"));
+    void theLogHoldsTheProtocolByteForByte() {
+        testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        {
+            errors::Procedure main("[modGlobal] Sub Main()");
+            clock.advanceSecs(1);
+            failing();
+        }
+        const QByteArray expected =
+            "----------------------------------------------------------------------\r\n"
+            "F E H L E R P R O T O K O L L vom ErrorPartner\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "PROGRAMM-INFOS:\r\n"
+            "          notenschau  V1.0.0\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "FEHLERBESCHREIBUNG:\r\n"
+            "          Fehler-Nr:\t11 (Division durch Null)\r\n"
+            "          Modul:\tmodTest\r\n"
+            "          Prozedur:\tfailing\r\n"
+            "          Zeilen-Nr.:\t1\r\n"
+            "          Datum/Uhrzeit:\t03-02-2026 / 14:05:12\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "CALLSTACK:\r\n"
+            "          14:05:12 [modTest] Public Function failing() As Long\r\n"
+            "          14:05:11 [modGlobal] Sub Main()\r\n"
+            "----------------------------------------------------------------------\r\n"
+            "SYSTEMINFO:\r\n"
+            "          Plattform:\tLinux\r\n"
+            "          Version:\t6.1.0-18-amd64\r\n"
+            "          Build:\t#1 SMP Debian 6.1.76-1   \r\n"
+            "----------------------------------------------------------------------\r\n"
+            "\r\n";
+        QCOMPARE(readFile(m_folder->file(QStringLiteral("notenschau.EPT"))), expected);
     }
 
-    void signatureNames_data() {
-        QTest::addColumn<QString>("signature");
-        QTest::addColumn<QString>("module");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("function")
-            << "[modData] Public Function read_Anzahl(sUser As String) As Long"
-            << "modData"
-            << "read_Anzahl";
-        QTest::newRow("sub") << "[modGlobal] Sub Main()"
-                             << "modGlobal"
-                             << "Main";
-        QTest::newRow("property") << "[chbox] Public Property Get Value() As Boolean"
-                                  << "chbox"
-                                  << "Value";
-        QTest::newRow("event") << "[frmAnzeige] Private Sub cmdnext_Click()"
-                               << "frmAnzeige"
-                               << "cmdnext_Click";
+    void anEmptyTraceGivesNoTraceLines() {
+        const QString text = errors::buildProtocol(
+            QStringLiteral("x  V1.0.0"), {13, QStringLiteral("Typen unverträglich"), "m", "p", 0},
+            {}, QDateTime::currentDateTime(), {});
+        QVERIFY(text.contains(QStringLiteral("CALLSTACK:\r\n------")));
+        QVERIFY(text.contains(QStringLiteral("Build:\t   \r\n")));
     }
-    void signatureNames() {
-        QFETCH(QString, signature);
-        QFETCH(QString, module);
-        QFETCH(QString, name);
-        QCOMPARE(errors::signatureModule(signature), module);
-        QCOMPARE(errors::signatureName(signature), name);
+
+    void threeErrorsLeaveThreeProtocols() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::NextStatement).answer(errors::NextStatement).answer(errors::Retry);
+        answers.answer(errors::LeaveProcedure);
+        failing();
+        failing();
+        failing(); // retried once: that is the fourth error
+        const QByteArray log = readFile(m_folder->file(QStringLiteral("notenschau.EPT")));
+        QCOMPARE(log.count("F E H L E R P R O T O K O L L"), 4);
+        QVERIFY(log.endsWith("-\r\n\r\n"));
+    }
+
+    void anUnwritableLogDoesNotStopTheDialog() {
+        // A folder in place of the log file makes every append fail.
+        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("notenschau.EPT")));
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        failing();
+        QCOMPARE(answers.reports.size(), 1);
+        QCOMPARE(answers.unexpected, 0);
     }
 
 private:

@@ -2,7 +2,6 @@
 
 #include "app/modini.h"
 
-#include <QDeadlineTimer>
 #include <QTest>
 
 namespace talmtest {
@@ -59,10 +58,7 @@ Recorder::Recorder(clsTalmBewertungen* source) {
 }
 
 bool Recorder::waitEnd(int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!ended && !deadline.hasExpired())
-        QTest::qWait(5);
-    return ended;
+    return QTest::qWaitFor([this] { return ended; }, timeoutMs);
 }
 
 QStringList Recorder::order() const {

@@ -24,11 +24,6 @@ bool socketAvailable(int type) {
     return true;
 }
 
-void hosts(const QString& first, const QString& second) {
-    modini::marktplatz().pruefHost1 = first;
-    modini::marktplatz().pruefHost2 = second;
-}
-
 } // namespace
 
 class ModIConnectTest : public QObject {
@@ -37,30 +32,44 @@ class ModIConnectTest : public QObject {
     testsupport::MessageBoxAnswerer boxes;
 
 private slots:
-    void init() {
-        modGlobal::bCheckInet = true;
-        modIConnect::setEchoWeg(EchoWeg::Automatisch);
-        modIConnect::setTcpPort(443);
-    }
     void cleanup() { QCOMPARE(boxes.shown.size(), 0); }
 
-    void switchedOffSendsNothing() {
-        modGlobal::bCheckInet = false;
-        hosts("127.0.0.1", "127.0.0.1");
-        const int before = modIConnect::echoVersuche();
-        QVERIFY(modIConnect::Ping());
-        QCOMPARE(modIConnect::echoVersuche(), before);
-    }
-
-    void loopbackAnswers_data() {
+    // Which hosts are asked and what counts as an answer. echoes: the attempts
+    // sent; the TCP port listens unless the row says it is closed.
+    void ping_data() {
         QTest::addColumn<EchoWeg>("weg");
-        QTest::newRow("automatic") << EchoWeg::Automatisch;
-        QTest::newRow("ICMP datagram") << EchoWeg::IcmpDatagramm;
-        QTest::newRow("raw ICMP") << EchoWeg::IcmpRaw;
-        QTest::newRow("TCP") << EchoWeg::Tcp;
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<int>("echoes");
+        QTest::addColumn<bool>("checkInet");
+        QTest::addColumn<bool>("listening");
+        const auto row = [](const char* name, EchoWeg weg, const char* first, const char* second,
+                            bool answered, int echoes, bool checkInet = true,
+                            bool listening = true) {
+            QTest::newRow(name) << weg << QString::fromUtf8(first) << QString::fromUtf8(second)
+                                << answered << echoes << checkInet << listening;
+        };
+        const char* loopback = "127.0.0.1";
+        row("switched off", EchoWeg::Automatisch, loopback, loopback, true, 0, false);
+        // The second host is not asked once the first answers.
+        row("automatic", EchoWeg::Automatisch, loopback, loopback, true, 1);
+        row("ICMP datagram", EchoWeg::IcmpDatagramm, loopback, loopback, true, 1);
+        row("raw ICMP", EchoWeg::IcmpRaw, loopback, loopback, true, 1);
+        row("TCP", EchoWeg::Tcp, loopback, loopback, true, 1);
+        row("a refused connection is an answer", EchoWeg::Tcp, loopback, "", true, 1, true, false);
+        row("unresolvable first host", EchoWeg::Automatisch, "kein gültiger name", loopback, true,
+            1);
+        // Nothing goes out, not even to the broadcast address.
+        row("neither host resolvable", EchoWeg::Automatisch, "", "nicht/aufloesbar", false, 0);
     }
-    void loopbackAnswers() {
+    void ping() {
         QFETCH(EchoWeg, weg);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, echoes);
+        QFETCH(bool, checkInet);
+        QFETCH(bool, listening);
         if (weg == EchoWeg::IcmpDatagramm && !socketAvailable(SOCK_DGRAM))
             QSKIP("no unprivileged ICMP sockets here (net.ipv4.ping_group_range)");
         if (weg == EchoWeg::IcmpRaw && !socketAvailable(SOCK_RAW))
@@ -68,37 +77,15 @@ private slots:
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost));
         modIConnect::setTcpPort(listener.serverPort());
+        if (!listening)
+            listener.close();
         modIConnect::setEchoWeg(weg);
-        hosts("127.0.0.1", "127.0.0.1");
+        modGlobal::bCheckInet = checkInet;
+        modini::marktplatz().pruefHost1 = first;
+        modini::marktplatz().pruefHost2 = second;
         const int before = modIConnect::echoVersuche();
-        QVERIFY(modIConnect::Ping());
-        QCOMPARE(modIConnect::echoVersuche(), before + 1); // the second host is not asked
-    }
-
-    void refusedConnectionIsAnAnswer() {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 closed = probe.serverPort();
-        probe.close();
-        modIConnect::setEchoWeg(EchoWeg::Tcp);
-        modIConnect::setTcpPort(closed);
-        hosts("127.0.0.1", "");
-        QVERIFY(modIConnect::Ping());
-    }
-
-    void unresolvableFirstHostFallsToTheSecond() {
-        hosts("kein gültiger name", "127.0.0.1");
-        const int before = modIConnect::echoVersuche();
-        QVERIFY(modIConnect::Ping());
-        QCOMPARE(modIConnect::echoVersuche(), before + 1);
-    }
-
-    void neitherHostResolvable() {
-        hosts("", "nicht/aufloesbar");
-        const int before = modIConnect::echoVersuche();
-        QVERIFY(!modIConnect::Ping());
-        // Nothing went out, not even to the broadcast address.
-        QCOMPARE(modIConnect::echoVersuche(), before);
+        QTEST(modIConnect::Ping(), "answered");
+        QCOMPARE(modIConnect::echoVersuche() - before, echoes);
     }
 
     void getHost_data() {

@@ -1,9 +1,7 @@
 // The feedback source against the marketplace simulator: what each operation
 // reports and in which order, paging and limits, the feedback line, the
-// profile, cancelling, and the settings it needs.
-#include "answerers.h"
+// profile and cancelling. The settings it reads are tst_configuration's.
 #include "app/modGlobal.h"
-#include "app/modini.h"
 #include "talmHarness.h"
 
 #include <QJsonArray>
@@ -24,17 +22,13 @@ class TalmBewertungenTest : public QObject, talmtest::Fixture {
 
 private slots:
     void initTestCase() {
-        QVERIFY2(sim.start({"--seed",          "7",
-                            "--reference",     "2026-06-01T12:00:00Z",
-                            "--member",        "alice:450",
-                            "--member",        "leer:0",
-                            "--member",        "klein:10",
-                            "--member",        "genau200:200",
-                            "--member",        "genau201:201",
-                            "--member",        "exakt:0",
-                            "--member",        "profil:40",
-                            "--refresh-token", "rt-exakt:exakt"}),
-                 qPrintable(sim.errorString()));
+        QStringList args{"--seed",          "7",
+                         "--reference",     "2026-06-01T12:00:00Z",
+                         "--refresh-token", "rt-exakt:exakt"};
+        for (const char* m : {"alice:450", "leer:0", "klein:10", "genau200:200", "genau201:201",
+                              "exakt:0", "profil:40"})
+            args << "--member" << m;
+        QVERIFY2(sim.start(args), qPrintable(sim.errorString()));
         clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
         modGlobal::sPlattform = QStringLiteral("ebay.de");
     }
@@ -48,12 +42,13 @@ private slots:
     void eventOrder_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QStringList>("expected");
-        const auto row = [](const char* op, const QStringList& expected) {
-            QTest::newRow(op) << QString::fromLatin1(op) << expected;
+        QTest::addColumn<QStringList>("lines"); // when given
+        const auto row = [](const char* op, const QStringList& expected,
+                            const QStringList& lines = {}) {
+            QTest::newRow(op) << QString::fromLatin1(op) << expected << lines;
         };
         row("anzahl alice", {"Anzahl 450 3", "Finished 0"});
         row("anzahl leer", {"Anzahl 0 0", "Finished 0"});
-        row("anzahl klein", {"Anzahl 10 1", "Finished 0"});
         row("anzahl genau200", {"Anzahl 200 1", "Finished 0"});
         row("anzahl genau201", {"Anzahl 201 2", "Finished 0"});
         row("anzahl niemand_bekannt", {"Anzahl -9000 -9000", "Finished 0"});
@@ -62,13 +57,21 @@ private slots:
         row("seite alice 1 200", {"Bytes", "Text", "Finished 0"});
         row("seite alice 1 0", {"Finished 0"});
         row("seite alice 0 200", {QStringLiteral("Fehler %1").arg(retrieval::kFehlerAufruf)});
+        // Empty pages say "nix": a member without ratings, a page after the
+        // last, no kind chosen.
+        row("seite leer 1 200", {"Bytes", "Text", "Finished 0"}, {"nix"});
+        row("seite alice 4 200", {"Bytes", "Text", "Finished 0"}, {"nix"});
+        row("filter alice 1 200 -", {"Bytes", "Text", "Finished 0"}, {"nix"});
     }
     void eventOrder() {
         QFETCH(QString, operation);
         QFETCH(QStringList, expected);
+        QFETCH(QStringList, lines);
         const qint64 entries = stat("entries");
         QVERIFY(run(operation));
         QCOMPARE(rec->order(), expected);
+        if (!lines.isEmpty())
+            QCOMPARE(rec->lines(), lines);
         if (expected.contains("Bytes"))
             QVERIFY(rec->lastBytes > 100 * rec->lines().size());
         if (operation.endsWith(" 0")) // a limit of 0 asks nothing
@@ -76,79 +79,12 @@ private slots:
     }
 
     void memberNameIsEncodedWhole() {
-        QCOMPARE(
-            sim.admin("member", {{"user", "a+b&c d"}, {"count", "3"}}).value("member").toString(),
-            QStringLiteral("a+b&c d"));
+        sim.admin("member", {{"user", "a+b&c d"}, {"count", "3"}});
         QVERIFY(run([](clsTalmBewertungen& s) { s.getAnzahl(QStringLiteral("a+b&c d")); }));
         QCOMPARE(rec->events.first(), QStringLiteral("Anzahl 3 1"));
     }
 
     // --- pages ---
-
-    void getSeite_sendsAtMostLimitLines_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<int>("page");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("whole page") << "alice" << 1 << 200 << 200;
-        QTest::newRow("second page") << "alice" << 2 << 200 << 200;
-        QTest::newRow("last page holds 50") << "alice" << 3 << 200 << 50;
-        QTest::newRow("limit 1") << "genau201" << 2 << 1 << 1;
-        QTest::newRow("limit 10") << "alice" << 1 << 10 << 10;
-        QTest::newRow("limit 25") << "alice" << 1 << 25 << 25;
-        QTest::newRow("limit 26") << "alice" << 1 << 26 << 26;
-        QTest::newRow("limit 24 on page 2") << "alice" << 2 << 24 << 24;
-        QTest::newRow("limit above a page") << "alice" << 1 << 450 << 200;
-        QTest::newRow("fewer than limit") << "klein" << 1 << 100 << 10;
-    }
-    void getSeite_sendsAtMostLimitLines() {
-        QFETCH(QString, user);
-        QFETCH(int, page);
-        QFETCH(int, limit);
-        QFETCH(int, expected);
-        const QStringList lines = this->page(user, page, limit);
-        QCOMPARE(lines.size(), expected);
-        QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
-        // The first lines of a page are the same whatever the limit.
-        QCOMPARE(lines, this->page(user, page, 200).mid(0, expected));
-    }
-
-    void pagesAreWellFormedNewestFirstWithoutGapsOrRepeats() {
-        QStringList all;
-        for (int p = 1; p <= 3; ++p)
-            all += page("alice", p, 200);
-        QCOMPARE(all.size(), 450);
-        QSet<QString> ids, kinds;
-        const QRegularExpression date("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d$");
-        QDateTime previous = QDateTime::currentDateTime().addYears(1);
-        for (const QString& line : all) {
-            const QStringList f = fields(line);
-            QCOMPARE(f.size(), 7);
-            kinds.insert(f[0]);
-            QVERIFY2(QStringList({"K", "V"}).contains(f[2]), qPrintable(line));
-            QVERIFY2(date.match(f[3]).hasMatch(), qPrintable(line));
-            QVERIFY(!f[6].isEmpty());
-            ids.insert(f[6]);
-            const QDateTime when = QDateTime::fromString(f[3], "dd.MM.yyyy hh:mm");
-            QVERIFY2(when <= previous, qPrintable(line));
-            previous = when;
-        }
-        QCOMPARE(ids.size(), 450);
-        QCOMPARE(kinds, (QSet<QString>{"1", "2", "3"}));
-    }
-
-    void emptyPagesSayNix_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::newRow("member without ratings") << "seite leer 1 200";
-        QTest::newRow("page after the last") << "seite alice 4 200";
-        QTest::newRow("no kind chosen") << "filter alice 1 200 -";
-    }
-    void emptyPagesSayNix() {
-        QFETCH(QString, operation);
-        QVERIFY(run(operation, 0));
-        QCOMPARE(rec->lines(), QStringList{"nix"});
-        QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
-    }
 
     // The count knew the member; a page that says otherwise is a failure,
     // not an empty list.
@@ -198,37 +134,54 @@ private slots:
                  (QStringList{"kaeufer_karl", "9876"}));
     }
 
+    // A page under a limit: the lines of the first `limit` ratings of the page
+    // that are of the kinds asked for ("npu": all). count: how many, where
+    // the seed does not decide it.
     void getSeiteFilter_takesKindsFromTheFirstLimitRatings_data() {
-        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<int>("page");
         QTest::addColumn<int>("limit");
-        QTest::newRow("negative of 200") << "n" << 200;
-        QTest::newRow("neutral of 200") << "u" << 200;
-        QTest::newRow("positive of 10") << "p" << 10;
-        QTest::newRow("negative of 10") << "n" << 10;
-        QTest::newRow("all of 30") << "npu" << 30;
-        QTest::newRow("not positive of 3") << "nu" << 3;
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<int>("count");
+        const auto row = [](const char* name, const char* user, int page, int limit,
+                            const char* kinds, int count = -1) {
+            QTest::newRow(name) << QString(user) << page << limit << QString(kinds) << count;
+        };
+        row("whole page", "alice", 1, 200, "npu", 200);
+        row("last page holds 50", "alice", 3, 200, "npu", 50);
+        row("limit 1", "genau201", 2, 1, "npu", 1);
+        row("limit 25", "alice", 1, 25, "npu", 25);
+        row("limit 26", "alice", 1, 26, "npu", 26);
+        row("limit 24 on page 2", "alice", 2, 24, "npu", 24);
+        row("limit above a page", "alice", 1, 450, "npu", 200);
+        row("fewer than the limit", "klein", 1, 100, "npu", 10);
+        row("negative of 200", "alice", 1, 200, "n");
+        row("neutral of 200", "alice", 1, 200, "u");
+        row("positive of 10", "alice", 1, 10, "p");
+        row("negative of 10", "alice", 1, 10, "n");
+        row("not positive of 3", "alice", 1, 3, "nu");
+        // The paging is that of all ratings.
+        row("positive of page 2", "alice", 2, 200, "p");
     }
     void getSeiteFilter_takesKindsFromTheFirstLimitRatings() {
-        QFETCH(QString, kinds);
+        QFETCH(QString, user);
+        QFETCH(int, page);
         QFETCH(int, limit);
+        QFETCH(QString, kinds);
+        QFETCH(int, count);
         const QString letters = "-pun"; // by kind 1, 2, 3
         QStringList expected;
-        for (const QString& line : page("alice", 1, 200).mid(0, limit))
+        for (const QString& line : this->page(user, page, 200).mid(0, limit))
             if (kinds.contains(letters[fields(line)[0].toInt()]))
                 expected << line;
+        if (count >= 0)
+            QCOMPARE(expected.size(), count);
         if (expected.isEmpty())
             expected << "nix";
-        QVERIFY(run(QStringLiteral("filter alice 1 %1 %2").arg(limit).arg(kinds), 0));
+        QVERIFY(
+            run(QStringLiteral("filter %1 %2 %3 %4").arg(user).arg(page).arg(limit).arg(kinds), 0));
         QCOMPARE(rec->lines(), expected);
         QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
-    }
-
-    void getSeiteFilter_keepsThePagingOfAllRatings() {
-        const QStringList second = page("alice", 2, 200);
-        QVERIFY(run("filter alice 2 200 p", 0));
-        QVERIFY(!rec->lines().isEmpty());
-        for (const QString& line : rec->lines())
-            QVERIFY2(second.contains(line), qPrintable(line));
     }
 
     // --- profile ---
@@ -245,16 +198,13 @@ private slots:
             QVERIFY2(0 <= m1 && m1 <= m6 && m6 <= m12, qPrintable(v.join(',')));
         }
         QVERIFY(v[2].toInt() > 0);
-        bool isNumber = false;
-        v[9].toInt(&isNumber);
-        QVERIFY(isNumber);
+        QVERIFY2(QRegularExpression("^\\d+$").match(v[9]).hasMatch(), qPrintable(v[9]));
         QVERIFY2(QRegularExpression("^\\d{1,3},\\d$").match(v[10]).hasMatch(), qPrintable(v[10]));
     }
 
     void getUebersicht_countsNewRatings() {
         QVERIFY(run("uebersicht profil", 0));
         const QStringList before = rec->uebersicht;
-        QCOMPARE(before.size(), 11);
         sim.admin("add", {{"user", "profil"}, {"count", "1"}});
         for (const char* kind : {"NEGATIVE", "NEGATIVE"})
             addRating("profil", {{"commentType", kind}, {"commentText", "neu"}});
@@ -323,31 +273,6 @@ private slots:
             },
             300));
         QCOMPARE(rec->order(), (QStringList{"Anzahl 10 1", "Finished 0"}));
-    }
-
-    // --- settings ---
-
-    void settingsAreReadFromTheConfiguration() {
-        testsupport::ProgramFolder folder;
-        folder.writeConfig(
-            "[Main]\r\nDatabase=x.db\r\n[marktplatz]\r\napiurl=http://127.0.0.1:9/\r\n"
-            "ClientId=meine-id\r\nClientSecret=ab^c#d\r\n");
-        modini::fnGetPfadeFaktorFromINI();
-        const modini::MarktplatzSettings& m = modini::marktplatz();
-        const auto all = [&] {
-            return QStringList{m.apiUrl,       m.clientId,   m.clientSecret,
-                               m.refreshToken, m.pruefHost1, m.pruefHost2};
-        };
-        QCOMPARE(all(), (QStringList{"http://127.0.0.1:9/", "meine-id", "ab^c#d", "", "127.0.0.1",
-                                     "www.ebay.de"}));
-        folder.writeConfig("[Main]\r\nPruefHost1=eins.example\r\nPruefHost2=zwei.example\r\n"
-                           "[Marktplatz]\r\nRefreshToken=rt\r\n");
-        modini::fnGetPfadeFaktorFromINI();
-        QCOMPARE(all(), (QStringList{"https://api.ebay.com", "", "", "rt", "eins.example",
-                                     "zwei.example"}));
-        folder.writeConfig("");
-        modini::fnGetPfadeFaktorFromINI();
-        QCOMPARE(m.pruefHost1, QStringLiteral("api.ebay.com"));
     }
 };
 

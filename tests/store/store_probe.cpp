@@ -1,11 +1,8 @@
-// A child process for the tests that end a process:
-//   store_probe initdb FOLDER        opens the database named in FOLDER's
-//                                    config.INI; prints "OPEN" when it could
-//   store_probe batch FOLDER N TAG   then stores N ratings in one batch with
+// A child process for the tests that end a process. It opens the database
+// named in FOLDER's config.INI and prints "OPEN" when it could; then
+//   store_probe batch FOLDER N TAG   stores N ratings in one batch with
 //                                    feedback ids TAG-1 ... TAG-N
-//   store_probe hold FOLDER          then keeps the file open until killed
-// Message boxes are printed as "MSGBOX|text|style|title".
-#include "app/msgBox.h"
+//   store_probe hold FOLDER          keeps the file open until killed
 #include "base/programFolder.h"
 #include "store/modData.h"
 #include "store/ratingStoring.h"
@@ -16,15 +13,6 @@
 #include <QThread>
 
 namespace {
-
-class PrintingPresenter : public app::MessageBoxPresenter {
-public:
-    int show(const app::MessageBoxRequest& r) override {
-        std::printf("MSGBOX|%s|%d|%s\n", qUtf8Printable(r.text), r.style, qUtf8Printable(r.title));
-        std::fflush(stdout);
-        return app::defaultButton(r.style);
-    }
-};
 
 void say(const char* line) {
     std::printf("%s\n", line);
@@ -38,8 +26,6 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 3)
         return 2;
-    PrintingPresenter presenter;
-    app::setMessageBoxPresenter(&presenter);
     app::setProgramFolder(args.at(2));
     modData::InitDB();
     say("OPEN");

@@ -1,5 +1,6 @@
 // Decoding fetched text: URL escapes, numeric references, entities, blanks
-// and line breaks, and the number helpers behind them.
+// and line breaks, and the reading of a reference's number. The escapes the
+// decoder makes itself (BaseConvert from 10 to 16) are the rows of decodes.
 #include "answerers.h"
 #include "errors/errPtnr.h"
 #include "store/modHTML2Text.h"
@@ -76,47 +77,11 @@ private slots:
         QCOMPARE(HTMLDecode(text), text);
     }
 
-    void baseConvert_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("255 to hex") << "255" << 10 << 16 << "FF";
-        QTest::newRow("ff to decimal") << "ff" << 16 << 10 << "255";
-        QTest::newRow("not a hex digit") << "1G" << 16 << 10 << "Error";
-        QTest::newRow("empty") << "" << 10 << 16 << "0";
-        QTest::newRow("32 to hex") << "32" << 10 << 16 << "20";
-        QTest::newRow("to binary") << "10" << 10 << 2 << "1010";
-        QTest::newRow("digit too big for base") << "19" << 8 << 10 << "Error";
-        QTest::newRow("sign is no digit") << "-1" << 10 << 16 << "Error";
-        QTest::newRow("base 36") << "Z" << 36 << 10 << "35";
-    }
-    void baseConvert() {
-        QFETCH(QString, number);
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(QString, expected);
-        QCOMPARE(BaseConvert(number, quint8(from), quint8(to)), expected);
-    }
-
-    // Base 1 would loop for ever; it is refused like any invalid argument.
-    void baseOneIsAnError() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        QCOMPARE(BaseConvert("7", 10, 1), QString());
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports[0].number, 5);
-        QCOMPARE(answers.reports[0].procedure, QStringLiteral("BaseConvert"));
-    }
-
+    // A reference's number as VB reads it, beyond what the decodes rows pass:
+    // digits, blanks, a sign, letters and nothing.
     void funCLng_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("expected");
-        QTest::newRow("digits") << "65" << 65;
-        QTest::newRow("blanks around") << " 65 " << 65;
-        QTest::newRow("sign") << "-3" << -3;
-        QTest::newRow("letters") << "x41" << 0;
-        QTest::newRow("empty") << "" << 0;
         QTest::newRow("too big") << "99999999999" << 0;
         QTest::newRow("decimal comma rounds to even") << "2,5" << 2;
         QTest::newRow("decimal comma rounds up") << "2,51" << 3;

@@ -1,6 +1,9 @@
-// Reading the store: counts, pages of 200 newest first, member lists and
+// The store. Reading: counts, pages of 200 newest first, member lists and
 // overviews, and what a reader does with a position outside its result.
+// Writing and deleting: what is stored for each kind of input, the silent
+// False of the writers, duplicates by feedback id, and batches.
 #include "errors/procedure.h"
+#include "store/fetchedRating.h"
 #include "testDatabase.h"
 
 #include <QtTest>
@@ -10,19 +13,7 @@ using modGlobal::lSeitenAnfang;
 
 namespace {
 
-// n ratings of member u, rating i given at minute i; kinds cycle 1, 2, 3.
-void storeRatings(const QString& u, int n, bool temp = false) {
-    auto batch = beginBatch();
-    for (int i = 1; i <= n; ++i) {
-        QString artikel = QString::number(1000 + i);
-        const qint16 kind = qint16(1 + (i - 1) % 3);
-        const QString text = "Text " + QString::number(i), when = storetest::minuteText(i),
-                      giver = "Kaeufer" + QString::number(i);
-        QVERIFY(temp ? save_BewertungenTemp(kind, text, "KV", when, giver, artikel, u, i)
-                     : save_Bewerungen(kind, text, "KV", when, giver, artikel, u, i));
-    }
-    QVERIFY(batch.commit());
-}
+const QDateTime kNewest(QDate(2020, 6, 1), QTime(12, 0));
 
 // The caller of read_Bewertungen, whose dialog its errors reach.
 qint64 callerOfReadBewertungen(const QString& u) {
@@ -32,12 +23,33 @@ qint64 callerOfReadBewertungen(const QString& u) {
     return rows;
 }
 
+RatingRow firstRow(const QString& user, bool temp = false) {
+    modGlobal::lSeitenAnfang = 1;
+    const Page page = temp ? read_BewertungenTemp(user) : read_Bewertungen(user);
+    return page.Count() ? page.Item(1) : RatingRow();
+}
+
+bool save(const QString& text, const QString& datum = "22.11.2004 14:03",
+          const QString& user = "ich", const QString& id = {}) {
+    return save_Bewerungen(1, text, "KV", datum, "Kaeufer", "123", user, 1, id);
+}
+
+bool saveTemp(const QString& user, const QString& id = {}) {
+    QString artikel = "1";
+    return save_BewertungenTemp(1, "t", "KV", "01.01.2021 00:00", "k", artikel, user, 1, id);
+}
+
 } // namespace
 
-class StoreReadsTest : public QObject {
+class StoreTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<storetest::Database> db;
+
+    // n ratings of member u, "Bewertung 1" the newest; kinds cycle 1, 2, 3.
+    void add(const QString& u, int n, bool temp = false) {
+        db->addRatings(u, n, kNewest, {1, 2, 3}, temp);
+    }
 
 private slots:
     void init() { db = std::make_unique<storetest::Database>(); }
@@ -63,21 +75,22 @@ private slots:
     }
 
     void pagesOf200NewestFirst() {
-        storeRatings("ich", 450);
+        add("ich", 450);
         QCOMPARE(read_Anzahl("ich"), 450);
         for (const auto& [start, size] : {std::pair{1, 200}, {201, 200}, {401, 50}}) {
             lSeitenAnfang = start;
             const Page page = read_Bewertungen("ich");
             QCOMPARE(page.Count(), size);
             // row 1 of a page is rating number lSeitenAnfang, counted from the newest
-            const int newest = 450 - start + 1;
-            QCOMPARE(page.Item(1).at(1), "Text " + QString::number(newest));
-            QCOMPARE(page.Item(page.Count()).at(1), "Text " + QString::number(newest - size + 1));
+            QCOMPARE(page.Item(1).at(1), "Bewertung " + QString::number(start));
+            QCOMPARE(page.Item(page.Count()).at(1),
+                     "Bewertung " + QString::number(start + size - 1));
         }
         lSeitenAnfang = 201;
-        const RatingRow row = read_Bewertungen("ich").Item(1); // rating 250
-        QCOMPARE(row, QStringList({"1", "Text 250", "KV", storetest::minuteText(250), "Kaeufer250",
-                                   "1250"}));
+        QCOMPARE(read_Bewertungen("ich").Item(1),
+                 QStringList({"3", "Bewertung 201", "V",
+                              kNewest.addSecs(-200 * 3600).toString("dd.MM.yyyy hh:mm"), "geber200",
+                              "100200"}));
     }
 
     // Equal dates still give every row exactly once over the pages, whether
@@ -107,7 +120,7 @@ private slots:
     }
 
     void progressCountsTheRowsOfThePage() {
-        storeRatings("ich", 230);
+        add("ich", 230);
         QList<qint32> seen;
         setPageProgress([&](qint32 n) { seen << n; });
         lSeitenAnfang = 1;
@@ -118,9 +131,9 @@ private slots:
     }
 
     void kindsAndTables() {
-        storeRatings("ich", 30);
-        storeRatings("fremd", 12, true);
-        storeRatings("ich", 9, true);
+        add("ich", 30);
+        add("fremd", 12, true);
+        add("ich", 9, true);
         // Table names in any case.
         for (const char* own : {"Bewertungeneigen", "BewertungenEigen"})
             QCOMPARE(read_BewertungenPosZahl("ich", 2, own), 10);
@@ -134,14 +147,10 @@ private slots:
         QCOMPARE(neutral.Count(), 10);
         for (const RatingRow& r : neutral)
             QCOMPARE(r.at(0), "2");
-        QCOMPARE(neutral.Item(1).at(1), "Text 29"); // newest neutral
+        QCOMPARE(neutral.Item(1).at(1), "Bewertung 2"); // newest neutral
         QCOMPARE(read_BewertungenPosTemp("fremd", 3).Count(), 4);
-        QCOMPARE(read_BewertungenTemp("fremd").Item(1).at(5), "1012");
-    }
-
-    // The table is chosen, never pasted into the statement.
-    void unknownTableIsAnError() {
-        storeRatings("ich", 3);
+        QCOMPARE(read_BewertungenTemp("fremd").Item(1).at(5), "100000");
+        // The table is chosen, never pasted into the statement.
         testsupport::ErrorAnswerer answers;
         answers.answer(errors::NextStatement);
         QCOMPARE(
@@ -149,12 +158,12 @@ private slots:
         QCOMPARE(answers.reports.size(), 1);
         QCOMPARE(answers.reports[0].procedure, QStringLiteral("read_BewertungenPosZahl"));
         QCOMPARE(answers.reports[0].module, QStringLiteral("modData"));
-        QCOMPARE(read_Anzahl("ich"), 3);
+        QCOMPARE(read_Anzahl("ich"), 30);
     }
 
     void positionOutsideTheResult() {
-        storeRatings("ich", 450);
-        storeRatings("fremd", 5, true);
+        add("ich", 450);
+        add("fremd", 5, true);
         testsupport::ErrorAnswerer answers;
 
         // read_Bewertungen has no handler: the caller's dialog shows it
@@ -228,12 +237,152 @@ private slots:
 
     // Closed behind the program's back, the connection is opened again.
     void readsReopenAClosedConnection() {
-        storeRatings("ich", 2);
+        add("ich", 2);
         modGlobal::cnDB->close();
         QCOMPARE(read_Anzahl("ich"), 2);
         QVERIFY(modGlobal::cnDB->isOpen());
     }
+
+    // ---- writing
+
+    // What a run stores: text and giver decoded, the date to the minute, and
+    // "???" for a foreign rating without its item. (The older writers
+    // save_Bewerungen and save_BewertungenTemp have no caller in the program;
+    // the fixtures store through them.)
+    void storesWhatARunFetched() {
+        store::FetchedRating r{"F-1",
+                               3,
+                               "it's &amp;  gut%21",
+                               "K",
+                               QDateTime(QDate(2004, 11, 22), QTime(14, 3, 59)),
+                               "O'Ne%FCl",
+                               {}};
+        QVERIFY(saveFetched(Table::Own, "ich", r) == Saved::Added);
+        QCOMPARE(firstRow("ich"), QStringList({"3", "it`s & gut!", "K", "22.11.2004 14:03",
+                                               QStringLiteral("O`Neül"), ""}));
+        QVERIFY(saveFetched(Table::Temp, "fremd", r) == Saved::Added);
+        QCOMPARE(firstRow("fremd", true).at(5), QStringLiteral("???"));
+    }
+
+    // A NUL inside, 100,000 characters and nothing are stored whole; a lone
+    // surrogate is no character, the one after it stays. Of equal dates the
+    // later stored is read first.
+    void unusualTextIsStoredWhole() {
+        QString big;
+        for (int i = 0; i < 100000; ++i)
+            big += QChar(u'a' + i % 26);
+        const QString nul = QString("a") + QChar(0) + "b";
+        const QList<QPair<QString, QString>> texts{
+            {nul, nul},
+            {QString::fromStdU16String(u"x\xd800yz"), "x\uFFFDyz"},
+            {big, big},
+            {"", ""}};
+        for (const auto& [in, out] : texts) {
+            QVERIFY(save(in));
+            QCOMPARE(firstRow("ich").at(1), out);
+        }
+    }
+
+    void overviewNeedsNumbers() {
+        const QStringList good = storetest::overviewValues("98,1");
+        testsupport::ErrorAnswerer answers;
+        for (const auto& [at, value] : {std::pair{4, "fünf"}, {0, ""}, {9, "inf"}}) {
+            QStringList bad = good;
+            bad[at] = QString::fromUtf8(value);
+            QVERIFY2(!save_UebersichtBewertungen(bad, 1, "a"), value);
+        }
+        QVERIFY(!save_UebersichtBewertungen(good.mid(0, 10), 1, "a"));
+        QCOMPARE(answers.reports.size(), 0);
+        QCOMPARE(read_UebersichtBewertungen("a").Count(), 1);
+        QVERIFY(save_UebersichtBewertungen(good, 1, "a"));
+        QCOMPARE(read_UebersichtBewertungen("a").Item(11), QStringLiteral("98,1"));
+    }
+
+    // In place: a caller may hand over the profile's own value.
+    void checknullReplacesInPlace() {
+        QString t = "Alle erhaltenen Bewertungen";
+        QCOMPARE(checknull(t), QStringLiteral("-"));
+        QCOMPARE(t, QStringLiteral("-"));
+        QString other = "Alle erhaltenen Bewertungen ";
+        QCOMPARE(checknull(other), other);
+    }
+
+    // Names with quotes were the old failure; now they are stored as given.
+    void deletionsOfNamesWithQuotes() {
+        modGlobal::sStandardUser = "ich";
+        QVERIFY(save("a", "01.01.2020 10:00", "ich"));
+        QVERIFY(save("b", "01.01.2020 10:00", "O'Brien"));
+        QVERIFY(saveTemp("D'Arcy"));
+        QVERIFY(saveTemp("and're"));
+        QVERIFY(save_UebersichtBewertungen(storetest::overviewValues("99,5%"), 40, "D'Arcy"));
+
+        QCOMPARE(delete_Eigene_Bewertungen(), false);
+        QCOMPARE(read_Anzahl("ich"), 0);
+        QCOMPARE(read_Anzahl("O'Brien"), 1);
+
+        QCOMPARE(deleteTempUser("and're"), false);
+        QCOMPARE(read_AnzahlTemp("and're"), 0);
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 1);
+        QCOMPARE(deleteUebersichtUser("D'Arcy"), false);
+        QCOMPARE(read_AnzahlTemp("D'Arcy"), 0);
+        QCOMPARE(read_UebersichtBewertungen("D'Arcy").items(), QStringList{"nix"});
+    }
+
+    // A rating with the marketplace's id is stored once per member; storing
+    // it again changes nothing and still succeeds.
+    void duplicatesByFeedbackId() {
+        QVERIFY(save("erst", "01.01.2020 10:00", "ich", "F-1"));
+        QVERIFY(save("nochmal", "02.01.2020 10:00", "ich", "F-1"));
+        QVERIFY(save("andere", "01.01.2020 10:00", "du", "F-1"));
+        QVERIFY(save("ohne", "01.01.2020 10:00", "ich"));
+        QVERIFY(save("ohne", "01.01.2020 10:00", "ich"));
+        QCOMPARE(read_Anzahl("ich"), 3);
+        QCOMPARE(read_Anzahl("du"), 1);
+        QCOMPARE(
+            db->count("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungstext = 'nochmal'"), 0);
+        QVERIFY(saveTemp("f", "F-9"));
+        QVERIFY(saveTemp("f", "F-9"));
+        QCOMPARE(read_AnzahlTemp("f"), 1);
+    }
+
+    void writersWithoutConnectionFailSilently() {
+        modGlobal::cnDB.reset();
+        testsupport::ErrorAnswerer answers;
+        QVERIFY(!save("x"));
+        QVERIFY(!saveTemp("f"));
+        QVERIFY(!save_UebersichtBewertungen(storetest::overviewValues(), 1, "f"));
+        QCOMPARE(answers.reports.size(), 0);
+    }
+
+    // A committed batch seen from another connection: tst_dbTool
+    // backupWhileAnotherConnectionWrites.
+    void batchIsStoredOnCommitOnly() {
+        {
+            auto batch = beginBatch();
+            for (int i = 0; i < 50; ++i)
+                QVERIFY(save("r", storetest::minuteText(i)));
+            QCOMPARE(read_Anzahl("ich"), 50); // the batch sees its own rows
+            QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 0);
+        } // not committed
+        QCOMPARE(read_Anzahl("ich"), 0);
+    }
+
+    void oneBatchAtATime() {
+        testsupport::ErrorAnswerer answers;
+        answers.answer(errors::LeaveProcedure);
+        auto first = beginBatch();
+        QVERIFY(save("a"));
+        {
+            auto second = beginBatch();
+            QVERIFY(second.failed());
+            QCOMPARE(answers.reports.size(), 1);
+            QCOMPARE(answers.reports[0].procedure, QStringLiteral("beginBatch"));
+        }
+        QVERIFY(save("b"));
+        QVERIFY(first.commit());
+        QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 2);
+    }
 };
 
-QTEST_GUILESS_MAIN(StoreReadsTest)
+QTEST_GUILESS_MAIN(StoreTest)
 #include "tst_storeReads.moc"

@@ -71,4 +71,11 @@ void ProgramFolder::writeConfig(const QByteArray& content) const {
         f.write(content);
 }
 
+const QList<QByteArray>& signatures(int n) {
+    static QList<QByteArray> all;
+    while (all.size() < n)
+        all << "[m] Sub p" + QByteArray::number(all.size() + 1).rightJustified(2, '0') + "()";
+    return all;
+}
+
 } // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/clock.h"
 #include "app/msgBox.h"
+#include "base/clock.h"
 #include "errors/errPtnr.h"
 
 #include <deque>
@@ -52,9 +52,7 @@ class FixedClock {
 public:
     explicit FixedClock(const QDateTime& start);
     ~FixedClock();
-    void set(const QDateTime& t) { m_now = t; }
     void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
-    QDateTime now() const { return m_now; }
 
 private:
     QDateTime m_now;
@@ -73,5 +71,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The signatures "[m] Sub p01()", "[m] Sub p02()", ... of n procedures, kept
+// for the whole process as a procedure's signature must be.
+const QList<QByteArray>& signatures(int n);
 
 } // namespace testsupport

@@ -1,11 +1,8 @@
 #include "guiDriver.h"
 
-#include "ui/dialogs/errPtnrDialog.h"
-
 #include <memory>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTimer>
 
 namespace testsupport {
@@ -27,13 +24,6 @@ void onNextModal(std::function<void(QWidget*)> action, int timeoutMs) {
         }
     });
     timer->start();
-}
-
-void answerErrorDialog(int continueIndex) {
-    onNextModal([continueIndex](QWidget* w) {
-        if (auto* dialog = qobject_cast<errors::ErrPtnrDialog*>(w))
-            dialog->cmdContinue(continueIndex)->click();
-    });
 }
 
 } // namespace testsupport

@@ -10,7 +10,4 @@ namespace testsupport {
 // timeoutMs so that a test never hangs.
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
-// Presses a button of the error dialog, by its index, when it shows.
-void answerErrorDialog(int continueIndex);
-
 } // namespace testsupport

@@ -2,7 +2,6 @@
 // what it paints.
 #include "answerers.h"
 #include "ui/main/feedbackList.h"
-#include "ui/main/listGeometry.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
@@ -36,15 +35,27 @@ private slots:
         clock.reset();
     }
 
-    void afterSetUpOnlyTheHeader() {
-        QCOMPARE(list->rowCount(), 1);
-        QVERIFY(list->isHeader(1));
-        QCOMPARE(list->captions(1), QStringList({" Bemerkungstext", " K/V", " Datum", " Ebay-User",
-                                                 " Artikelnummer"}));
-        QCOMPARE(list->image(1), 0);
-        QVERIFY(!list->isOpenable(1));
-        QCOMPARE(list->scrListe()->minimum(), 1);
-        QCOMPARE(list->scrListe()->maximum(), 1);
+    // After set-up and after clearing, however often: the header alone.
+    void onlyTheHeaderAfterSetUpAndClearing() {
+        const auto headerOnly = [this] {
+            QCOMPARE(list->rowCount(), 1);
+            QVERIFY(list->isHeader(1));
+            QCOMPARE(list->captions(1), QStringList({" Bemerkungstext", " K/V", " Datum",
+                                                     " Ebay-User", " Artikelnummer"}));
+            QCOMPARE(list->image(1), 0);
+            QVERIFY(!list->isOpenable(1));
+            QCOMPARE(list->scrListe()->value(), 1);
+            QCOMPARE(list->scrListe()->minimum(), 1);
+            QCOMPARE(list->scrListe()->maximum(), 1);
+        };
+        headerOnly();
+        for (int i = 0; i < 30; ++i)
+            addRow(1, QStringLiteral("01.11.2026 10:00"));
+        list->scrListe()->setValue(20);
+        list->subClearListe();
+        headerOnly();
+        list->subClearListe();
+        headerOnly();
     }
 
     void theNinetyDayRule_data() {
@@ -56,6 +67,7 @@ private slots:
         QTest::newRow("future") << "01.02.2027 10:00" << true;
         QTest::newRow("placeholder") << "01.01.1970 00:00" << false;
         QTest::newRow("unreadable") << "kein Datum" << false;
+        QTest::newRow("none stored") << "" << false;
         QTest::newRow("the word Datum") << "Datum" << false;
     }
     void theNinetyDayRule() {
@@ -68,27 +80,11 @@ private slots:
     void imagesByValue() {
         for (int value : {1, 2, 3, 0, 4, -1})
             addRow(value, QStringLiteral("01.01.2020 10:00"));
-        QCOMPARE(list->image(2), 1);
-        QCOMPARE(list->image(3), 2);
-        QCOMPARE(list->image(4), 3);
-        QCOMPARE(list->image(5), 0);
-        QCOMPARE(list->image(6), 0);
-        QCOMPARE(list->image(7), 0);
-        list->subAddListe(1, "a", "b", "c", "d", "e", true);
-        QCOMPARE(list->image(8), 0); // a header never has an image
-    }
-
-    void clearingLeavesAFreshHeader() {
-        for (int i = 0; i < 30; ++i)
-            addRow(1, QStringLiteral("01.11.2026 10:00"));
-        list->scrListe()->setValue(20);
-        list->subClearListe();
-        QCOMPARE(list->rowCount(), 1);
-        QVERIFY(list->isHeader(1));
-        QCOMPARE(list->scrListe()->value(), 1);
-        QCOMPARE(list->scrListe()->maximum(), 1);
-        list->subClearListe(); // only the header: made again
-        QCOMPARE(list->rowCount(), 1);
+        list->subAddListe(1, "a", "b", "c", "d", "e", true); // a header never has an image
+        QList<int> images;
+        for (int k = 2; k <= 8; ++k)
+            images << list->image(k);
+        QCOMPARE(images, QList<int>({1, 2, 3, 0, 0, 0, 0}));
     }
 
     void scrollingInWholeRows() {
@@ -96,7 +92,6 @@ private slots:
             addRow(1, QStringLiteral("01.11.2026 10:00"));
         QCOMPARE(list->scrListe()->maximum(), 51);
         QCOMPARE(list->scrListe()->value(), 1); // adding rows never scrolls
-        QCOMPARE(list->scrListe()->singleStep(), 1);
         QCOMPARE(list->scrListe()->pageStep(), 10);
 
         list->setFocus();
@@ -156,20 +151,6 @@ private slots:
         for (int i = 0; i < 200; ++i)
             addRow(1 + i % 3, QStringLiteral("01.11.2026 10:00"));
         QCOMPARE(int(list->findChildren<QWidget*>().size()), before);
-    }
-
-    void rowOverflowIsAnError() {
-        testsupport::ErrorAnswerer answers;
-        answers.answer(errors::LeaveProcedure);
-        for (int i = 1; i < 32767; ++i)
-            list->subAddListe(1, {}, {}, {}, {}, {});
-        QCOMPARE(list->rowCount(), 32767);
-        QCOMPARE(answers.reports.size(), 0);
-        list->subAddListe(1, {}, {}, {}, {}, {});
-        QCOMPARE(answers.reports.size(), 1);
-        QCOMPARE(answers.reports.front().number, 6);
-        QCOMPARE(answers.reports.front().procedure, QStringLiteral("subAddListe"));
-        QCOMPARE(list->rowCount(), 32767);
     }
 
     void paintsGridImagesAndABoldHeader() {
