@@ -286,6 +286,34 @@ QString clsTalmBewertungen::entriesQuery(const QString& user, int limit, qint64 
         .arg(enc(user), QString::number(limit), QString::number(offset));
 }
 
+std::optional<clsTalmBewertungen::Count> clsTalmBewertungen::readCount(int status,
+                                                                       const QByteArray& body) {
+    const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+    Count count;
+    if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+        count.total = kUnbekannt;
+        return count;
+    }
+    if (status == 400 && error.errorId == kErrorNoFeedback)
+        return count;
+    if (status != 200) {
+        httpFehler(status, body);
+        return std::nullopt;
+    }
+    const auto answer = feedbackJson::parseEntries(body);
+    if (!answer || !answer->total || *answer->total > INT32_MAX) {
+        malformed();
+        return std::nullopt;
+    }
+    count.total = qint32(*answer->total);
+    count.score = answer->firstScore.value_or(0);
+    count.head.total = count.total;
+    count.head.delivered = qint32(answer->entries.size());
+    for (const auto& entry : std::as_const(answer->entries))
+        count.head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
+    return count;
+}
+
 bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
     errors::Procedure p(
         "[clsTalmBewertungen] Public Function getAnzahl(sUser As String) As Boolean");
@@ -295,27 +323,14 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
             return;
         apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
                [this](int status, const QByteArray& body) {
-                   const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                   qint32 total = 0;
-                   if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
-                       total = kUnbekannt;
-                   } else if (status == 400 && error.errorId == kErrorNoFeedback) {
-                       total = 0;
-                   } else if (status != 200) {
-                       return httpFehler(status, body);
-                   } else {
-                       const auto answer = feedbackJson::parseEntries(body);
-                       if (!answer || !answer->total || *answer->total > INT32_MAX)
-                           return malformed();
-                       total = qint32(*answer->total);
-                       retrieval::FeedbackPage head;
-                       head.total = total;
-                       head.delivered = qint32(answer->entries.size());
-                       for (const auto& entry : std::as_const(answer->entries))
-                           head.ratings.push_back(feedbackJson::parseRating(entry.toObject()));
-                       if (!stillAfter([&] { emit pageArrived(head); }))
+                   const auto count = readCount(status, body);
+                   if (!count)
+                       return;
+                   if (!count->head.ratings.empty() || count->total > 0) {
+                       if (!stillAfter([&] { emit pageArrived(count->head); }))
                            return;
                    }
+                   const qint32 total = count->total;
                    const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
                    if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
                        finish();
@@ -455,23 +470,16 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
         apiGet(
             QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
             [this, user = sUser](int status, const QByteArray& body) {
-                const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
-                if (status == 404 || (status == 400 && error.errorId == kErrorUserId)) {
+                const auto count = readCount(status, body);
+                if (!count)
+                    return;
+                if (count->total == kUnbekannt) {
                     if (stillAfter([&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))
                         finish();
                     return;
                 }
-                if (status == 400 && error.errorId == kErrorNoFeedback) {
-                    m_total = 0;
-                } else if (status != 200) {
-                    return httpFehler(status, body);
-                } else {
-                    const auto answer = feedbackJson::parseEntries(body);
-                    if (!answer || !answer->total || *answer->total > INT32_MAX)
-                        return malformed();
-                    m_total = *answer->total;
-                    m_score = answer->firstScore.value_or(0);
-                }
+                m_total = count->total;
+                m_score = count->score;
                 if (stillAfter(
                         [&] { emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total)); }))
                     requestSummary(user, 0, summaryUsesPeriodKey());

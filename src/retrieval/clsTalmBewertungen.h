@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
@@ -110,6 +111,16 @@ private:
     }
     // Calls f from the event loop, if the operation still holds then.
     void later(std::function<void()> f);
+
+    // What a count request's answer says: the total (kUnbekannt for a member
+    // the marketplace does not know), the newest entries and the score.
+    struct Count {
+        qint32 total = 0;
+        qint64 score = 0;
+        retrieval::FeedbackPage head;
+    };
+    // Nothing after failing the operation with the reason.
+    std::optional<Count> readCount(int status, const QByteArray& body);
 
     bool begin();
     void queueFehler(qint16 number, const QString& description);

@@ -1,5 +1,6 @@
 #include "retrieval/loadRun.h"
 
+#include "app/modGlobal.h"
 #include "app/msgBox.h"
 #include "retrieval/clsTalmBewertungen.h"
 
@@ -27,6 +28,13 @@ void LoadRun::newSource() {
 
 void LoadRun::UebersichtBewertung(const QStringList& colBewertung) {
     Q_UNUSED(colBewertung);
+}
+
+void LoadRun::noteCount(qint32 AnzahlBewertungen, qint32 Seiten) {
+    m_lSeiten = Seiten;
+    m_lAnzahl = AnzahlBewertungen;
+    modGlobal::lAnzahlBewertungen = AnzahlBewertungen;
+    m_result.reportedTotal = std::max(0, AnzahlBewertungen);
 }
 
 void LoadRun::showNotFound() {

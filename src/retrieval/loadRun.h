@@ -59,6 +59,8 @@ protected:
     virtual void pageArrived(const retrieval::FeedbackPage& page) = 0;
     virtual void UebersichtBewertung(const QStringList& colBewertung);
 
+    // What a count says: the run's totals, and lAnzahlBewertungen.
+    void noteCount(qint32 AnzahlBewertungen, qint32 Seiten);
     void showNotFound();
     void showConnectionError(qint16 Number, const QString& Description);
     // A settings error rather than the connection: no retry will help.

@@ -43,12 +43,7 @@ void OwnUpdateRun::checkneueBewertungen() {
 void OwnUpdateRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Seiten) {
     errors::Procedure p("[frmLade] Private Sub objBewertungen_AnzahlseitenBewertungen(ByVal "
                         "AnzahlBewertungen As Long, ByVal Seiten As Long)");
-    p.step([&] {
-        m_lSeiten = Seiten;
-        m_lAnzahl = AnzahlBewertungen;
-        lAnzahlBewertungen = AnzahlBewertungen;
-        m_result.reportedTotal = std::max(0, AnzahlBewertungen);
-    });
+    p.step([&] { noteCount(AnzahlBewertungen, Seiten); });
     p.step([&] {
         if (Seiten == clsTalmBewertungen::kUnbekannt)
             showNotFound();
