@@ -145,6 +145,29 @@ private slots:
         QCOMPARE(said, 450);
     }
 
+    // Settings the source refuses are errors of the settings, not of the
+    // connection.
+    void settingsErrors_data() {
+        QTest::addColumn<QByteArray>("marktplatz");
+        QTest::addColumn<QStringList>("args");
+        const QByteArray noId = "ClientSecret=geheim\n";
+        const QByteArray plainHttp = "ApiUrl=http://example.org\nClientId=a\nClientSecret=b\n";
+        QTest::newRow("no ClientId, pruefen") << noId << QStringList{"pruefen", "--ja"};
+        QTest::newRow("no ClientId, fremd") << noId << QStringList{"fremd", "viele"};
+        QTest::newRow("plain http elsewhere, profil")
+            << plainHttp << QStringList{"profil", "viele"};
+    }
+    void settingsErrors() {
+        QFETCH(QByteArray, marktplatz);
+        QFETCH(QStringList, args);
+        folder->writeConfig("[Main]\nDatabase=noten.db\ncheckInet=False\n[User]\nUsername=anna\n"
+                            "[Marktplatz]\n" +
+                            marktplatz);
+        const ProcessResult r = cli(args);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("[Marktplatz]"), qPrintable(r.err));
+    }
+
     void withoutAConnection() {
         makeFolder("checkInet=True\nPruefHost1=a.invalid\nPruefHost2=b.invalid\n");
         QCOMPARE(cli({"fremd", "viele"}).code, 3);
