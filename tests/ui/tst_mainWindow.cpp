@@ -102,31 +102,6 @@ private slots:
         QCOMPARE(answers.reports.size(), 0);
     }
 
-    void backFromForeignMode() {
-        testsupport::StoreFixture store(QStringLiteral("anna"));
-        store.addRatings(QStringLiteral("anna"), 3, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
-                         {1, 3});
-        store.addRatings(QStringLiteral("fremd"), 4, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
-                         {2}, true);
-        frmAnzeige& w = load();
-        // What the foreign-member dialog does when it shows a member.
-        bFremdModus = true;
-        sFremdUser = QStringLiteral("fremd");
-        w.button(FeedbackView::ZorButton1)->hide();
-        w.cmdback()->show();
-        w.cmdalleanzeigen_Click();
-        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Fremd-User Analyse"));
-        QCOMPARE(w.lblsumme(2)->text(), QStringLiteral("4"));
-
-        QTest::mouseClick(w.cmdback(), Qt::LeftButton);
-        QVERIFY(!bFremdModus);
-        QVERIFY(!w.cmdback()->isVisible());
-        QVERIFY(w.button(FeedbackView::ZorButton1)->isVisible());
-        QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
-        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 3 von 3"));
-        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Positive Bewertungen : 50 % "));
-    }
-
     void closingUnloadsEveryWindow() {
         testsupport::StoreFixture store;
         frmAnzeige& w = load();
@@ -152,27 +127,6 @@ private slots:
         QCOMPARE(l.frame1Top, 5240);
         QCOMPARE(l.lblProzenteTop, 5330);
         QCOMPARE(l.picture2Left, 7425);
-    }
-
-    void theLayoutFollowsTheSize_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::newRow("minimum") << 13635 << 5985;
-        QTest::newRow("wide") << 28800 << 16200;
-        QTest::newRow("narrow") << 9000 << 4000;
-    }
-    void theLayoutFollowsTheSize() {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        const ui::WindowLayout l = ui::computeWindowLayout(width, height);
-        QCOMPARE(width - (l.cmdCloseLeft + 1455), 100);
-        QCOMPARE(l.cmdCloseLeft - (l.zorButton1Left + 1455), 185);
-        const int frameBottom = l.picContainer.bottom() + 1;
-        QCOMPARE(l.cmdnextTop - frameBottom, 100);
-        QCOMPARE(l.frame1Top - frameBottom, 70);
-        QCOMPARE(l.lblProzenteTop - frameBottom, 160);
-        QCOMPARE(l.picContainer.width(), width - 200);
-        QCOMPARE(l.picContainer.height(), height - 1775);
     }
 
     void aRestoredWindowKeepsItsMinimumSize() {

@@ -216,31 +216,6 @@ private slots:
         QCOMPARE(stored(QStringLiteral("niemand")), 0);
     }
 
-    void pageLimits_data() {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QStringList>("captions");
-        QTest::newRow("200") << 200
-                             << QStringList({"Lade Daten aus dem Internet",
-                                             "Lade Daten aus dem Internet (1 von 1)"});
-        QTest::newRow("201") << 201
-                             << QStringList({"Lade Daten aus dem Internet",
-                                             "Lade Daten aus dem Internet (1 von 2)",
-                                             "Lade Daten aus dem Internet (2 von 2)"});
-    }
-    void pageLimits() {
-        QFETCH(int, n);
-        QFETCH(QStringList, captions);
-        startSim({QStringLiteral("anna:%1").arg(n)});
-        frmAnzeige& w = openWindow(QStringLiteral("anna"));
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbYes);
-        watchProgressWindow();
-        w.ZorButton1_Click();
-        QCOMPARE(pageCaptions, captions);
-        QCOMPARE(stored(), n);
-        QCOMPARE(colNeueBewertungen.size(), n);
-    }
-
     void withoutAConnectionNoRunStarts() {
         startSim({"anna:10"});
         frmAnzeige& w =
