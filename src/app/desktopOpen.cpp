@@ -33,9 +33,9 @@ QString askForEntry(const QString& tool, const QStringList& arguments) {
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return {};
-    const QString id = QString::fromUtf8(process.readAllStandardOutput())
-                           .section(QLatin1Char('\n'), 0, 0)
-                           .trimmed();
+    QString id = QString::fromUtf8(process.readAllStandardOutput())
+                     .section(QLatin1Char('\n'), 0, 0)
+                     .trimmed();
     // An id, not a path: nothing outside the applications folders is read.
     if (!id.endsWith(QStringLiteral(".desktop")) || id.contains(QLatin1Char('/')) ||
         id.startsWith(QLatin1Char('.')))
@@ -96,8 +96,8 @@ bool isOpenableAddress(const QString& address) {
 }
 
 QString defaultBrowserEntry() {
-    const QString id = askForEntry(QStringLiteral("xdg-settings"),
-                                   {QStringLiteral("get"), QStringLiteral("default-web-browser")});
+    QString id = askForEntry(QStringLiteral("xdg-settings"),
+                             {QStringLiteral("get"), QStringLiteral("default-web-browser")});
     if (!id.isEmpty())
         return id;
     return askForEntry(QStringLiteral("xdg-mime"),
