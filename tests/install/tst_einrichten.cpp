@@ -203,7 +203,7 @@ private slots:
     void startingRefreshesTheCopy() {
         QCOMPARE(run(options()).code, 0);
         QFile stale(folder + "/notenschau-cli");
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("alt") == 3);
+        QVERIFY(stale.remove() && stale.open(QIODevice::WriteOnly) && stale.write("alt") == 3);
         stale.close();
         app::SingleInstance running;
         QVERIFY(running.acquire());
