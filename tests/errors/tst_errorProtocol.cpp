@@ -1,8 +1,8 @@
 // The error protocol: its text byte for byte, and the log that every error
 // appends to.
 #include "answerers.h"
-#include "errors/errPtnr.h"
 #include "base/programFolder.h"
+#include "errors/errPtnr.h"
 #include "errors/procedure.h"
 
 #include <QtTest>
@@ -35,7 +35,8 @@ private slots:
         partner.SetProgInfo({});
         partner.setSystemInfo(errors::SystemInfo{QStringLiteral("Linux"),
                                                  QStringLiteral("6.1.0-18-amd64"),
-                                                 QStringLiteral("#1 SMP Debian 6.1.76-1"), {}});
+                                                 QStringLiteral("#1 SMP Debian 6.1.76-1"),
+                                                 {}});
     }
     void cleanup() {
         errors::ErrPtnr::instance().setSystemInfo(std::nullopt);
@@ -83,8 +84,8 @@ private slots:
     void anEmptyTraceGivesNoTraceLines() {
         testsupport::FixedClock clock(QDateTime(QDate(2026, 12, 24), QTime(23, 59, 59)));
         const QString text = errors::buildProtocol(
-            QStringLiteral("x  V1.0.0"), {13, QStringLiteral("Typen unverträglich"), "m", "p", 0}, {},
-            clock.now(), {});
+            QStringLiteral("x  V1.0.0"), {13, QStringLiteral("Typen unverträglich"), "m", "p", 0},
+            {}, clock.now(), {});
         QVERIFY(text.contains(QStringLiteral("CALLSTACK:\r\n------")));
         QVERIFY(text.contains(QStringLiteral("Datum/Uhrzeit:\t12-24-2026 / 23:59:59\r\n")));
         QVERIFY(text.contains(QStringLiteral("Build:\t   \r\n")));
@@ -120,10 +121,11 @@ private slots:
 
     void theTraceOfTwentyGivesTwentyLines() {
         static const char* const sigs[22] = {
-            "[m] Sub a()", "[m] Sub b()", "[m] Sub c()", "[m] Sub d()", "[m] Sub e()", "[m] Sub f()",
-            "[m] Sub g()", "[m] Sub h()", "[m] Sub i()", "[m] Sub j()", "[m] Sub k()", "[m] Sub l()",
-            "[m] Sub m()", "[m] Sub n()", "[m] Sub o()", "[m] Sub p()", "[m] Sub q()", "[m] Sub r()",
-            "[m] Sub s()", "[m] Sub t()", "[m] Sub u()", "[m] Sub v()"};
+            "[m] Sub a()", "[m] Sub b()", "[m] Sub c()", "[m] Sub d()", "[m] Sub e()",
+            "[m] Sub f()", "[m] Sub g()", "[m] Sub h()", "[m] Sub i()", "[m] Sub j()",
+            "[m] Sub k()", "[m] Sub l()", "[m] Sub m()", "[m] Sub n()", "[m] Sub o()",
+            "[m] Sub p()", "[m] Sub q()", "[m] Sub r()", "[m] Sub s()", "[m] Sub t()",
+            "[m] Sub u()", "[m] Sub v()"};
         for (const char* s : sigs)
             errors::Procedure p(s);
         const QString text = errors::ErrPtnr::instance().protocol({});

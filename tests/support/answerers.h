@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/clock.h"
 #include "app/msgBox.h"
+#include "base/clock.h"
 #include "errors/errPtnr.h"
 
 #include <deque>

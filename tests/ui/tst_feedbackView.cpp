@@ -2,10 +2,10 @@
 // real database, without painting.
 #include "answerers.h"
 #include "app/modGlobal.h"
+#include "base/ratingSummary.h"
 #include "storeFixture.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"
-#include "base/ratingSummary.h"
 
 #include <QtTest>
 
