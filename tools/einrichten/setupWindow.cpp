@@ -101,6 +101,10 @@ SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget*
     layout->addWidget(buttons);
     setMinimumWidth(560);
 
+    // Replacing is a choice only where there is something to replace.
+    auto offerReplacing = [this] { m_replace->setVisible(isSetUp(fromFields().folder)); };
+    connect(m_folder, &QLineEdit::textChanged, this, offerReplacing);
+    offerReplacing();
     if (isSetUp(v.folder))
         m_status->setText(QStringLiteral("Notenschau ist in diesem Ordner schon eingerichtet; "
                                          "die gespeicherten Angaben sind eingetragen."));
