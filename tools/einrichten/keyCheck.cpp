@@ -47,10 +47,6 @@ Outcome fromFehler(qint16 number, const QString& description, const Values& v) {
 KeyCheck::KeyCheck() = default;
 KeyCheck::~KeyCheck() = default;
 
-bool KeyCheck::running() const {
-    return m_source && m_source->isBusy();
-}
-
 void KeyCheck::start(const Values& v, Done done) {
     m_done = std::move(done);
     m_member = v.member;

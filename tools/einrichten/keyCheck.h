@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <memory>
-#include <QMetaObject>
 
 class clsTalmBewertungen;
 
@@ -24,7 +23,6 @@ public:
 
     // The values must have passed checkLocally.
     void start(const Values& values, Done done);
-    bool running() const;
 
 private:
     void end(const Outcome& outcome);
