@@ -121,7 +121,10 @@ private slots:
 
     // What the folder holds is what the program reads, from its own copy.
     void theFolderServesTheProgram() {
+        sim.admin("clear");
         QCOMPARE(run(options({"--refresh-token", "anna-token"})).code, 0);
+        QCOMPARE(sim.stats().value("token").toInt(), 1);
+        QCOMPARE(sim.stats().value("requests").toInt(), 2);
         QCOMPARE(mode(config()), 0600);
         QCOMPARE(mode(folder), 0700);
         QVERIFY(!QFileInfo(folder + "/notenschau-cli").isSymLink());
