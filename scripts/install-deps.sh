@@ -9,6 +9,7 @@ packages=(
     clang-format clang-tidy
     fonts-dejavu-core fonts-liberation xvfb xauth
     xdg-utils
+    dpkg-dev desktop-file-utils appstream
 )
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then

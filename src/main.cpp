@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notenschau"));
+    // The window belongs to the menu entry of that name (Wayland, task bars).
+    QApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/notenschau.png")));
     return modGlobal::runProgram();
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own images (splash, rating marks, check box) as PNG files.
+"""Draws the program's own images (splash, rating marks, check box, the icon in
+the sizes of the desktop's icon theme) as PNG files.
 
 Run once by a developer when the artwork changes; the PNGs are committed.
 """
@@ -111,14 +112,37 @@ def logo(x, y, size=64):
     return (int(25 + 30 * t), int(60 + 50 * t), int(130 + 70 * t), 255)
 
 
-def icon(x, y):
-    # The program's icon: a gold star on a blue disc.
-    d = math.hypot(x - 15.5, y - 15.5)
-    if star(x, y, 15.5, 16.5, 12, 5):
+def icon(x, y, size=32):
+    # The program's icon: a gold star on a blue disc, drawn for 32 pixels.
+    k = size / 32
+    c = 15.5 * k + (k - 1) / 2
+    d = math.hypot(x - c, y - c)
+    if star(x, y, c, c + k, 12 * k, 5 * k):
         return (255, 200, 40, 255)
-    if d <= 15:
+    if d <= 15 * k + (k - 1) / 2:
         return (40, 80, 160, 255)
     return (0, 0, 0, 0)
+
+
+def smooth(pixel, n=4):
+    # Averages n x n samples per pixel, so that large icons get soft edges.
+    def averaged(x, y):
+        total = [0, 0, 0, 0]
+        for i in range(n):
+            for j in range(n):
+                r, g, b, a = pixel(x - 0.5 + (i + 0.5) / n, y - 0.5 + (j + 0.5) / n)
+                total = [total[0] + r * a, total[1] + g * a, total[2] + b * a, total[3] + a]
+        a = total[3]
+        if a == 0:
+            return (0, 0, 0, 0)
+        return (round(total[0] / a), round(total[1] / a), round(total[2] / a),
+                round(a / (n * n)))
+    return averaged
+
+
+# Sizes of the icon in the desktop's icon theme.
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+ICON_NAME = "de.notenschau.Notenschau.png"
 
 
 if __name__ == "__main__":
@@ -132,3 +156,9 @@ if __name__ == "__main__":
     png(out / "chbox_haken.png", 16, 16, box(True))
     png(out / "logo.png", 64, 64, logo)
     png(out / "notenschau.png", 32, 32, icon)
+    # The icon theme's copies, below data/icons unless a second folder is given.
+    theme = Path(sys.argv[2] if len(sys.argv) > 2 else out.parent / "icons") / "hicolor"
+    for n in ICON_SIZES:
+        folder = theme / f"{n}x{n}" / "apps"
+        folder.mkdir(parents=True, exist_ok=True)
+        png(folder / ICON_NAME, n, n, smooth(lambda x, y, n=n: icon(x, y, n)))

@@ -1,0 +1,277 @@
+// notenschau-einrichten against the simulator: as a process with options, on
+// a terminal and through --starten, and its window offscreen in-process.
+#include "app/modGlobal.h"
+#include "app/modini.h"
+#include "app/singleInstance.h"
+#include "base/programFolder.h"
+#include "marktsimProcess.h"
+#include "processRun.h"
+#include "setupWindow.h"
+#include "testData.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+
+using testsupport::ProcessResult;
+
+namespace {
+
+const QString kTool = QStringLiteral(NOTENSCHAU_PROGRAM_DIR "/notenschau-einrichten");
+
+QByteArray content(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int mode(const QString& path) {
+    struct stat s {};
+    return ::stat(QFile::encodeName(path).constData(), &s) == 0 ? int(s.st_mode & 0777) : -1;
+}
+
+ProcessResult run(const QStringList& args, const QProcessEnvironment& env = {}) {
+    QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
+    testsupport::startProcess(p, kTool, args);
+    return testsupport::finishProcess(p);
+}
+
+} // namespace
+
+class Einrichten : public QObject {
+    Q_OBJECT
+    marktsim::SimProcess sim;
+    QTemporaryDir home;
+    QString folder;
+
+    QStringList options(const QStringList& changes = {}) const {
+        QStringList o{"--mitglied", "anna",      "--client-id", "notenschau", "--client-secret",
+                      "geheim",     "--api-url", sim.baseUrl(), "--ordner",   folder};
+        for (qsizetype i = 0; i + 1 < changes.size(); i += 2) {
+            const qsizetype at = o.indexOf(changes[i]);
+            if (at < 0)
+                o << changes[i] << changes[i + 1];
+            else if (changes[i + 1] == QLatin1String("WEG"))
+                o.remove(at, 2);
+            else
+                o[at + 1] = changes[i + 1];
+        }
+        return o;
+    }
+    QString config() const { return folder + "/Bin/config.INI"; }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(sim.start({"--member", "anna:37", "--member", "leer:0", "--refresh-token",
+                            "anna-token:anna"}),
+                 qPrintable(sim.errorString()));
+        // The program's instance lock and the default folder stay in here.
+        QVERIFY(QFile::setPermissions(home.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    }
+    void init() {
+        folder = home.path() + "/" + QTest::currentTestFunction() + "-" + QTest::currentDataTag();
+    }
+    void cleanup() { sim.admin("clear"); }
+
+    // Only keys the marketplace takes for a member it knows write anything.
+    void withOptions_data() {
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("good") << QStringList{} << QStringList{} << 0 << "37 Bewertungen";
+        QTest::newRow("token") << QStringList{"--refresh-token", "anna-token"} << QStringList{} << 0
+                               << "eingerichtet";
+        QTest::newRow("none yet") << QStringList{"--mitglied", "leer"} << QStringList{} << 0
+                                  << "0 Bewertungen";
+        QTest::newRow("wrong secret")
+            << QStringList{"--client-secret", "falsch"} << QStringList{} << 5 << "abgelehnt";
+        QTest::newRow("wrong token")
+            << QStringList{"--refresh-token", "alt"} << QStringList{} << 5 << "abgelehnt";
+        QTest::newRow("unknown") << QStringList{"--mitglied", "niemand"} << QStringList{} << 4
+                                 << "„niemand“ ist dem Marktplatz nicht bekannt";
+        QTest::newRow("down") << QStringList{} << QStringList{"status", "status=503", "count=8"}
+                              << 3 << "HTTP-Status 503";
+        QTest::newRow("plain http") << QStringList{"--api-url", "http://example.com"}
+                                    << QStringList{} << 2 << "nicht zulässig";
+        QTest::newRow("line break") << QStringList{"--client-id", "a\nb"} << QStringList{} << 2
+                                    << "ClientId enthält einen Zeilenumbruch";
+        QTest::newRow("too long") << QStringList{"--refresh-token", QString(255, 'x')}
+                                  << QStringList{} << 2 << "länger als 254";
+        QTest::newRow("unknown option")
+            << QStringList{"--farbe", "blau"} << QStringList{} << 2 << "Rückgabewerte";
+    }
+    void withOptions() {
+        const auto fault = testsupport::fetch<QStringList>("fault");
+        if (!fault.isEmpty())
+            QVERIFY(sim.fault(fault[0], fault.mid(1)));
+        const ProcessResult r = run(options(testsupport::fetch<QStringList>("changes")));
+        QTEST(r.code, "code");
+        QVERIFY2((r.out + r.err).contains(testsupport::fetch<QString>("said")), qPrintable(r.err));
+        QCOMPARE(QFileInfo::exists(folder), r.code == 0);
+    }
+
+    // What the folder holds is what the program reads, from its own copy.
+    void theFolderServesTheProgram() {
+        sim.admin("clear");
+        QCOMPARE(run(options({"--refresh-token", "anna-token"})).code, 0);
+        QCOMPARE(sim.stats().value("token").toInt(), 1);
+        QCOMPARE(sim.stats().value("requests").toInt(), 2);
+        QCOMPARE(mode(config()), 0600);
+        QCOMPARE(mode(folder), 0700);
+        QVERIFY(!QFileInfo(folder + "/notenschau-cli").isSymLink());
+        QCOMPARE(content(folder + "/notenschau"), content(NOTENSCHAU_PROGRAM_DIR "/notenschau"));
+        QCOMPARE(QFileInfo(folder + "/Help/hilfe.htm").symLinkTarget(),
+                 QFileInfo(NOTENSCHAU_PROGRAM_DIR "/Help/hilfe.htm").absoluteFilePath());
+
+        app::setProgramFolder(folder);
+        modini::fnGetPfadeFaktorFromINI();
+        app::setProgramFolder({});
+        QCOMPARE(modGlobal::sStandardUser, "anna");
+        QCOMPARE(modGlobal::sDatenbankPfad, folder + "/notenschau.db");
+        QCOMPARE(modini::marktplatz().apiUrl, sim.baseUrl());
+        QCOMPARE(modini::marktplatz().clientSecret, "geheim");
+        QCOMPARE(modini::marktplatz().refreshToken, "anna-token");
+        QCOMPARE(modini::marktplatz().pruefHost1, "127.0.0.1");
+
+        const ProcessResult list =
+            testsupport::runProcess(folder + "/notenschau-cli", {"liste", "--format", "json"});
+        QVERIFY2(list.code == 0 && list.out.contains("\"von\": 0"), qPrintable(list.err));
+    }
+
+    // A configuration is replaced only when asked for; a database never is.
+    void anExistingFolder() {
+        QCOMPARE(run(options()).code, 0);
+        const QByteArray before = content(config());
+        const QByteArray database = content(folder + "/notenschau.db");
+        const ProcessResult again = run(options({"--mitglied", "leer"}));
+        QCOMPARE(again.code, 6);
+        QVERIFY(again.err.contains("schon eingerichtet"));
+        QCOMPARE(content(config()), before);
+
+        QFile::setPermissions(config(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        const ProcessResult replaced = run(options({"--mitglied", "leer"}) << "--ueberschreiben");
+        QCOMPARE(replaced.code, 0);
+        QVERIFY(replaced.out.contains("vorhanden, wird weiter benutzt"));
+        QVERIFY(content(config()).contains("Username=leer\n"));
+        QCOMPARE(mode(config()), 0600);
+        QCOMPARE(content(folder + "/notenschau.db"), database);
+
+        QFile::remove(config());
+        QFile garbage(folder + "/notenschau.db");
+        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("keine Datenbank") > 0);
+        garbage.close();
+        const ProcessResult refused = run(options());
+        QCOMPARE(refused.code, 1);
+        QVERIFY(refused.err.contains("nichts geschrieben"));
+        QVERIFY(!QFileInfo::exists(config()));
+        QCOMPARE(content(folder + "/notenschau.db"), "keine Datenbank");
+    }
+
+    // Asked on a terminal, or the secret from a pipe; no questions without either.
+    void askingForValues() {
+        QProcess script;
+        script.start(
+            "script",
+            {"-qec", kTool + " --ordner " + folder + " --api-url " + sim.baseUrl(), "/dev/null"});
+        script.write("anna\nnotenschau\ngeheim\n\n");
+        script.closeWriteChannel();
+        QCOMPARE(testsupport::finishProcess(script).code, 0);
+        QVERIFY(content(config()).contains("ClientSecret=geheim\n"));
+
+        QProcess piped;
+        piped.start(kTool, options({"--client-secret", "-", "--ordner", folder + "2"}));
+        piped.write("geheim\n");
+        piped.closeWriteChannel();
+        QCOMPARE(testsupport::finishProcess(piped).code, 0);
+
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            bare.remove(name);
+        const ProcessResult r = run({"--starten", "--ordner", folder + "3"}, bare);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("Es fehlen Angaben (--mitglied, --client-id, --client-secret)"));
+    }
+
+    // --starten mends a stale copy and hands over to it; the held instance
+    // lock ends the program at once.
+    void startingRefreshesTheCopy() {
+        QCOMPARE(run(options()).code, 0);
+        QFile stale(folder + "/notenschau-cli");
+        QVERIFY(stale.remove() && stale.open(QIODevice::WriteOnly) && stale.write("alt") == 3);
+        stale.close();
+        app::SingleInstance running;
+        QVERIFY(running.acquire());
+        const ProcessResult r = run({"--starten", "--ordner", folder});
+        QVERIFY2(r.code == 0 && r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(content(folder + "/notenschau-cli"),
+                 content(NOTENSCHAU_PROGRAM_DIR "/notenschau-cli"));
+    }
+
+    // The window checks like the options do and closes only when all is written.
+    void theWindow_data() {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("secret");
+        QTest::addColumn<int>("status");
+        QTest::newRow("good") << "anna"
+                              << "geheim" << 0;
+        QTest::newRow("wrong secret") << "anna"
+                                      << "falsch" << 5;
+        QTest::newRow("unknown") << "niemand"
+                                 << "geheim" << 4;
+        QTest::newRow("no member") << ""
+                                   << "geheim" << 2;
+    }
+    void theWindow() {
+        setup::Values given;
+        given.apiUrl = sim.baseUrl();
+        given.folder = folder;
+        setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClicks(window.findChild<QLineEdit*>("mitglied"),
+                         testsupport::fetch<QString>("member"));
+        QTest::keyClicks(window.findChild<QLineEdit*>("clientId"), "notenschau");
+        QTest::keyClicks(window.findChild<QLineEdit*>("clientSecret"),
+                         testsupport::fetch<QString>("secret"));
+        QSignalSpy ended(&window, &setup::SetupWindow::attemptEnded);
+        QTest::mouseClick(window.setUpButton(), Qt::LeftButton);
+        QVERIFY(!ended.isEmpty() || ended.wait(60000));
+        QTEST(ended.first().first().toInt(), "status");
+        const bool good = ended.first().first().toInt() == 0;
+        QCOMPARE(window.isVisible(), !good);
+        QCOMPARE(window.setUpButton()->isEnabled(), !good);
+        QCOMPARE(QFileInfo::exists(config()), good);
+    }
+
+    // Opened on a folder already set up, it shows the stored values and
+    // replaces them only when told to.
+    void theWindowOnAnExistingFolder() {
+        QCOMPARE(run(options()).code, 0);
+        setup::Values given;
+        given.folder = folder;
+        given.member = "leer";
+        setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
+        QCOMPARE(window.findChild<QLineEdit*>("clientSecret")->text(), "geheim");
+        QCOMPARE(window.findChild<QLineEdit*>("apiUrl")->text(), sim.baseUrl());
+        QSignalSpy ended(&window, &setup::SetupWindow::attemptEnded);
+        window.setUpButton()->click();
+        QCOMPARE(ended.takeFirst().first().toInt(), 6);
+        window.findChild<QCheckBox*>("ueberschreiben")->setChecked(true);
+        window.setUpButton()->click();
+        QVERIFY(!ended.isEmpty() || ended.wait(60000));
+        QCOMPARE(ended.first().first().toInt(), 0);
+        QVERIFY(content(config()).contains("Username=leer\n"));
+    }
+};
+
+QTEST_MAIN(Einrichten)
+#include "tst_einrichten.moc"

@@ -1,0 +1,315 @@
+// notenschau-einrichten: a user's own Notenschau folder. See kUsage.
+#include "base/programFolder.h"
+#include "keyCheck.h"
+#include "setup.h"
+#include "setupWindow.h"
+#include "version.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QMessageBox>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Aufruf: notenschau-einrichten [OPTIONEN]\n"
+    "\n"
+    "Richtet Notenschau für Sie ein: einen eigenen Programmordner mit einer neuen\n"
+    "Datenbank und den Einstellungen (Bin/config.INI, nur für Sie lesbar). Die\n"
+    "Zugangsdaten werden vorher beim Marktplatz geprüft; sind sie falsch oder ist\n"
+    "das Mitglied unbekannt, wird nichts geschrieben.\n"
+    "\n"
+    "Was die Optionen nicht angeben, wird im Terminal erfragt; ohne Terminal (aus\n"
+    "dem Startmenü) öffnet sich ein Fenster.\n"
+    "\n"
+    "  --mitglied NAME        Ihr Mitgliedsname auf dem Marktplatz\n"
+    "  --client-id ID         ClientId Ihrer Anwendung\n"
+    "  --client-secret GEHEIM ClientSecret Ihrer Anwendung; \"-\" liest es als eine\n"
+    "                         Zeile von der Standardeingabe\n"
+    "  --refresh-token TOKEN  wahlweise: Ihr RefreshToken\n"
+    "  --api-url URL          Adresse der Schnittstelle (https://api.ebay.com)\n"
+    "  --plattform DOMAIN     Länderdomain des Marktplatzes (ebay.de)\n"
+    "  --ordner ORDNER        Ihr Programmordner\n"
+    "                         (~/.local/share/notenschau/programm)\n"
+    "  --ueberschreiben       vorhandene Einstellungen ersetzen; die Datenbank\n"
+    "                         bleibt erhalten\n"
+    "  --fenster              das Einrichtungsfenster auch im Terminal öffnen\n"
+    "  --starten              Notenschau aus Ihrem Programmordner starten; vorher\n"
+    "                         einrichten, falls nötig, und die Programmdateien\n"
+    "                         erneuern, wenn eine andere Version installiert ist\n"
+    "  --version, --help\n"
+    "\n"
+    "Rückgabewerte:\n"
+    "  0  eingerichtet\n"
+    "  1  ein Ordner, eine Datei oder die Datenbank ließ sich nicht schreiben oder\n"
+    "     öffnen\n"
+    "  2  falscher Aufruf, fehlende oder unbrauchbare Angaben\n"
+    "  3  keine Verbindung zum Marktplatz\n"
+    "  4  das Mitglied ist dem Marktplatz unbekannt\n"
+    "  5  der Marktplatz hat die Zugangsdaten abgelehnt\n"
+    "  6  schon eingerichtet (ohne --ueberschreiben)\n"
+    "  7  abgebrochen\n"
+    "Mit --starten endet das Programm mit dem Rückgabewert von Notenschau.\n";
+
+void print(std::FILE* f, const QString& text) {
+    std::fprintf(f, "%s\n", qUtf8Printable(text));
+    std::fflush(f);
+}
+
+int finish(const setup::Outcome& outcome) {
+    print(outcome.ok() ? stdout : stderr, outcome.message);
+    return int(outcome.status);
+}
+
+// Echo stays off while a secret is typed; Ctrl+C must not leave it off.
+termios savedTerminal{};
+volatile std::sig_atomic_t echoOff = 0;
+
+void restoreEcho(int) {
+    if (echoOff)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    ::_exit(130);
+}
+
+std::optional<QString> readLine() {
+    std::string line;
+    if (!std::getline(std::cin, line))
+        return std::nullopt;
+    return QString::fromLocal8Bit(line).trimmed();
+}
+
+std::optional<QString> ask(const QString& prompt, bool hidden) {
+    std::fputs(qUtf8Printable(prompt), stdout);
+    std::fflush(stdout);
+    if (hidden && ::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
+        termios quiet = savedTerminal;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        echoOff = 1;
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::optional<QString> answer = readLine();
+    if (echoOff) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+        echoOff = 0;
+        std::fputs("\n", stdout);
+    }
+    return answer;
+}
+
+// Asks on the terminal for what the options left out. False: input ended.
+bool askMissing(setup::Values& v, bool refreshTokenGiven) {
+    std::signal(SIGINT, restoreEcho);
+    print(stdout, QStringLiteral("Notenschau einrichten: Ihr Mitgliedsname und die Zugangsdaten "
+                                 "Ihrer Anwendung für die Schnittstelle des Marktplatzes."));
+    const struct {
+        QString* value;
+        const char* prompt;
+        bool hidden;
+    } questions[] = {
+        {&v.member, "Mitgliedsname: ", false},
+        {&v.clientId, "ClientId: ", false},
+        {&v.clientSecret, "ClientSecret (wird nicht angezeigt): ", true},
+    };
+    for (const auto& q : questions) {
+        while (q.value->trimmed().isEmpty()) {
+            const auto answer = ask(QString::fromUtf8(q.prompt), q.hidden);
+            if (!answer)
+                return false;
+            *q.value = *answer;
+        }
+    }
+    if (!refreshTokenGiven) {
+        const auto answer = ask(QStringLiteral("RefreshToken (wahlweise, leer lassen zum "
+                                               "Überspringen; wird nicht angezeigt): "),
+                                true);
+        if (!answer)
+            return false;
+        v.refreshToken = *answer;
+    }
+    return true;
+}
+
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+struct Call {
+    setup::Values values;
+    bool refreshTokenGiven = false;
+    bool start = false;
+    bool window = false;
+    bool help = false;
+    bool version = false;
+};
+
+std::optional<Call> parse(const QStringList& arguments, QString* error) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption member(QStringLiteral("mitglied"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption clientId(QStringLiteral("client-id"), {}, QStringLiteral("ID"));
+    const QCommandLineOption secret(QStringLiteral("client-secret"), {}, QStringLiteral("S"));
+    const QCommandLineOption refresh(QStringLiteral("refresh-token"), {}, QStringLiteral("T"));
+    const QCommandLineOption apiUrl(QStringLiteral("api-url"), {}, QStringLiteral("URL"));
+    const QCommandLineOption plattform(QStringLiteral("plattform"), {}, QStringLiteral("D"));
+    const QCommandLineOption folder(QStringLiteral("ordner"), {}, QStringLiteral("ORDNER"));
+    const QCommandLineOption overwrite(QStringLiteral("ueberschreiben"));
+    const QCommandLineOption start(QStringLiteral("starten"));
+    const QCommandLineOption window(QStringLiteral("fenster"));
+    const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({member, clientId, secret, refresh, apiUrl, plattform, folder, overwrite,
+                       start, window, help, version});
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("Unbekanntes Argument: %1").arg(parser.positionalArguments()[0]);
+        return std::nullopt;
+    }
+    Call call;
+    setup::Values& v = call.values;
+    v.member = parser.value(member);
+    v.clientId = parser.value(clientId);
+    v.clientSecret = parser.value(secret);
+    v.refreshToken = parser.value(refresh);
+    v.apiUrl = parser.value(apiUrl);
+    v.plattform = parser.value(plattform);
+    v.folder = parser.value(folder);
+    v.overwrite = parser.isSet(overwrite);
+    call.refreshTokenGiven = parser.isSet(refresh);
+    call.start = parser.isSet(start);
+    call.window = parser.isSet(window);
+    call.help = parser.isSet(help);
+    call.version = parser.isSet(version);
+    return call;
+}
+
+// Sets up on the terminal or from the options alone.
+setup::Outcome setUpHere(setup::Values v, bool refreshTokenGiven, const QString& installed) {
+    if (!setup::missing(v).isEmpty() && ::isatty(STDIN_FILENO) == 1 &&
+        !askMissing(v, refreshTokenGiven))
+        return {setup::Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+    v = setup::normalised(v);
+    if (const setup::Outcome local = setup::checkLocally(v, installed); !local.ok())
+        return local;
+    print(stdout, QStringLiteral("Die Zugangsdaten werden beim Marktplatz geprüft …"));
+    const setup::Outcome check = setup::checkKeys(v);
+    if (!check.ok())
+        return check;
+    return setup::write(v, installed, check.ratings);
+}
+
+setup::Outcome setUpInWindow(const setup::Values& v, const QString& installed) {
+    setup::SetupWindow window(v, installed);
+    window.exec();
+    if (window.outcome().status == setup::Status::Cancelled)
+        return {setup::Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+    return window.outcome();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    std::optional<Call> call = parse(arguments, &error);
+    if (!call) {
+        print(stderr, QStringLiteral("notenschau-einrichten: ") + error);
+        std::fputs(kUsage, stderr);
+        return int(setup::Status::BadCall);
+    }
+    if (call->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (call->version) {
+        print(stdout, QStringLiteral("notenschau-einrichten " NOTENSCHAU_VERSION_TEXT));
+        return 0;
+    }
+    setup::Values& values = call->values;
+    if (values.clientSecret == QLatin1String("-")) {
+        values.clientSecret = readLine().value_or(QString());
+        if (values.clientSecret.isEmpty()) {
+            print(stderr, QStringLiteral("Auf der Standardeingabe kam kein ClientSecret."));
+            return int(setup::Status::BadCall);
+        }
+    }
+
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    const QString folder = setup::normalised(values).folder;
+    const bool setUpNeeded = !call->start || !setup::isSetUp(folder);
+    const bool window =
+        setUpNeeded && (call->window || (!terminal && !setup::missing(values).isEmpty()));
+    // Started from the menu, a failure is shown, since nobody reads stderr.
+    const bool gui = window || (call->start && !terminal && displayAvailable());
+    if (window && !displayAvailable()) {
+        print(stderr, QStringLiteral("Es fehlen Angaben (%1), und es gibt weder ein Terminal "
+                                     "für Fragen noch einen Bildschirm für das "
+                                     "Einrichtungsfenster.")
+                          .arg(setup::missing(values).join(QStringLiteral(", "))));
+        return int(setup::Status::BadCall);
+    }
+
+    std::unique_ptr<QCoreApplication> application;
+    if (gui) {
+        application = std::make_unique<QApplication>(argc, argv);
+        QGuiApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("notenschau-einrichten"));
+    const QString installed = app::programFolder();
+    auto failed = [&](const setup::Outcome& outcome) {
+        if (gui && call->start)
+            QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), outcome.message);
+        return finish(outcome);
+    };
+
+    if (setUpNeeded) {
+        const setup::Outcome outcome = window
+                                           ? setUpInWindow(values, installed)
+                                           : setUpHere(values, call->refreshTokenGiven, installed);
+        // The window has shown its own failures already.
+        if (!outcome.ok())
+            return window ? finish(outcome) : failed(outcome);
+        if (!call->start) {
+            if (window)
+                QMessageBox::information(nullptr, QStringLiteral("Notenschau einrichten"),
+                                         outcome.message);
+            return finish(outcome);
+        }
+    } else if (const QString problem = setup::refreshProgramFiles(installed, folder);
+               !problem.isEmpty()) {
+        return failed({setup::Status::Failed, problem});
+    }
+
+    // The user's copy takes this process over.
+    application.reset();
+    const QByteArray program = QFile::encodeName(folder + QStringLiteral("/notenschau"));
+    char* const startArguments[] = {const_cast<char*>(program.constData()), nullptr};
+    ::execv(program.constData(), startArguments);
+    const int reason = errno;
+    const setup::Outcome notStarted{
+        setup::Status::Failed, QStringLiteral("%1 lässt sich nicht starten: %2")
+                                   .arg(QString::fromLocal8Bit(program), qt_error_string(reason))};
+    if (gui) {
+        QApplication again(argc, argv);
+        return failed(notStarted);
+    }
+    return finish(notStarted);
+}
