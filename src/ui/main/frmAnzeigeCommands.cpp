@@ -8,6 +8,7 @@
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmuser.h"
+#include "ui/dialogs/frmVerlauf.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
@@ -65,6 +66,8 @@ void frmAnzeige::Timer1_Timer() {
             }
         } else if (key == QStringLiteral("keyBewertungen")) {
             OpenLink(sFeedbackURL, false);
+        } else if (key == QStringLiteral("keyVerlauf")) {
+            Form<frmVerlauf>::get().showMember();
         }
     });
     p.step([this] { sMenuKey.clear(); });
