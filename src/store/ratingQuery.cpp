@@ -77,12 +77,24 @@ Search searchFor(modData::Table table, const RatingFilter& filter) {
     const QString expression = matchExpression(filter.words);
     if (expression.isEmpty())
         return {true};
-    const QByteArray t(tableName(table));
-    Statement q = connection().prepare(
-        ("SELECT count(*) FROM " + t + "Suche WHERE " + t + "Suche MATCH ?1").constData());
-    q.bind(1, expression);
-    const qint64 hits = q.next() ? q.int64(0) : 0;
-    return {hits == 0, hits <= kFewHits ? Plan::ByHits : Plan::ByMember, hits};
+    // A search's count, its pages and its export ask for the same words: the
+    // number of hits is kept until something is written.
+    static struct {
+        modData::Table table;
+        QString expression;
+        ChangeStamp stamp;
+        qint64 hits = -1;
+    } last;
+    const ChangeStamp stamp = changeStamp();
+    if (last.hits < 0 || last.table != table || last.expression != expression ||
+        !(last.stamp == stamp)) {
+        const QByteArray t(tableName(table));
+        Statement q = connection().prepare(
+            ("SELECT count(*) FROM " + t + "Suche WHERE " + t + "Suche MATCH ?1").constData());
+        q.bind(1, expression);
+        last = {table, expression, stamp, q.next() ? q.int64(0) : 0};
+    }
+    return {last.hits == 0, last.hits <= kFewHits ? Plan::ByHits : Plan::ByMember, last.hits};
 }
 
 // The rows of a member (every member when empty) and kind (0 every kind)
@@ -213,7 +225,7 @@ std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& memb
 
 ChangeStamp changeStamp() {
     Connection& c = connection();
-    return {c.handle(), sqlite3_total_changes(c.handle()),
+    return {c.opening(), sqlite3_total_changes(c.handle()),
             c.pragma("PRAGMA data_version").toLongLong()};
 }
 

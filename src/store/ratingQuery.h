@@ -57,9 +57,9 @@ std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& memb
 // commit of another process: what was read while it stays the same is still
 // what is stored.
 struct ChangeStamp {
-    const void* connection = nullptr;
-    qint64 writes = 0; // rows written through this connection since it opened
-    qint64 others = 0; // commits of other connections
+    quint64 connection = 0; // which opening of the connection
+    qint64 writes = 0;      // rows written through this connection since it opened
+    qint64 others = 0;      // commits of other connections
     bool operator==(const ChangeStamp&) const = default;
 };
 ChangeStamp changeStamp();

@@ -269,13 +269,14 @@ private slots:
     }
 
     void whatWasStoredMeanwhileShowsOnReturning() {
-        add({"1|01.04.2024 10:00"});
+        add({"1|01.04.2024 10:00|gut"});
         frmVerlauf& w = open();
+        search(w, "gut");
         QWidget elsewhere;
         elsewhere.show();
         elsewhere.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
-        add({"3|02.04.2024 10:00"});
+        add({"3|02.04.2024 10:00|gut"});
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(w.model().months().back().total() + w.model().total(), 4); // chart and list
