@@ -2,6 +2,8 @@
 
 #include "base/deployment.h"
 
+#include <algorithm>
+
 namespace app {
 
 Deployment Deployment::current() {
@@ -39,6 +41,13 @@ MarketplaceUrls buildMarketplaceUrls(const Deployment& d, const QString& plattfo
         urls.feedback.replace(d.defaultDomain, plattform);
     }
     return urls;
+}
+
+QString itemPageUrl(const QString& article, const QString& number) {
+    const bool digits = !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    return digits ? QString(article).replace(QStringLiteral("[#Artikel#]"), number) : QString();
 }
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include "store/openMarker.h"
 #include "store/schema.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <QDir>
@@ -352,6 +353,8 @@ void Connection::openFile(bool create, bool readOnly) {
         throw DatabaseError(rc, message + QStringLiteral(": ") + m_path);
     }
     m_db = db;
+    static std::atomic<quint64> openings{0};
+    m_opening = ++openings;
     sqlite3_extended_result_codes(m_db, 1);
     if (!m_key.isEmpty()) {
         const int krc = sqlite3_key(m_db, m_key.constData(), static_cast<int>(m_key.size()));

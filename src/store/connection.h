@@ -160,6 +160,9 @@ public:
     int changes() const;
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
+    // A number no other opening of a connection in this process had: the
+    // library's counters start afresh with each.
+    quint64 opening() const { return m_opening; }
 
     [[noreturn]] void fail(int rc) const;
 
@@ -173,6 +176,7 @@ private:
     QString m_path;
     QByteArray m_key;
     sqlite3* m_db = nullptr;
+    quint64 m_opening = 0;
     std::map<const char*, std::unique_ptr<Statement>> m_cache;
     std::unique_ptr<OpenMarker> m_marker;
 };

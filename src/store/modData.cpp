@@ -665,25 +665,46 @@ MemberCounts countsOf(Table table, const QString& member) {
     return counts;
 }
 
-Saved saveFetched(Table table, const QString& member, const store::FetchedRating& rating) {
+namespace {
+
+// A fetched rating's columns as they are stored: text and giver HTML-decoded,
+// an empty giver (and an empty item number of a foreign rating) as "???",
+// an unreadable date as none.
+void bindFetched(store::Statement& q, int first, Table table, const store::FetchedRating& rating) {
     const QString unknown = QStringLiteral("???");
-    const QString text = modHTML2Text::HTMLDecode(rating.text);
     QString giver = modHTML2Text::HTMLDecode(rating.giver);
     if (giver.isEmpty())
         giver = unknown;
-    const QString item = table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item;
-    const auto bindRow = [&](store::Statement& q, int first) {
-        q.bind(first, qint64(rating.kind)).bind(first + 1, text).bind(first + 2, rating.kv);
-        if (rating.when.isValid())
-            q.bind(first + 3, rating.when.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
-        else
-            q.bindNull(first + 3);
-        q.bind(first + 4, giver).bind(first + 5, item);
-    };
+    q.bind(first, qint64(rating.kind))
+        .bind(first + 1, modHTML2Text::HTMLDecode(rating.text))
+        .bind(first + 2, rating.kv);
+    if (rating.when.isValid())
+        q.bind(first + 3, rating.when.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+    else
+        q.bindNull(first + 3);
+    q.bind(first + 4, giver)
+        .bind(first + 5, table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item);
+}
+
+// The insert of up to kNewAtOnce rows in one statement (8 values each, below
+// the library's limit of 999).
+QByteArray insertMany(Table table, size_t rows) {
+    QByteArray sql = QByteArray("INSERT OR IGNORE INTO ") +
+                     (table == Table::Own ? feedback::kOwnTable : feedback::kForeignTable) +
+                     " (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, "
+                     "FeedbackID) VALUES ";
+    for (size_t i = 0; i < rows; ++i)
+        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?)";
+    return sql;
+}
+
+} // namespace
+
+Saved saveFetched(Table table, const QString& member, const store::FetchedRating& rating) {
     Connection& c = writeConnection();
     {
         auto q = c.cached(queries(table).insert);
-        bindRow(*q, 1);
+        bindFetched(*q, 1, table, rating);
         q->bind(7, member).bind(8, rating.id);
         runWrite(c, *q);
     }
@@ -692,10 +713,38 @@ Saved saveFetched(Table table, const QString& member, const store::FetchedRating
     if (!rating.complete())
         return Saved::Known;
     auto q = c.cached(queries(table).complete);
-    bindRow(*q, 1);
+    bindFetched(*q, 1, table, rating);
     q->bind(7, member).bind(8, rating.id);
     runWrite(c, *q);
     return c.changes() == 1 ? Saved::Completed : Saved::Known;
+}
+
+qint32 addNewFetched(Table table, const QString& member,
+                     std::span<const store::FetchedRating> ratings) {
+    static const QByteArray fullOwn = insertMany(Table::Own, kNewAtOnce);
+    static const QByteArray fullTemp = insertMany(Table::Temp, kNewAtOnce);
+    Connection& c = writeConnection();
+    qint32 added = 0;
+    for (size_t from = 0; from < ratings.size(); from += kNewAtOnce) {
+        const auto part = ratings.subspan(from, std::min(kNewAtOnce, ratings.size() - from));
+        auto run = [&](store::Statement& q) {
+            int column = 1;
+            for (const store::FetchedRating& rating : part) {
+                bindFetched(q, column, table, rating);
+                q.bind(column + 6, member).bind(column + 7, rating.id);
+                column += 8;
+            }
+            runWrite(c, q);
+            added += c.changes();
+        };
+        if (part.size() == kNewAtOnce) {
+            run(*c.cached(table == Table::Own ? fullOwn.constData() : fullTemp.constData()));
+        } else {
+            store::Statement q = c.prepare(insertMany(table, part.size()).constData());
+            run(q);
+        }
+    }
+    return added;
 }
 
 void removeMember(Table table, const QString& member) {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <span>
 
 namespace store {
 class Transaction;
@@ -148,6 +149,14 @@ enum class Saved { Added, Known, Completed };
 // number in the foreign table. An unreadable date is stored as none.
 [[nodiscard]] Saved saveFetched(Table table, const QString& member,
                                 const store::FetchedRating& rating);
+
+// Stores ratings that the member has none of yet, no two with the same id,
+// as saveFetched would: a hundred in one statement, so that the full-text
+// index takes each hundred in one piece (every statement of a transaction
+// makes it write out what it holds). Returns how many were added.
+inline constexpr size_t kNewAtOnce = 100;
+[[nodiscard]] qint32 addNewFetched(Table table, const QString& member,
+                                   std::span<const store::FetchedRating> ratings);
 
 // Removes every rating of the member from the table (inside a batch: with it).
 void removeMember(Table table, const QString& member);

@@ -1,3 +1,4 @@
+#define SQLITE_HAS_CODEC 1
 #include "store/ratingQuery.h"
 
 #include "app/modGlobal.h"
@@ -6,6 +7,7 @@
 
 #include <map>
 #include <QRegularExpression>
+#include <sqlcipher/sqlite3.h>
 
 namespace store {
 
@@ -23,10 +25,23 @@ const char* tableName(modData::Table table) {
     return table == modData::Table::Own ? feedback::kOwnTable : feedback::kForeignTable;
 }
 
+// Which index finds a search's rows: the member's, walked in date order and
+// each row tested against the words' hits, or the hits themselves, each
+// looked up by its row id. The planner cannot tell a rare word from a common
+// one; the number of hits can.
+enum class Plan { ByMember, ByHits };
+
+// More hits than this: the member's index finds the newest of them sooner
+// than looking all of them up.
+constexpr qint64 kFewHits = 50000;
+
 // The statement for a filter; the values are bound by bindFilter.
-QByteArray whereClause(modData::Table table, const RatingFilter& filter) {
+QByteArray whereClause(modData::Table table, const RatingFilter& filter,
+                       Plan plan = Plan::ByMember) {
     const QByteArray t(tableName(table));
-    QByteArray where = " FROM " + t + " WHERE Usereigen = ?1";
+    // The unary plus keeps the planner off the member's indexes.
+    QByteArray where =
+        " FROM " + t + (plan == Plan::ByHits ? " WHERE +Usereigen = ?1" : " WHERE Usereigen = ?1");
     if (filter.kind != 0)
         where += " AND Bewertungszahl = ?2";
     if (filter.month.isValid())
@@ -49,9 +64,54 @@ void bindFilter(Statement& s, const QString& member, const RatingFilter& filter)
         s.bind(5, matchExpression(filter.words));
 }
 
-// No words that the index could take: nothing matches.
-bool matchesNothing(const RatingFilter& filter) {
-    return !filter.words.isEmpty() && matchExpression(filter.words).isEmpty();
+// How a filter's rows are found; none at all when its words match nothing.
+struct Search {
+    bool none = false;
+    Plan plan = Plan::ByMember;
+    qint64 hits = 0; // rows of the whole table holding every word
+};
+
+Search searchFor(modData::Table table, const RatingFilter& filter) {
+    if (filter.words.isEmpty())
+        return {};
+    const QString expression = matchExpression(filter.words);
+    if (expression.isEmpty())
+        return {true};
+    // A search's count, its pages and its export ask for the same words: the
+    // number of hits is kept until something is written.
+    static struct {
+        modData::Table table;
+        QString expression;
+        ChangeStamp stamp;
+        qint64 hits = -1;
+    } last;
+    const ChangeStamp stamp = changeStamp();
+    if (last.hits < 0 || last.table != table || last.expression != expression ||
+        !(last.stamp == stamp)) {
+        const QByteArray t(tableName(table));
+        Statement q = connection().prepare(
+            ("SELECT count(*) FROM " + t + "Suche WHERE " + t + "Suche MATCH ?1").constData());
+        q.bind(1, expression);
+        last = {table, expression, stamp, q.next() ? q.int64(0) : 0};
+    }
+    return {last.hits == 0, last.hits <= kFewHits ? Plan::ByHits : Plan::ByMember, last.hits};
+}
+
+// The rows of a member (every member when empty) and kind (0 every kind)
+// from the counts the triggers keep: one look-up, not a scan.
+qint64 storedCount(modData::Table table, const QString& member, qint16 kind) {
+    QByteArray sql = "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = ?1";
+    if (!member.isEmpty())
+        sql += " AND Usereigen = ?2";
+    if (kind != 0)
+        sql += " AND Bewertungszahl = ?3";
+    Statement q = connection().prepare(sql.constData());
+    q.bind(1, QString::fromLatin1(table == modData::Table::Own ? "eigen" : "temp"));
+    if (!member.isEmpty())
+        q.bind(2, member);
+    if (kind != 0)
+        q.bind(3, qint64(kind));
+    return q.next() ? q.int64(0) : 0;
 }
 
 modData::RatingRow rowOf(const Statement& q) {
@@ -76,9 +136,16 @@ QString matchExpression(const QString& words) {
 }
 
 qint32 countRatings(modData::Table table, const QString& member, const RatingFilter& filter) {
-    if (matchesNothing(filter))
+    const Search search = searchFor(table, filter);
+    if (search.none)
         return 0;
-    Statement q = connection().prepare("SELECT count(*)" + whereClause(table, filter));
+    if (!filter.month.isValid() && filter.words.isEmpty())
+        return qint32(storedCount(table, member, filter.kind));
+    // Every row of the table the member's: the hits are the member's.
+    if (!filter.month.isValid() && filter.kind == 0 &&
+        storedCount(table, member, 0) == storedCount(table, {}, 0))
+        return qint32(search.hits);
+    Statement q = connection().prepare("SELECT count(*)" + whereClause(table, filter, search.plan));
     bindFilter(q, member, filter);
     return q.next() ? qint32(q.int64(0)) : 0;
 }
@@ -86,10 +153,13 @@ qint32 countRatings(modData::Table table, const QString& member, const RatingFil
 QList<modData::RatingRow> readRatings(modData::Table table, const QString& member,
                                       const RatingFilter& filter, qint32 firstRow, qint32 count) {
     QList<modData::RatingRow> rows;
-    if (matchesNothing(filter) || count <= 0)
+    if (count <= 0)
         return rows;
-    Statement q = connection().prepare(kColumns + whereClause(table, filter) + kNewestFirst +
-                                       " LIMIT ?6 OFFSET ?7");
+    const Search search = searchFor(table, filter);
+    if (search.none)
+        return rows;
+    Statement q = connection().prepare(kColumns + whereClause(table, filter, search.plan) +
+                                       kNewestFirst + " LIMIT ?6 OFFSET ?7");
     bindFilter(q, member, filter);
     q.bind(6, qint64(count)).bind(7, qint64(std::max(1, firstRow) - 1));
     while (q.next())
@@ -99,9 +169,11 @@ QList<modData::RatingRow> readRatings(modData::Table table, const QString& membe
 
 void forEachRating(modData::Table table, const QString& member, const RatingFilter& filter,
                    const std::function<bool(const modData::RatingRow&)>& each) {
-    if (matchesNothing(filter))
+    const Search search = searchFor(table, filter);
+    if (search.none)
         return;
-    Statement q = connection().prepare(kColumns + whereClause(table, filter) + kNewestFirst);
+    Statement q =
+        connection().prepare(kColumns + whereClause(table, filter, search.plan) + kNewestFirst);
     bindFilter(q, member, filter);
     while (q.next())
         if (!each(rowOf(q)))
@@ -109,39 +181,52 @@ void forEachRating(modData::Table table, const QString& member, const RatingFilt
 }
 
 std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& member) {
-    // Kind first: the index of member, kind and date serves the grouping
-    // without sorting.
-    const QByteArray sql = "SELECT substr(Datum, 1, 7), Bewertungszahl, count(*) FROM " +
+    // The index of member, kind and date hands the months of each kind over
+    // in order: counted here as runs, which costs less than grouping in SQL
+    // (that sorts a million rows in a temporary tree).
+    const QByteArray sql = "SELECT Bewertungszahl, substr(Datum, 1, 7) FROM " +
                            QByteArray(tableName(table)) +
                            " WHERE Usereigen = ?1 AND Bewertungszahl BETWEEN 1 AND 3 AND "
-                           "Datum IS NOT NULL GROUP BY Bewertungszahl, substr(Datum, 1, 7)";
+                           "Datum IS NOT NULL ORDER BY Bewertungszahl, Datum";
     Statement q = connection().prepare(sql.constData());
     q.bind(1, member);
     std::map<QDate, MonthCounts> months;
+    qint64 kind = 0;
+    QString month;
+    qint32 run = 0;
+    const auto endRun = [&] {
+        const QDate first = QDate::fromString(month + QStringLiteral("-01"), Qt::ISODate);
+        if (run == 0 || !first.isValid())
+            return;
+        MonthCounts& m = months[first];
+        m.month = first;
+        (kind == feedback::kPositive  ? m.positive
+         : kind == feedback::kNeutral ? m.neutral
+                                      : m.negative) += run;
+    };
     while (q.next()) {
-        const QDate month = QDate::fromString(q.text(0) + QStringLiteral("-01"), Qt::ISODate);
-        if (!month.isValid())
-            continue;
-        MonthCounts& m = months[month];
-        m.month = month;
-        const qint32 n = qint32(q.int64(2));
-        switch (q.int64(1)) {
-        case feedback::kPositive:
-            m.positive += n;
-            break;
-        case feedback::kNeutral:
-            m.neutral += n;
-            break;
-        default:
-            m.negative += n;
-            break;
+        const qint64 k = q.int64(0);
+        const QString m = q.text(1);
+        if (k != kind || m != month) {
+            endRun();
+            kind = k;
+            month = m;
+            run = 0;
         }
+        ++run;
     }
+    endRun();
     std::vector<MonthCounts> result;
     result.reserve(months.size());
-    for (const auto& [month, counts] : months)
+    for (const auto& [first, counts] : months)
         result.push_back(counts);
     return result;
+}
+
+ChangeStamp changeStamp() {
+    Connection& c = connection();
+    return {c.opening(), sqlite3_total_changes(c.handle()),
+            c.pragma("PRAGMA data_version").toLongLong()};
 }
 
 std::vector<MonthCounts> everyMonth(const std::vector<MonthCounts>& counts, QDate first,

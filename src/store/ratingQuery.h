@@ -48,10 +48,21 @@ struct MonthCounts {
     qint32 total() const { return positive + neutral + negative; }
 };
 
-// The member's ratings per month and kind, oldest month first: one grouped
-// query over the index of kind and date. Months without a rating are left out;
+// The member's ratings per month and kind, oldest month first: one walk
+// over the index of kind and date. Months without a rating are left out;
 // placeholders and ratings of no kind are not counted.
 std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& member);
+
+// Differs after every write through the program's connection and every
+// commit of another process: what was read while it stays the same is still
+// what is stored.
+struct ChangeStamp {
+    quint64 connection = 0; // which opening of the connection
+    qint64 writes = 0;      // rows written through this connection since it opened
+    qint64 others = 0;      // commits of other connections
+    bool operator==(const ChangeStamp&) const = default;
+};
+ChangeStamp changeStamp();
 
 // Every month from `first` to `last`, those without ratings as zero.
 std::vector<MonthCounts> everyMonth(const std::vector<MonthCounts>& counts, QDate first,

@@ -2,6 +2,9 @@
 
 #include "errors/runtimeError.h"
 
+#include <QSet>
+#include <span>
+
 namespace store {
 
 StoreReport storeFetched(modData::Table table, const QString& member,
@@ -12,9 +15,28 @@ StoreReport storeFetched(modData::Table table, const QString& member,
     try {
         if (mode == StoreMode::ReplaceMember)
             modData::removeMember(table, member);
+        // Ratings new to the member go in by the hundred; one already stored
+        // (it may be completed) or twice in the list goes in alone, in its place.
+        const QHash<QString, bool> known = modData::knownRatings(table, member, ratings);
+        QSet<QString> seen;
         qint32 handed = 0;
-        for (const FetchedRating& rating : ratings) {
-            switch (modData::saveFetched(table, member, rating)) {
+        size_t newFrom = 0;
+        const auto addNew = [&](size_t end) {
+            report.added += modData::addNewFetched(
+                table, member, std::span(ratings).subspan(newFrom, end - newFrom));
+            for (; progress && newFrom < end; ++newFrom)
+                progress(++handed);
+            newFrom = end;
+        };
+        for (size_t i = 0; i < ratings.size(); ++i) {
+            const QString& id = ratings[i].id;
+            if (id.isEmpty() || (!known.contains(id) && !seen.contains(id))) {
+                if (!id.isEmpty())
+                    seen.insert(id);
+                continue;
+            }
+            addNew(i);
+            switch (modData::saveFetched(table, member, ratings[i])) {
             case modData::Saved::Added:
                 ++report.added;
                 break;
@@ -26,7 +48,9 @@ StoreReport storeFetched(modData::Table table, const QString& member,
             }
             if (progress)
                 progress(++handed);
+            newFrom = i + 1;
         }
+        addNew(ratings.size());
         // Counted inside the batch: another process may have stored some of
         // these ratings since the run began.
         const modData::MemberCounts counts = modData::countsOf(table, member);

@@ -94,6 +94,10 @@ void pbuildmenus(ui::MenuAdapter& menu) {
         menu.addItem(actions, QStringLiteral("keyBewertungen"), M::Command,
                      QStringLiteral("Bewertungen abgeben"));
     });
+    p.step([&] {
+        menu.addItem(actions, QStringLiteral("keyVerlauf"), M::Command,
+                     QStringLiteral("&Verlauf und Suche…"));
+    });
 }
 
 } // namespace modGlobal

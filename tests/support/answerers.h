@@ -52,6 +52,7 @@ class FixedClock {
 public:
     explicit FixedClock(const QDateTime& start);
     ~FixedClock();
+    void set(const QDateTime& t) { m_now = t; }
     void advanceSecs(qint64 s) { m_now = m_now.addSecs(s); }
 
 private:

@@ -83,16 +83,18 @@ private slots:
     void theMenu() {
         testsupport::StoreFixture store;
         frmAnzeige& w = load();
-        QCOMPARE(w.menu().itemCount(), 11);
+        QCOMPARE(w.menu().itemCount(), 12);
         const QStringList keys = {
-            "keyFile", "keyuser",  "",          "keyabout", "keyhelp",       "",
-            "keyexit", "keyFile1", "keyDelete", "",         "keyBewertungen"};
-        for (int id = 1; id <= 11; ++id)
+            "keyFile", "keyuser",  "",          "keyabout", "keyhelp",        "",
+            "keyexit", "keyFile1", "keyDelete", "",         "keyBewertungen", "keyVerlauf"};
+        for (int id = 1; id <= 12; ++id)
             QCOMPARE(w.menu().keyOf(id), keys[id - 1]);
         QCOMPARE(w.menu().action(QStringLiteral("keyFile"))->text(),
                  QStringLiteral("&Einstellungen"));
         QCOMPARE(w.menu().action(QStringLiteral("keyDelete"))->text(),
                  QStringLiteral("Eigene Bewertungen in der Datenbank löschen"));
+        QCOMPARE(w.menu().action(QStringLiteral("keyVerlauf"))->text(),
+                 QStringLiteral("&Verlauf und Suche…"));
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
         // A failing add (an unknown parent) is passed over silently.

@@ -8,12 +8,13 @@
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmAbout.h"
 #include "ui/dialogs/frmuser.h"
+#include "ui/dialogs/frmVerlauf.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
+#include "ui/main/itemPage.h"
 #include "ui/modGlobalMain.h"
 
-#include <algorithm>
 #include <QTimer>
 
 namespace ui {
@@ -65,6 +66,8 @@ void frmAnzeige::Timer1_Timer() {
             }
         } else if (key == QStringLiteral("keyBewertungen")) {
             OpenLink(sFeedbackURL, false);
+        } else if (key == QStringLiteral("keyVerlauf")) {
+            Form<frmVerlauf>::get().showMember();
         }
     });
     p.step([this] { sMenuKey.clear(); });
@@ -81,18 +84,7 @@ void frmAnzeige::analyseForeignMember(const QString& name) {
 
 void frmAnzeige::zur_Auktion(int Index) {
     errors::Procedure p("[frmAnzeige] Public Function zur_Auktion(Index As Integer)");
-    p.step([&] {
-        if (!m_list->isOpenable(Index))
-            return;
-        const QString number = m_list->captions(Index).at(4).trimmed();
-        // The number comes from the marketplace: only digits go into an address.
-        const bool digits =
-            !number.isEmpty() && std::all_of(number.begin(), number.end(), [](QChar c) {
-                return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-            });
-        if (digits)
-            OpenLink(QString(sArtikelURL).replace(QStringLiteral("[#Artikel#]"), number), true);
-    });
+    p.step([&] { openItemPage(*m_list, Index); });
 }
 
 void frmAnzeige::makeconnection() {
