@@ -48,8 +48,8 @@ struct MonthCounts {
     qint32 total() const { return positive + neutral + negative; }
 };
 
-// The member's ratings per month and kind, oldest month first: one walk
-// over the index of kind and date. Months without a rating are left out;
+// The member's ratings per month and kind, oldest month first, counted as
+// ranges of the index of kind and date. Months without a rating are left out;
 // placeholders and ratings of no kind are not counted.
 std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& member);
 
