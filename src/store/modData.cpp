@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace modData {
 
@@ -667,6 +668,17 @@ MemberCounts countsOf(Table table, const QString& member) {
 
 namespace {
 
+// "yyyy-MM-dd hh:mm", put together by hand: a format string is parsed anew
+// for every rating, and storing a load formats thousands.
+QString storedDate(const QDateTime& when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", d.year(), d.month(), d.day(),
+                  t.hour(), t.minute());
+    return QString::fromLatin1(text);
+}
+
 // A fetched rating's columns as they are stored: text and giver HTML-decoded,
 // an empty giver (and an empty item number of a foreign rating) as "???",
 // an unreadable date as none.
@@ -679,7 +691,7 @@ void bindFetched(store::Statement& q, int first, Table table, const store::Fetch
         .bind(first + 1, modHTML2Text::HTMLDecode(rating.text))
         .bind(first + 2, rating.kv);
     if (rating.when.isValid())
-        q.bind(first + 3, rating.when.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        q.bind(first + 3, storedDate(rating.when));
     else
         q.bindNull(first + 3);
     q.bind(first + 4, giver)
