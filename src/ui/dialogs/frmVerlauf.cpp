@@ -122,25 +122,7 @@ frmVerlauf::frmVerlauf(QWidget* parent)
     m_rangeButtons[0]->setChecked(true);
     layout->addLayout(top);
 
-    m_chart = new QChart;
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_chart->setMargins(QMargins(4, 4, 4, 4));
-    m_months = new QCategoryAxis(m_chart);
-    m_months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
-    m_months->setGridLineVisible(false);
-    m_chart->addAxis(m_months, Qt::AlignBottom);
-    m_counts = new QValueAxis(m_chart);
-    m_counts->setLabelFormat(QStringLiteral("%d"));
-    m_counts->setTickCount(kCountSteps + 1);
-    m_counts->setTitleText(QStringLiteral("Bewertungen je Monat"));
-    m_chart->addAxis(m_counts, Qt::AlignLeft);
-    m_percent = new QValueAxis(m_chart);
-    m_percent->setRange(0, 100);
-    m_percent->setTickCount(6);
-    m_percent->setLabelFormat(QStringLiteral("%d %%"));
-    m_percent->setTitleText(QStringLiteral("positiv in 12 Monaten"));
-    m_chart->addAxis(m_percent, Qt::AlignRight);
-    m_chartView = new QChartView(m_chart, this);
+    m_chartView = new QChartView(this);
     m_chartView->setObjectName(QStringLiteral("chartVerlauf"));
     m_chartView->setRenderHint(QPainter::Antialiasing);
     // Months are chosen with the arrow keys too; Enter lists the month.
@@ -297,8 +279,35 @@ void frmVerlauf::showRange(VerlaufModel::Range range) {
         buildChart();
 }
 
+void frmVerlauf::newChart() {
+    // A chart of its own for every build: the library keeps what an axis
+    // once showed, so a chart whose axes were changed grew with every range.
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    m_months = new QCategoryAxis(chart);
+    m_months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+    m_months->setGridLineVisible(false);
+    chart->addAxis(m_months, Qt::AlignBottom);
+    m_counts = new QValueAxis(chart);
+    m_counts->setLabelFormat(QStringLiteral("%d"));
+    m_counts->setTickCount(kCountSteps + 1);
+    m_counts->setTitleText(QStringLiteral("Bewertungen je Monat"));
+    chart->addAxis(m_counts, Qt::AlignLeft);
+    m_percent = new QValueAxis(chart);
+    m_percent->setRange(0, 100);
+    m_percent->setTickCount(6);
+    m_percent->setLabelFormat(QStringLiteral("%d %%"));
+    m_percent->setTitleText(QStringLiteral("positiv in 12 Monaten"));
+    chart->addAxis(m_percent, Qt::AlignRight);
+    QChart* old = m_chartView->chart(); // the view's first one included
+    m_chart = chart;
+    m_chartView->setChart(chart); // lets go of the old one, which is ours to delete
+    delete old;
+}
+
 void frmVerlauf::buildChart() {
-    m_chart->removeAllSeries();
+    newChart();
     m_bars = new QStackedBarSeries;
     m_bars->setBarWidth(0.8);
     QBarSet* sets[3] = {barSet(QStringLiteral("Positiv"), kPositive),
@@ -322,8 +331,6 @@ void frmVerlauf::buildChart() {
             QToolTip::hideText();
     });
 
-    for (const QString& label : m_months->categoriesLabels())
-        m_months->remove(label);
     m_months->setRange(-0.5, double(months.size()) - 0.5);
     m_months->setStartValue(-0.5);
     for (const VerlaufModel::AxisLabel& label : m_model->axisLabels())

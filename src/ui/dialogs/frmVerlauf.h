@@ -78,6 +78,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void newChart();
     void buildChart();
     void setCurrentMonth(int index);
     void fillList();
