@@ -459,7 +459,11 @@ void frmVerlauf::openItem(int k) {
 void frmVerlauf::exportListed() {
     if (m_model->total() == 0)
         return;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The documents folder, or home where there is none (the dialog would
+    // otherwise start wherever the program was started from).
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists())
+        folder = QDir::homePath();
     QString selected = csvFilter();
     QString path =
         m_chooseFile(this, QStringLiteral("Bewertungen exportieren"),
