@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev
+    qt6-translations-l10n
     libsqlcipher-dev sqlcipher
     libbenchmark-dev
     clang-format clang-tidy

@@ -1,6 +1,7 @@
 // "Verlauf und Suche": the months of the chart and their share, the search,
 // paging and kinds, the item page, the menu, the chart's colours, and the
 // export, on the real window and a real database.
+#include "base/qtTranslations.h"
 #include "standInDesktop.h"
 #include "store/connection.h"
 #include "store/exportWriter.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QBarSet>
 #include <QChartView>
+#include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -330,7 +332,8 @@ private slots:
         QTemporaryDir dir;
         w.setFileChooser([&](auto, auto, const QString& suggested, auto, QString* selected) {
             *selected = fetch<QString>("filter");
-            return suggested.endsWith("/Bewertungen anna 2024-04.csv")
+            return suggested.endsWith("/Bewertungen anna 2024-04.csv") &&
+                           QFileInfo(suggested).absoluteDir().exists()
                        ? dir.filePath(fetch<QString>("chosen"))
                        : QString();
         });
@@ -351,6 +354,14 @@ private slots:
                                   QString("Käufer;%1").arg(n), QString("1000%1").arg(n),
                                   (csv && n == 4 ? "'" : "") + texts[n - 1] +
                                       (n == 2 ? "\r\nZeile zwei" : "")}));
+    }
+
+    void theLibrarysDialogsSpeakGerman() { // the export's file dialog among them
+        QVERIFY(app::installQtTranslations(*qApp));
+        QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+        QCOMPARE(box.button(QDialogButtonBox::Save)->text() + " " +
+                     box.button(QDialogButtonBox::Cancel)->text(),
+                 "Speichern Abbrechen");
     }
 
     void aFailedOrCancelledExportLeavesNoFile_data() {

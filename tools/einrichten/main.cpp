@@ -1,5 +1,6 @@
 // notenschau-einrichten: a user's own Notenschau folder. See kUsage.
 #include "base/programFolder.h"
+#include "base/qtTranslations.h"
 #include "keyCheck.h"
 #include "setup.h"
 #include "setupWindow.h"
@@ -273,6 +274,8 @@ int main(int argc, char** argv) {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("notenschau-einrichten"));
+    if (gui)
+        app::installQtTranslations(*application);
     const QString installed = app::programFolder();
     auto failed = [&](const setup::Outcome& outcome) {
         if (gui && call->start)
