@@ -121,6 +121,10 @@ private slots:
              QJsonDocument::fromJson(months.out.toUtf8()).object().value("monate").toArray())
             sum += m["positiv"].toInt() + m["neutral"].toInt() + m["negativ"].toInt();
         QCOMPARE(sum, 450);
+        const ProcessResult none = cli({"verlauf", "--fremd", "niemand"});
+        QCOMPARE(none.code, 0);
+        QVERIFY2(none.err.contains("Von niemand sind keine Bewertungen gespeichert."),
+                 qPrintable(none.err));
     }
 
     // Two checks at once: each rating is stored once, and each process says

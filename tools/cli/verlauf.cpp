@@ -33,6 +33,9 @@ int verlauf(const Arguments& args) {
             ? counts
             : store::everyMonth(counts, counts.front().month, std::max(today, counts.back().month));
     const std::vector<std::optional<double>> shares = store::trailingShare(months);
+    // A header alone would not tell a mistyped name from a member without ratings.
+    if (counts.empty() && args.format != Format::Json)
+        err(QStringLiteral("Von %1 sind keine Bewertungen gespeichert.\n").arg(member));
 
     if (args.format == Format::Json) {
         QJsonArray rows;
