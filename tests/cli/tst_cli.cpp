@@ -109,8 +109,11 @@ private slots:
             << "anna" << none << ja << 0
             << QStringList{"Sie haben 450 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] j",
+                           "Lade Daten aus dem Internet\n",
                            "Lade Daten aus dem Internet (1 von 3)\n",
-                           "Lade Daten aus dem Internet (3 von 3)\n", "Analysiere Daten: 450\n",
+                           "Lade Daten aus dem Internet (2 von 3)\n",
+                           "Lade Daten aus dem Internet (3 von 3)\n",
+                           "Analysiere Daten: 450\n",
                            "Gespeichert: 450 neue Bewertungen, insgesamt 450.\n"}
             << none << none << 450;
         QTest::newRow("ohne Terminal und ohne --ja")
