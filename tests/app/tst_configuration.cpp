@@ -5,10 +5,13 @@
 #include "app/modini.h"
 #include "app/profileFile.h"
 #include "errors/procedure.h"
+#include "testData.h"
 
 #include <QtTest>
 
 using namespace modGlobal;
+
+using testsupport::fetch;
 
 class ConfigurationTest : public QObject {
     Q_OBJECT
@@ -91,10 +94,7 @@ private slots:
     void settings() {
         QFETCH(QByteArray, content);
         QFETCH(QString, database);
-        QFETCH(QString, user);
         QFETCH(QString, plattform);
-        QFETCH(bool, checkInet);
-        QFETCH(bool, kunta);
         QFETCH(QStringList, marktplatz);
         if (!content.isNull())
             folder->writeConfig(content);
@@ -104,10 +104,10 @@ private slots:
         QCOMPARE(sDatenbankPfad, QDir::isRelativePath(database) && !database.isEmpty()
                                      ? folder->path() + u'/' + database
                                      : database);
-        QCOMPARE(sStandardUser, user);
+        QCOMPARE(sStandardUser, fetch<QString>("user"));
         QCOMPARE(sPlattform, plattform);
-        QCOMPARE(bCheckInet, checkInet);
-        QCOMPARE(bKuntaBrowser, kunta);
+        QCOMPARE(bCheckInet, fetch<bool>("checkInet"));
+        QCOMPARE(bKuntaBrowser, fetch<bool>("kunta"));
         const modini::MarktplatzSettings& m = modini::marktplatz();
         QCOMPARE(QStringList({m.apiUrl, m.clientId, m.clientSecret, m.refreshToken, m.pruefHost1,
                               m.pruefHost2}),

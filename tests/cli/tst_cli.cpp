@@ -7,6 +7,7 @@
 #include "processRun.h"
 #include "store/modData.h"
 #include "storeFixture.h"
+#include "testData.h"
 
 #include <csignal>
 #include <QJsonArray>
@@ -15,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using testsupport::fetch;
 
 namespace {
 
@@ -35,10 +38,7 @@ class Folder : public testsupport::StoreFixture {
 public:
     explicit Folder(const QString& user, const QString& apiUrl = {},
                     const QByteArray& mainLines = "checkInet=False\n")
-        : StoreFixture(user,
-                       "[Marktplatz]\nApiUrl=" + apiUrl.toUtf8() +
-                           "\nClientId=notenschau\nClientSecret=geheim\n",
-                       mainLines) {}
+        : StoreFixture(user, testsupport::marktplatz(apiUrl), mainLines) {}
     QString path() { return folder().path(); }
 };
 
@@ -109,8 +109,11 @@ private slots:
             << "anna" << none << ja << 0
             << QStringList{"Sie haben 450 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] j",
+                           "Lade Daten aus dem Internet\n",
                            "Lade Daten aus dem Internet (1 von 3)\n",
-                           "Lade Daten aus dem Internet (3 von 3)\n", "Analysiere Daten: 450\n",
+                           "Lade Daten aus dem Internet (2 von 3)\n",
+                           "Lade Daten aus dem Internet (3 von 3)\n",
+                           "Analysiere Daten: 450\n",
                            "Gespeichert: 450 neue Bewertungen, insgesamt 450.\n"}
             << none << none << 450;
         QTest::newRow("ohne Terminal und ohne --ja")
@@ -124,7 +127,7 @@ private slots:
                            "Sie den Mitgliedsnamen, und versuchen Sie es erneut!"}
             << 0;
         QTest::newRow("Verbindungsfehler vor der Frage")
-            << "dora" << fault500 << ja << 3 << none << none
+            << "dora" << fault500 << ja << 3 << none << QStringList{"Sollen"}
             << QStringList{"Fehler bei der Verbindungsaufnahme: 500\n Beschreibung: ",
                            "\nBitte prüfen Sie ob eine Internetverbindung besteht.\n"}
             << 0;
@@ -140,30 +143,24 @@ private slots:
             << 200;
     }
     void einLauf() {
-        QFETCH(QString, user);
         QFETCH(QStringList, fault);
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        QFETCH(QStringList, out);
-        QFETCH(QStringList, absent);
         QFETCH(QStringList, err);
-        QFETCH(int, rows);
-        Folder folder(user, m_sim.baseUrl());
+        Folder folder(fetch<QString>("user"), m_sim.baseUrl());
         if (!fault.isEmpty())
             QVERIFY(m_sim.fault(fault.first(), fault.mid(1)));
-        const ProcessResult r = pruefen(folder, args);
+        const ProcessResult r = pruefen(folder, fetch<QStringList>("args"));
         m_sim.admin("clear");
-        QCOMPARE(r.code, code);
-        for (const QString& part : out)
+        QCOMPARE(r.code, fetch<int>("code"));
+        for (const QString& part : fetch<QStringList>("out"))
             QVERIFY2(r.out.contains(part), qPrintable(r.out));
-        for (const QString& part : absent)
+        for (const QString& part : fetch<QStringList>("absent"))
             QVERIFY2(!r.out.contains(part), qPrintable(r.out));
         for (const QString& part : err)
             QVERIFY2(r.err.contains(part), qPrintable(r.err));
         if (err.isEmpty())
             QCOMPARE(r.err, QString());
         QVERIFY(!r.err.contains('\r'));
-        QCOMPARE(stored(folder.path()), rows);
+        QCOMPARE(stored(folder.path()), fetch<int>("rows"));
     }
 
     // A second run finds nothing new; the total counts what came before. Where
@@ -375,11 +372,9 @@ private slots:
         row("zwei Befehle", {"liste", "pruefen"}, "Unerwartetes Argument: pruefen");
     }
     void fehlerhafterAufruf() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, message);
         QString error;
-        QVERIFY(!cli::parseArguments(args, &error));
-        QVERIFY2(error.contains(message), qPrintable(error));
+        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
+        QVERIFY2(error.contains(fetch<QString>("message")), qPrintable(error));
     }
 
     // The program says so with code 2 and points to its help.
@@ -416,9 +411,6 @@ private slots:
     }
     void unbrauchbareUmgebung() {
         QFETCH(QString, setup);
-        QFETCH(QString, command);
-        QFETCH(int, code);
-        QFETCH(QStringList, message);
         testsupport::ProgramFolder folder;
         folder.writeConfig(setup == "protokoll"
                                ? QByteArray("[Main]\ncheckInet=Vielleicht\n")
@@ -428,10 +420,10 @@ private slots:
         const ProcessResult r = run(setup == "ordner" ? QStringLiteral("/gibt/es/nicht")
                                     : setup == "leer" ? empty.path()
                                                       : folder.path(),
-                                    {command});
-        QCOMPARE(r.code, code);
+                                    {fetch<QString>("command")});
+        QCOMPARE(r.code, fetch<int>("code"));
         QCOMPARE(r.out, QString());
-        for (const QString& part : message)
+        for (const QString& part : fetch<QStringList>("message"))
             QVERIFY2(r.err.contains(part), qPrintable(r.err));
         QVERIFY(!r.err.contains('\r'));
     }

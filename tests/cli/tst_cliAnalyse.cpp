@@ -7,6 +7,8 @@
 #include "marktsimProcess.h"
 #include "processRun.h"
 #include "store/schema.h"
+#include "storeFixture.h"
+#include "testData.h"
 
 #include <csignal>
 #include <QJsonArray>
@@ -16,6 +18,8 @@
 #include <QTest>
 
 using testsupport::ProcessResult;
+
+using testsupport::fetch;
 
 class CliAnalyse : public QObject {
     Q_OBJECT
@@ -29,10 +33,8 @@ class CliAnalyse : public QObject {
     void makeFolder(const QByteArray& mainLines = "checkInet=False\n") {
         folder = std::make_unique<testsupport::ProgramFolder>();
         store::createDatabase(folder->file("noten.db"));
-        folder->writeConfig(
-            "[Main]\nDatabase=noten.db\n" + mainLines +
-            "[User]\nUsername=anna\n[Marktplatz]\nApiUrl=" + sim.baseUrl().toUtf8() +
-            "\nClientId=notenschau\nClientSecret=geheim\n");
+        folder->writeConfig("[Main]\nDatabase=noten.db\n" + mainLines + "[User]\nUsername=anna\n" +
+                            testsupport::marktplatz(sim.baseUrl()));
     }
     int stored(const QString& member) {
         const ProcessResult r = cli({"liste", "--fremd", member, "--format", "json"});
@@ -74,14 +76,12 @@ private slots:
             << QStringList{"profil", "niemand"} << QStringList{} << 4 << "nicht gefunden";
     }
     void exitCodes() {
-        QFETCH(QStringList, args);
         QFETCH(QStringList, fault);
-        QFETCH(QString, said);
         if (!fault.isEmpty())
             QVERIFY(sim.fault(fault.first(), fault.mid(1)));
-        const ProcessResult r = cli(args);
+        const ProcessResult r = cli(fetch<QStringList>("args"));
         QTEST(r.code, "code");
-        QVERIFY2((r.out + r.err).contains(said), qPrintable(r.out + r.err));
+        QVERIFY2((r.out + r.err).contains(fetch<QString>("said")), qPrintable(r.out + r.err));
     }
 
     void aNewSearchReplacesTheEarlierOne() {
@@ -162,12 +162,10 @@ private slots:
             << plainHttp << QStringList{"profil", "viele"};
     }
     void settingsErrors() {
-        QFETCH(QByteArray, marktplatz);
-        QFETCH(QStringList, args);
         folder->writeConfig("[Main]\nDatabase=noten.db\ncheckInet=False\n[User]\nUsername=anna\n"
                             "[Marktplatz]\n" +
-                            marktplatz);
-        const ProcessResult r = cli(args);
+                            fetch<QByteArray>("marktplatz"));
+        const ProcessResult r = cli(fetch<QStringList>("args"));
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("[Marktplatz]"), qPrintable(r.err));
     }
@@ -206,9 +204,8 @@ private slots:
         QTest::newRow("all and a page") << QStringList{"liste", "--alle", "--seite", "2"};
     }
     void badCalls() {
-        QFETCH(QStringList, args);
         QString error;
-        QVERIFY(!cli::parseArguments(args, &error));
+        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
         QVERIFY(!error.isEmpty());
     }
 

@@ -1,9 +1,13 @@
 // The listing writers with texts that other members may have written.
 #include "output.h"
+#include "testData.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
+
+using testsupport::fetch;
+using testsupport::row;
 
 class OutputTest : public QObject {
     Q_OBJECT
@@ -18,10 +22,6 @@ private slots:
         QTest::addColumn<QString>("tsv");
         QTest::addColumn<QString>("csv");
         QTest::addColumn<QString>("json");
-        const auto row = [](const char* name, const QString& text, const QString& tsv,
-                            const QString& csv, const QString& json) {
-            QTest::newRow(name) << text << tsv << csv << json;
-        };
         const QString x = QStringLiteral("\uFFFD");
         row("plain", "gut", "gut", "gut", "\"gut\"");
         row("escape sequence", "a\x1b[2J", "a" + x + "[2J", "a" + x + "[2J", "\"a\\u001b[2J\"");
@@ -40,12 +40,9 @@ private slots:
     }
     void fields() {
         QFETCH(QString, text);
-        QFETCH(QString, tsv);
-        QFETCH(QString, csv);
-        QFETCH(QString, json);
-        QCOMPARE(cli::tsvField(text), tsv);
-        QCOMPARE(cli::csvField(text), csv);
-        QCOMPARE(cli::jsonText(text), json + '\n');
+        QCOMPARE(cli::tsvField(text), fetch<QString>("tsv"));
+        QCOMPARE(cli::csvField(text), fetch<QString>("csv"));
+        QCOMPARE(cli::jsonText(text), fetch<QString>("json") + '\n');
         // Valid JSON that reads back as the text.
         QJsonParseError error;
         const QJsonArray parsed =
@@ -64,11 +61,7 @@ private slots:
             << u16({0xd800, 0xd83d, 0xde00}) << QByteArray::fromHex("efbfbd f09f9880");
         QTest::newRow("high at the end") << u16({'a', 0xd800}) << QByteArray::fromHex("61 efbfbd");
     }
-    void utf8() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(cli::utf8(text), bytes);
-    }
+    void utf8() { QCOMPARE(cli::utf8(fetch<QString>("text")), fetch<QByteArray>("bytes")); }
 };
 
 QTEST_GUILESS_MAIN(OutputTest)

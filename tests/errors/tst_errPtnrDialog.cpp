@@ -4,6 +4,7 @@
 #include "base/programFolder.h"
 #include "errors/procedure.h"
 #include "guiDriver.h"
+#include "testData.h"
 #include "ui/dialogs/errPtnrDialog.h"
 
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+
+using testsupport::readFile;
 
 namespace {
 
@@ -53,11 +56,6 @@ public slots:
 void otherError() {
     errors::Procedure other("[modAnders] Sub Anders()");
     other.step([] { errors::raise(errors::RuntimeError::Overflow); });
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -151,11 +149,10 @@ private slots:
 
     void whatTheDialogShows() {
         QStringList labels, trace;
-        QString title, progInfo;
+        QString progInfo;
         bool hourglass = true;
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        testsupport::onNextModal([&](QWidget* w) {
-            title = w->windowTitle();
+        testsupport::onNextModal([&](QWidget*) {
             for (int i = 0; i < 4; ++i)
                 labels << dialog->lblError(i)->text();
             for (int i = 0; i < dialog->lstCallStack()->count(); ++i)
@@ -165,19 +162,12 @@ private slots:
             dialog->cmdContinue(errors::LeaveProcedure)->click();
         });
         Calculation().run();
-        QCOMPARE(title, QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
         QCOMPARE(labels, QStringList({"11 (Division durch Null)", "modRechnen", "Quote", "2"}));
         QVERIFY(!trace.isEmpty());
         QVERIFY(trace.first().endsWith(
             QStringLiteral(" [modRechnen] Public Function Quote(lWert As Long) As Long")));
         QCOMPARE(progInfo, QStringLiteral("notenschau  V1.0.0"));
         QVERIFY(!hourglass);
-        const QString captions[4] = {"Befehl wieder&holen", "Fortsetzen mit &nächsten Befehl",
-                                     "&Prozedur verlassen", "Programm &beenden"};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(dialog->cmdContinue(i)->text(), captions[i]);
-        QCOMPARE(dialog->cmdProtocol(0)->text(), QStringLiteral("&Speichern"));
-        QCOMPARE(dialog->cmdProtocol(1)->text(), QStringLiteral("&EMail"));
     }
 
     void savingTheProtocol() {
@@ -191,7 +181,7 @@ private slots:
                  "Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !");
         QCOMPARE(boxes.shown[0].buttons(), int(app::vbOKOnly));
         QCOMPARE(boxes.shown[0].icon(), 0);
-        // The protocol's text is tst_errorProtocol's.
+        // The protocol's text is tst_procedure's.
         const QByteArray first = readFile(path);
         QVERIFY(first.contains("Prozedur:\tQuote\r\n"));
 

@@ -5,11 +5,16 @@
 #include "base/programFolder.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
+#include "testData.h"
 
 #include <QtTest>
 
 using errors::Handling;
 using errors::Procedure;
+
+using testsupport::readFile;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -57,11 +62,6 @@ void caller(QStringList& steps) {
     p.step([&] { steps << "next"; });
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void failing() {
     errors::Procedure p("[modTest] Public Function failing() As Long");
     p.step([] { errors::raise(errors::RuntimeError::DivisionByZero); });
@@ -90,9 +90,9 @@ private slots:
     }
 
     // What each choice does to the failing step, in the procedure itself
-    // (run) or in its caller when the error is passed up. A retry that
-    // succeeds and the end of the program are pressed in tst_errPtnrDialog's
-    // theChoices.
+    // (run) or in its caller when the error is passed up. Next statement,
+    // leave, a retry that succeeds and the end of the program are pressed in
+    // tst_errPtnrDialog's theChoices.
     void choices_data() {
         QTest::addColumn<bool>("passedUp");
         QTest::addColumn<QList<int>>("answers");
@@ -103,9 +103,6 @@ private slots:
             QTest::newRow(name) << passedUp << answers << result << steps;
         };
         const QList<int> retryLeave{errors::Retry, errors::LeaveProcedure};
-        row("next statement", false, {errors::NextStatement}, 7, {"a", "c"});
-        // Leaving returns what the result holds.
-        row("leave", false, {errors::LeaveProcedure}, 0, {"a"});
         row("unknown choice leaves", false, {42}, 0, {"a"});
         row("retry, then leave", false, retryLeave, 0, {"a"});
         row("passed up, next", true, {errors::NextStatement}, 0, {"call", "next"});
@@ -114,7 +111,6 @@ private slots:
     void choices() {
         QFETCH(bool, passedUp);
         QFETCH(QList<int>, answers);
-        QFETCH(QStringList, steps);
         testsupport::ErrorAnswerer answerer;
         for (int a : answers)
             answerer.answer(a);
@@ -123,7 +119,7 @@ private slots:
             caller(s.steps);
         else
             QTEST(s.run(), "result");
-        QCOMPARE(s.steps, steps);
+        QCOMPARE(s.steps, fetch<QStringList>("steps"));
         QCOMPARE(answerer.reports.size(), answers.size());
         QCOMPARE(answerer.unexpected, 0);
         const errors::ErrorReport& r = answerer.reports.front();
@@ -136,7 +132,7 @@ private slots:
             QCOMPARE(s.attempts, answers.size());
     }
 
-    // Leaving silently: tst_storeWrites writersWithoutConnectionFailSilently.
+    // Leaving silently: tst_store writersWithoutConnectionFailSilently.
     void skippingSilentlyNeverAsks() {
         testsupport::ErrorAnswerer answers;
         QStringList steps;

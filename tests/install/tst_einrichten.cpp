@@ -18,15 +18,12 @@
 #include <sys/stat.h>
 
 using testsupport::ProcessResult;
+using testsupport::readFile;
+using testsupport::row;
 
 namespace {
 
 const QString kTool = QStringLiteral(NOTENSCHAU_PROGRAM_DIR "/notenschau-einrichten");
-
-QByteArray content(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 int mode(const QString& path) {
     struct stat s {};
@@ -87,28 +84,23 @@ private slots:
         QTest::addColumn<QStringList>("fault");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
-        QTest::newRow("good") << QStringList{} << QStringList{} << 0 << "37 Bewertungen";
-        QTest::newRow("token") << QStringList{"--refresh-token", "anna-token"} << QStringList{} << 0
-                               << "eingerichtet";
-        QTest::newRow("none yet") << QStringList{"--mitglied", "leer"} << QStringList{} << 0
-                                  << "0 Bewertungen";
-        QTest::newRow("wrong secret")
-            << QStringList{"--client-secret", "falsch"} << QStringList{} << 5 << "abgelehnt";
-        QTest::newRow("wrong token")
-            << QStringList{"--refresh-token", "alt"} << QStringList{} << 5 << "abgelehnt";
-        QTest::newRow("unknown") << QStringList{"--mitglied", "niemand"} << QStringList{} << 4
-                                 << "„niemand“ ist dem Marktplatz nicht bekannt";
-        QTest::newRow("down") << QStringList{} << QStringList{"status", "status=503", "count=8"}
-                              << 3 << "HTTP-Status 503";
-        QTest::newRow("plain http") << QStringList{"--api-url", "http://example.com"}
-                                    << QStringList{} << 2 << "nicht zulässig";
-        QTest::newRow("line break") << QStringList{"--client-id", "a\nb"} << QStringList{} << 2
-                                    << "ClientId enthält einen Zeilenumbruch";
-        QTest::newRow("too long") << QStringList{"--refresh-token", QString(255, 'x')}
-                                  << QStringList{} << 2 << "länger als 254";
-        QTest::newRow("unknown option")
-            << QStringList{"--farbe", "blau"} << QStringList{} << 2 << "Rückgabewerte";
+        const auto row = [](const char* name, const QStringList& changes, int code,
+                            const char* said, const QStringList& fault = {}) {
+            QTest::newRow(name) << changes << fault << code << QString::fromUtf8(said);
+        };
+        row("good", {}, 0, "37 Bewertungen");
+        row("token", {"--refresh-token", "anna-token"}, 0, "eingerichtet");
+        row("none yet", {"--mitglied", "leer"}, 0, "0 Bewertungen");
+        row("wrong secret", {"--client-secret", "falsch"}, 5, "abgelehnt");
+        row("wrong token", {"--refresh-token", "alt"}, 5, "abgelehnt");
+        row("unknown", {"--mitglied", "niemand"}, 4, "„niemand“ ist dem Marktplatz nicht bekannt");
+        row("down", {}, 3, "HTTP-Status 503", {"status", "status=503", "count=8"});
+        row("plain http", {"--api-url", "http://example.com"}, 2, "nicht zulässig");
+        row("line break", {"--client-id", "a\nb"}, 2, "ClientId enthält einen Zeilenumbruch");
+        row("too long", {"--refresh-token", QString(255, 'x')}, 2, "länger als 254");
+        row("unknown option", {"--farbe", "blau"}, 2, "Rückgabewerte");
     }
+
     void withOptions() {
         const auto fault = testsupport::fetch<QStringList>("fault");
         if (!fault.isEmpty())
@@ -128,7 +120,7 @@ private slots:
         QCOMPARE(mode(config()), 0600);
         QCOMPARE(mode(folder), 0700);
         QVERIFY(!QFileInfo(folder + "/notenschau-cli").isSymLink());
-        QCOMPARE(content(folder + "/notenschau"), content(NOTENSCHAU_PROGRAM_DIR "/notenschau"));
+        QCOMPARE(readFile(folder + "/notenschau"), readFile(NOTENSCHAU_PROGRAM_DIR "/notenschau"));
         QCOMPARE(QFileInfo(folder + "/Help/hilfe.htm").symLinkTarget(),
                  QFileInfo(NOTENSCHAU_PROGRAM_DIR "/Help/hilfe.htm").absoluteFilePath());
 
@@ -150,20 +142,20 @@ private slots:
     // A configuration is replaced only when asked for; a database never is.
     void anExistingFolder() {
         QCOMPARE(run(options()).code, 0);
-        const QByteArray before = content(config());
-        const QByteArray database = content(folder + "/notenschau.db");
+        const QByteArray before = readFile(config());
+        const QByteArray database = readFile(folder + "/notenschau.db");
         const ProcessResult again = run(options({"--mitglied", "leer"}));
         QCOMPARE(again.code, 6);
         QVERIFY(again.err.contains("schon eingerichtet"));
-        QCOMPARE(content(config()), before);
+        QCOMPARE(readFile(config()), before);
 
         QFile::setPermissions(config(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         const ProcessResult replaced = run(options({"--mitglied", "leer"}) << "--ueberschreiben");
         QCOMPARE(replaced.code, 0);
         QVERIFY(replaced.out.contains("vorhanden, wird weiter benutzt"));
-        QVERIFY(content(config()).contains("Username=leer\n"));
+        QVERIFY(readFile(config()).contains("Username=leer\n"));
         QCOMPARE(mode(config()), 0600);
-        QCOMPARE(content(folder + "/notenschau.db"), database);
+        QCOMPARE(readFile(folder + "/notenschau.db"), database);
 
         QFile::remove(config());
         QFile garbage(folder + "/notenschau.db");
@@ -173,7 +165,7 @@ private slots:
         QCOMPARE(refused.code, 1);
         QVERIFY(refused.err.contains("nichts geschrieben"));
         QVERIFY(!QFileInfo::exists(config()));
-        QCOMPARE(content(folder + "/notenschau.db"), "keine Datenbank");
+        QCOMPARE(readFile(folder + "/notenschau.db"), "keine Datenbank");
     }
 
     // Asked on a terminal, or the secret from a pipe; no questions without either.
@@ -185,7 +177,7 @@ private slots:
         script.write("anna\nnotenschau\ngeheim\n\n");
         script.closeWriteChannel();
         QCOMPARE(testsupport::finishProcess(script).code, 0);
-        QVERIFY(content(config()).contains("ClientSecret=geheim\n"));
+        QVERIFY(readFile(config()).contains("ClientSecret=geheim\n"));
 
         QProcess piped;
         piped.start(kTool, options({"--client-secret", "-", "--ordner", folder + "2"}));
@@ -212,8 +204,8 @@ private slots:
         QVERIFY(running.acquire());
         const ProcessResult r = run({"--starten", "--ordner", folder});
         QVERIFY2(r.code == 0 && r.err.isEmpty(), qPrintable(r.err));
-        QCOMPARE(content(folder + "/notenschau-cli"),
-                 content(NOTENSCHAU_PROGRAM_DIR "/notenschau-cli"));
+        QCOMPARE(readFile(folder + "/notenschau-cli"),
+                 readFile(NOTENSCHAU_PROGRAM_DIR "/notenschau-cli"));
     }
 
     // The window checks like the options do and closes only when all is written.
@@ -221,14 +213,10 @@ private slots:
         QTest::addColumn<QString>("member");
         QTest::addColumn<QString>("secret");
         QTest::addColumn<int>("status");
-        QTest::newRow("good") << "anna"
-                              << "geheim" << 0;
-        QTest::newRow("wrong secret") << "anna"
-                                      << "falsch" << 5;
-        QTest::newRow("unknown") << "niemand"
-                                 << "geheim" << 4;
-        QTest::newRow("no member") << ""
-                                   << "geheim" << 2;
+        row("good", "anna", "geheim", 0);
+        row("wrong secret", "anna", "falsch", 5);
+        row("unknown", "niemand", "geheim", 4);
+        row("no member", "", "geheim", 2);
     }
     void theWindow() {
         setup::Values given;
@@ -269,7 +257,7 @@ private slots:
         window.setUpButton()->click();
         QVERIFY(!ended.isEmpty() || ended.wait(60000));
         QCOMPARE(ended.first().first().toInt(), 0);
-        QVERIFY(content(config()).contains("Username=leer\n"));
+        QVERIFY(readFile(config()).contains("Username=leer\n"));
     }
 };
 

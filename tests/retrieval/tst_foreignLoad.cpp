@@ -7,12 +7,15 @@
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/foreignLoadRun.h"
 #include "talmHarness.h"
+#include "testData.h"
 
 #include <QEventLoop>
 #include <QtTest>
 
 using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -85,12 +88,10 @@ private slots:
         QTest::newRow("negative among 100 of 5,000") << "viele" << 100 << 4 << -1 << pages(1);
     }
     void limits() {
-        QFETCH(QString, member);
-        QFETCH(int, limit);
         QFETCH(int, kinds);
         QFETCH(int, lines);
-        sFremdUser = member;
-        lSuchLimit = limit;
+        sFremdUser = fetch<QString>("member");
+        lSuchLimit = fetch<int>("limit");
         bSuchePositiv = kinds & 1;
         bSucheNeutral = kinds & 2;
         bSucheNegativ = kinds & 4;
@@ -135,13 +136,12 @@ private slots:
             << Kind::NoConnection << false;
     }
     void profiles() {
-        QFETCH(QString, member);
         QFETCH(QStringList, fault);
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         if (!fault.isEmpty())
             QVERIFY(sim.fault(fault.first(), fault.mid(1)));
-        const Run r = run(member);
+        const Run r = run(fetch<QString>("member"));
         QTEST(r.result.end, "end");
         QTEST(r.abort, "abort");
         // The run says whether a profile came: after a connection error the

@@ -2,6 +2,7 @@
 // the source does not send, and the demo. What the
 // source does send is tested through the source.
 #include "marktsimProcess.h"
+#include "testData.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -10,6 +11,8 @@
 #include <QNetworkReply>
 #include <QTimer>
 #include <QtTest>
+
+using testsupport::fetch;
 
 namespace {
 
@@ -87,11 +90,9 @@ private slots:
             << QByteArray("grant_type=password") << "unsupported_grant_type";
     }
     void tokenEndpointRefuses() {
-        QFETCH(QByteArray, form);
-        QFETCH(QString, error);
-        const Answer a = call(sim, "/identity/v1/oauth2/token", {}, form);
+        const Answer a = call(sim, "/identity/v1/oauth2/token", {}, fetch<QByteArray>("form"));
         QCOMPARE(a.status, 400);
-        QCOMPARE(a.json["error"].toString(), error);
+        QCOMPARE(a.json["error"].toString(), fetch<QString>("error"));
     }
 
     // entries: how many an answer of status 200 lists.
@@ -122,19 +123,16 @@ private slots:
             404, 501023);
     }
     void requestValidation() {
-        QFETCH(QString, request);
-        QFETCH(bool, bearer);
         QFETCH(int, status);
-        QFETCH(int, errorId);
-        QFETCH(int, entries);
-        const Answer a = call(sim, request, bearer ? token : QByteArray());
+        const Answer a =
+            call(sim, fetch<QString>("request"), fetch<bool>("bearer") ? token : QByteArray());
         QCOMPARE(a.status, status);
         const QJsonValue error = a.json["errors"][0];
-        QCOMPARE(error["errorId"].toInt(), errorId);
+        QCOMPARE(error["errorId"].toInt(), fetch<int>("errorId"));
         QCOMPARE(error["message"].toString().isEmpty(), status == 200);
         if (status == 400)
             QCOMPARE(error["domain"].toString(), QStringLiteral("API_FEEDBACK"));
-        QCOMPARE(a.json["feedbackEntries"].toArray().size(), entries);
+        QCOMPARE(a.json["feedbackEntries"].toArray().size(), fetch<int>("entries"));
     }
 
     void demoMarketplace() {

@@ -4,6 +4,7 @@
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "retrieval/modIConnect.h"
+#include "testData.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,6 +14,8 @@
 #include <unistd.h>
 
 using modIConnect::EchoWeg;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -65,11 +68,6 @@ private slots:
     }
     void ping() {
         QFETCH(EchoWeg, weg);
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(int, echoes);
-        QFETCH(bool, checkInet);
-        QFETCH(bool, listening);
         if (weg == EchoWeg::IcmpDatagramm && !socketAvailable(SOCK_DGRAM))
             QSKIP("no unprivileged ICMP sockets here (net.ipv4.ping_group_range)");
         if (weg == EchoWeg::IcmpRaw && !socketAvailable(SOCK_RAW))
@@ -77,15 +75,15 @@ private slots:
         QTcpServer listener;
         QVERIFY(listener.listen(QHostAddress::LocalHost));
         modIConnect::setTcpPort(listener.serverPort());
-        if (!listening)
+        if (!fetch<bool>("listening"))
             listener.close();
         modIConnect::setEchoWeg(weg);
-        modGlobal::bCheckInet = checkInet;
-        modini::marktplatz().pruefHost1 = first;
-        modini::marktplatz().pruefHost2 = second;
+        modGlobal::bCheckInet = fetch<bool>("checkInet");
+        modini::marktplatz().pruefHost1 = fetch<QString>("first");
+        modini::marktplatz().pruefHost2 = fetch<QString>("second");
         const int before = modIConnect::echoVersuche();
         QTEST(modIConnect::Ping(), "answered");
-        QCOMPARE(modIConnect::echoVersuche() - before, echoes);
+        QCOMPARE(modIConnect::echoVersuche() - before, fetch<int>("echoes"));
     }
 
     void getHost_data() {
@@ -100,9 +98,7 @@ private slots:
         QTest::newRow("reserved for failing") << "nirgendwo.INVALID" << -1;
     }
     void getHost() {
-        QFETCH(QString, host);
-        QFETCH(qint32, expected);
-        QCOMPARE(modIConnect::GetHost(host), expected);
+        QCOMPARE(modIConnect::GetHost(fetch<QString>("host")), fetch<qint32>("expected"));
     }
 };
 

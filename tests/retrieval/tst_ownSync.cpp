@@ -12,6 +12,7 @@
 #include "store/schema.h"
 #include "storeFixture.h"
 #include "talmHarness.h"
+#include "testData.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -19,6 +20,8 @@
 
 using Kind = retrieval::SyncOutcome::Kind;
 Q_DECLARE_METATYPE(Kind)
+
+using testsupport::fetch;
 
 namespace {
 
@@ -32,9 +35,9 @@ struct Check {
 
 // One "Jetzt Prüfen" without a window: the run, then storing what it fetched.
 // cancelOnPage: the run is cancelled as soon as it asks for that page.
-Check runCheck(int answer = app::vbYes, int cancelOnPage = 0) {
+Check runCheck(int cancelOnPage = 0) {
     testsupport::MessageBoxAnswerer boxes;
-    boxes.answer(answer).answer(app::vbOK).answer(app::vbOK);
+    boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
     bool keine = true;
     OwnUpdateRun run(keine);
     QEventLoop loop;
@@ -84,13 +87,12 @@ class OwnSyncTest : public QObject {
     std::unique_ptr<marktsim::SimProcess> sim;
     std::unique_ptr<testsupport::StoreFixture> store;
 
-    void start(const QString& member, const QString& user = kMember) {
+    void start(const QString& member) {
         sim = std::make_unique<marktsim::SimProcess>();
         QVERIFY2(sim->start({"--member", member, "--reference", "2026-11-30T12:00:00Z"}),
                  qPrintable(sim->errorString()));
         store = std::make_unique<testsupport::StoreFixture>(
-            user, "[Marktplatz]\nApiUrl=" + sim->baseUrl().toUtf8() +
-                      "\nClientId=notenschau\nClientSecret=geheim\n");
+            kMember, testsupport::marktplatz(sim->baseUrl()));
     }
     QJsonObject admin(const QString& command, const QUrlQuery& query = {},
                       const QByteArray& body = {}) {
@@ -140,12 +142,11 @@ private slots:
     void convergesAfterAFault() {
         QFETCH(int, ratings);
         QFETCH(QStringList, fault);
-        QFETCH(int, cancelOnPage);
         start(QStringLiteral("%1:%2").arg(kMember).arg(ratings));
         if (!fault.isEmpty())
             QVERIFY(sim->fault(fault.first(), fault.mid(1)));
 
-        const Check first = runCheck(app::vbYes, cancelOnPage);
+        const Check first = runCheck(fetch<int>("cancelOnPage"));
         QTEST(first.outcome.kind, "firstKind");
         QTEST(first.outcome.added, "firstAdded");
         QTEST(int(placeholders()), "firstPlaceholders");
@@ -155,11 +156,9 @@ private slots:
 
         sim->admin(QStringLiteral("clear"));
         const Check second = runCheck();
-        QFETCH(int, total);
-        QCOMPARE(realStored(), qint64(total));
+        QCOMPARE(realStored(), qint64(fetch<int>("total")));
         QCOMPARE(placeholders(), 0);
-        QFETCH(int, mostRequests);
-        QVERIFY2(second.requests <= mostRequests,
+        QVERIFY2(second.requests <= fetch<int>("mostRequests"),
                  qPrintable(QStringLiteral("%1 requests").arg(second.requests)));
         // And then nothing is new.
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
@@ -186,30 +185,6 @@ private slots:
         modGlobal::sStandardUser = QStringLiteral("ANNA");
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
         QCOMPARE(modData::read_Anzahl(QStringLiteral("Anna")), 450);
-    }
-
-    void outcomesWithoutLoading_data() {
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<Kind>("kind");
-        QTest::newRow("declined") << kMember << int(app::vbNo) << Kind::Declined;
-        QTest::newRow("unknown member") << "niemand" << int(app::vbYes) << Kind::UnknownMember;
-    }
-    void outcomesWithoutLoading() {
-        QFETCH(QString, user);
-        QFETCH(int, answer);
-        start(QStringLiteral("anna:300"), user);
-        QTEST(runCheck(answer).outcome.kind, "kind");
-        QCOMPARE(realStored(), 0);
-    }
-
-    void aConnectionErrorBeforeTheQuestionLoadsNothing() {
-        start(QStringLiteral("anna:300"));
-        sim->fault("status", {"on=entries", "status=503", "count=10"});
-        const Check c = runCheck();
-        QCOMPARE(c.outcome.kind, Kind::NoConnection);
-        QVERIFY(c.question.isEmpty());
-        QCOMPARE(realStored(), 0);
     }
 
     // Entries the marketplace sends in odd shapes are each stored once, whole.

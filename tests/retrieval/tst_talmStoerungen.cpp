@@ -2,10 +2,13 @@
 // retried to success, which end in Fehler, and the handling of settings and
 // tokens.
 #include "talmHarness.h"
+#include "testData.h"
 
 #include <QSslKey>
 #include <QSslServer>
 #include <QtTest>
+
+using testsupport::fetch;
 
 class TalmStoerungenTest : public QObject, talmtest::Fixture {
     Q_OBJECT
@@ -50,14 +53,12 @@ private slots:
         QTest::newRow("401 once") << "unauthorized" << 2;
     }
     void retriedToSuccess() {
-        QFETCH(QString, fault);
-        QFETCH(int, requests);
-        QVERIFY(onEntries(fault));
+        QVERIFY(onEntries(fetch<QString>("fault")));
         QVERIFY(readPage());
         QCOMPARE(rec->count("Fehler"), 0);
         QCOMPARE(rec->lines().size(), 200);
         QCOMPARE(rec->events.last(), QStringLiteral("Finished 0"));
-        QCOMPARE(stat("entries"), requests);
+        QCOMPARE(stat("entries"), fetch<int>("requests"));
     }
 
     void reportedAsFehler_data() {
@@ -78,7 +79,6 @@ private slots:
     }
     void reportedAsFehler() {
         QFETCH(QString, fault);
-        QFETCH(QList<int>, numbers);
         QFETCH(int, requests);
         QVERIFY(onEntries(fault));
         QVERIFY(run("seite alice 1 200", 350));
@@ -86,7 +86,8 @@ private slots:
         QCOMPARE(rec->count("Finished"), 0);
         QVERIFY2(rec->events.last().startsWith("Fehler"), qPrintable(rec->events.join(',')));
         QCOMPARE(rec->endedTwice, 0);
-        QVERIFY2(numbers.contains(rec->fehlerNummer), qPrintable(rec->fehlerText));
+        QVERIFY2(fetch<QList<int>>("numbers").contains(rec->fehlerNummer),
+                 qPrintable(rec->fehlerText));
         QVERIFY(!rec->fehlerText.isEmpty());
         // Qt itself sends a request again once when a kept-alive connection was
         // closed under it, so a reset may count double.
@@ -134,14 +135,11 @@ private slots:
             "uebersicht alice", {"Anzahl 450 3", "Fehler 500"});
     }
     void endsInFehler() {
-        QFETCH(QStringList, settings);
         QFETCH(QStringList, fault);
-        QFETCH(QString, operation);
         QFETCH(QStringList, events);
-        QFETCH(QStringList, mentions);
         QFETCH(QString, quiet);
         modini::MarktplatzSettings& m = modini::marktplatz();
-        for (const QString& s : settings) {
+        for (const QString& s : fetch<QStringList>("settings")) {
             const QString name = s.section(u'=', 0, 0);
             (name == "clientId"       ? m.clientId
              : name == "clientSecret" ? m.clientSecret
@@ -151,9 +149,9 @@ private slots:
         if (!fault.isEmpty())
             QVERIFY(sim.fault(fault.first(), fault.mid(1)));
         const qint64 before = quiet.isEmpty() ? 0 : stat(qPrintable(quiet));
-        QVERIFY(run(operation));
+        QVERIFY(run(fetch<QString>("operation")));
         QCOMPARE(rec->events, events);
-        for (const QString& part : mentions)
+        for (const QString& part : fetch<QStringList>("mentions"))
             QVERIFY2(rec->fehlerText.contains(part), qPrintable(rec->fehlerText));
         if (!quiet.isEmpty())
             QCOMPARE(stat(qPrintable(quiet)), before);

@@ -9,6 +9,7 @@
 #include "store/modData.h"
 #include "store/schema.h"
 #include "storeFixture.h"
+#include "testData.h"
 
 #include <memory>
 #include <QString>
@@ -30,10 +31,7 @@ inline QString integrity(const QString& path) {
         ->pragma("PRAGMA integrity_check");
 }
 
-inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::readFile;
 
 inline void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -42,7 +40,7 @@ inline void writeAll(const QString& path, const QByteArray& bytes) {
 
 // 64 bytes in the middle of the file turned to garbage: a page deep inside.
 inline void damage(const QString& path) {
-    QByteArray bytes = readAll(path);
+    QByteArray bytes = readFile(path);
     QVERIFY(bytes.size() > 100000);
     for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
         bytes[i] = char(bytes[i] ^ 0x5A);

@@ -1,13 +1,16 @@
 // notenschau-db run as a user runs it: making, checking and backing up the
 // database file.
 #include "processRun.h"
+#include "testData.h"
 #include "testDatabase.h"
 
 #include <QtTest>
 
 using storetest::countIn;
-using storetest::readAll;
+using storetest::readFile;
 using testsupport::ProcessResult;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -41,11 +44,11 @@ private slots:
                  QStringLiteral("wal"));
         QCOMPARE(countIn(made, kCount), 0);
 
-        const QByteArray before = readAll(made);
+        const QByteArray before = readFile(made);
         const ProcessResult again = tool({"create", made});
         QCOMPARE(again.code, 1);
         QVERIFY(again.err.contains("existiert bereits"));
-        QCOMPARE(readAll(made), before);
+        QCOMPARE(readFile(made), before);
         QCOMPARE(tool({"drop", made}).code, 2);
     }
 
@@ -62,7 +65,6 @@ private slots:
     void check() {
         QFETCH(QString, file);
         QFETCH(int, code);
-        QFETCH(QString, verdict);
         modGlobal::resetGlobals();
         store::createDatabase(db->folder().file("anders.db"), "anders");
         if (code == 1)
@@ -70,7 +72,8 @@ private slots:
         const ProcessResult r =
             tool(file.isEmpty() ? QStringList{"pruefen"}
                                 : QStringList{"pruefen", db->folder().file(file)});
-        QVERIFY2((code == 2 ? r.err : r.out).contains(verdict), qPrintable(r.out + r.err));
+        QVERIFY2((code == 2 ? r.err : r.out).contains(fetch<QString>("verdict")),
+                 qPrintable(r.out + r.err));
         QCOMPARE(r.code, code);
     }
 
@@ -117,7 +120,7 @@ private slots:
         if (code == 0)
             QCOMPARE(countIn(args[0], kCount), 1000);
         else
-            QCOMPARE(readAll(targets.filePath("da.db")), QByteArray("alt"));
+            QCOMPARE(readFile(targets.filePath("da.db")), QByteArray("alt"));
     }
 };
 

@@ -4,10 +4,14 @@
 #include "answerers.h"
 #include "errors/errPtnr.h"
 #include "store/modHTML2Text.h"
+#include "testData.h"
 
 #include <QtTest>
 
 using namespace modHTML2Text;
+
+using testsupport::fetch;
+using testsupport::row;
 
 class HtmlDecodeTest : public QObject {
     Q_OBJECT
@@ -21,9 +25,6 @@ private slots:
     void decodes_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const QString& input, const QString& expected) {
-            QTest::newRow(name) << input << expected;
-        };
         row("escapes", "Gr%FC%DFe", QStringLiteral("Grüße"));
         row("escaped percent, later pass", "a%2541", "aA");
         row("lower-case escape stays", "a%4f", "a%4f");
@@ -55,10 +56,8 @@ private slots:
         row("negative reference stays", "kaputt &#-5; aber da", "kaputt &#-5; aber da");
     }
     void decodes() {
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
         testsupport::ErrorAnswerer answers;
-        QCOMPARE(HTMLDecode(input), expected);
+        QCOMPARE(HTMLDecode(fetch<QString>("input")), fetch<QString>("expected"));
         QCOMPARE(answers.reports.size(), 0);
     }
 
@@ -88,10 +87,8 @@ private slots:
         QTest::newRow("hex prefix") << "&H41" << 65;
     }
     void funCLng() {
-        QFETCH(QString, text);
-        QFETCH(int, expected);
         testsupport::ErrorAnswerer answers;
-        QCOMPARE(modHTML2Text::funCLng(text), expected);
+        QCOMPARE(modHTML2Text::funCLng(fetch<QString>("text")), fetch<int>("expected"));
         QCOMPARE(answers.reports.size(), 0);
     }
 };

@@ -1,16 +1,19 @@
-// Ratings by month, by words and all of them, from a real database: month
-// edges in local time, months without ratings, the twelve-month share, and
-// words as the full-text index matches them.
+// Ratings by words, by month and all of them, from a real database: words as
+// the full-text index matches them, a month or a kind paged newest first. The
+// months of the chart and their share are tst_verlauf's.
 #include "app/modGlobal.h"
 #include "store/modData.h"
 #include "store/ratingQuery.h"
 #include "store/ratingStoring.h"
 #include "storeFixture.h"
+#include "testData.h"
 
 #include <QtTest>
 
 using namespace store;
 using modData::Table;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -50,57 +53,25 @@ private slots:
     }
     void cleanup() { store.reset(); }
 
-    void monthsInLocalTimeWithEmptyOnesAsZero() {
-        const auto counts = monthlyCounts(Table::Own, QStringLiteral("ANNA"));
-        QCOMPARE(counts.size(), size_t(4)); // 2025-01, 2026-03, 2026-04, 2026-06
-        const auto months = everyMonth(counts, QDate(2026, 3, 1), QDate(2026, 6, 30));
-        QCOMPARE(months.size(), size_t(4));
-        QCOMPARE(months[0].positive, 1); // 31.03. 23:30 is March here
-        QCOMPARE(months[1].negative, 1);
-        QCOMPARE(months[1].neutral, 1);
-        QCOMPARE(months[2].total(), 0); // May
-        QCOMPARE(months[3].month, QDate(2026, 6, 1));
-    }
-
-    void theTrailingShare() {
-        std::vector<MonthCounts> months;
-        for (int m = 0; m < 14; ++m)
-            months.push_back({QDate(2025, 1, 1).addMonths(m), m == 0 ? 3 : 1, 5, m == 1 ? 1 : 0});
-        months[5] = {months[5].month, 0, 0, 0};
-        const auto shares = trailingShare(months);
-        QCOMPARE(*shares[0], 100.0);
-        QCOMPARE(*shares[1], 80.0);             // 4 of 5, neutral aside
-        QCOMPARE(*shares[11], 13.0 / 14 * 100); // 13 positive, 1 negative
-        QCOMPARE(*shares[12], 11.0 / 12 * 100); // the first month has left the window
-        QCOMPARE(*shares[13], 100.0);           // and so has the negative one
-        QVERIFY(!trailingShare({{QDate(2025, 1, 1), 0, 2, 0}})[0]);
-    }
-
     void words_data() {
         QTest::addColumn<QString>("words");
-        QTest::addColumn<QStringList>("found"); // ids, newest first
-        QTest::newRow("a word in any case") << "versand" << QStringList{"1"};
-        QTest::newRow("whole words only") << "VERSAND" << QStringList{"1"};
+        QTest::addColumn<QStringList>("found"); // texts, newest first
+        // Case, umlauts, givers, item numbers and every word: tst_verlauf's searching.
+        QTest::newRow("whole words only") << "VERSAND" << QStringList{"Versand war schnell"};
         QTest::newRow("umlauts") << "GRÜSSE münchen" << QStringList{};
-        QTest::newRow("umlauts, written alike") << "grüße MÜNCHEN" << QStringList{"2"};
-        QTest::newRow("the giver") << "Müller" << QStringList{"1"};
-        QTest::newRow("an item number") << "110012345678" << QStringList{"3"};
-        QTest::newRow("every word must be there") << "versand nie" << QStringList{};
         QTest::newRow("operators are words") << "NOT OR versand*" << QStringList{};
-        QTest::newRow("nothing found") << "Fahrrad" << QStringList{};
     }
     void words() {
-        QFETCH(QString, words);
         QFETCH(QStringList, found);
         RatingFilter filter;
-        filter.words = words;
+        filter.words = fetch<QString>("words");
         QCOMPARE(countRatings(Table::Own, QStringLiteral("anna"), filter), found.size());
         QStringList texts;
         forEachRating(Table::Own, QStringLiteral("anna"), filter, [&](const auto& row) {
             texts << row.at(1);
             return true;
         });
-        QCOMPARE(texts.size(), found.size());
+        QCOMPARE(texts, found);
     }
 
     void aMonthOrAKindPagedNewestFirst() {

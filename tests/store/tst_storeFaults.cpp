@@ -5,6 +5,7 @@
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
 #include "processRun.h"
+#include "testData.h"
 #include "testDatabase.h"
 
 #include <QProcess>
@@ -15,9 +16,11 @@
 using namespace modData;
 using storetest::countIn;
 using storetest::integrity;
-using storetest::readAll;
+using storetest::readFile;
 using storetest::writeAll;
 using testsupport::runProcess;
+
+using testsupport::fetch;
 
 namespace {
 
@@ -111,7 +114,6 @@ private slots:
     // protocol log, and the file and its folder as they were.
     void unreachableDatabase() {
         QFETCH(QString, kind);
-        QFETCH(QString, cause);
         QTemporaryDir mountPoint;
         std::optional<storetest::SmallFileSystem> small;
         QString path = folder->file("noten.db");
@@ -145,7 +147,7 @@ private slots:
         }
         writeConfig(*folder, path);
         const bool isFile = kind != "directory" && !path.isEmpty();
-        const QByteArray before = isFile ? readAll(path) : QByteArray();
+        const QByteArray before = isFile ? readFile(path) : QByteArray();
         const QStringList beside = besideTheFile(path);
 
         testsupport::MessageBoxAnswerer boxes;
@@ -158,10 +160,11 @@ private slots:
         QCOMPARE(boxes.shown[0].title, app::applicationTitle());
         QCOMPARE(errorsShown.reports.size(), 0);
         QVERIFY(!modGlobal::cnDB);
-        const QString log = QString::fromUtf8(readAll(errors::protocolFiles::logPath()));
-        QVERIFY2(log.contains(cause) && log.contains("Datei:\t" + path + "\r\n"), qPrintable(log));
+        const QString log = QString::fromUtf8(readFile(errors::protocolFiles::logPath()));
+        QVERIFY2(log.contains(fetch<QString>("cause")) && log.contains("Datei:\t" + path + "\r\n"),
+                 qPrintable(log));
         if (isFile)
-            QCOMPARE(readAll(path), before);
+            QCOMPARE(readFile(path), before);
         QCOMPARE(besideTheFile(path), beside);
     }
 
@@ -178,7 +181,6 @@ private slots:
     }
     void checkedOnlyAfterAnUncleanEnd() {
         QFETCH(QString, before);
-        QFETCH(bool, refused);
         const QString path = folder->file("noten.db");
         store::createDatabase(path);
         writeConfig(*folder, path);
@@ -194,14 +196,14 @@ private slots:
         storetest::damage(path);
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
-        if (!refused) {
+        if (!fetch<bool>("refused")) {
             modData::InitDB();
             QCOMPARE(boxes.shown.size(), 0);
             return;
         }
         QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, modData::InitDB());
         QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(readAll(errors::protocolFiles::logPath())
+        QVERIFY(readFile(errors::protocolFiles::logPath())
                     .contains("Ursache:\tDie Datenbankdatei "
                               "ist beschädigt"));
     }

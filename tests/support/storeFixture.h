@@ -7,6 +7,12 @@
 
 namespace testsupport {
 
+// The [Marktplatz] section for the simulator at apiUrl, with the test keys.
+inline QByteArray marktplatz(const QString& apiUrl) {
+    return "[Marktplatz]\nApiUrl=" + apiUrl.toUtf8() +
+           "\nClientId=notenschau\nClientSecret=geheim\n";
+}
+
 // A program folder with a fresh database and a config naming it and the
 // standard user, opened through InitDB as the program opens it.
 class StoreFixture {

@@ -1,4 +1,5 @@
 // The program's own check box, driven by the mouse and the keyboard.
+#include "testData.h"
 #include "ui/controls/chbox.h"
 #include "ui/controls/propertyBag.h"
 
@@ -7,6 +8,8 @@
 #include <QtTest>
 
 using ui::chbox;
+
+using testsupport::fetch;
 
 class ChboxTest : public QObject {
     Q_OBJECT
@@ -49,13 +52,13 @@ private slots:
                 QTest::addRow("%s, %s", name, enabled ? "enabled" : "greyed") << where << enabled;
     }
     void clickToggles() {
-        QFETCH(QPoint, where);
         QFETCH(bool, captionEnabled);
         box->setCaptionEnabled(captionEnabled);
         QCOMPARE(captionBlack(), captionEnabled);
         box->clearFocus();
         QVERIFY(!box->shFoc()->isVisible());
-        const QPoint at = ui::Twips::of(box.get()).toPx(QRect(where, QSize())).topLeft();
+        const QPoint at =
+            ui::Twips::of(box.get()).toPx(QRect(fetch<QPoint>("where"), QSize())).topLeft();
         QTest::mouseClick(box.get(), Qt::RightButton, {}, at); // does nothing
         for (bool checked : {true, false}) {
             QTest::mouseClick(box.get(), Qt::LeftButton, {}, at);
@@ -79,11 +82,10 @@ private slots:
         QTest::newRow("arrow") << int(Qt::Key_Down) << "" << QStringList{};
     }
     void keys() {
-        QFETCH(int, key);
-        QFETCH(QString, text);
         QFETCH(QStringList, expected);
         box->setFocus();
-        QTest::sendKeyEvent(QTest::Click, box.get(), Qt::Key(key), text, {});
+        QTest::sendKeyEvent(QTest::Click, box.get(), Qt::Key(fetch<int>("key")),
+                            fetch<QString>("text"), {});
         QCOMPARE(events, expected);
         QVERIFY(box->Value() == expected.contains("Click") && checkMarkShown() == box->Value());
     }
@@ -101,9 +103,8 @@ private slots:
         QTest::newRow("unreadable Enabled") << "Enabled=ja;Value=0,5" << true << true << "";
     }
     void storedPropertiesAndValue() {
-        QFETCH(QString, stored);
         ui::PropertyBag bag, saved;
-        for (const QString& entry : stored.split(';', Qt::SkipEmptyParts))
+        for (const QString& entry : fetch<QString>("stored").split(';', Qt::SkipEmptyParts))
             bag.WriteProperty(entry.section('=', 0, 0), entry.section('=', 1));
         for (const ui::PropertyBag* source : {&bag, &saved}) { // what is saved loads the same
             box->UserControl_ReadProperties(*source);

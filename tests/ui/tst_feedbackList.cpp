@@ -1,6 +1,7 @@
 // The rating list: rows, the 90-day rule, images, scrolling, the mouse, and
 // what it paints.
 #include "answerers.h"
+#include "testData.h"
 #include "ui/main/feedbackList.h"
 
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QtTest>
 
 using ui::FeedbackList;
+
+using testsupport::fetch;
 
 class FeedbackListTest : public QObject {
     Q_OBJECT
@@ -71,10 +74,8 @@ private slots:
         QTest::newRow("the word Datum") << "Datum" << false;
     }
     void theNinetyDayRule() {
-        QFETCH(QString, date);
-        QFETCH(bool, openable);
-        addRow(1, date);
-        QCOMPARE(list->isOpenable(2), openable);
+        addRow(1, fetch<QString>("date"));
+        QCOMPARE(list->isOpenable(2), fetch<bool>("openable"));
     }
 
     void imagesByValue() {

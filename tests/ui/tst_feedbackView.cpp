@@ -4,6 +4,7 @@
 #include "app/modGlobal.h"
 #include "base/ratingSummary.h"
 #include "storeFixture.h"
+#include "testData.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"
 
@@ -11,6 +12,8 @@
 
 using namespace modGlobal;
 using ui::FeedbackView;
+
+using testsupport::fetch;
 
 namespace {
 const QDateTime kNewest(QDate(2026, 11, 30), QTime(18, 0));
@@ -173,10 +176,8 @@ private slots:
             << qint64(30000000) << qint64(3000000) << "Positive Bewertungen : 90 % ";
     }
     void percentages() {
-        QFETCH(qint64, pos);
-        QFETCH(qint64, neg);
-        QFETCH(QString, line);
-        QCOMPARE(ui::prozenteText(pos, neg), line);
+        QCOMPARE(ui::prozenteText(fetch<qint64>("pos"), fetch<qint64>("neg")),
+                 fetch<QString>("line"));
     }
 };
 

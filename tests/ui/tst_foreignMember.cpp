@@ -8,6 +8,7 @@
 #include "retrieval/clsTalmBewertungen.h"
 #include "store/modData.h"
 #include "storeFixture.h"
+#include "testData.h"
 #include "ui/controls/chbox.h"
 #include "ui/dialogs/frmuser.h"
 #include "ui/forms.h"
@@ -27,6 +28,8 @@ using ui::Form;
 using ui::frmAnzeige;
 using ui::frmuser;
 
+using testsupport::fetch;
+
 namespace {
 // Quotes, a blank and umlauts: names come from users and the marketplace.
 const QString kOdd = QStringLiteral("D'Arcy \"Ö\" Müller");
@@ -40,10 +43,7 @@ class ForeignMemberTest : public QObject {
 
     frmAnzeige& open(const QByteArray& mainLines = "checkInet=False\n") {
         store = std::make_unique<testsupport::StoreFixture>(
-            QStringLiteral("anna"),
-            "[Marktplatz]\nApiUrl=" + sim.baseUrl().toUtf8() +
-                "\nClientId=notenschau\nClientSecret=geheim\n",
-            mainLines);
+            QStringLiteral("anna"), testsupport::marktplatz(sim.baseUrl()), mainLines);
         frmAnzeige& w = Form<frmAnzeige>::get();
         w.Form_Load();
         return w;
@@ -95,26 +95,21 @@ private slots:
             << "-5" << false << "Bitte geben Sie einen Wert unter Benutzerdefiniert ein!";
     }
     void searchRefusals() {
-        QFETCH(QByteArray, mainLines);
         QFETCH(QString, count);
-        QFETCH(bool, noKind);
-        QFETCH(QString, message);
-        open(mainLines);
-        frmuser& d =
-            dialog(QTest::currentDataTag() == QByteArray("blanks only") ? QStringLiteral("   ")
-                                                                        : QStringLiteral("viele"));
+        open(fetch<QByteArray>("mainLines"));
+        frmuser& d = dialog(fetch<QString>("member"));
         if (!count.isEmpty()) {
             d.Option1(4)->click();
             d.txtanzahl()->setText(count);
         }
-        if (noKind)
+        if (fetch<bool>("noKind"))
             QTest::mouseClick(d.chbox1(2), Qt::LeftButton);
         const qint64 before = requests();
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         d.cmdsuche()->click();
         QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].text, message);
+        QCOMPARE(boxes.shown[0].text, fetch<QString>("message"));
         QCOMPARE(boxes.shown[0].icon(), int(app::vbCritical));
         QCOMPARE(requests(), before);
         QVERIFY(Form<frmuser>::isLoaded());

@@ -61,7 +61,6 @@ private slots:
         testsupport::MessageBoxAnswerer boxes;
         ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
         main.Form_Load();
-        QCOMPARE(main.windowTitle(), QStringLiteral("Notenschau"));
         QCOMPARE(answers.reports.size(), 0);
         QCOMPARE(boxes.shown.size(), 0);
         Form<ui::frmAnzeige>::unload();

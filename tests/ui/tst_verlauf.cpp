@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 using testsupport::fetch;
+using testsupport::row;
 using ui::Form;
 using ui::frmVerlauf;
 using Range = ui::VerlaufModel::Range;
@@ -34,11 +35,6 @@ using Range = ui::VerlaufModel::Range;
 namespace {
 
 const QDateTime kNow(QDate(2024, 4, 15), QTime(12, 0));
-
-// A data row in one line.
-template <class... T> void row(const char* tag, const T&... values) {
-    (QTest::newRow(tag) << ... << values);
-}
 
 // "kind|dd.MM.yyyy hh:mm[|text|giver|item]" as the store keeps it.
 void add(const QStringList& ratings, const QString& member = "anna") {
