@@ -5,6 +5,7 @@
 #include "base/dateText.h"
 #include "store/connection.h"
 
+#include <algorithm>
 #include <map>
 #include <QRegularExpression>
 #include <sqlcipher/sqlite3.h>
@@ -47,11 +48,14 @@ QByteArray whereClause(modData::Table table, const RatingFilter& filter,
     if (filter.month.isValid())
         where += " AND Datum >= ?3 AND Datum < ?4";
     if (!filter.words.isEmpty())
-        where += " AND ID IN (SELECT docid FROM " + t + "Suche WHERE " + t + "Suche MATCH ?5)";
+        where += plan == Plan::ByHits
+                     ? " AND ID IN (SELECT docid FROM " + t + "Suche WHERE " + t + "Suche MATCH ?5)"
+                     : QByteArray(" AND notenschau_treffer(ID)");
     return where;
 }
 
-void bindFilter(Statement& s, const QString& member, const RatingFilter& filter) {
+void bindFilter(Statement& s, const QString& member, const RatingFilter& filter,
+                Plan plan = Plan::ByMember) {
     s.bind(1, member);
     if (filter.kind != 0)
         s.bind(2, qint64(filter.kind));
@@ -60,7 +64,7 @@ void bindFilter(Statement& s, const QString& member, const RatingFilter& filter)
         s.bind(3, first.toString(QStringLiteral("yyyy-MM-dd 00:00")));
         s.bind(4, first.addMonths(1).toString(QStringLiteral("yyyy-MM-dd 00:00")));
     }
-    if (!filter.words.isEmpty())
+    if (!filter.words.isEmpty() && plan == Plan::ByHits)
         s.bind(5, matchExpression(filter.words));
 }
 
@@ -71,30 +75,70 @@ struct Search {
     qint64 hits = 0; // rows of the whole table holding every word
 };
 
+// A search's hits, ascending, kept until something is written: its count,
+// its pages and its export ask for the same words.
+struct Hits {
+    modData::Table table{};
+    QString expression;
+    ChangeStamp stamp;
+    bool read = false;
+    std::vector<qint64> ids;
+};
+
+Hits& lastHits() {
+    static Hits hits;
+    return hits;
+}
+
+// notenschau_treffer(ID): whether the row is among the last search's hits.
+// Walking the member's rows newest first and testing each stops after a page
+// of a common word; "ID IN (SELECT docid ...)" first copied every hit into a
+// temporary index.
+void isHit(sqlite3_context* context, int, sqlite3_value** values) {
+    const std::vector<qint64>& ids = static_cast<const Hits*>(sqlite3_user_data(context))->ids;
+    sqlite3_result_int(context,
+                       std::binary_search(ids.begin(), ids.end(), sqlite3_value_int64(values[0])));
+}
+
+void registerHitTest(Connection& c) {
+    static quint64 registered = 0;
+    if (registered == c.opening())
+        return;
+    const int rc = sqlite3_create_function_v2(c.handle(), "notenschau_treffer", 1, SQLITE_UTF8,
+                                              &lastHits(), isHit, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw DatabaseError(rc, QString::fromUtf8(sqlite3_errmsg(c.handle())));
+    registered = c.opening();
+}
+
 Search searchFor(modData::Table table, const RatingFilter& filter) {
     if (filter.words.isEmpty())
         return {};
     const QString expression = matchExpression(filter.words);
     if (expression.isEmpty())
         return {true};
-    // A search's count, its pages and its export ask for the same words: the
-    // number of hits is kept until something is written.
-    static struct {
-        modData::Table table;
-        QString expression;
-        ChangeStamp stamp;
-        qint64 hits = -1;
-    } last;
+    Connection& c = connection();
+    registerHitTest(c);
+    Hits& last = lastHits();
     const ChangeStamp stamp = changeStamp();
-    if (last.hits < 0 || last.table != table || last.expression != expression ||
+    if (!last.read || last.table != table || last.expression != expression ||
         !(last.stamp == stamp)) {
+        last.read = false;
+        last.ids.clear();
         const QByteArray t(tableName(table));
-        Statement q = connection().prepare(
-            ("SELECT count(*) FROM " + t + "Suche WHERE " + t + "Suche MATCH ?1").constData());
+        Statement q = c.prepare(
+            ("SELECT docid FROM " + t + "Suche WHERE " + t + "Suche MATCH ?1 ORDER BY docid")
+                .constData());
         q.bind(1, expression);
-        last = {table, expression, stamp, q.next() ? q.int64(0) : 0};
+        while (q.next())
+            last.ids.push_back(q.int64(0));
+        last.table = table;
+        last.expression = expression;
+        last.stamp = stamp;
+        last.read = true;
     }
-    return {last.hits == 0, last.hits <= kFewHits ? Plan::ByHits : Plan::ByMember, last.hits};
+    const auto hits = qint64(last.ids.size());
+    return {hits == 0, hits <= kFewHits ? Plan::ByHits : Plan::ByMember, hits};
 }
 
 // The rows of a member (every member when empty) and kind (0 every kind)
@@ -146,7 +190,7 @@ qint32 countRatings(modData::Table table, const QString& member, const RatingFil
         storedCount(table, member, 0) == storedCount(table, {}, 0))
         return qint32(search.hits);
     Statement q = connection().prepare("SELECT count(*)" + whereClause(table, filter, search.plan));
-    bindFilter(q, member, filter);
+    bindFilter(q, member, filter, search.plan);
     return q.next() ? qint32(q.int64(0)) : 0;
 }
 
@@ -160,7 +204,7 @@ QList<modData::RatingRow> readRatings(modData::Table table, const QString& membe
         return rows;
     Statement q = connection().prepare(kColumns + whereClause(table, filter, search.plan) +
                                        kNewestFirst + " LIMIT ?6 OFFSET ?7");
-    bindFilter(q, member, filter);
+    bindFilter(q, member, filter, search.plan);
     q.bind(6, qint64(count)).bind(7, qint64(std::max(1, firstRow) - 1));
     while (q.next())
         rows << rowOf(q);
@@ -174,7 +218,7 @@ void forEachRating(modData::Table table, const QString& member, const RatingFilt
         return;
     Statement q =
         connection().prepare(kColumns + whereClause(table, filter, search.plan) + kNewestFirst);
-    bindFilter(q, member, filter);
+    bindFilter(q, member, filter, search.plan);
     while (q.next())
         if (!each(rowOf(q)))
             return;

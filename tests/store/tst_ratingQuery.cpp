@@ -91,6 +91,44 @@ private slots:
         });
         QCOMPARE(seen, 2);
     }
+
+    // A word in more ratings than are looked up one by one: the member's rows
+    // are walked newest first and tested against the hits instead.
+    void aCommonWordWalksTheMembersRows() {
+        constexpr int kMany = 50100;
+        std::vector<FetchedRating> many;
+        many.reserve(kMany);
+        const QDateTime first(QDate(2020, 1, 1), QTime(0, 0));
+        for (int i = 0; i < kMany; ++i)
+            many.push_back(rating(QString("m%1").arg(i), i % 10 == 0 ? 3 : 1, first.addSecs(i * 60),
+                                  QString("Alles bestens Nr %1").arg(i)));
+        QVERIFY(storeFetched(Table::Own, QStringLiteral("anna"), many, StoreMode::Add).ok);
+        const std::vector<FetchedRating> others{rating("b1", 1, first, "bestens"),
+                                                rating("b2", 3, first.addDays(1), "auch bestens")};
+        QVERIFY(storeFetched(Table::Own, QStringLiteral("bert"), others, StoreMode::Add).ok);
+
+        RatingFilter filter;
+        filter.words = QStringLiteral("bestens");
+        const auto counted = [&](const QString& member) {
+            return countRatings(Table::Own, member, filter);
+        };
+        QCOMPARE(counted("anna"), kMany);
+        QCOMPARE(counted("bert"), 2);
+        const auto last = readRatings(Table::Own, QStringLiteral("anna"), filter, 50001);
+        QCOMPARE(last.size(), 100);
+        QCOMPARE(last.front().at(1), QStringLiteral("Alles bestens Nr 99"));
+        filter.kind = 3;
+        QCOMPARE(counted("anna"), kMany / 10);
+        QCOMPARE(readRatings(Table::Own, QStringLiteral("anna"), filter, 1, 1).front().at(1),
+                 QStringLiteral("Alles bestens Nr 50090"));
+        // A rating stored after the search is found by the next one.
+        QVERIFY(storeFetched(Table::Own, QStringLiteral("anna"),
+                             {rating("neu", 3, first.addYears(5), "bestens neu")}, StoreMode::Add)
+                    .ok);
+        QCOMPARE(readRatings(Table::Own, QStringLiteral("anna"), filter, 1, 1).front().at(1),
+                 QStringLiteral("bestens neu"));
+        QCOMPARE(counted("anna"), kMany / 10 + 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(RatingQueryTest)
