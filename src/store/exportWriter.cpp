@@ -47,10 +47,12 @@ void appendCsvField(QByteArray& out, QString value) {
     out += '"';
 }
 
+// Escaped byte by byte of the UTF-8 text: a character beyond the first plane
+// (an emoji) is two UTF-16 units, and converting each alone lost it.
 void appendJsonString(QByteArray& out, const QString& value) {
     out += '"';
-    for (const QChar c : value) {
-        switch (c.unicode()) {
+    for (const char c : value.toUtf8()) {
+        switch (c) {
         case '"':
             out += "\\\"";
             break;
@@ -67,10 +69,10 @@ void appendJsonString(QByteArray& out, const QString& value) {
             out += "\\t";
             break;
         default:
-            if (c.unicode() < 0x20)
-                out += "\\u" + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+            if (static_cast<unsigned char>(c) < 0x20)
+                out += "\\u00" + QByteArray::number(int(c), 16).rightJustified(2, '0');
             else
-                out += QString(c).toUtf8();
+                out += c;
         }
     }
     out += '"';

@@ -310,7 +310,7 @@ private slots:
     void exportingWhatIsListed() {
         const QStringList texts{"Sagt \"danke\"; bis bald",
                                 "Zeile eins",
-                                "Grüße – äöü ß €",
+                                "Grüße – äöü ß € 👍",
                                 "=SUMME(A1)",
                                 "-",
                                 " Rand "};
