@@ -9,10 +9,10 @@
 namespace {
 
 // "id|kind|dd.MM.yyyy hh:mm" (the date empty for none), comma-separated.
-std::vector<store::FetchedRating> ratings(const QString& specs) {
+std::vector<store::FetchedRating> ratings(const QString& entries) {
     std::vector<store::FetchedRating> list;
-    for (const QString& spec : specs.split(',', Qt::SkipEmptyParts)) {
-        const QStringList f = spec.split('|');
+    for (const QString& entry : entries.split(',', Qt::SkipEmptyParts)) {
+        const QStringList f = entry.split('|');
         list.push_back({f[0], qint16(f[1].toInt()), "Wort " + f[0], "V",
                         QDateTime::fromString(f[2], "dd.MM.yyyy hh:mm"), "geber", "4711"});
     }
