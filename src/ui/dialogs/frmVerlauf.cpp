@@ -279,6 +279,10 @@ void frmVerlauf::showRange(VerlaufModel::Range range) {
         buildChart();
 }
 
+QChart* frmVerlauf::chart() const {
+    return m_chartView->chart();
+}
+
 void frmVerlauf::newChart() {
     // A chart of its own for every build: the library keeps what an axis
     // once showed, so a chart whose axes were changed grew with every range.
@@ -301,8 +305,7 @@ void frmVerlauf::newChart() {
     m_percent->setTitleText(QStringLiteral("positiv in 12 Monaten"));
     chart->addAxis(m_percent, Qt::AlignRight);
     QChart* old = m_chartView->chart(); // the view's first one included
-    m_chart = chart;
-    m_chartView->setChart(chart); // lets go of the old one, which is ours to delete
+    m_chartView->setChart(chart);       // lets go of the old one, which is ours to delete
     delete old;
 }
 
@@ -322,7 +325,7 @@ void frmVerlauf::buildChart() {
     // Appended bottom up: positive at the foot of each bar.
     for (QBarSet* set : sets)
         m_bars->append(set);
-    m_chart->addSeries(m_bars);
+    chart()->addSeries(m_bars);
     connect(m_bars, &QStackedBarSeries::clicked, this, [this](int index) { showMonth(index); });
     connect(m_bars, &QStackedBarSeries::hovered, this, [this](bool on, int index) {
         if (on)
@@ -358,11 +361,11 @@ void frmVerlauf::buildChart() {
         }
         if (!line)
             continue;
-        m_chart->addSeries(line);
+        chart()->addSeries(line);
         line->attachAxis(m_months);
         line->attachAxis(m_percent);
         if (named)
-            for (QLegendMarker* marker : m_chart->legend()->markers(line))
+            for (QLegendMarker* marker : chart()->legend()->markers(line))
                 marker->setVisible(false);
         named = true;
         line = nullptr;

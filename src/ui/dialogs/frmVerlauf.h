@@ -53,7 +53,7 @@ public:
     static QString jsonFilter();
 
     const VerlaufModel& model() const { return *m_model; }
-    QChart* chart() const { return m_chart; }
+    QChart* chart() const;
     QChartView* chartView() const { return m_chartView; }
     QStackedBarSeries* bars() const { return m_bars; }
     QRadioButton* rangeButton(VerlaufModel::Range range) const {
@@ -90,7 +90,6 @@ private:
     FileChooser m_chooseFile;
     QLabel* m_member = nullptr;
     std::array<QRadioButton*, 3> m_rangeButtons{};
-    QChart* m_chart = nullptr;
     QChartView* m_chartView = nullptr;
     QStackedBarSeries* m_bars = nullptr;
     QCategoryAxis* m_months = nullptr;
