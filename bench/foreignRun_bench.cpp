@@ -5,6 +5,7 @@
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
 #include "marktsimProcess.h"
+#include "processMemory.h"
 #include "retrieval/foreignLoadRun.h"
 #include "store/modData.h"
 #include "store/ratingStoring.h"
@@ -22,23 +23,6 @@
 namespace {
 
 // The process's peak of resident memory so far, in MB; reset() starts anew.
-struct PeakMemory {
-    static void reset() {
-        QFile f(QStringLiteral("/proc/self/clear_refs"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write("5");
-    }
-    static double megabytes() {
-        QFile f(QStringLiteral("/proc/self/status"));
-        if (!f.open(QIODevice::ReadOnly))
-            return 0;
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        return 0;
-    }
-};
-
 struct Folder {
     QTemporaryDir dir;
     explicit Folder(const QString& apiUrl) {
@@ -70,7 +54,7 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
         modGlobal::lSuchLimit = limit;
         modGlobal::bSuchePositiv = modGlobal::bSucheNeutral = allKinds;
         modGlobal::bSucheNegativ = true;
-        PeakMemory::reset();
+        bench::resetPeak();
         state.ResumeTiming();
 
         QElapsedTimer total;
@@ -103,7 +87,7 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
         benchmark::DoNotOptimize(page.size());
         state.counters["total_s"] = total.nsecsElapsed() / 1e9;
         state.counters["stored"] = stored;
-        state.counters["peak_rss_mb"] = PeakMemory::megabytes();
+        state.counters["peak_rss_mb"] = bench::statusKiB("VmHWM:") / 1024.0;
         state.counters["max_stall_ms"] = double(longest);
     }
 }

@@ -4,6 +4,7 @@
 // window's start to its first painted page beside the bare keyed query.
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
+#include "processMemory.h"
 #include "rawFirstPage.h"
 #include "store/modData.h"
 #include "store/schema.h"
@@ -13,31 +14,15 @@
 #include "ui/main/frmAnzeige.h"
 
 #include <benchmark/benchmark.h>
-#include <fstream>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <string>
 
 namespace {
 
 constexpr int kRatings = 1000000;
 const QString kUser = QStringLiteral("vielverkaeufer");
-
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
 
 struct Fixture {
     QTemporaryDir dir;
@@ -173,7 +158,7 @@ void BM_MemoryWithAFullPage(benchmark::State& state) {
         f.view->cmdalleanzeigen_Click();
         f.paint();
     }
-    state.counters["process_MiB"] = residentKiB() / 1024.0;
+    state.counters["process_MiB"] = bench::statusKiB("VmRSS:") / 1024.0;
     state.counters["list_widgets"] = double(f.list->findChildren<QWidget*>().size());
 }
 BENCHMARK(BM_MemoryWithAFullPage)->Iterations(1)->Unit(benchmark::kMillisecond);

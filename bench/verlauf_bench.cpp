@@ -5,6 +5,7 @@
 // kept by its triggers, and the one-time index build of a file made before it.
 #include "app/modGlobal.h"
 #include "base/programFolder.h"
+#include "processMemory.h"
 #include "store/connection.h"
 #include "store/modData.h"
 #include "store/ratingQuery.h"
@@ -15,7 +16,6 @@
 #include "ui/main/feedbackList.h"
 
 #include <benchmark/benchmark.h>
-#include <fstream>
 #include <malloc.h>
 #include <QApplication>
 #include <QChartView>
@@ -27,34 +27,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <string>
 
 namespace {
 
 constexpr int kRatings = 1000000;
 const QString kUser = QStringLiteral("vielverkaeufer");
 
-// A line of /proc/self/status in KiB: "VmRSS:", "VmHWM:".
-long statusKiB(const char* wanted) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == wanted) {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
-// Gives freed memory back and sets the peak to what the process then holds,
-// so that the next peak is that of what follows.
-void resetPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::resetPeak;
+using bench::statusKiB;
 
 constexpr int kLoad = 10000;
 
