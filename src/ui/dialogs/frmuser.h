@@ -76,6 +76,10 @@ protected:
     void done(int r) override;
 
 private:
+    // The constructor's parts (frmuserLayout.cpp).
+    QGroupBox* nameFrame();
+    QGroupBox* profileFrame();
+    QGroupBox* searchFrame();
     void Form_Load();
     void Form_Unload();
     void showProfile(const QStringList& values);
