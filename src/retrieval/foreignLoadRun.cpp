@@ -18,6 +18,10 @@ ForeignLoadRun::ForeignLoadRun(bool& keineBewertungen, bool& Abort,
 
 void ForeignLoadRun::checkneueBewertungen() {
     errors::Procedure p("[frmLade2] Public Sub checkneueBewertungen()");
+    // What the run reports starts empty: the lines of an earlier run, perhaps
+    // of another member, must not pass for this member's.
+    colNeueBewertungen.clear();
+    m_result = {};
     p.step([&] { newSource(); });
     p.step([&] {
         m_lZeilen = 0;

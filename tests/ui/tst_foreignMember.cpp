@@ -158,6 +158,34 @@ private slots:
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isVisible());
     }
 
+    // A search that fails before any rating of its own arrived stores
+    // nothing: not the lines an earlier search left, nor an empty load in
+    // place of the member's stored one.
+    void aFailedSearchKeepsTheStoredRatings_data() {
+        QTest::addColumn<QStringList>("fault");
+        QTest::newRow("503") << QStringList{"status", "on=entries", "status=503", "count=10"};
+        QTest::newRow("keys refused") << QStringList{"unauthorized", "on=entries", "count=10"};
+    }
+    void aFailedSearchKeepsTheStoredRatings() {
+        frmAnzeige& w = open();
+        store->addRatings("mittel", 12, QDateTime(QDate(2026, 11, 1), QTime(8, 0)), {1}, true);
+        frmuser& first = dialog(QStringLiteral("viele"));
+        QTest::mouseClick(first.chbox1(0), Qt::LeftButton);
+        first.cmdsuche()->click();
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
+
+        QFETCH(QStringList, fault);
+        QVERIFY(sim.fault(fault.first(), fault.mid(1)));
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        dialog(QStringLiteral("mittel")).cmdsuche()->click();
+        // The connection message only: the run said what went wrong.
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(read_AnzahlTemp(QStringLiteral("mittel")), 12);
+        QVERIFY(Form<frmuser>::isLoaded());
+        QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
+    }
+
     void theProfile() {
         open();
         frmuser& d = dialog(QStringLiteral("mittel"));

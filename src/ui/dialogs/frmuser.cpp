@@ -29,6 +29,13 @@ void critical(const QString& text) {
     app::MsgBox(text, app::vbOKOnly | app::vbCritical);
 }
 
+// A run ended by a connection error has said so itself: "none found" would
+// tell the user what the marketplace never said.
+bool endedByError(retrieval::SyncOutcome::Kind end) {
+    using Kind = retrieval::SyncOutcome::Kind;
+    return end == Kind::NoConnection || end == Kind::CutShort || end == Kind::Failed;
+}
+
 } // namespace
 
 void frmuser::setMemberText(const QString& text, bool changeHandling) {
@@ -195,14 +202,12 @@ void frmuser::cmdsuche_Click() {
         fetched = lade.showModal();
     });
     p.step([&] {
-        if (!colNeueBewertungen.isEmpty()) {
-            main.keineBewertungen = false;
-        } else {
+        // This run's own ratings decide, never lines an earlier run left.
+        main.keineBewertungen = fetched.ratings.empty();
+        if (main.keineBewertungen && !endedByError(fetched.end))
             app::MsgBox(QStringLiteral("Es wurden keine Bewertungen gefunden die mit den "
                                        "ausgewählten Optionen übereinstimmen!"),
                         app::vbOKOnly | app::vbInformation);
-            main.keineBewertungen = true;
-        }
     });
     p.step([&] {
         if (Abort) {
