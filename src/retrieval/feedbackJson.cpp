@@ -200,9 +200,9 @@ std::optional<SummaryAnswer> parseSummary(const QByteArray& body) {
     if (!root)
         return std::nullopt;
     SummaryAnswer answer;
+    // Without its list the answer says nothing: taken as zeros, it would
+    // replace a stored profile.
     const QJsonValue summaries = root->value(QStringLiteral("feedbackRatingSummary"));
-    if (summaries.isUndefined() || summaries.isNull())
-        return answer;
     if (!summaries.isArray())
         return std::nullopt;
     QList<double> percents;
@@ -222,8 +222,11 @@ std::optional<SummaryAnswer> parseSummary(const QByteArray& body) {
             if (!role.isObject())
                 return std::nullopt;
             const QJsonObject r = role.toObject();
-            for (const auto& item :
-                 r.value(QStringLiteral("feedbackRatingValueDistribution")).toArray()) {
+            const QJsonValue distribution =
+                r.value(QStringLiteral("feedbackRatingValueDistribution"));
+            if (!distribution.isArray())
+                return std::nullopt;
+            for (const auto& item : distribution.toArray()) {
                 const QJsonObject d = item.toObject();
                 const auto count = wholeNumber(d.value(QStringLiteral("count")));
                 if (!count || *count < 0)

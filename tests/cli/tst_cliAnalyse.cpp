@@ -74,6 +74,9 @@ private slots:
                                  << QStringList{} << 0 << "\"gesamt\": 5000";
         QTest::newRow("profile of nobody")
             << QStringList{"profil", "niemand"} << QStringList{} << 4 << "nicht gefunden";
+        QTest::newRow("profile answer without its fields")
+            << QStringList{"profil", "viele"} << QStringList{"wrongshape", "on=summary"} << 3
+            << "nicht das erwartete Format";
     }
     void exitCodes() {
         QFETCH(QStringList, fault);

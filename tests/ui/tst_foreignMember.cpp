@@ -211,6 +211,8 @@ private slots:
         QTest::newRow("connection error")
             << "mittel" << QStringList{"status", "on=summary", "status=503", "count=10"}
             << "mittel";
+        QTest::newRow("answer without its fields")
+            << "mittel" << QStringList{"wrongshape", "on=summary"} << "mittel";
     }
     void aRefreshWithoutAProfile() {
         QFETCH(QString, member);
@@ -226,6 +228,8 @@ private slots:
         frmuser& d = dialog(member);
         d.ZorButton3()->click();
         QCOMPARE(boxes.shown.size(), 1);
+        if (fault.startsWith(QLatin1String("wrongshape")))
+            QVERIFY(boxes.shown[0].text.contains(QLatin1String("nicht das erwartete Format")));
         QTEST(d.cmbUser()->currentText(), "boxText");
         QCOMPARE(read_AnzahlTemp(member), 12);
         QCOMPARE(read_UebersichtBewertungen(member).Item(11), QStringLiteral("99,0"));
