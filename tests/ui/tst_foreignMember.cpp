@@ -128,6 +128,7 @@ private slots:
         QVERIFY(bFremdModus);
         QVERIFY(w.cmdback()->isVisible() && !w.button(ui::FeedbackView::ZorButton1)->isVisible());
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Fremd-User Analyse"));
         QCOMPARE(w.lblProzente()->text(), QStringLiteral("Fremd-User Analyse"));
 
         // The negative ones of the newest 100 replace that load.
@@ -254,6 +255,9 @@ private slots:
         d.ZorButton1()->click();
         QCOMPARE(sFremdUser, kOdd);
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: ") + kOdd);
+        // The captions came first: the refresh's page range stands.
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 3 von 3"));
+        QCOMPARE(w.lblProzente()->text(), QStringLiteral("Fremd-User Analyse"));
         QCOMPARE(w.lblsumme(1)->text(), QStringLiteral("3"));
 
         testsupport::MessageBoxAnswerer boxes;

@@ -141,12 +141,14 @@ void frmuser::check() {
     });
 }
 
-void frmuser::showForeignMember() {
+void frmuser::showForeignButtons() {
     frmAnzeige& main = Form<frmAnzeige>::get();
     main.button(FeedbackView::ZorButton1)->hide();
     main.cmdback()->show();
-    bFremdModus = true;
-    main.cmdalleanzeigen_Click();
+}
+
+void frmuser::showForeignCaptions() {
+    frmAnzeige& main = Form<frmAnzeige>::get();
     main.lbluser()->setText(QStringLiteral("Fremd-User: ") + sFremdUser);
     main.lblinfo()->setText(QStringLiteral("Fremd-User Analyse"));
     main.lblProzente()->setText(QStringLiteral("Fremd-User Analyse"));
@@ -219,10 +221,13 @@ void frmuser::cmdsuche_Click() {
     p.step([&] {
         if (main.keineBewertungen)
             return;
+        showForeignButtons();
         // The member's earlier load is replaced in the batch that stores the
         // new one, so that a failed store keeps it.
         main.saveTemp(fetched.ratings);
-        showForeignMember();
+        bFremdModus = true;
+        main.cmdalleanzeigen_Click();
+        showForeignCaptions();
         cmdCancel_Click();
     });
 }
@@ -300,7 +305,11 @@ void frmuser::ZorButton1_Click() {
         }
     });
     p.step([this] { sFremdUser = m_cmbUser->currentText(); });
-    p.step([this] { showForeignMember(); });
+    p.step([this] { showForeignButtons(); });
+    p.step([] { bFremdModus = true; });
+    // The captions come before the refresh, which then shows the page range.
+    p.step([this] { showForeignCaptions(); });
+    p.step([] { Form<frmAnzeige>::get().cmdalleanzeigen_Click(); });
     p.step([this] { cmdCancel_Click(); });
 }
 

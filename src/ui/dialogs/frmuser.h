@@ -83,7 +83,9 @@ private:
     void Form_Load();
     void Form_Unload();
     void showProfile(const QStringList& values);
-    void showForeignMember();
+    // The main window's foreign mode: its buttons, and its three captions.
+    void showForeignButtons();
+    void showForeignCaptions();
     void selectFirst();
 
     QComboBox* m_cmbUser = nullptr;
