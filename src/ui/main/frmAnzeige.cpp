@@ -4,6 +4,7 @@
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"
+#include "retrieval/syncOutcome.h"
 #include "store/modData.h"
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmLade.h"
@@ -214,8 +215,14 @@ void frmAnzeige::ZorButton1_Click() {
         if (fetched.end == Kind::NothingNew || fetched.end == Kind::UnknownMember)
             app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
                         app::vbOKOnly | app::vbInformation);
-        if (keineBewertungen)
+        if (keineBewertungen) {
+            // Nothing to store; placeholders the marketplace no longer counts
+            // still go, as after a check on the command line.
+            if (fetched.end == Kind::NothingNew &&
+                retrieval::storeOwnRun(fetched, sStandardUser).placeholders != 0)
+                m_view->cmdalleanzeigen_Click();
             return;
+        }
         const retrieval::SyncOutcome outcome = m_view->Command7_Click(fetched);
         const QString message = retrieval::outcomeMessage(outcome);
         if (!message.isEmpty())
