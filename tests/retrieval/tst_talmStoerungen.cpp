@@ -127,6 +127,9 @@ private slots:
             {"invalid_client", "ClientSecret"}, "entries");
         row("unknown refresh token", {"refreshToken=abgelaufen"}, {}, "anzahl alice",
             {"Fehler 400"}, {"RefreshToken"});
+        // The marketplace's fault, not the keys'.
+        row("token 503 always", {}, {"status", "on=token", "status=503", "count=50"},
+            "anzahl alice", {"Fehler 503"}, {"Störung"}, "entries");
         // Counting never reports a wrong total.
         row("count, malformed", {}, {"malformed", "on=entries"}, "anzahl alice", {"Fehler 1001"});
         row("count, wrong shape", {}, {"wrongshape", "on=entries"}, "anzahl alice",
