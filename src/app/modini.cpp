@@ -21,6 +21,12 @@ QString configPath() {
     return app::inProgramFolder(QStringLiteral("Bin/config.INI"));
 }
 
+QString missingStandardUser() {
+    if (!modGlobal::sStandardUser.trimmed().isEmpty())
+        return {};
+    return QStringLiteral("In %1 fehlt der Mitgliedsname: [User] Username=").arg(configPath());
+}
+
 void fnGetPfadeFaktorFromINI() {
     using namespace modGlobal;
     errors::Procedure p("[modini] Public Sub fnGetPfadeFaktorFromINI()", errors::Handling::PassOn);

@@ -26,4 +26,8 @@ struct MarktplatzSettings {
 // The settings as last read; tests may set them directly.
 MarktplatzSettings& marktplatz();
 
+// What to tell the user when the settings name no standard user; empty when
+// they do. Nothing is asked of the marketplace without one.
+QString missingStandardUser();
+
 } // namespace modini

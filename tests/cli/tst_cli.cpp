@@ -126,6 +126,10 @@ private slots:
             << QStringList{"Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte überprüfen "
                            "Sie den Mitgliedsnamen, und versuchen Sie es erneut!"}
             << 0;
+        // A settings error: nothing is asked of the marketplace.
+        QTest::newRow("ohne Mitgliedsnamen")
+            << "" << none << ja << 1 << none << QStringList{"Sollen"}
+            << QStringList{"/Bin/config.INI fehlt der Mitgliedsname: [User] Username=\n"} << 0;
         QTest::newRow("Verbindungsfehler vor der Frage")
             << "dora" << fault500 << ja << 3 << none << QStringList{"Sollen"}
             << QStringList{"Fehler bei der Verbindungsaufnahme: 500\n Beschreibung: ",
@@ -149,8 +153,11 @@ private slots:
         if (!fault.isEmpty())
             QVERIFY(m_sim.fault(fault.first(), fault.mid(1)));
         const ProcessResult r = pruefen(folder, fetch<QStringList>("args"));
+        const int requests = m_sim.stats().value("requests").toInt();
         m_sim.admin("clear");
         QCOMPARE(r.code, fetch<int>("code"));
+        if (r.code == 1)
+            QCOMPARE(requests, 0);
         for (const QString& part : fetch<QStringList>("out"))
             QVERIFY2(r.out.contains(part), qPrintable(r.out));
         for (const QString& part : fetch<QStringList>("absent"))
