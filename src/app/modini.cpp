@@ -74,6 +74,7 @@ void fnGetPfadeFaktorFromINI() {
         m.clientId = ini.value(section, QStringLiteral("ClientId"), {}).trimmed();
         m.clientSecret = ini.value(section, QStringLiteral("ClientSecret"), {}).trimmed();
         m.refreshToken = ini.value(section, QStringLiteral("RefreshToken"), {}).trimmed();
+        m.zeitlimit = ini.value(section, QStringLiteral("Zeitlimit"), {}).trimmed();
     });
     p.step([&] {
         MarktplatzSettings& m = marktplatz();

@@ -19,6 +19,7 @@ struct MarktplatzSettings {
     QString clientId;
     QString clientSecret;
     QString refreshToken; // optional: a user token gives one's own ratings unmasked
+    QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
     QString pruefHost1 = QStringLiteral("api.ebay.com");
     QString pruefHost2 = QStringLiteral("www.ebay.de");
 };

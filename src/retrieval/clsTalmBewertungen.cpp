@@ -130,6 +130,21 @@ bool clsTalmBewertungen::begin() {
                         .arg(m_settings.apiUrl, modini::configPath()));
         return false;
     }
+    int deadlineMs = m_timing.http.deadlineMs;
+    if (!m_settings.zeitlimit.isEmpty()) {
+        bool number = false;
+        const int seconds = m_settings.zeitlimit.toInt(&number);
+        if (!number || seconds < 1 || seconds > 3600) {
+            queueFehler(retrieval::kFehlerEinstellung,
+                        QStringLiteral("Der Wert \"%1\" von Zeitlimit im Abschnitt [Marktplatz] "
+                                       "der Datei %2 ist keine Zahl von Sekunden zwischen 1 und "
+                                       "3600.")
+                            .arg(m_settings.zeitlimit.left(80), modini::configPath()));
+            return false;
+        }
+        deadlineMs = seconds * 1000;
+    }
+    m_http->setDeadlineMs(deadlineMs);
     // A proxy from the environment must not see loopback traffic.
     const auto proxy = loopback ? QNetworkProxy::NoProxy : QNetworkProxy::DefaultProxy;
     if (m_nam.proxy().type() != proxy)

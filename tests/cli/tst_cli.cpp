@@ -37,8 +37,9 @@ const QString kArtikel = QStringLiteral("Los 7\n\"B\",\tC\\D\r");
 class Folder : public testsupport::StoreFixture {
 public:
     explicit Folder(const QString& user, const QString& apiUrl = {},
-                    const QByteArray& mainLines = "checkInet=False\n")
-        : StoreFixture(user, testsupport::marktplatz(apiUrl), mainLines) {}
+                    const QByteArray& mainLines = "checkInet=False\n",
+                    const QByteArray& marktplatzLines = {})
+        : StoreFixture(user, testsupport::marktplatz(apiUrl) + marktplatzLines, mainLines) {}
     QString path() { return folder().path(); }
 };
 
@@ -84,7 +85,7 @@ private slots:
     void initTestCase() {
         QStringList members;
         for (const char* m :
-             {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450", "hans:20"})
+             {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450", "hans:20", "ida:30"})
             members << "--member" << m;
         QVERIFY2(m_sim.start(members + QStringList{"--reference", kReference}),
                  qPrintable(m_sim.errorString()));
@@ -187,6 +188,20 @@ private slots:
         QVERIFY(r.out.contains("Lade Daten aus dem Internet (1 von 1)\n"));
         QVERIFY(r.out.contains("Gespeichert: 15 neue Bewertungen, insgesamt 35.\n"));
         QCOMPARE(stored(hans.path()), 35);
+    }
+
+    // Each attempt on a server that drips its answer ends at the deadline of
+    // the settings; after the retries the check gives up.
+    void tropfenderServer() {
+        Folder folder(QStringLiteral("ida"), m_sim.baseUrl(), "checkInet=False\n", "Zeitlimit=1\n");
+        m_sim.admin("clear");
+        QVERIFY(m_sim.fault("drip", {"on=entries", "count=30", "bytes=1", "ms=100"}));
+        const ProcessResult r = pruefen(folder);
+        const int requests = m_sim.stats().value("entries").toInt();
+        m_sim.admin("clear");
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("Zeitüberschreitung"), qPrintable(r.err));
+        QVERIFY2(requests >= 1 && requests <= 4, qPrintable(QString::number(requests)));
     }
 
     void keineVerbindungZumInternet() {
