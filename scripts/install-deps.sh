@@ -10,6 +10,7 @@ packages=(
     clang-format clang-tidy
     fonts-dejavu-core fonts-liberation xvfb xauth
     xdg-utils
+    python3 python3-jsonschema
     dpkg-dev desktop-file-utils appstream
 )
 sudo_cmd=()

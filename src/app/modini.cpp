@@ -21,6 +21,12 @@ QString configPath() {
     return app::inProgramFolder(QStringLiteral("Bin/config.INI"));
 }
 
+QString missingStandardUser() {
+    if (!modGlobal::sStandardUser.trimmed().isEmpty())
+        return {};
+    return QStringLiteral("In %1 fehlt der Mitgliedsname: [User] Username=").arg(configPath());
+}
+
 void fnGetPfadeFaktorFromINI() {
     using namespace modGlobal;
     errors::Procedure p("[modini] Public Sub fnGetPfadeFaktorFromINI()", errors::Handling::PassOn);
@@ -68,6 +74,7 @@ void fnGetPfadeFaktorFromINI() {
         m.clientId = ini.value(section, QStringLiteral("ClientId"), {}).trimmed();
         m.clientSecret = ini.value(section, QStringLiteral("ClientSecret"), {}).trimmed();
         m.refreshToken = ini.value(section, QStringLiteral("RefreshToken"), {}).trimmed();
+        m.zeitlimit = ini.value(section, QStringLiteral("Zeitlimit"), {}).trimmed();
     });
     p.step([&] {
         MarktplatzSettings& m = marktplatz();

@@ -19,11 +19,16 @@ struct MarktplatzSettings {
     QString clientId;
     QString clientSecret;
     QString refreshToken; // optional: a user token gives one's own ratings unmasked
+    QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
     QString pruefHost1 = QStringLiteral("api.ebay.com");
     QString pruefHost2 = QStringLiteral("www.ebay.de");
 };
 
 // The settings as last read; tests may set them directly.
 MarktplatzSettings& marktplatz();
+
+// What to tell the user when the settings name no standard user; empty when
+// they do. Nothing is asked of the marketplace without one.
+QString missingStandardUser();
 
 } // namespace modini

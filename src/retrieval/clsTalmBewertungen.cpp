@@ -130,6 +130,21 @@ bool clsTalmBewertungen::begin() {
                         .arg(m_settings.apiUrl, modini::configPath()));
         return false;
     }
+    int deadlineMs = m_timing.http.deadlineMs;
+    if (!m_settings.zeitlimit.isEmpty()) {
+        bool number = false;
+        const int seconds = m_settings.zeitlimit.toInt(&number);
+        if (!number || seconds < 1 || seconds > 3600) {
+            queueFehler(retrieval::kFehlerEinstellung,
+                        QStringLiteral("Der Wert \"%1\" von Zeitlimit im Abschnitt [Marktplatz] "
+                                       "der Datei %2 ist keine Zahl von Sekunden zwischen 1 und "
+                                       "3600.")
+                            .arg(m_settings.zeitlimit.left(80), modini::configPath()));
+            return false;
+        }
+        deadlineMs = seconds * 1000;
+    }
+    m_http->setDeadlineMs(deadlineMs);
     // A proxy from the environment must not see loopback traffic.
     const auto proxy = loopback ? QNetworkProxy::NoProxy : QNetworkProxy::DefaultProxy;
     if (m_nam.proxy().type() != proxy)
@@ -186,6 +201,27 @@ void clsTalmBewertungen::httpFehler(int status, const QByteArray& body) {
     fail(qint16(status), description);
 }
 
+void clsTalmBewertungen::tokenFehler(int status, const QByteArray& body) {
+    // A fault of the marketplace, retried like any request's, says nothing
+    // of the keys; only a refusal of the client or its refresh token does.
+    if (retrieval::HttpExchange::isRetryableStatus(status))
+        return httpFehler(status, body);
+    const feedbackJson::ErrorAnswer error = feedbackJson::parseError(body);
+    const bool keysRefused =
+        (status == 400 || status == 401) && (error.oauthError == QLatin1String("invalid_client") ||
+                                             error.oauthError == QLatin1String("invalid_grant"));
+    QString description =
+        QStringLiteral("Die Anmeldung am Marktplatz ist fehlgeschlagen (HTTP-Status %1%2).")
+            .arg(QString::number(status), error.message.isEmpty()
+                                              ? QString()
+                                              : QStringLiteral(": ") + error.message.left(300));
+    if (keysRefused)
+        description += QStringLiteral(" Bitte prüfen Sie ClientId, ClientSecret und RefreshToken "
+                                      "im Abschnitt [Marktplatz] der Datei %1.")
+                           .arg(modini::configPath());
+    fail(qint16(status), description);
+}
+
 void clsTalmBewertungen::malformed() {
     fail(retrieval::kFehlerAntwortFormat,
          QStringLiteral("Die Antwort des Marktplatzes hat nicht das erwartete Format."));
@@ -225,19 +261,8 @@ void clsTalmBewertungen::withToken(const std::function<void(const QString& token
             return;
         if (!result.ok)
             return fail(result.number, result.description);
-        if (result.status != 200) {
-            const feedbackJson::ErrorAnswer error = feedbackJson::parseError(result.body);
-            return fail(qint16(result.status),
-                        QStringLiteral("Die Anmeldung am Marktplatz ist fehlgeschlagen "
-                                       "(HTTP-Status %1%2). Bitte prüfen Sie ClientId, "
-                                       "ClientSecret und RefreshToken im Abschnitt "
-                                       "[Marktplatz] der Datei %3.")
-                            .arg(QString::number(result.status),
-                                 error.message.isEmpty()
-                                     ? QString()
-                                     : QStringLiteral(": ") + error.message.left(300),
-                                 modini::configPath()));
-        }
+        if (result.status != 200)
+            return tokenFehler(result.status, result.body);
         const auto token = feedbackJson::parseToken(result.body);
         if (!token)
             return malformed();

@@ -127,6 +127,8 @@ private:
     void fail(qint16 number, const QString& description);
     void finish();
     void httpFehler(int status, const QByteArray& body);
+    // A token request answered with another status than 200.
+    void tokenFehler(int status, const QByteArray& body);
     void malformed();
     void withToken(const std::function<void(const QString& token)>& then);
     void apiGet(const QString& path, const QString& query, const Answer& onAnswer,

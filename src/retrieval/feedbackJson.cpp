@@ -187,6 +187,7 @@ ErrorAnswer parseError(const QByteArray& body) {
     }
     const QString oauth = root->value(QStringLiteral("error")).toString();
     if (!oauth.isEmpty()) {
+        answer.oauthError = oauth;
         answer.message = oauth;
         const QString detail = root->value(QStringLiteral("error_description")).toString();
         if (!detail.isEmpty())

@@ -39,6 +39,7 @@ std::optional<EntriesAnswer> parseEntries(const QByteArray& body);
 struct ErrorAnswer {
     int errorId = 0;
     QString message;
+    QString oauthError; // the token endpoint's "error" code
 };
 // The first error of an error envelope, or of an OAuth error; empty when none.
 ErrorAnswer parseError(const QByteArray& body);

@@ -53,7 +53,8 @@ void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
 }
 
 bool LoadRun::isSettingsError(qint16 Number) {
-    return Number == retrieval::kFehlerZugangsdaten || Number == retrieval::kFehlerAdresse;
+    return Number == retrieval::kFehlerZugangsdaten || Number == retrieval::kFehlerAdresse ||
+           Number == retrieval::kFehlerEinstellung;
 }
 
 void LoadRun::setLabel1(const QString& text) {

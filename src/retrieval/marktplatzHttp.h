@@ -17,7 +17,7 @@ namespace retrieval {
 // Waits and limits of one exchange with the marketplace. Tests shorten them.
 struct HttpTiming {
     int inactivityMs = 20000; // no byte for this long: time-out
-    int deadlineMs = 90000;   // one attempt never takes longer
+    int deadlineMs = 60000;   // one attempt, its whole answer included, never takes longer
     QList<int> retryWaitsMs{500, 1000, 2000};
     double jitter = 0.25; // each wait varies by up to this share either way
     int retryAfterCapMs = 30000;
@@ -32,6 +32,7 @@ enum FehlerNummer : qint16 {
     kFehlerZugangsdaten = 1004,
     kFehlerAdresse = 1005,
     kFehlerAufruf = 1006,
+    kFehlerEinstellung = 1007,
 };
 
 struct HttpResult {
@@ -60,6 +61,8 @@ public:
     void start(const QNetworkRequest& request, const QByteArray& postBody, Done done,
                Progress progress = {});
     void abort();
+    // For the next start.
+    void setDeadlineMs(int ms) { m_timing.deadlineMs = ms; }
     bool running() const { return m_running; }
     int attempts() const { return m_attempt; }
 

@@ -37,8 +37,9 @@ const QString kArtikel = QStringLiteral("Los 7\n\"B\",\tC\\D\r");
 class Folder : public testsupport::StoreFixture {
 public:
     explicit Folder(const QString& user, const QString& apiUrl = {},
-                    const QByteArray& mainLines = "checkInet=False\n")
-        : StoreFixture(user, testsupport::marktplatz(apiUrl), mainLines) {}
+                    const QByteArray& mainLines = "checkInet=False\n",
+                    const QByteArray& marktplatzLines = {})
+        : StoreFixture(user, testsupport::marktplatz(apiUrl) + marktplatzLines, mainLines) {}
     QString path() { return folder().path(); }
 };
 
@@ -84,7 +85,7 @@ private slots:
     void initTestCase() {
         QStringList members;
         for (const char* m :
-             {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450", "hans:20"})
+             {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450", "hans:20", "ida:30"})
             members << "--member" << m;
         QVERIFY2(m_sim.start(members + QStringList{"--reference", kReference}),
                  qPrintable(m_sim.errorString()));
@@ -126,6 +127,10 @@ private slots:
             << QStringList{"Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte überprüfen "
                            "Sie den Mitgliedsnamen, und versuchen Sie es erneut!"}
             << 0;
+        // A settings error: nothing is asked of the marketplace.
+        QTest::newRow("ohne Mitgliedsnamen")
+            << "" << none << ja << 1 << none << QStringList{"Sollen"}
+            << QStringList{"/Bin/config.INI fehlt der Mitgliedsname: [User] Username=\n"} << 0;
         QTest::newRow("Verbindungsfehler vor der Frage")
             << "dora" << fault500 << ja << 3 << none << QStringList{"Sollen"}
             << QStringList{"Fehler bei der Verbindungsaufnahme: 500\n Beschreibung: ",
@@ -149,8 +154,11 @@ private slots:
         if (!fault.isEmpty())
             QVERIFY(m_sim.fault(fault.first(), fault.mid(1)));
         const ProcessResult r = pruefen(folder, fetch<QStringList>("args"));
+        const int requests = m_sim.stats().value("requests").toInt();
         m_sim.admin("clear");
         QCOMPARE(r.code, fetch<int>("code"));
+        if (r.code == 1)
+            QCOMPARE(requests, 0);
         for (const QString& part : fetch<QStringList>("out"))
             QVERIFY2(r.out.contains(part), qPrintable(r.out));
         for (const QString& part : fetch<QStringList>("absent"))
@@ -180,6 +188,20 @@ private slots:
         QVERIFY(r.out.contains("Lade Daten aus dem Internet (1 von 1)\n"));
         QVERIFY(r.out.contains("Gespeichert: 15 neue Bewertungen, insgesamt 35.\n"));
         QCOMPARE(stored(hans.path()), 35);
+    }
+
+    // Each attempt on a server that drips its answer ends at the deadline of
+    // the settings; after the retries the check gives up.
+    void tropfenderServer() {
+        Folder folder(QStringLiteral("ida"), m_sim.baseUrl(), "checkInet=False\n", "Zeitlimit=1\n");
+        m_sim.admin("clear");
+        QVERIFY(m_sim.fault("drip", {"on=entries", "count=30", "bytes=1", "ms=100"}));
+        const ProcessResult r = pruefen(folder);
+        const int requests = m_sim.stats().value("entries").toInt();
+        m_sim.admin("clear");
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("Zeitüberschreitung"), qPrintable(r.err));
+        QVERIFY2(requests >= 1 && requests <= 4, qPrintable(QString::number(requests)));
     }
 
     void keineVerbindungZumInternet() {

@@ -123,10 +123,15 @@ private slots:
             {"ApiUrl"}, "requests");
         row("not a web address", {"apiUrl=ftp://127.0.0.1/"}, {}, "anzahl alice", {"Fehler 1005"},
             {"ApiUrl"}, "requests");
+        row("deadline not a number", {"zeitlimit=bald"}, {}, "anzahl alice", {"Fehler 1007"},
+            {"Zeitlimit", "bald"}, "requests");
         row("wrong credentials", {"clientSecret=falsch"}, {}, "anzahl alice", {"Fehler 401"},
             {"invalid_client", "ClientSecret"}, "entries");
         row("unknown refresh token", {"refreshToken=abgelaufen"}, {}, "anzahl alice",
             {"Fehler 400"}, {"RefreshToken"});
+        // The marketplace's fault, not the keys'.
+        row("token 503 always", {}, {"status", "on=token", "status=503", "count=50"},
+            "anzahl alice", {"Fehler 503"}, {"Störung"}, "entries");
         // Counting never reports a wrong total.
         row("count, malformed", {}, {"malformed", "on=entries"}, "anzahl alice", {"Fehler 1001"});
         row("count, wrong shape", {}, {"wrongshape", "on=entries"}, "anzahl alice",
@@ -144,6 +149,7 @@ private slots:
             (name == "clientId"       ? m.clientId
              : name == "clientSecret" ? m.clientSecret
              : name == "apiUrl"       ? m.apiUrl
+             : name == "zeitlimit"    ? m.zeitlimit
                                       : m.refreshToken) = s.section(u'=', 1);
         }
         if (!fault.isEmpty())

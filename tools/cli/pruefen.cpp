@@ -1,6 +1,8 @@
 #include "pruefen.h"
 
 #include "app/modGlobal.h"
+#include "app/modini.h"
+#include "app/msgBox.h"
 #include "retrieval/ownUpdateRun.h"
 #include "runSupport.h"
 #include "store/modData.h"
@@ -16,6 +18,10 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
 
     if (!openDatabase("pruefen"))
         return kFehler;
+    if (const QString missing = modini::missingStandardUser(); !missing.isEmpty()) {
+        app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
+        return kFehler;
+    }
     if (!connected())
         return chooser.errors() > 0 ? kFehler : kKeineVerbindung;
 

@@ -27,8 +27,6 @@ QByteArray reason(int status) {
         return "Unauthorized";
     case 404:
         return "Not Found";
-    case 405:
-        return "Method Not Allowed";
     case 429:
         return "Too Many Requests";
     case 500:
@@ -53,6 +51,11 @@ QJsonObject errorEnvelope(int errorId, const QString& message, const QString& do
     QJsonObject error{
         {"errorId", errorId}, {"domain", domain}, {"category", category}, {"message", message}};
     return QJsonObject{{"errors", QJsonArray{error}}};
+}
+
+// RFC 6749 5.2: what the token endpoint answers instead of a token.
+QByteArray oauthError(const QString& error, const QString& description) {
+    return json(QJsonObject{{"error", error}, {"error_description", description}});
 }
 
 QString kindName(Kind kind) {
@@ -244,28 +247,37 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     m_stats[category] += 1;
 
     const std::optional<Fault> fault = takeFault(category);
+    // The token endpoint speaks OAuth, the others the API's error envelope.
+    const bool oauth = category == QLatin1String("token");
     Response response;
     if (fault && fault->kind == QLatin1String("unauthorized")) {
         response = {401,
-                    json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
-                                       QStringLiteral("OAuth"))),
+                    oauth ? oauthError(QStringLiteral("invalid_client"),
+                                       QStringLiteral("client authentication failed"))
+                          : json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
+                                               QStringLiteral("OAuth"))),
                     {}};
     } else if (fault && fault->kind == QLatin1String("status")) {
-        response = {fault->status,
-                    json(errorEnvelope(
+        response = {
+            fault->status,
+            oauth ? oauthError(fault->status == 500 ? QStringLiteral("server_error")
+                                                    : QStringLiteral("temporarily_unavailable"),
+                               QStringLiteral("Injected fault"))
+                  : json(errorEnvelope(
                         fault->status == 429 ? 2001 : 10001, QStringLiteral("Injected fault"),
                         QStringLiteral("API_FEEDBACK"), QStringLiteral("APPLICATION"))),
-                    {}};
+            {}};
         if (fault->retryAfterS >= 0)
             response.headers.append({"Retry-After", QByteArray::number(fault->retryAfterS)});
     } else if (fault && fault->kind == QLatin1String("malformed")) {
         response = {200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
-    } else if (fault && fault->kind == QLatin1String("sparse")) {
+    } else if (fault && fault->kind == QLatin1String("sparse") &&
+               category == QLatin1String("entries")) {
         // Every field of an entry may be absent.
         response = {200,
                     "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
                     "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
-                    "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":4711}}]}",
+                    "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
                     {}};
     } else if (fault && fault->kind == QLatin1String("wrongshape")) {
         response = {
@@ -367,39 +379,37 @@ void Server::done(QTcpSocket* socket) {
 }
 
 Server::Response Server::token(const Request& request) {
-    auto oauthError = [](int status, const QString& error, const QString& description) {
-        return Response{
-            status, json(QJsonObject{{"error", error}, {"error_description", description}}), {}};
+    auto refuse = [](int status, const QString& error, const QString& description) {
+        return Response{status, oauthError(error, description), {}};
     };
     if (request.method != "POST")
-        return oauthError(405, QStringLiteral("invalid_request"), QStringLiteral("POST only"));
+        return refuse(400, QStringLiteral("invalid_request"), QStringLiteral("POST only"));
     const QByteArray expected =
         "Basic " +
         (m_options.clientId + QLatin1Char(':') + m_options.clientSecret).toUtf8().toBase64();
     if (request.headers.value("authorization") != expected)
-        return oauthError(401, QStringLiteral("invalid_client"),
-                          QStringLiteral("client authentication failed"));
+        return refuse(401, QStringLiteral("invalid_client"),
+                      QStringLiteral("client authentication failed"));
     if (!request.headers.value("content-type").startsWith("application/x-www-form-urlencoded"))
-        return oauthError(400, QStringLiteral("invalid_request"),
-                          QStringLiteral("request is missing a required parameter"));
+        return refuse(400, QStringLiteral("invalid_request"),
+                      QStringLiteral("request is missing a required parameter"));
     QUrlQuery form(QString::fromUtf8(request.body).replace(u'+', u' '));
     const QString grant = form.queryItemValue("grant_type", QUrl::FullyDecoded);
     const QString scope = form.queryItemValue("scope", QUrl::FullyDecoded);
     QString member;
     if (grant == QLatin1String("client_credentials")) {
         if (!scope.contains(QLatin1String("commerce.feedback")))
-            return oauthError(400, QStringLiteral("invalid_scope"),
-                              QStringLiteral("The requested scope is invalid"));
+            return refuse(400, QStringLiteral("invalid_scope"),
+                          QStringLiteral("The requested scope is invalid"));
     } else if (grant == QLatin1String("refresh_token")) {
         const QString refresh = form.queryItemValue("refresh_token", QUrl::FullyDecoded);
         if (m_options.refreshToken.isEmpty() || refresh != m_options.refreshToken)
-            return oauthError(
-                400, QStringLiteral("invalid_grant"),
-                QStringLiteral("the provided authorization refresh token is invalid"));
+            return refuse(400, QStringLiteral("invalid_grant"),
+                          QStringLiteral("the provided authorization refresh token is invalid"));
         member = m_options.refreshTokenMember;
     } else {
-        return oauthError(400, QStringLiteral("unsupported_grant_type"),
-                          QStringLiteral("grant type in request is not supported"));
+        return refuse(400, QStringLiteral("unsupported_grant_type"),
+                      QStringLiteral("grant type in request is not supported"));
     }
     // The real tokens hold ^ and #; so do ours.
     const QString token = QStringLiteral("v^1.1#i^1#p^%1#r^0#I^3#t^%2")
@@ -413,7 +423,8 @@ Server::Response Server::token(const Request& request) {
                              {"token_type", member.isEmpty()
                                                 ? QStringLiteral("Application Access Token")
                                                 : QStringLiteral("User Access Token")}}),
-            {}};
+            // RFC 6749 5.1: an answer holding a token is never cached.
+            {{"Cache-Control", "no-store"}, {"Pragma", "no-cache"}}};
 }
 
 std::optional<QString> Server::authorise(const Request& request) {
@@ -539,11 +550,8 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
                                         "&sort=TIME&limit=%3&offset=")
                              .arg(QString::fromLatin1(QUrl::toPercentEncoding(user)), type)
                              .arg(limit);
-    QJsonObject pagination{{"total", total},
-                           {"count", count},
-                           {"limit", limit},
-                           {"offset", offset},
-                           {"href", base + QString::number(offset)}};
+    QJsonObject pagination{
+        {"total", total}, {"count", count}, {"limit", limit}, {"offset", offset}};
     if (offset + limit < total)
         pagination.insert("next", base + QString::number(offset + limit));
     if (offset > 0)
@@ -562,13 +570,14 @@ Server::Response Server::summary(const Request& request) {
     auto bad = [&](int errorId, const QString& message) {
         return Response{400, json(errorEnvelope(errorId, message, domain)), {}};
     };
+    // The contract lists no error of its own for a missing user_id here.
     const QString user = request.query.queryItemValue("user_id", QUrl::FullyDecoded);
     if (user.isEmpty())
-        return bad(501000, QStringLiteral("The 'user_id' value is missing or invalid."));
+        return bad(501002, QStringLiteral("The 'user_id' value is missing."));
     const QStringList filter =
         request.query.queryItemValue("filter", QUrl::FullyDecoded).split(u',');
     if (!filter.contains(QStringLiteral("ratingType:OVERALL_EXPERIENCE")))
-        return bad(501002, QStringLiteral("The 'ratingType' value is missing or invalid."));
+        return bad(501022, QStringLiteral("The 'ratingType' value is missing or invalid."));
     qint64 days = -1;
     for (const QString& part : filter)
         if (part.startsWith(m_options.summaryPeriodKey + QLatin1Char(':')))
@@ -577,7 +586,8 @@ Server::Response Server::summary(const Request& request) {
         return bad(501037, QStringLiteral("The period value is missing or invalid."));
     if (!m_market->hasMember(user))
         return {404,
-                json(errorEnvelope(501023, QStringLiteral("The user was not found."), domain)),
+                json(errorEnvelope(501023, QStringLiteral("The user was not found."), domain,
+                                   QStringLiteral("APPLICATION"))),
                 {}};
     const Marketplace::Counts counts = m_market->countsSince(user, nowMs() - days * kDayMs);
     QJsonArray roles;

@@ -1,6 +1,7 @@
 #include "ui/main/frmAnzeige.h"
 
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"
@@ -195,6 +196,14 @@ void frmAnzeige::ZorButton1_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub ZorButton1_Click()");
     retrieval::FetchResult fetched;
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, false); });
+    p.step([&] {
+        const QString missing = modini::missingStandardUser();
+        if (!missing.isEmpty()) {
+            app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
+            m_view->setEnabled(FeedbackView::ZorButton1, true);
+            p.exit();
+        }
+    });
     p.step([&] {
         if (!modIConnect::Ping()) {
             app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
