@@ -304,8 +304,8 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("written");
-        row("CSV", "liste.csv", frmVerlauf::csvFilter(), "liste.csv");
-        row("JSON by its filter", "liste", frmVerlauf::jsonFilter(), "liste.json");
+        row("CSV", "liste.csv", ui::ListExport::csvFilter(), "liste.csv");
+        row("JSON by its filter", "liste", ui::ListExport::jsonFilter(), "liste.json");
     }
     void exportingWhatIsListed() {
         const QStringList texts{"Sagt \"danke\"; bis bald",
