@@ -110,9 +110,9 @@ private slots:
         QVERIFY(!Form<ui::frmSplash>::isLoaded());
     }
 
-    void theLayoutAtTheDesignSize() {
+    void theLayoutAtTheStartSize() {
         const ui::WindowLayout l =
-            ui::computeWindowLayout(ui::kDesignClientWidth, ui::kDesignClientHeight);
+            ui::computeWindowLayout(ui::kStartClientWidth, ui::kStartClientHeight);
         QCOMPARE(l.picContainer, QRect(120, 960, 13435, 4210));
         QCOMPARE(l.cmdCloseLeft, 12080);
         QCOMPARE(l.zorButton1Left, 10440);
