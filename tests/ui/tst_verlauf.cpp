@@ -242,8 +242,7 @@ private slots:
         desktop.setBrowser("{browser} %u");
         emit open().liste().zurAuktion(2);
         QCOMPARE(desktop.started("browser"),
-                 "browser|" +
-                     QString(modGlobal::sArtikelURL).replace("[#Artikel#]", "123456789012"));
+                 "browser|http://cgi.ebay.de/ws/eBayISAPI.dll?ViewItem&item=123456789012&rd=1");
     }
 
     void theMenuShowsTheMemberOfTheMainWindow() {
