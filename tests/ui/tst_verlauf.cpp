@@ -1,7 +1,6 @@
 // "Verlauf und Suche": the months of the chart and their share, the search,
 // paging and kinds, the item page, the menu, the chart's colours, and the
 // export, on the real window and a real database.
-#include "base/qtTranslations.h"
 #include "standInDesktop.h"
 #include "store/connection.h"
 #include "store/exportWriter.h"
@@ -16,7 +15,6 @@
 #include <QAction>
 #include <QBarSet>
 #include <QChartView>
-#include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -349,14 +347,6 @@ private slots:
                                   QString("Käufer;%1").arg(n), QString("1000%1").arg(n),
                                   (csv && n == 4 ? "'" : "") + texts[n - 1] +
                                       (n == 2 ? "\r\nZeile zwei" : "")}));
-    }
-
-    void theLibrarysDialogsSpeakGerman() { // the export's file dialog among them
-        QVERIFY(app::installQtTranslations(*qApp));
-        QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-        QCOMPARE(box.button(QDialogButtonBox::Save)->text() + " " +
-                     box.button(QDialogButtonBox::Cancel)->text(),
-                 "Speichern Abbrechen");
     }
 
     void aFailedOrCancelledExportLeavesNoFile_data() {
