@@ -17,7 +17,9 @@ struct sqlite3_stmt;
 // a store::DatabaseError, which is the program's run-time error.
 namespace store {
 
-// The number the old data layer reported for any provider failure.
+// The error number of every database failure (0x80004005, an unspecified
+// failure), as the error dialog and the protocol show it; the SQLite result
+// code is kept in code().
 inline constexpr int kProviderError = -2147467259;
 
 class DatabaseError : public errors::RuntimeError {

@@ -23,7 +23,8 @@ using errors::Handling;
 using errors::Procedure;
 using store::Connection;
 
-// What the old data layer reported for a position outside the result.
+// The error number of a page position outside the result (0x800A0BB9, an
+// argument out of range), as the error dialog and the protocol show it.
 constexpr int kPositionError = -2146825287;
 
 // Each query is prepared once per connection; the literal's address is its

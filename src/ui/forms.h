@@ -16,7 +16,7 @@ inline std::vector<void (*)()>& formRegistry() {
 } // namespace detail
 
 // A window that exists once: loaded on first use, destroyed when it closes,
-// and loaded afresh, at its design state, by the next use.
+// and loaded afresh by the next use, so nothing of an earlier one carries over.
 template <class T> class Form {
 public:
     static T& get() {

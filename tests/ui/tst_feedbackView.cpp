@@ -2,9 +2,7 @@
 // real database, without painting.
 #include "answerers.h"
 #include "app/modGlobal.h"
-#include "base/ratingSummary.h"
 #include "storeFixture.h"
-#include "testData.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/feedbackView.h"
 
@@ -12,8 +10,6 @@
 
 using namespace modGlobal;
 using ui::FeedbackView;
-
-using testsupport::fetch;
 
 namespace {
 const QDateTime kNewest(QDate(2026, 11, 30), QTime(18, 0));
@@ -159,25 +155,6 @@ private slots:
         QCOMPARE(view->progressMaximum(), 40);
         QVERIFY(values.contains(40));
         QVERIFY(!view->progressVisible());
-    }
-
-    void percentages_data() {
-        QTest::addColumn<qint64>("pos");
-        QTest::addColumn<qint64>("neg");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("200/2") << qint64(200) << qint64(2) << "Positive Bewertungen : 99 % ";
-        QTest::newRow("3/1") << qint64(3) << qint64(1) << "Positive Bewertungen : 66,7 % ";
-        QTest::newRow("5/5") << qint64(5) << qint64(5) << "Positive Bewertungen : 0 %";
-        QTest::newRow("1/0") << qint64(1) << qint64(0) << "Positive Bewertungen : 100 % ";
-        QTest::newRow("0/0") << qint64(0) << qint64(0) << "Positive Bewertungen : 0 %";
-        QTest::newRow("half to even")
-            << qint64(80) << qint64(1) << "Positive Bewertungen : 98,8 % ";
-        QTest::newRow("30 million")
-            << qint64(30000000) << qint64(3000000) << "Positive Bewertungen : 90 % ";
-    }
-    void percentages() {
-        QCOMPARE(ui::prozenteText(fetch<qint64>("pos"), fetch<qint64>("neg")),
-                 fetch<QString>("line"));
     }
 };
 

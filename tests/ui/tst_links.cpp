@@ -10,7 +10,6 @@
 #include "ui/dialogs/frmAbout.h"
 #include "ui/forms.h"
 #include "ui/modGlobalMain.h"
-#include "version.h"
 
 #include <QDir>
 #include <QLabel>
@@ -88,8 +87,10 @@ private slots:
         StandInDesktop desktop;
         ui::frmAbout& about = About::get();
         about.show();
-        QCOMPARE(about.lblVersion()->text(), QStringLiteral("Version " NOTENSCHAU_VERSION_TEXT));
-        QCOMPARE(about.lblAdress()->text().split('\n'), ui::frmAbout::addressBlock().split('\r'));
+        QCOMPARE(about.lblVersion()->text(), QStringLiteral("Version 1.0.0"));
+        QCOMPARE(about.lblAdress()->text(),
+                 QStringLiteral("Notenschau Software GbR\nLindenstraße 14\n04109 Leipzig\n\n"
+                                "mail   support@notenschau.de\nweb  www.notenschau.de"));
         QTest::mouseClick(about.lblAdress(), Qt::LeftButton); // a web address without a scheme
         QCOMPARE(desktop.started("xdg-open"), QStringLiteral("xdg-open|http://www.notenschau.de"));
         for (const QString link : {"mailto:support@notenschau.de", "http://notenschau.de/k",

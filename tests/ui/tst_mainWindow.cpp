@@ -9,9 +9,11 @@
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
 #include "ui/main/windowLayout.h"
+#include "ui/modGlobalMain.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -91,11 +93,20 @@ private slots:
             QCOMPARE(w.menu().keyOf(id), keys[id - 1]);
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
-        // A failing add (an unknown parent) is passed over silently.
+        // A failing add is passed over silently: here "keyFile" names a
+        // command, which cannot hold the items of the settings menu.
+        QMenuBar bar;
+        ui::MenuAdapter menu(&bar);
+        menu.addItem({}, "x", ui::MenuAdapter::TopLevel, "x");
+        menu.addItem("x", "keyFile", ui::MenuAdapter::Command, "x");
         testsupport::ErrorAnswerer answers;
-        QVERIFY_THROWS_EXCEPTION(errors::RuntimeError,
-                                 w.menu().addItem(QStringLiteral("nirgends"), "x", 1, "x"));
+        modGlobal::pbuildmenus(menu);
         QCOMPARE(answers.reports.size(), 0);
+        QStringList built;
+        for (int id = 1; id <= menu.itemCount(); ++id)
+            built << menu.keyOf(id);
+        QCOMPARE(built.join(','),
+                 "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyVerlauf");
     }
 
     void closingUnloadsEveryWindow() {
@@ -110,9 +121,9 @@ private slots:
         QVERIFY(!Form<ui::frmSplash>::isLoaded());
     }
 
-    void theLayoutAtTheDesignSize() {
+    void theLayoutAtTheStartSize() {
         const ui::WindowLayout l =
-            ui::computeWindowLayout(ui::kDesignClientWidth, ui::kDesignClientHeight);
+            ui::computeWindowLayout(ui::kStartClientWidth, ui::kStartClientHeight);
         QCOMPARE(l.picContainer, QRect(120, 960, 13435, 4210));
         QCOMPARE(l.cmdCloseLeft, 12080);
         QCOMPARE(l.zorButton1Left, 10440);

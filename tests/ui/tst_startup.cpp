@@ -40,7 +40,7 @@ private slots:
         settle();
     }
 
-    void aClosedWindowComesBackAtItsDesignState() {
+    void aClosedWindowComesBackAsNew() {
         frmSplash* first = &Form<frmSplash>::get();
         first->lblProductName()->setText(QStringLiteral("geändert"));
         QPointer<frmSplash> watch(first);

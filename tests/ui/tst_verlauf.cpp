@@ -1,7 +1,6 @@
 // "Verlauf und Suche": the months of the chart and their share, the search,
 // paging and kinds, the item page, the menu, the chart's colours, and the
 // export, on the real window and a real database.
-#include "base/qtTranslations.h"
 #include "standInDesktop.h"
 #include "store/connection.h"
 #include "store/exportWriter.h"
@@ -16,7 +15,6 @@
 #include <QAction>
 #include <QBarSet>
 #include <QChartView>
-#include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -242,8 +240,7 @@ private slots:
         desktop.setBrowser("{browser} %u");
         emit open().liste().zurAuktion(2);
         QCOMPARE(desktop.started("browser"),
-                 "browser|" +
-                     QString(modGlobal::sArtikelURL).replace("[#Artikel#]", "123456789012"));
+                 "browser|http://cgi.ebay.de/ws/eBayISAPI.dll?ViewItem&item=123456789012&rd=1");
     }
 
     void theMenuShowsTheMemberOfTheMainWindow() {
@@ -304,8 +301,8 @@ private slots:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("written");
-        row("CSV", "liste.csv", frmVerlauf::csvFilter(), "liste.csv");
-        row("JSON by its filter", "liste", frmVerlauf::jsonFilter(), "liste.json");
+        row("CSV", "liste.csv", ui::ListExport::csvFilter(), "liste.csv");
+        row("JSON by its filter", "liste", ui::ListExport::jsonFilter(), "liste.json");
     }
     void exportingWhatIsListed() {
         const QStringList texts{"Sagt \"danke\"; bis bald",
@@ -350,14 +347,6 @@ private slots:
                                   QString("Käufer;%1").arg(n), QString("1000%1").arg(n),
                                   (csv && n == 4 ? "'" : "") + texts[n - 1] +
                                       (n == 2 ? "\r\nZeile zwei" : "")}));
-    }
-
-    void theLibrarysDialogsSpeakGerman() { // the export's file dialog among them
-        QVERIFY(app::installQtTranslations(*qApp));
-        QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-        QCOMPARE(box.button(QDialogButtonBox::Save)->text() + " " +
-                     box.button(QDialogButtonBox::Cancel)->text(),
-                 "Speichern Abbrechen");
     }
 
     void aFailedOrCancelledExportLeavesNoFile_data() {

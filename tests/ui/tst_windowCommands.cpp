@@ -172,8 +172,7 @@ private slots:
         QCOMPARE(boxes.shown.size(), 0);
         if (fetch<bool>("opens"))
             QCOMPARE(desktop.started("browser"),
-                     "browser|" +
-                         QString(modGlobal::sArtikelURL).replace("[#Artikel#]", "123456789012"));
+                     "browser|http://cgi.ebay.de/ws/eBayISAPI.dll?ViewItem&item=123456789012&rd=1");
     }
 
     void pagesGoOverTheLinkAndClosingSaysGoodbye() {

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kImgLeft = 0, kImgTop = 20, kImgSize = 240;
 constexpr int kLblLeft = 285, kLblTop = 30;
-constexpr int kDesignHeight = 255;
+constexpr int kControlHeight = 255;
 
 // The focus frame: a dotted line along the control's edge, as the desktop
 // draws the focus of a check box. Clicks pass through to the control.
@@ -78,7 +78,7 @@ chbox::chbox(QWidget* parent) : QWidget(parent), m_twips(Twips::of(this)) {
         QLabel* image = new QLabel(this);
         image->setObjectName(QStringLiteral("img%1").arg(i));
         image->setPixmap(QPixmap(QString::fromLatin1(pictures[i])));
-        image->setScaledContents(true); // stays the design's size on a finer screen
+        image->setScaledContents(true); // 240 twips on any screen, whatever the image's pixels
         image->setGeometry(m_twips.toPx(QRect(kImgLeft, kImgTop, kImgSize, kImgSize)));
         image->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_img[size_t(i)] = image;
@@ -107,10 +107,10 @@ chbox::chbox(QWidget* parent) : QWidget(parent), m_twips(Twips::of(this)) {
     UserControl_Resize();
 }
 
-// The caption with as much room on its right as above it, at the design's height.
+// The caption with as much room on its right as above it, at the control's own height.
 QSize chbox::sizeHint() const {
     return QSize(m_lbl->geometry().right() + 1 + m_twips.toPx(kLblTop),
-                 m_twips.toPx(kDesignHeight));
+                 m_twips.toPx(kControlHeight));
 }
 
 void chbox::showImage(bool checked) {

@@ -6,6 +6,7 @@
 #include "base/deployment.h"
 #include "base/programFolder.h"
 #include "errors/procedure.h"
+#include "ui/controls/dialogParts.h"
 #include "ui/forms.h"
 #include "version.h"
 
@@ -37,29 +38,24 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
-    auto label = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
     auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         return b;
     };
-    m_picIcon = label("picIcon");
-    m_lblTitle = label("lblTitle");
+    m_picIcon = namedLabel(this, "picIcon");
+    m_lblTitle = namedLabel(this, "lblTitle");
     QFont titleFont = m_lblTitle->font();
     titleFont.setPointSize(titleFont.pointSize() + 6);
     titleFont.setBold(true);
     m_lblTitle->setFont(titleFont);
-    m_lblVersion = label("lblVersion");
-    QLabel* label1 = label("Label1");
+    m_lblVersion = namedLabel(this, "lblVersion");
+    QLabel* label1 = namedLabel(this, "Label1");
     label1->setText(QStringLiteral("Konzipiert und Entwickelt von:"));
-    m_lblAdress = label("lblAdress");
-    m_picture1 = label("Picture1");
+    m_lblAdress = namedLabel(this, "lblAdress");
+    m_picture1 = namedLabel(this, "Picture1");
     m_picture1->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
-    m_lblLizenz = label("lblLizenz");
+    m_lblLizenz = namedLabel(this, "lblLizenz");
     for (QLabel* clickable : {m_lblAdress, m_picture1}) {
         clickable->setCursor(Qt::PointingHandCursor);
         clickable->installEventFilter(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/dialogs/listExport.h"
 #include "ui/dialogs/verlaufModel.h"
 
 #include <array>
@@ -7,8 +8,8 @@
 #include <memory>
 #include <QDialog>
 
+class QBoxLayout;
 class QButtonGroup;
-class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
@@ -16,11 +17,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedBarSeries;
-class QValueAxis;
 
 namespace ui {
 
 class FeedbackList;
+class MonthChart;
 
 // "Verlauf und Suche": a member's ratings per month as a chart with the
 // positive share of twelve months, a search over text, giver and item
@@ -28,11 +29,7 @@ class FeedbackList;
 class frmVerlauf : public QDialog {
     Q_OBJECT
 public:
-    // Asks for the file to export to (QFileDialog::getSaveFileName's
-    // arguments); an empty name cancels. Tests answer it themselves.
-    using FileChooser =
-        std::function<QString(QWidget* parent, const QString& caption, const QString& suggested,
-                              const QString& filters, QString* selectedFilter)>;
+    using FileChooser = ListExport::FileChooser;
 
     explicit frmVerlauf(QWidget* parent = nullptr);
     ~frmVerlauf() override;
@@ -40,7 +37,7 @@ public:
     // Shows the member the main window shows: the standard user, or the
     // foreign member in foreign mode. Read afresh each time.
     void showMember();
-    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void setFileChooser(FileChooser chooser) { m_export.setFileChooser(std::move(chooser)); }
 
     void showRange(VerlaufModel::Range range);
     void showMonth(int index);
@@ -49,13 +46,10 @@ public:
     void turnPage(int direction);
     void exportListed();
 
-    static QString csvFilter();
-    static QString jsonFilter();
-
     const VerlaufModel& model() const { return *m_model; }
     QChart* chart() const;
-    QChartView* chartView() const { return m_chartView; }
-    QStackedBarSeries* bars() const { return m_bars; }
+    QChartView* chartView() const;
+    QStackedBarSeries* bars() const;
     QRadioButton* rangeButton(VerlaufModel::Range range) const {
         return m_rangeButtons[size_t(range)];
     }
@@ -63,40 +57,37 @@ public:
     QPushButton* kindButton(int kind) const { return m_kindButtons[size_t(kind)]; }
     QPushButton* previousButton() const { return m_previous; }
     QPushButton* nextButton() const { return m_next; }
-    QPushButton* exportButton() const { return m_export; }
+    QPushButton* exportButton() const { return m_exportButton; }
     QLabel* captionLabel() const { return m_caption; }
     QLabel* scopeLabel() const { return m_scope; }
     QLabel* memberLabel() const { return m_member; }
     FeedbackList& liste() const { return *m_list; }
 
     // The month the arrow keys move and Enter lists; its counts show below the chart.
-    int currentMonth() const { return m_current; }
+    int currentMonth() const;
     QLabel* monthInfo() const { return m_monthInfo; }
 
 protected:
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void newChart();
-    void buildChart();
-    void setCurrentMonth(int index);
+    QBoxLayout* buildRangeRow();
+    void buildChartArea(QBoxLayout* layout);
+    QBoxLayout* buildSearchRow();
+    QBoxLayout* buildKindRow();
+    QBoxLayout* buildButtonRow();
+    void setTabOrders();
     void fillList();
     void openItem(int k);
     // Runs a read of the store; a failure is told, and the window stays as it was.
     bool guarded(const std::function<void()>& read);
 
     std::unique_ptr<VerlaufModel> m_model;
-    FileChooser m_chooseFile;
+    ListExport m_export;
     QLabel* m_member = nullptr;
     std::array<QRadioButton*, 3> m_rangeButtons{};
-    QChartView* m_chartView = nullptr;
-    QStackedBarSeries* m_bars = nullptr;
-    QCategoryAxis* m_months = nullptr;
-    QValueAxis* m_counts = nullptr;
-    QValueAxis* m_percent = nullptr;
+    MonthChart* m_chart = nullptr;
     QLabel* m_monthInfo = nullptr;
-    int m_current = 0;
     QLineEdit* m_search = nullptr;
     // 0 Alle, 1 to 3 the kinds.
     std::array<QPushButton*, 4> m_kindButtons{};
@@ -106,7 +97,7 @@ private:
     QPushButton* m_previous = nullptr;
     QPushButton* m_next = nullptr;
     QLabel* m_caption = nullptr;
-    QPushButton* m_export = nullptr;
+    QPushButton* m_exportButton = nullptr;
     QPushButton* m_close = nullptr;
     bool m_shown = false;
 };

@@ -1,6 +1,7 @@
 // The widgets of "Bewertungen auslesen" and their connections; the
 // handlers are in frmuser.cpp.
 #include "ui/controls/chbox.h"
+#include "ui/controls/dialogParts.h"
 #include "ui/dialogs/frmuser.h"
 
 #include <QComboBox>
@@ -29,13 +30,6 @@ QLabel* countLabel(QWidget* parent, const char* name, const QColor& colour) {
     pal.setColor(QPalette::WindowText, colour);
     l->setPalette(pal);
     return l;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace

@@ -92,7 +92,8 @@ void FeedbackList::placeChildren() {
     m_scroll->setGeometry(inner.right() + 1 - barWidth, inner.top(), barWidth, inner.height());
     const int surfaceWidth =
         m_surfaceWidth > 0 ? m_twips.toPx(m_surfaceWidth) : inner.width() - barWidth;
-    // The scroll bar lies over the surface's right end, as on the design.
+    // The window's rule makes the surface as wide as the whole list, so the
+    // scroll bar lies over its right end; the columns are placed for that width.
     m_surface->setGeometry(inner.left(), inner.top(), std::max(0, surfaceWidth), inner.height());
     m_scroll->raise();
 }

@@ -117,7 +117,7 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     modData::setPageProgress(
         [this](qint32 rows) { m_progress->setValue(std::min<int>(rows, m_progress->maximum())); });
 
-    resize(m_twips.toPx(kDesignClientWidth), m_twips.toPx(kDesignClientHeight));
+    resize(m_twips.toPx(kStartClientWidth), m_twips.toPx(kStartClientHeight));
 }
 
 frmAnzeige::~frmAnzeige() {

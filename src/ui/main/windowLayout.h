@@ -5,7 +5,7 @@
 namespace ui {
 
 // Where the main window's movable controls go for a client area, all in
-// twips. The design client area is 13635 x 5985.
+// twips. The window opens with a client area of 13635 x 5985.
 struct WindowLayout {
     QRect picContainer;
     int surfaceWidth = 0; // picScroll
@@ -20,8 +20,8 @@ struct WindowLayout {
     int lblProzenteTop = 0;
 };
 
-inline constexpr int kDesignClientWidth = 13635;
-inline constexpr int kDesignClientHeight = 5985;
+inline constexpr int kStartClientWidth = 13635;
+inline constexpr int kStartClientHeight = 5985;
 inline constexpr int kMinOuterWidth = 13755;
 inline constexpr int kMinOuterHeight = 6270;
 
