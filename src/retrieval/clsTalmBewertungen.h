@@ -2,7 +2,9 @@
 
 #include "app/modini.h"
 #include "base/feedbackConstants.h"
+#include "retrieval/marketplaceRules.h"
 #include "retrieval/marktplatzHttp.h"
+#include "retrieval/tokenSource.h"
 #include "store/fetchedRating.h"
 
 #include <functional>
@@ -122,27 +124,39 @@ private:
     // Nothing after failing the operation with the reason.
     std::optional<Count> readCount(int status, const QByteArray& body);
 
+    // The kinds a filtered page keeps.
+    struct Kinds {
+        bool negativ = true;
+        bool positiv = true;
+        bool neutral = true;
+    };
+
     bool begin();
     void queueFehler(qint16 number, const QString& description);
-    void fail(qint16 number, const QString& description);
+    void fail(const retrieval::SourceFault& fault);
     void finish();
     void httpFehler(int status, const QByteArray& body);
-    // A token request answered with another status than 200.
-    void tokenFehler(int status, const QByteArray& body);
-    void malformed();
     void withToken(const std::function<void(const QString& token)>& then);
     void apiGet(const QString& path, const QString& query, const Answer& onAnswer,
                 bool repeated = false);
     QString entriesQuery(const QString& user, int limit, qint64 offset) const;
-    void requestPage(const QString& user, qint64 offset, qint32 limit, bool filtered, bool negativ,
-                     bool positiv, bool neutral);
+    // getSeite and getSeiteFilter: a page by its number, all kinds without a filter.
+    bool startPage(const char* signature, const QString& user, qint32 page, qint32 limit,
+                   const std::optional<Kinds>& kinds);
+    void requestPage(const QString& user, qint64 offset, qint32 limit,
+                     const std::optional<Kinds>& kinds);
+    // Nothing after failing the operation with the reason.
+    std::optional<retrieval::FeedbackPage> readPage(int status, const QByteArray& body,
+                                                    const QString& user, qint64 offset,
+                                                    qint32 limit,
+                                                    const std::optional<Kinds>& kinds);
+    void reportPage(const retrieval::FeedbackPage& page);
     void requestSummary(const QString& user, int periodIndex, bool otherKey);
-    QString tokenKey() const;
 
     QNetworkAccessManager m_nam;
     std::unique_ptr<retrieval::HttpExchange> m_http;
     Timing m_timing;
-    modini::MarktplatzSettings m_settings;
+    retrieval::TokenSource m_token;
     QString m_base;
     QString m_marketplaceId;
     quint64 m_generation = 0;

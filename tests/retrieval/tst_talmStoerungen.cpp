@@ -115,13 +115,7 @@ private slots:
                                 << QString(quiet);
         };
         row("no id", {"clientId="}, {}, "anzahl alice", {"Fehler 1004"}, missing, "requests");
-        row("no secret", {"clientSecret="}, {}, "anzahl alice", {"Fehler 1004"}, missing,
-            "requests");
         row("other address", {"apiUrl=http://192.0.2.10:8080"}, {}, "anzahl alice", {"Fehler 1005"},
-            {"ApiUrl"}, "requests");
-        row("host name", {"apiUrl=http://api.ebay.com"}, {}, "anzahl alice", {"Fehler 1005"},
-            {"ApiUrl"}, "requests");
-        row("not a web address", {"apiUrl=ftp://127.0.0.1/"}, {}, "anzahl alice", {"Fehler 1005"},
             {"ApiUrl"}, "requests");
         row("deadline not a number", {"zeitlimit=bald"}, {}, "anzahl alice", {"Fehler 1007"},
             {"Zeitlimit", "bald"}, "requests");

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/modini.h"
+
+#include <optional>
+#include <QByteArray>
+#include <QNetworkRequest>
+#include <QString>
+
+namespace retrieval {
+
+// Which access token a source asks for: an application token reads any
+// member's ratings, a user token (from a refresh token) one's own unmasked.
+enum class TokenKind { Application, User };
+
+// The kind today's settings ask for: a user token when they hold a refresh token.
+TokenKind tokenKindFor(const modini::MarktplatzSettings& settings);
+
+// The access tokens of one kind for one marketplace and client. Tokens are
+// kept per process for their lifetime: the marketplace allows only so many
+// token requests a day.
+class TokenSource {
+public:
+    TokenSource() = default;
+    TokenSource(TokenKind kind, const QString& base, const modini::MarktplatzSettings& settings);
+
+    // A token still valid, if one is kept.
+    std::optional<QString> cached() const;
+    // The request for a new token: its address and headers, and the form to post.
+    QNetworkRequest request() const;
+    QByteArray form() const;
+    // Keeps the token of a 200 answer, renewed marginS before it runs out (at
+    // most a tenth of its life); nothing when the answer is not a token.
+    std::optional<QString> accept(const QByteArray& body, int marginS);
+    // The marketplace refused the kept token.
+    void forget();
+
+    static void clearCache();
+
+private:
+    QString key() const;
+
+    TokenKind m_kind = TokenKind::Application;
+    QString m_base;
+    QString m_clientId;
+    QString m_clientSecret;
+    QString m_refreshToken;
+};
+
+} // namespace retrieval
