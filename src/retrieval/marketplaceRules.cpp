@@ -31,9 +31,12 @@ std::optional<Endpoint> endpointOf(const QString& apiUrl) {
         (scheme == QLatin1String("https") || (scheme == QLatin1String("http") && loopback));
     if (!allowed)
         return std::nullopt;
-    return Endpoint{
-        url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::StripTrailingSlash),
-        loopback};
+    // Paths are appended with their own slash; Qt keeps the slash of a bare
+    // host ("https://api.ebay.com/"), which would make "//identity/...".
+    QString base = url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return Endpoint{base, loopback};
 }
 
 std::variant<SourceSetup, SourceFault> checkSettings(const modini::MarktplatzSettings& settings,

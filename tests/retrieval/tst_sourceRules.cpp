@@ -42,6 +42,8 @@ private slots:
             QString("https://api.example/v1 60000"));
         row("loopback http", QString("http://127.0.0.1:8080/sim/"), QString("s"), QString("5"), 0,
             QString("http://127.0.0.1:8080/sim 5000 loopback"));
+        row("a host with its slash", QString("https://api.example/"), QString("s"), QString(), 0,
+            QString("https://api.example 60000"));
         row("no secret", QString("https://api.example"), QString(), QString(), 1004,
             QString("Für den Zugriff auf den Marktplatz fehlen die Zugangsdaten. Bitte tragen Sie "
                     "ClientId und ClientSecret im Abschnitt [Marktplatz] der Datei %1 ein.")
