@@ -35,6 +35,8 @@ private slots:
         row("formula +", "+1", "+1", "'+1", "\"+1\"");
         row("formula -", "-1", "-1", "'-1", "\"-1\"");
         row("formula @", "@A1", "@A1", "'@A1", "\"@A1\"");
+        row("formula after tab", "\t=A1", "\\t=A1", "'\t=A1", "\"\\t=A1\"");
+        row("formula after cr", "\r=A1", "\\r=A1", "\"'\n=A1\"", "\"\\r=A1\"");
         row("lone surrogate", u16({0xd800, 'b'}), u16({0xd800, 'b'}), u16({0xd800, 'b'}),
             "\"" + x + "b\"");
     }

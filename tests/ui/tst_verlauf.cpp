@@ -305,7 +305,7 @@ private slots:
         row("JSON by its filter", "liste", ui::ListExport::jsonFilter(), "liste.json");
     }
     void exportingWhatIsListed() {
-        const QStringList texts{"Sagt \"danke\"; bis bald",
+        const QStringList texts{"\t=Sagt \"danke\"; bis bald",
                                 "Zeile eins",
                                 "Grüße – äöü ß € 👍",
                                 "=SUMME(A1)",
@@ -345,7 +345,7 @@ private slots:
                                       : QString("2024-04-0%1T10:00").arg(n),
                                   QStringList{"positiv", "neutral", "negativ"}[n % 3], "K",
                                   QString("Käufer;%1").arg(n), QString("1000%1").arg(n),
-                                  (csv && n == 4 ? "'" : "") + texts[n - 1] +
+                                  (csv && (n == 1 || n == 4) ? "'" : "") + texts[n - 1] +
                                       (n == 2 ? "\r\nZeile zwei" : "")}));
     }
 

@@ -151,7 +151,8 @@ QString csvField(const QString& field) {
             s += c != u'\t' && isControl(c) ? QChar(kReplacement) : QChar(c);
         }
     }
-    if (!s.isEmpty() && QStringView(u"=+-@").contains(s.front()))
+    // A spreadsheet takes these for a formula; TAB and CR lead in to one too.
+    if (!field.isEmpty() && QStringView(u"=+-@\t\r").contains(field.front()))
         s.prepend(QLatin1Char('\''));
     if (!quote)
         return s;
