@@ -2,6 +2,7 @@
 
 #include "app/msgBox.h"
 #include "app/singleInstance.h"
+#include "app/terminationSignals.h"
 #include "errors/procedure.h"
 #include "ui/controls/menuAdapter.h"
 #include "ui/controls/messageBoxes.h"
@@ -37,7 +38,31 @@ Start Main() {
     return Start::Failed;
 }
 
+namespace {
+
+// A logout or a kill ends the window as its menu's "Beenden" does. The nested
+// loops of open dialogs and message boxes are left too, so none holds it up.
+void endAsBeenden() {
+    using Window = ui::Form<ui::frmAnzeige>;
+    if (Window::isLoaded())
+        Window::get().beenden();
+    ui::unloadOtherForms<ui::frmAnzeige>();
+    QCoreApplication::exit(0);
+}
+
+} // namespace
+
 int runProgram() {
+    // A signal during the start waits until the window is up: ending half a
+    // load would leave more behind than the load itself.
+    app::TerminationSignals termination;
+    bool running = false;
+    bool endRequested = false;
+    QObject::connect(&termination, &app::TerminationSignals::received, [&] {
+        endRequested = true;
+        if (running)
+            endAsBeenden();
+    });
     ui::QtMessageBoxPresenter messageBoxes;
     app::MessageBoxPresenter* previousBoxes = app::setMessageBoxPresenter(&messageBoxes);
     errors::ErrPtnrDialog errorDialog;
@@ -46,6 +71,9 @@ int runProgram() {
     int code = 0;
     switch (Main()) {
     case Start::Running:
+        running = true;
+        if (endRequested)
+            QMetaObject::invokeMethod(qApp, endAsBeenden, Qt::QueuedConnection);
         code = QApplication::exec();
         break;
     case Start::AlreadyRunning:

@@ -1,10 +1,13 @@
 // One instance per user: a second start ends silently while the first runs,
 // a crashed first instance does not block the next start, and a start that
-// fails in the error dialog does not linger holding the lock.
+// fails in the error dialog does not linger holding the lock. A logout's
+// signal ends the window as "Beenden" does, closing the database.
 #include "answerers.h"
+#include "app/modGlobal.h"
 #include "app/singleInstance.h"
 #include "errors/errPtnr.h"
 #include "processRun.h"
+#include "storeFixture.h"
 
 #include <csignal>
 #include <QLockFile>
@@ -64,6 +67,36 @@ private slots:
         QCOMPARE(testsupport::finishProcess(*start()).code, 0);
         QCOMPARE(next->state(), QProcess::Running);
         kill(*next);
+    }
+
+    // The signals a desktop sends at logout, and Ctrl+C in a terminal: the
+    // database is closed as after "Beenden", so the next start finds no
+    // marker of an unclean close.
+    void aSignalEndsTheWindowAsBeenden_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void aSignalEndsTheWindowAsBeenden() {
+        QFETCH(int, signalNumber);
+        testsupport::StoreFixture store;
+        store.addRatings(QStringLiteral("anna"), 3, QDateTime::currentDateTime());
+        modGlobal::resetGlobals(); // the child opens the file, this process lets go
+        const QString marker = store.databasePath() + QStringLiteral(".offen");
+        QVERIFY(!QFile::exists(marker));
+
+        auto window = start(QStringLiteral(STARTUP_PROBE),
+                            {store.folder().path(), QString::number(errors::LeaveProcedure)});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 20000);
+        QTest::qWait(500); // mostly in the event loop by now; a start in progress ends the same
+        ::kill(pid_t(window->processId()), signalNumber);
+        const testsupport::ProcessResult r = testsupport::finishProcess(*window);
+        QCOMPARE(window->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(r.code, 0);
+        QVERIFY(!QFile::exists(marker));
+        QVERIFY(!QFile::exists(store.databasePath() + QStringLiteral("-wal")));
+        QCOMPARE(lockHolder(), 0);
     }
 
     // checkInet=yes stops the main window's load with error 13; left in the
