@@ -30,7 +30,11 @@ void OwnUpdateRun::checkneueBewertungen() {
     // What is stored is counted here, not taken from the view: a filter on
     // screen must not make stored ratings look new, nor placeholders stand
     // for ratings.
-    p.step([&] { m_stored = modData::countsOf(modData::Table::Own, sStandardUser).real; });
+    p.step([&] {
+        const modData::MemberCounts counts = modData::countsOf(modData::Table::Own, sStandardUser);
+        m_stored = counts.real;
+        m_padded = counts.real + counts.placeholders;
+    });
     p.step([&] { setLabel1(QStringLiteral("Lade Daten aus dem Internet")); });
     p.step([&] {
         ++m_requests;
@@ -117,7 +121,10 @@ void OwnUpdateRun::Finished(bool cAbort) {
                 end(Kind::UnknownMember);
                 return p.exit();
             }
-            n = std::max(m_lAnzahl - m_stored, m_headNew);
+            // Placeholders stand for entries the total counts and no run was
+            // given: asked for again, they would make every check read the
+            // whole list. A full check looks for them.
+            n = std::max(m_lAnzahl - m_padded, m_headNew);
             if (n <= 0) {
                 setLabel1(QStringLiteral("Sie haben keine neue Bewertungen."));
                 end(Kind::NothingNew);

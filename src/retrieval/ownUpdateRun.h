@@ -33,6 +33,7 @@ private:
     void end(retrieval::SyncOutcome::Kind kind);
 
     qint32 m_stored = 0;  // real ratings stored when the run began
+    qint32 m_padded = 0;  // and with the placeholders that stand in for missing ones
     qint32 m_headNew = 0; // the newest ratings the store lacks, seen with the count
     std::optional<retrieval::PageWalk> m_walk;
     std::optional<retrieval::PageWalk::Request> m_next;

@@ -23,9 +23,10 @@ SyncOutcome storeOwnRun(const FetchResult& fetched, const QString& member,
     }
     if (!loading)
         return outcome;
-    const auto placeholders = fetched.end == Kind::Stored && fetched.readToEnd
-                                  ? store::StoreMode::MakeUpTotal
-                                  : store::StoreMode::ReplaceArrived;
+    // A run that found what it looked for accounts for the whole total; one
+    // cut short lets what arrived take the place of placeholders.
+    const auto placeholders = fetched.end == Kind::Stored ? store::StoreMode::MakeUpTotal
+                                                          : store::StoreMode::ReplaceArrived;
     const store::StoreReport report =
         store::storeFetched(modData::Table::Own, member, fetched.ratings, placeholders,
                             fetched.reportedTotal - fetched.duplicates, progress);

@@ -178,6 +178,26 @@ private slots:
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
     }
 
+    // Entries the total counts and never delivers are padded once; later
+    // checks ask only for what is new, until the total changes.
+    void aPaddedOvercountIsNotAskedForAgain() {
+        start(QStringLiteral("anna:450"));
+        QVERIFY(sim->fault("overcount", {"on=entries", "n=50", "count=1000"}));
+        QCOMPARE(runCheck().outcome.added, 450);
+        QCOMPARE(placeholders(), 50);
+        const Check again = runCheck();
+        QCOMPARE(again.question, QString());
+        QCOMPARE(again.outcome.kind, Kind::NothingNew);
+        QCOMPARE(placeholders(), 50);
+
+        admin(QStringLiteral("add"), QUrlQuery{{"count", "2"}});
+        const Check grown = runCheck();
+        QCOMPARE(grown.question, question(2));
+        QCOMPARE(grown.outcome.added, 2);
+        QCOMPARE(placeholders(), 50);
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+    }
+
     // The marketplace and the store match member names in any letter case.
     void theLetterCaseOfTheMemberNameDoesNotMatter() {
         start(QStringLiteral("anna:450"));
