@@ -221,6 +221,46 @@ setup::Outcome setUpInWindow(const setup::Values& v, const QString& installed) {
     return window.outcome();
 }
 
+// Help and version need nothing set up.
+std::optional<int> answeredAtOnce(const Call& call) {
+    if (call.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (call.version) {
+        print(stdout, QStringLiteral("notenschau-einrichten " NOTENSCHAU_VERSION_TEXT));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// "--client-secret -" keeps the secret out of the process list.
+bool secretFromStdin(setup::Values& values) {
+    if (values.clientSecret != QLatin1String("-"))
+        return true;
+    values.clientSecret = readLine().value_or(QString());
+    if (!values.clientSecret.isEmpty())
+        return true;
+    print(stderr, QStringLiteral("Auf der Standardeingabe kam kein ClientSecret."));
+    return false;
+}
+
+// The user's copy takes this process over; returns only when it could not.
+int startUserCopy(const QString& folder, bool gui, int argc, char** argv) {
+    const QByteArray program = QFile::encodeName(folder + QStringLiteral("/notenschau"));
+    char* const startArguments[] = {const_cast<char*>(program.constData()), nullptr};
+    ::execv(program.constData(), startArguments);
+    const int reason = errno;
+    const setup::Outcome notStarted{
+        setup::Status::Failed, QStringLiteral("%1 lässt sich nicht starten: %2")
+                                   .arg(QString::fromLocal8Bit(program), qt_error_string(reason))};
+    if (gui) {
+        QApplication again(argc, argv);
+        QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), notStarted.message);
+    }
+    return finish(notStarted);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -234,22 +274,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return int(setup::Status::BadCall);
     }
-    if (call->help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (call->version) {
-        print(stdout, QStringLiteral("notenschau-einrichten " NOTENSCHAU_VERSION_TEXT));
-        return 0;
-    }
+    if (const std::optional<int> code = answeredAtOnce(*call))
+        return *code;
     setup::Values& values = call->values;
-    if (values.clientSecret == QLatin1String("-")) {
-        values.clientSecret = readLine().value_or(QString());
-        if (values.clientSecret.isEmpty()) {
-            print(stderr, QStringLiteral("Auf der Standardeingabe kam kein ClientSecret."));
-            return int(setup::Status::BadCall);
-        }
-    }
+    if (!secretFromStdin(values))
+        return int(setup::Status::BadCall);
 
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     const QString folder = setup::normalised(values).folder;
@@ -301,18 +330,6 @@ int main(int argc, char** argv) {
         return failed({setup::Status::Failed, problem});
     }
 
-    // The user's copy takes this process over.
     application.reset();
-    const QByteArray program = QFile::encodeName(folder + QStringLiteral("/notenschau"));
-    char* const startArguments[] = {const_cast<char*>(program.constData()), nullptr};
-    ::execv(program.constData(), startArguments);
-    const int reason = errno;
-    const setup::Outcome notStarted{
-        setup::Status::Failed, QStringLiteral("%1 lässt sich nicht starten: %2")
-                                   .arg(QString::fromLocal8Bit(program), qt_error_string(reason))};
-    if (gui) {
-        QApplication again(argc, argv);
-        return failed(notStarted);
-    }
-    return finish(notStarted);
+    return startUserCopy(folder, gui, argc, argv);
 }
