@@ -30,6 +30,12 @@ std::optional<PageWalk::Request> PageWalk::nextRegion() {
 
 PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
     Step step;
+    const Tally tally = count(page, step.fresh);
+    step.next = next(page, total, tally);
+    return step;
+}
+
+PageWalk::Tally PageWalk::count(const std::vector<Entry>& page, std::vector<qsizetype>& fresh) {
     // Up to where the page before ended, this one repeats it; a rating seen
     // again after that point is a duplicate in the list.
     QHash<QString, qsizetype> index;
@@ -54,9 +60,14 @@ PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
             ++m_knownSeen;
         } else {
             ++m_found;
-            step.fresh.push_back(i);
+            fresh.push_back(i);
         }
     }
+    return {overlaps, allKnown};
+}
+
+std::optional<PageWalk::Request> PageWalk::next(const std::vector<Entry>& page, qint64 total,
+                                                const Tally& tally) {
     const qint64 offset = m_last.offset;
     const qint64 delivered = qint64(page.size());
     // The first page after a part jumped over: reading that part later ends
@@ -69,14 +80,13 @@ PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
 
     // No rating in common with the page before: the list moved by more than
     // the overlap, and what lies between would be missed.
-    if (!overlaps && !page.empty() && offset > 0 && m_stepsBack < kMostStepsBack) {
+    if (!tally.overlaps && !page.empty() && offset > 0 && m_stepsBack < kMostStepsBack) {
         ++m_stepsBack;
         // The page stepped back to ends with this one.
         for (const Entry& e : page)
             m_previous << e.id;
         m_last = {std::max<qint64>(0, offset - (kPage - kOverlap)), kPage};
-        step.next = m_last;
-        return step;
+        return m_last;
     }
     m_stepsBack = 0;
     m_previous.clear();
@@ -86,34 +96,39 @@ PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
     const bool end = delivered < m_last.count || offset + delivered >= total;
     if (end) {
         m_reachedEnd = true;
-        step.next = nextRegion();
-        return step;
+        return nextRegion();
     }
-    if (m_regionEnd && offset + delivered >= *m_regionEnd) {
-        step.next = nextRegion();
-        return step;
-    }
+    if (m_regionEnd && offset + delivered >= *m_regionEnd)
+        return nextRegion();
     // Enough found, and the block of new ratings has ended.
-    if (m_found >= m_wanted && !page.empty() && page.back().known) {
-        step.next.reset();
-        return step;
-    }
-    // The jump landed behind the first missing rating: step back towards it.
-    if (m_afterJump && !page.empty() && !page.front().known && !m_skipped.empty()) {
-        Region& jumped = m_skipped.back();
-        const qint64 back = std::max(jumped.from, offset - (kPage - kOverlap));
-        if (back < offset) {
-            jumped.to = back;
-            m_previous.clear();
-            for (const Entry& e : page)
-                m_previous << e.id;
-            m_last = {back, kPage};
-            step.next = m_last;
-            return step;
-        }
-    }
+    if (m_found >= m_wanted && !page.empty() && page.back().known)
+        return std::nullopt;
+    if (const auto back = backAfterJump(page))
+        return back;
     m_afterJump = false;
-    const qint64 afterPage = offset + delivered;
+    return onwards(offset + delivered, tally.allKnown);
+}
+
+// The jump landed behind the first missing rating: step back towards it.
+std::optional<PageWalk::Request> PageWalk::backAfterJump(const std::vector<Entry>& page) {
+    if (!m_afterJump || page.empty() || page.front().known || m_skipped.empty())
+        return std::nullopt;
+    Region& jumped = m_skipped.back();
+    const qint64 offset = m_last.offset;
+    const qint64 back = std::max(jumped.from, offset - (kPage - kOverlap));
+    if (back >= offset)
+        return std::nullopt;
+    jumped.to = back;
+    m_previous.clear();
+    for (const Entry& e : page)
+        m_previous << e.id;
+    m_last = {back, kPage};
+    return m_last;
+}
+
+// The next page, or a jump over the stored part while new ratings are still
+// missing.
+PageWalk::Request PageWalk::onwards(qint64 afterPage, bool allKnown) {
     const qint64 storedAhead = qint64(m_stored) - m_knownSeen;
     if (allKnown && !m_regionEnd && m_found < m_wanted && storedAhead > 2 * kPage) {
         const qint64 target = afterPage + storedAhead - 2 * kOverlap;
@@ -121,12 +136,10 @@ PageWalk::Step PageWalk::take(const std::vector<Entry>& page, qint64 total) {
         m_previous.clear();
         m_afterJump = true;
         m_last = {target, kPage};
-        step.next = m_last;
-        return step;
+        return m_last;
     }
     m_last = {afterPage - kOverlap, kPage};
-    step.next = m_last;
-    return step;
+    return m_last;
 }
 
 } // namespace retrieval

@@ -63,6 +63,14 @@ private:
         QStringList before;  // ids of the page just before the region
         QSet<QString> after; // and of the page just after it
     };
+    struct Tally {
+        bool overlaps; // the page shares a rating with the one before
+        bool allKnown; // every entry was stored or seen before
+    };
+    Tally count(const std::vector<Entry>& page, std::vector<qsizetype>& fresh);
+    std::optional<Request> next(const std::vector<Entry>& page, qint64 total, const Tally& tally);
+    std::optional<Request> backAfterJump(const std::vector<Entry>& page);
+    Request onwards(qint64 afterPage, bool allKnown);
     std::optional<Request> nextRegion();
 
     qint32 m_wanted;
