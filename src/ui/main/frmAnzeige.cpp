@@ -40,6 +40,25 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     m_menuBar->setNativeMenuBar(false);
     m_menu = new MenuAdapter(m_menuBar, this);
 
+    buildTopRow();
+    m_list = new FeedbackList(this);
+    place(m_list, {120, 960, 13365, 4095});
+    buildBottomRow();
+    connectControls();
+    setUpCommands();
+
+    // A page read counts its rows on the progress bar.
+    modData::setPageProgress(
+        [this](qint32 rows) { m_progress->setValue(std::min<int>(rows, m_progress->maximum())); });
+
+    resize(m_twips.toPx(kStartClientWidth), m_twips.toPx(kStartClientHeight));
+}
+
+frmAnzeige::~frmAnzeige() {
+    modData::setPageProgress({});
+}
+
+void frmAnzeige::buildTopRow() {
     m_buttons[FeedbackView::Command1] =
         addButton("Command1", QStringLiteral("Positive"), {120, 480, 1455, 375});
     m_buttons[FeedbackView::Command2] =
@@ -58,10 +77,11 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     m_cmdback = addButton("cmdback", QStringLiteral("Standard User"), {10440, 480, 1455, 375});
     m_cmdback->hide();
     m_cmdClose = addButton("cmdClose", QStringLiteral("Schließen"), {12000, 480, 1455, 375});
+}
 
-    m_list = new FeedbackList(this);
-    place(m_list, {120, 960, 13365, 4095});
-
+void frmAnzeige::buildBottomRow() {
+    QFont arialBold(QStringLiteral("Arial"));
+    arialBold.setBold(true);
     m_buttons[FeedbackView::cmdprev] =
         addButton("cmdprev", QStringLiteral("<--"), {120, 5160, 735, 375});
     m_buttons[FeedbackView::cmdnext] =
@@ -93,7 +113,9 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     m_progress->hide();
     m_lblinfo = addLabel("lblinfo", QStringLiteral("keine Bewertungen vorhanden"),
                          {9360, 0, 4815, 255}, m_picture1);
+}
 
+void frmAnzeige::connectControls() {
     m_view = new FeedbackView(m_list, this);
     connect(m_view, &FeedbackView::changed, this, &frmAnzeige::showView);
     connect(m_list, &FeedbackList::zurAuktion, this, &frmAnzeige::zur_Auktion);
@@ -111,17 +133,6 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
             &frmAnzeige::ZorButton1_Click);
     connect(m_cmdback, &QPushButton::clicked, this, &frmAnzeige::cmdback_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &frmAnzeige::cmdClose_Click);
-    setUpCommands();
-
-    // A page read counts its rows on the progress bar.
-    modData::setPageProgress(
-        [this](qint32 rows) { m_progress->setValue(std::min<int>(rows, m_progress->maximum())); });
-
-    resize(m_twips.toPx(kStartClientWidth), m_twips.toPx(kStartClientHeight));
-}
-
-frmAnzeige::~frmAnzeige() {
-    modData::setPageProgress({});
 }
 
 QPushButton* frmAnzeige::addButton(const char* name, const QString& caption, const QRect& twips) {

@@ -100,6 +100,9 @@ signals:
     void foreignMemberRequested(const QString& name);
 
 private:
+    void buildTopRow();
+    void buildBottomRow();
+    void connectControls();
     void setUpCommands();
     void showForeignMemberDialog();
     void analyseForeignMember(const QString& name);
