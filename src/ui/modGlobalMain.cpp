@@ -65,7 +65,7 @@ int runProgram() {
     });
     ui::QtMessageBoxPresenter messageBoxes;
     app::MessageBoxPresenter* previousBoxes = app::setMessageBoxPresenter(&messageBoxes);
-    errors::ErrPtnrDialog errorDialog;
+    ui::ErrPtnrDialog errorDialog;
     errors::ErrorChooser* previousChooser = errors::ErrPtnr::instance().setChooser(&errorDialog);
 
     int code = 0;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     // However slow the start, the test's own guard ends a hang.
     testsupport::onNextModal(
         [choice](QWidget* w) {
-            if (auto* dialog = qobject_cast<errors::ErrPtnrDialog*>(w))
+            if (auto* dialog = qobject_cast<ui::ErrPtnrDialog*>(w))
                 dialog->cmdContinue(choice)->click();
         },
         120000);

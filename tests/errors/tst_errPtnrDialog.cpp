@@ -64,7 +64,7 @@ class ErrPtnrDialogTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::ProgramFolder> folder;
-    std::unique_ptr<errors::ErrPtnrDialog> dialog;
+    std::unique_ptr<ui::ErrPtnrDialog> dialog;
     errors::ErrorChooser* previous = nullptr;
 
     // At the next error: a button of the protocol's, then leave.
@@ -79,7 +79,7 @@ private slots:
     void init() {
         folder = std::make_unique<testsupport::ProgramFolder>();
         app::setExecutableName(QStringLiteral("notenschau"));
-        dialog = std::make_unique<errors::ErrPtnrDialog>();
+        dialog = std::make_unique<ui::ErrPtnrDialog>();
         previous = errors::ErrPtnr::instance().setChooser(dialog.get());
     }
     void cleanup() {

@@ -18,7 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace errors {
+namespace ui {
 
 QString ErrPtnrDialog::supportHint() {
     return QStringLiteral(
@@ -39,7 +39,7 @@ QGroupBox* ErrPtnrDialog::frame(const QString& name, const QString& caption) {
 }
 
 ErrPtnrDialog::ErrPtnrDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ErrPtnr"));
+    setObjectName(QStringLiteral("errors::ErrPtnr"));
     setWindowTitle(QStringLiteral("ACHTUNG ! Ein Fehler ist aufgetreten ..."));
     setModal(true);
     new QVBoxLayout(this);
@@ -109,7 +109,7 @@ ErrPtnrDialog::ErrPtnrDialog(QWidget* parent) : QDialog(parent) {
 // it waits) cannot have a modal loop of its own before the first is answered:
 // it waits in line. The dialog then shows it, and each error gets the answer
 // the user gives while it is on display.
-int ErrPtnrDialog::choose(const ErrorReport& report) {
+int ErrPtnrDialog::choose(const errors::ErrorReport& report) {
     auto pending = std::make_shared<Pending>(Pending{report});
     m_pending.push_back(pending);
     if (m_pending.size() == 1)
@@ -124,12 +124,12 @@ int ErrPtnrDialog::choose(const ErrorReport& report) {
     return pending->action;
 }
 
-void ErrPtnrDialog::present(const ErrorReport& report) {
+void ErrPtnrDialog::present(const errors::ErrorReport& report) {
     m_lblError[0]->setText(report.numberText());
     m_lblError[1]->setText(report.module);
     m_lblError[2]->setText(report.procedure);
     m_lblError[3]->setText(QString::number(report.line));
-    m_lblProgInfo->setText(ErrPtnr::instance().progInfo());
+    m_lblProgInfo->setText(errors::ErrPtnr::instance().progInfo());
 
     // An hourglass set by the failing code must not hide the dialog's buttons.
     while (QApplication::overrideCursor())
@@ -137,7 +137,7 @@ void ErrPtnrDialog::present(const ErrorReport& report) {
 
     m_lblComment->setText(supportHint());
     m_lstCallStack->clear();
-    m_lstCallStack->addItems(ErrPtnr::instance().trace().items());
+    m_lstCallStack->addItems(errors::ErrPtnr::instance().trace().items());
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -149,10 +149,10 @@ void ErrPtnrDialog::present(const ErrorReport& report) {
 void ErrPtnrDialog::answer(int action) {
     if (m_pending.empty())
         return;
-    if (action == EndProgram) {
+    if (action == errors::EndProgram) {
         // The program ends at once: no waiting error is shown any more.
         for (const auto& pending : m_pending)
-            pending->action = EndProgram;
+            pending->action = errors::EndProgram;
         m_pending.clear();
     } else {
         m_pending.front()->action = action;
@@ -171,21 +171,21 @@ void ErrPtnrDialog::cmdContinue_Click(int index) {
 
 // Closing by the window frame leaves the procedure.
 void ErrPtnrDialog::reject() {
-    answer(LeaveProcedure);
+    answer(errors::LeaveProcedure);
 }
 
 void ErrPtnrDialog::cmdProtocol_Click(int index) {
     if (m_pending.empty())
         return;
-    const QString protocol = ErrPtnr::instance().protocol(m_pending.front()->report);
+    const QString protocol = errors::ErrPtnr::instance().protocol(m_pending.front()->report);
     if (index == 0) {
-        const QString path = protocolFiles::savedPath();
+        const QString path = errors::protocolFiles::savedPath();
         if (QFile::exists(path) && app::MsgBox(QStringLiteral("Vorhandene Datei '") + path +
                                                    QStringLiteral("' überschreiben ?"),
                                                app::vbYesNo) == app::vbNo)
             return;
         QString why;
-        if (!protocolFiles::save(path, protocol, &why)) {
+        if (!errors::protocolFiles::save(path, protocol, &why)) {
             // Said in a box of its own, never through the error handling.
             app::MsgBox(QStringLiteral("Das Fehlerprotokoll konnte nicht in die Datei '") + path +
                             QStringLiteral("' geschrieben werden:\n") + why,
@@ -213,4 +213,4 @@ void ErrPtnrDialog::cmdProtocol_Click(int index) {
         QUrl(QStringLiteral("mailto:") + QString::fromUtf8(deployment::kSupportMail).trimmed()));
 }
 
-} // namespace errors
+} // namespace ui

@@ -11,17 +11,17 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
-namespace errors {
+namespace ui {
 
 // The error dialog: shows one error with the program information and the
 // trace, offers the protocol buttons, and returns the user's choice of how
 // the failing procedure goes on.
-class ErrPtnrDialog : public QDialog, public ErrorChooser {
+class ErrPtnrDialog : public QDialog, public errors::ErrorChooser {
     Q_OBJECT
 public:
     explicit ErrPtnrDialog(QWidget* parent = nullptr);
 
-    int choose(const ErrorReport& report) override;
+    int choose(const errors::ErrorReport& report) override;
 
     // Controls, by their names, for those who drive the dialog.
     QPushButton* cmdContinue(int index) const { return m_cmdContinue[index]; }
@@ -44,12 +44,12 @@ protected:
 
 private:
     struct Pending {
-        ErrorReport report;
+        errors::ErrorReport report;
         int action = -1; // the user's choice, once made
     };
 
     QGroupBox* frame(const QString& name, const QString& caption);
-    void present(const ErrorReport& report);
+    void present(const errors::ErrorReport& report);
     void answer(int action);
 
     QLabel* m_lblComment = nullptr;
@@ -64,4 +64,4 @@ private:
     std::deque<std::shared_ptr<Pending>> m_pending;
 };
 
-} // namespace errors
+} // namespace ui
