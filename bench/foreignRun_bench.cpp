@@ -35,7 +35,7 @@ struct Folder {
                      "\ncheckInet=False\n[User]\nUsername=ich\n[Marktplatz]\nApiUrl=" +
                      apiUrl.toUtf8() + "\nClientId=notenschau\nClientSecret=geheim\n");
         config.close();
-        app::setProgramFolder(dir.path());
+        base::setProgramFolder(dir.path());
         modGlobal::resetGlobals();
         modData::InitDB();
     }

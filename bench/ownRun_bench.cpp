@@ -42,7 +42,7 @@ struct Folder {
                      user.toUtf8() + "\n[Marktplatz]\nApiUrl=" + apiUrl.toUtf8() +
                      "\nClientId=notenschau\nClientSecret=geheim\n");
         config.close();
-        app::setProgramFolder(dir.path());
+        base::setProgramFolder(dir.path());
         modGlobal::resetGlobals();
         modData::InitDB();
     }

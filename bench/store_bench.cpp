@@ -53,7 +53,7 @@ void openProgramFolder() {
         config.write("[Main]\nDatabase=" + dbPath().toUtf8() +
                      "\n[User]\nUsername=" + kUser.toUtf8() + "\n");
     config.close();
-    app::setProgramFolder(folder().path());
+    base::setProgramFolder(folder().path());
 }
 
 // One fetched rating as the load run delivers it: newest first, a rating

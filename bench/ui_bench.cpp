@@ -38,7 +38,7 @@ struct Fixture {
         config.write("[Main]\nDatabase=" + db.toUtf8() + "\n[User]\nUsername=" + kUser.toUtf8() +
                      "\n");
         config.close();
-        app::setProgramFolder(dir.path());
+        base::setProgramFolder(dir.path());
         modData::InitDB();
         const QDateTime newest(QDate(2026, 11, 30), QTime(23, 0));
         auto batch = modData::beginBatch();

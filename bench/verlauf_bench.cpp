@@ -52,7 +52,7 @@ struct Fixture {
         config.write("[Main]\nDatabase=" + db().toUtf8() + "\n[User]\nUsername=" + kUser.toUtf8() +
                      "\n");
         config.close();
-        app::setProgramFolder(dir.path());
+        base::setProgramFolder(dir.path());
         modData::InitDB();
         // A rating every 631 seconds back from the end of November 2026: 20
         // years, stored as loads store them, 10,000 at a time.

@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notenschau"));
-    app::installQtTranslations(application);
+    base::installQtTranslations(application);
     // The window belongs to the menu entry of that name (Wayland, task bars).
     QApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/notenschau.png")));

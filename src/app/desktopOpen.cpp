@@ -14,7 +14,7 @@ namespace {
 
 bool isHelpFile(const QString& path) {
     return QDir::cleanPath(path) ==
-           QDir::cleanPath(inProgramFolder(QStringLiteral("Help/hilfe.htm")));
+           QDir::cleanPath(base::inProgramFolder(QStringLiteral("Help/hilfe.htm")));
 }
 
 // The first line a desktop tool prints, when it names a desktop entry.

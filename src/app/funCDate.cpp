@@ -6,7 +6,7 @@
 namespace modGlobal {
 namespace {
 
-QDateTime asDateTime(const store::DateTimeText& value) {
+QDateTime asDateTime(const base::DateTimeText& value) {
     const QDateTime local = value.toDateTime();
     // A time the local clock skips (daylight saving) is still that day.
     return local.isValid() ? local : QDateTime(value.date, value.time, Qt::UTC);
@@ -17,11 +17,11 @@ QDateTime asDateTime(const store::DateTimeText& value) {
 QDateTime funCDate(const QString& Text) {
     errors::Procedure p("[modGlobal] Public Function funCDate(Text As String) As Date",
                         errors::Handling::SkipSilently);
-    if (const auto whole = store::parseLocalDateTime(Text))
+    if (const auto whole = base::parseLocalDateTime(Text))
         return asDateTime(*whole);
-    if (const auto front = store::parseLocalDateTime(Text.left(8)))
+    if (const auto front = base::parseLocalDateTime(Text.left(8)))
         return asDateTime(*front);
-    return store::zeroDate();
+    return base::zeroDate();
 }
 
 } // namespace modGlobal

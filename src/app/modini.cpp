@@ -18,7 +18,7 @@ MarktplatzSettings& marktplatz() {
 }
 
 QString configPath() {
-    return app::inProgramFolder(QStringLiteral("Bin/config.INI"));
+    return base::inProgramFolder(QStringLiteral("Bin/config.INI"));
 }
 
 QString missingStandardUser() {
@@ -40,7 +40,7 @@ void fnGetPfadeFaktorFromINI() {
         // A timer starts the program from anywhere: a relative path means the
         // program folder, not the current one.
         if (!sDatenbankPfad.isEmpty() && QDir::isRelativePath(sDatenbankPfad))
-            sDatenbankPfad = QDir(app::programFolder()).absoluteFilePath(sDatenbankPfad);
+            sDatenbankPfad = QDir(base::programFolder()).absoluteFilePath(sDatenbankPfad);
     });
     p.step(
         [&] { sStandardUser = ini.value(QStringLiteral("User"), QStringLiteral("Username"), {}); });

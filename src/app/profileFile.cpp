@@ -23,7 +23,7 @@ ProfileFile ProfileFile::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return fromText(decodeText(file.read(kMaxBytes)));
+    return fromText(base::decodeText(file.read(kMaxBytes)));
 }
 
 ProfileFile ProfileFile::fromText(const QString& text) {

@@ -27,7 +27,7 @@ std::optional<QString> registryValue(qint32 root, const QString& key, const QStr
         return std::nullopt;
     }
     if (is(key, kToolsKey) && is(value, kToolsValue))
-        return inProgramFolder(QStringLiteral("Bin"));
+        return base::inProgramFolder(QStringLiteral("Bin"));
     return std::nullopt;
 }
 

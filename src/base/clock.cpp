@@ -1,6 +1,6 @@
 #include "base/clock.h"
 
-namespace app {
+namespace base {
 namespace {
 Clock::Source& source() {
     static Clock::Source s;
@@ -20,4 +20,4 @@ void Clock::set(Source s) {
     source() = std::move(s);
 }
 
-} // namespace app
+} // namespace base

@@ -3,7 +3,7 @@
 #include <functional>
 #include <QDateTime>
 
-namespace app {
+namespace base {
 
 // The program's notion of "now". Tests install a fixed or stepping clock.
 class Clock {
@@ -17,4 +17,4 @@ public:
     static void set(Source source);
 };
 
-} // namespace app
+} // namespace base

@@ -1,6 +1,6 @@
 #include "base/dateText.h"
 
-namespace store {
+namespace base {
 
 namespace {
 
@@ -151,4 +151,4 @@ QString shownDate(const QString& stored) {
            stored.left(4) + QLatin1Char(' ') + stored.mid(11, 5);
 }
 
-} // namespace store
+} // namespace base

@@ -5,7 +5,7 @@
 #include <QString>
 
 // Dates as the program reads, shows and stores them.
-namespace store {
+namespace base {
 
 // A date text in the German local form, as the platform's date conversion
 // reads it: "22.11.2004", "22.11.04", "22.11.2004 14:03", "22.11.2004 14:03:59"
@@ -34,4 +34,4 @@ QString datePart(const DateTimeText& value, char part);
 // stored date is shown as it is.
 QString shownDate(const QString& stored);
 
-} // namespace store
+} // namespace base

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace app {
+namespace base {
 namespace {
 QString& folderOverride() {
     static QString s;
@@ -46,4 +46,4 @@ QString inProgramFolder(const QString& relative) {
     return folder + QLatin1Char('/') + relative;
 }
 
-} // namespace app
+} // namespace base

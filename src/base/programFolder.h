@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace app {
+namespace base {
 
 // The folder the program runs from (the directory of the running executable,
 // without a trailing separator). A headless tool may point it elsewhere.
@@ -16,4 +16,4 @@ void setExecutableName(const QString& name);
 // The program folder followed by a relative path, joined with one "/".
 QString inProgramFolder(const QString& relative);
 
-} // namespace app
+} // namespace base

@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace app {
+namespace base {
 
 bool installQtTranslations(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -18,4 +18,4 @@ bool installQtTranslations(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
-} // namespace app
+} // namespace base

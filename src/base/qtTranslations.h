@@ -2,11 +2,11 @@
 
 class QCoreApplication;
 
-namespace app {
+namespace base {
 
 // The library's own texts (file dialogs, standard buttons, a text field's
 // menu) in German, as the rest of the program. Without Debian's translations
 // installed they stay English; nothing else changes.
 bool installQtTranslations(QCoreApplication& application);
 
-} // namespace app
+} // namespace base

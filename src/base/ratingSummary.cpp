@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace ui {
+namespace base {
 
 double roundHalfEvenTenth(double value) {
     const double scaled = value * 10.0;
@@ -29,4 +29,4 @@ QString prozenteText(qint64 pos, qint64 neg) {
     return QStringLiteral("Positive Bewertungen : ") + text + QStringLiteral(" % ");
 }
 
-} // namespace ui
+} // namespace base

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace ui {
+namespace base {
 
 // The percentage line under the list: the share of positive ratings not
 // cancelled by a negative one, relative to the positive ones, to one decimal
@@ -13,4 +13,4 @@ QString prozenteText(qint64 pos, qint64 neg);
 // the even one.
 double roundHalfEvenTenth(double value);
 
-} // namespace ui
+} // namespace base

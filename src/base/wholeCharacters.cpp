@@ -1,6 +1,6 @@
 #include "base/wholeCharacters.h"
 
-namespace app {
+namespace base {
 namespace {
 // Length of the character at i: 2 for a surrogate pair, 1 otherwise; 0 for a
 // lone surrogate.
@@ -35,4 +35,4 @@ QString withWholeCharacters(QStringView text) {
     return whole;
 }
 
-} // namespace app
+} // namespace base

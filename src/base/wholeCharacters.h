@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace app {
+namespace base {
 
 // The text with every lone UTF-16 surrogate replaced by U+FFFD. A lone
 // surrogate is no character; readers of UTF-16 differ on it, and some pair it
@@ -11,4 +11,4 @@ namespace app {
 QString withWholeCharacters(QStringView text);
 bool hasLoneSurrogate(QStringView text);
 
-} // namespace app
+} // namespace base

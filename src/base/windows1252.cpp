@@ -2,7 +2,7 @@
 
 #include <QStringDecoder>
 
-namespace app {
+namespace base {
 
 QChar fromWindows1252(int code) {
     static const char16_t high[32] = {
@@ -26,4 +26,4 @@ QString decodeText(const QByteArray& bytes) {
     return text;
 }
 
-} // namespace app
+} // namespace base

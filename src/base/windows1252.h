@@ -4,7 +4,7 @@
 #include <QChar>
 #include <QString>
 
-namespace app {
+namespace base {
 
 // The character of a code 0 to 255 in the Windows-1252 code page (128 is the
 // euro sign). Codes the page leaves unassigned map to the C1 control of the
@@ -14,4 +14,4 @@ QChar fromWindows1252(int code);
 // Bytes as UTF-8 when they are valid UTF-8, otherwise as Windows-1252.
 QString decodeText(const QByteArray& bytes);
 
-} // namespace app
+} // namespace base

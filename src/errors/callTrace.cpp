@@ -11,7 +11,7 @@ CallTrace::Entry& CallTrace::push() {
     if (m_size < kCapacity)
         ++m_size;
     Entry& e = m_ring[m_head];
-    e.msecs = app::Clock::nowMSecsSinceEpoch();
+    e.msecs = base::Clock::nowMSecsSinceEpoch();
     return e;
 }
 

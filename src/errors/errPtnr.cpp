@@ -20,14 +20,14 @@ void ErrPtnr::CallStack(QString& a) {
 }
 
 QString ErrPtnr::defaultProgInfo() {
-    return app::executableName() + QStringLiteral("  V") +
+    return base::executableName() + QStringLiteral("  V") +
            QString::number(NOTENSCHAU_VERSION_MAJOR) + QLatin1Char('.') +
            QString::number(NOTENSCHAU_VERSION_MINOR) + QLatin1Char('.') +
            QString::number(NOTENSCHAU_VERSION_PATCH);
 }
 
 QString ErrPtnr::protocol(const ErrorReport& report) const {
-    return buildProtocol(m_progInfo, report, m_trace.items(), app::Clock::now(),
+    return buildProtocol(m_progInfo, report, m_trace.items(), base::Clock::now(),
                          m_systemInfo ? *m_systemInfo : currentSystemInfo());
 }
 

@@ -47,7 +47,7 @@ QString buildProtocol(const QString& progInfo, const ErrorReport& r, const QStri
 namespace protocolFiles {
 
 QString folder() {
-    QString program = app::programFolder();
+    QString program = base::programFolder();
     if (::access(QFile::encodeName(program).constData(), W_OK) == 0)
         return program;
     QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -62,7 +62,7 @@ static QString pathWith(const QString& extension) {
     QString dir = folder();
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
-    return dir + app::executableName() + extension;
+    return dir + base::executableName() + extension;
 }
 
 QString logPath() {

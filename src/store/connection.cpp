@@ -145,7 +145,7 @@ void Statement::fail(int rc) const {
 Statement& Statement::bind(int index, const QString& given) {
     // SQLite pairs a lone surrogate with the unit after it, losing that
     // character: such a text is stored with U+FFFD in its place.
-    const QString text = app::hasLoneSurrogate(given) ? app::withWholeCharacters(given) : given;
+    const QString text = base::hasLoneSurrogate(given) ? base::withWholeCharacters(given) : given;
     // UTF-16 with its length: NUL characters inside the text survive. An
     // empty text stays text, never NULL.
     static const char16_t empty[1] = {0};

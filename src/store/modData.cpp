@@ -143,13 +143,14 @@ std::function<void(const store::OpenFailure&)>& openFailureReport() {
 void logOpenFailure(const store::OpenFailure& failure) {
     const QString separator(70, QLatin1Char('-'));
     const QString indent(10, QLatin1Char(' '));
-    const QStringList lines{separator,
-                            QStringLiteral("DATENBANK NICHT ERREICHBAR"),
-                            indent + QStringLiteral("Datum/Uhrzeit:\t") +
-                                app::Clock::now().toString(QStringLiteral("MM-dd-yyyy / hh:mm:ss")),
-                            indent + QStringLiteral("Datei:\t") + failure.path,
-                            indent + QStringLiteral("Ursache:\t") + failure.causeText(),
-                            separator};
+    const QStringList lines{
+        separator,
+        QStringLiteral("DATENBANK NICHT ERREICHBAR"),
+        indent + QStringLiteral("Datum/Uhrzeit:\t") +
+            base::Clock::now().toString(QStringLiteral("MM-dd-yyyy / hh:mm:ss")),
+        indent + QStringLiteral("Datei:\t") + failure.path,
+        indent + QStringLiteral("Ursache:\t") + failure.causeText(),
+        separator};
     errors::protocolFiles::appendToLog(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
                                        nullptr);
 }
@@ -205,7 +206,7 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
             row.reserve(6);
             row << funcCheckNull(q->value(0)) << funcCheckNull(q->value(1))
                 << funcCheckNull(q->value(2))
-                << (q->isNull(3) ? QString() : store::shownDate(q->text(3)))
+                << (q->isNull(3) ? QString() : base::shownDate(q->text(3)))
                 << funcCheckNull(q->value(4)) << funcCheckNull(q->value(5));
             page << row;
         }
@@ -306,7 +307,7 @@ bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString&
     p.step([&] {
         date = toDate(Datum);
         // Never a wrong date: a date toDate could not read fails the write.
-        if (!store::isStoredDate(date))
+        if (!base::isStoredDate(date))
             errors::raise(errors::RuntimeError::TypeMismatch);
     });
     p.step([&] { user = modHTML2Text::HTMLDecode(EbayUser); });
@@ -556,7 +557,7 @@ Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
         if (q->next()) {
             for (int i = 0; i < 12; ++i)
                 values << funcCheckNull(q->value(i));
-            values << (q->isNull(12) ? QString() : store::shownDate(q->text(12)));
+            values << (q->isNull(12) ? QString() : base::shownDate(q->text(12)));
         }
     });
     p.step([&] {
@@ -628,8 +629,8 @@ bool save_UebersichtBewertungen(const QStringList& Uebersicht, qint32 Gesamt,
         prozent = checknull(copy);
     });
     p.step([&] {
-        date = toDate(app::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
-        if (!store::isStoredDate(date))
+        date = toDate(base::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+        if (!base::isStoredDate(date))
             errors::raise(errors::RuntimeError::TypeMismatch);
     });
     p.step([&] {
@@ -826,20 +827,20 @@ bool delete_Eigene_Bewertungen() {
 QString toDate(const QString& Datum) {
     Procedure p("[modData] Public Function toDate(Datum As String) As String");
     QString result;
-    std::optional<store::DateTimeText> parsed;
-    const auto value = [&]() -> const store::DateTimeText& {
+    std::optional<base::DateTimeText> parsed;
+    const auto value = [&]() -> const base::DateTimeText& {
         if (!parsed) {
-            parsed = store::parseLocalDateTime(Datum);
+            parsed = base::parseLocalDateTime(Datum);
             if (!parsed)
                 errors::raise(errors::RuntimeError::TypeMismatch);
         }
         return *parsed;
     };
     // Built piece by piece: a left toDate returns the pieces made so far.
-    p.step([&] { result = store::datePart(value(), 'y'); });
-    p.step([&] { result += QLatin1Char('-') + store::datePart(value(), 'm'); });
-    p.step([&] { result += QLatin1Char('-') + store::datePart(value(), 'd'); });
-    p.step([&] { result += QLatin1Char(' ') + store::datePart(value(), 't'); });
+    p.step([&] { result = base::datePart(value(), 'y'); });
+    p.step([&] { result += QLatin1Char('-') + base::datePart(value(), 'm'); });
+    p.step([&] { result += QLatin1Char('-') + base::datePart(value(), 'd'); });
+    p.step([&] { result += QLatin1Char(' ') + base::datePart(value(), 't'); });
     return result;
 }
 

@@ -46,7 +46,7 @@ bool isBlank(QChar c) {
 QChar vbChr(qint64 code) {
     if (code < 0 || code > 255)
         errors::raise(errors::RuntimeError::InvalidCall);
-    return app::fromWindows1252(static_cast<int>(code));
+    return base::fromWindows1252(static_cast<int>(code));
 }
 
 QString HTMLDecode(QString Text) {

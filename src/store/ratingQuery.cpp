@@ -162,7 +162,7 @@ modData::RatingRow rowOf(const Statement& q) {
     modData::RatingRow row;
     row.reserve(6);
     row << (q.isNull(0) ? QString() : QString::number(q.int64(0))) << q.text(1) << q.text(2)
-        << (q.isNull(3) ? QString() : shownDate(q.text(3))) << q.text(4) << q.text(5);
+        << (q.isNull(3) ? QString() : base::shownDate(q.text(3))) << q.text(4) << q.text(5);
     return row;
 }
 

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("notenschau"));
     if (argc != 3)
         return 2;
-    app::setProgramFolder(QString::fromLocal8Bit(argv[1]));
+    base::setProgramFolder(QString::fromLocal8Bit(argv[1]));
     const int choice = QByteArray(argv[2]).toInt();
     // However slow the start, the test's own guard ends a hang.
     testsupport::onNextModal(

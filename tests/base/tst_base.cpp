@@ -29,12 +29,12 @@ private slots:
             << qint64(30000000) << qint64(3000000) << "Positive Bewertungen : 90 % ";
     }
     void percentages() {
-        QCOMPARE(ui::prozenteText(fetch<qint64>("pos"), fetch<qint64>("neg")),
+        QCOMPARE(base::prozenteText(fetch<qint64>("pos"), fetch<qint64>("neg")),
                  fetch<QString>("line"));
     }
 
     void theLibrarysDialogsSpeakGerman() { // the export's file dialog among them
-        QVERIFY(app::installQtTranslations(*qApp));
+        QVERIFY(base::installQtTranslations(*qApp));
         QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
         QCOMPARE(box.button(QDialogButtonBox::Save)->text() + " " +
                      box.button(QDialogButtonBox::Cancel)->text(),

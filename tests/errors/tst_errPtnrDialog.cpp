@@ -78,7 +78,7 @@ class ErrPtnrDialogTest : public QObject {
 private slots:
     void init() {
         folder = std::make_unique<testsupport::ProgramFolder>();
-        app::setExecutableName(QStringLiteral("notenschau"));
+        base::setExecutableName(QStringLiteral("notenschau"));
         dialog = std::make_unique<ui::ErrPtnrDialog>();
         previous = errors::ErrPtnr::instance().setChooser(dialog.get());
     }
@@ -86,7 +86,7 @@ private slots:
         errors::ErrPtnr::instance().setTerminator({});
         errors::ErrPtnr::instance().setChooser(previous);
         dialog.reset();
-        app::setExecutableName({});
+        base::setExecutableName({});
         folder.reset();
     }
 

@@ -74,7 +74,7 @@ class ProcedureTest : public QObject {
 private slots:
     void init() {
         m_folder = std::make_unique<testsupport::ProgramFolder>();
-        app::setExecutableName(QStringLiteral("notenschau"));
+        base::setExecutableName(QStringLiteral("notenschau"));
         errors::ErrPtnr& partner = errors::ErrPtnr::instance();
         partner.trace().clear();
         partner.SetProgInfo({});
@@ -85,7 +85,7 @@ private slots:
     }
     void cleanup() {
         errors::ErrPtnr::instance().setSystemInfo(std::nullopt);
-        app::setExecutableName({});
+        base::setExecutableName({});
         m_folder.reset();
     }
 

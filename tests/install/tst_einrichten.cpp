@@ -124,9 +124,9 @@ private slots:
         QCOMPARE(QFileInfo(folder + "/Help/hilfe.htm").symLinkTarget(),
                  QFileInfo(NOTENSCHAU_PROGRAM_DIR "/Help/hilfe.htm").absoluteFilePath());
 
-        app::setProgramFolder(folder);
+        base::setProgramFolder(folder);
         modini::fnGetPfadeFaktorFromINI();
-        app::setProgramFolder({});
+        base::setProgramFolder({});
         QCOMPARE(modGlobal::sStandardUser, "anna");
         QCOMPARE(modGlobal::sDatenbankPfad, folder + "/notenschau.db");
         QCOMPARE(modini::marktplatz().apiUrl, sim.baseUrl());

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 3)
         return 2;
-    app::setProgramFolder(args.at(2));
+    base::setProgramFolder(args.at(2));
     modData::InitDB();
     say("OPEN");
     if (args.at(1) == QLatin1String("hold"))

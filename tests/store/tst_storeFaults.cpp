@@ -63,7 +63,7 @@ QByteArray startBatch(QProcess& probe, const QString& folder, const QString& tag
 // end without closing the file. meanwhile runs while it is open.
 void killWhileOpen(const std::function<void()>& meanwhile) {
     QProcess probe;
-    probe.start(STORE_PROBE, {"hold", app::programFolder()});
+    probe.start(STORE_PROBE, {"hold", base::programFolder()});
     QVERIFY(probe.waitForReadyRead(30000));
     QCOMPARE(probe.readAllStandardOutput(), QByteArray("OPEN\n"));
     if (meanwhile)

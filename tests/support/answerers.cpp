@@ -50,19 +50,19 @@ int ErrorAnswerer::choose(const errors::ErrorReport& report) {
 }
 
 FixedClock::FixedClock(const QDateTime& start) : m_now(start) {
-    app::Clock::set([this] { return m_now; });
+    base::Clock::set([this] { return m_now; });
 }
 FixedClock::~FixedClock() {
-    app::Clock::set({});
+    base::Clock::set({});
 }
 
 ProgramFolder::ProgramFolder() {
     QDir(m_dir.path()).mkpath(QStringLiteral("Bin"));
-    app::setProgramFolder(m_dir.path());
+    base::setProgramFolder(m_dir.path());
 }
 
 ProgramFolder::~ProgramFolder() {
-    app::setProgramFolder({});
+    base::setProgramFolder({});
 }
 
 void ProgramFolder::writeConfig(const QByteArray& content) const {

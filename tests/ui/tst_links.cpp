@@ -131,7 +131,7 @@ private slots:
     void aValueMustFitTheBuffer() {
         testsupport::ProgramFolder folder;
         QString value = QStringLiteral("alt");
-        app::setProgramFolder('/' + QString(1019, 'a')); // with "/Bin" and the NUL: 1025 bytes
+        base::setProgramFolder('/' + QString(1019, 'a')); // with "/Bin" and the NUL: 1025 bytes
         QVERIFY(!ui::frmAbout::GetKeyValue(app::HKEY_LOCAL_MACHINE, "notenschau\\TOOLS",
                                            app::kToolsValue, value));
         QCOMPARE(value, QString());

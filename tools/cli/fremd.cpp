@@ -97,7 +97,7 @@ int profil(const Arguments& args, ConsoleChooser& chooser) {
         err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
         return kFehler;
     }
-    const QString stand = app::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    const QString stand = base::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
     static const char* const kinds[3] = {"positiv", "neutral", "negativ"};
     if (args.format == Format::Json) {
         QJsonObject o{{"mitglied", args.name},

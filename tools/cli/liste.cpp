@@ -43,7 +43,7 @@ QStringList cells(const modData::RatingRow& row, qint32 nr) {
 QString prozentZeile(const View& v) {
     if (v.foreign)
         return QStringLiteral("Fremd-User Analyse");
-    return ui::prozenteText(v.counts[0], v.counts[2]).trimmed();
+    return base::prozenteText(v.counts[0], v.counts[2]).trimmed();
 }
 
 QString summaryLine(const View& v) {
@@ -92,7 +92,7 @@ void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
         const double pos = v.counts[0];
         const double neg = v.counts[2];
         summary.insert("prozent",
-                       pos > neg ? ui::roundHalfEvenTenth((pos - neg) * 100.0 / pos) : 0.0);
+                       pos > neg ? base::roundHalfEvenTenth((pos - neg) * 100.0 / pos) : 0.0);
     }
     const QJsonObject o{{"mitglied", v.user},
                         {"fremd", v.foreign},

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
                          .arg(QDir::toNativeSeparators(args->ordner)));
             return cli::kAufruf;
         }
-        app::setProgramFolder(args->ordner);
+        base::setProgramFolder(args->ordner);
     }
     // Without its configuration the program could only say that the database
     // is not reachable; the missing file is the clearer message.

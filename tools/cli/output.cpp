@@ -17,7 +17,7 @@ bool isControl(char16_t c) {
 
 void appendJsonString(QString& s, const QString& text) {
     s += QLatin1Char('"');
-    for (const QChar ch : app::withWholeCharacters(text)) {
+    for (const QChar ch : base::withWholeCharacters(text)) {
         const char16_t c = ch.unicode();
         switch (c) {
         case u'"':
@@ -178,7 +178,7 @@ QString jsonText(const QJsonValue& value, int depth) {
 
 QByteArray utf8(QStringView text) {
     // QString::toUtf8 writes a lone surrogate as '?': it is replaced first.
-    return app::hasLoneSurrogate(text) ? app::withWholeCharacters(text).toUtf8() : text.toUtf8();
+    return base::hasLoneSurrogate(text) ? base::withWholeCharacters(text).toUtf8() : text.toUtf8();
 }
 
 } // namespace cli

@@ -27,7 +27,7 @@ int verlauf(const Arguments& args) {
         return kFehler;
     }
     // From the first month with ratings to this one.
-    const QDate today = app::Clock::now().date();
+    const QDate today = base::Clock::now().date();
     const std::vector<store::MonthCounts> months =
         counts.empty()
             ? counts

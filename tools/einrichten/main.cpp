@@ -304,8 +304,8 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setApplicationName(QStringLiteral("notenschau-einrichten"));
     if (gui)
-        app::installQtTranslations(*application);
-    const QString installed = app::programFolder();
+        base::installQtTranslations(*application);
+    const QString installed = base::programFolder();
     auto failed = [&](const setup::Outcome& outcome) {
         if (gui && call->start)
             QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), outcome.message);

@@ -344,7 +344,7 @@ Outcome write(const Values& v, const QString& installed, qint32 ratings) {
 
     QFile templateFile(installed + QStringLiteral("/Bin/config.INI"));
     const QString templateText = templateFile.open(QIODevice::ReadOnly)
-                                     ? app::decodeText(templateFile.readAll())
+                                     ? base::decodeText(templateFile.readAll())
                                      : builtInTemplate();
     QSaveFile config(configFile(v.folder));
     // Permissions before the first byte: the file holds the client secret.

@@ -39,7 +39,7 @@ int ansiCode(QChar ch) {
     if (ch.unicode() < 128)
         return ch.unicode();
     for (int code = 128; code < 256; ++code)
-        if (app::fromWindows1252(code) == ch)
+        if (base::fromWindows1252(code) == ch)
             return code;
     return '?';
 }

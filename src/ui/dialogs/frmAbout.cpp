@@ -210,7 +210,7 @@ void frmAbout::subLink(const QString& sLink) {
             link.prepend(QStringLiteral("http://"));
     });
     // What the desktop makes of it is not examined.
-    p.step([&] { (void)app::openOnDesktop(link, app::programFolder()); });
+    p.step([&] { (void)app::openOnDesktop(link, base::programFolder()); });
 }
 
 } // namespace ui

@@ -273,7 +273,7 @@ void frmuser::ZorButton3_Click() {
                 app::MsgBox(store::storeFailureMessage(), app::vbOKOnly | app::vbCritical);
         });
         p.step([&] {
-            m_lblDatum->setText(app::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm")));
+            m_lblDatum->setText(base::Clock::now().toString(QStringLiteral("dd.MM.yyyy hh:mm")));
         });
         p.step([this] { readcmbnew(); });
         p.step([&] { setMemberText(S, false); });

@@ -51,7 +51,7 @@ void VerlaufModel::setRange(Range range) {
         m_counted = true;
     }
     const std::vector<store::MonthCounts>& counts = m_counts;
-    QDate last = firstOfMonth(app::Clock::now().date());
+    QDate last = firstOfMonth(base::Clock::now().date());
     if (!counts.empty() && counts.back().month > last)
         last = counts.back().month;
     QDate first;

@@ -170,7 +170,7 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     p.step([&] {
         if (sDatum != QStringLiteral("Datum")) {
             const QDate date = modGlobal::funCDate(sDatum).date();
-            row.openable = date.daysTo(app::Clock::now().date()) <= 90;
+            row.openable = date.daysTo(base::Clock::now().date()) <= 90;
         }
     });
     p.step([&] { row.image = (lImage >= 1 && lImage <= 3) ? int(lImage) : 0; });

@@ -213,7 +213,7 @@ void FeedbackView::Prozente() {
         pos = app::CLng(m_summe[0]);
         neg = app::CLng(m_summe[2]);
     });
-    p.step([&] { m_prozente = prozenteText(pos, neg); });
+    p.step([&] { m_prozente = base::prozenteText(pos, neg); });
     p.step([&] {
         if (bFremdModus)
             m_prozente = QStringLiteral("Fremd-User Analyse");

@@ -52,7 +52,7 @@ void frmAnzeige::Timer1_Timer() {
         } else if (key == QStringLiteral("keyabout")) {
             Form<frmAbout>::get().exec();
         } else if (key == QStringLiteral("keyhelp")) {
-            OpenLink(app::inProgramFolder(QStringLiteral("Help/hilfe.htm")), false);
+            OpenLink(base::inProgramFolder(QStringLiteral("Help/hilfe.htm")), false);
         } else if (key == QStringLiteral("keyexit")) {
             beenden();
         } else if (key == QStringLiteral("keyDelete")) {
