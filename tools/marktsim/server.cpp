@@ -512,8 +512,9 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
             list += ",\"feedbackEnteredDate\":";
             appendJsonString(list, *r.dateText);
         }
-        list += ",\"feedbackScore\":" + QByteArray::number(r.score) +
-                ",\"feedbackState\":\"ENTERED\",\"providerUserDetail\":{\"role\":\"" +
+        list += ",\"feedbackScore\":" + QByteArray::number(r.score) + ",\"feedbackState\":";
+        appendJsonString(list, r.state);
+        list += QByteArray(",\"providerUserDetail\":{\"role\":\"") +
                 (r.buyerGave ? "BUYER" : "SELLER") + '"';
         if (!r.giverAbsent) {
             list += ",\"userId\":";
@@ -672,6 +673,12 @@ Server::Response Server::admin(const Request& request) {
     if (what == QLatin1String("withdraw")) {
         const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
         return ok({{"withdrawn", withdrawn}, {"total", m_market->total(user)}});
+    }
+    if (what == QLatin1String("state")) {
+        const QString state = q.queryItemValue("state");
+        if (!QStringList{"ENTERED", "WITHDRAWN", "HIDDEN", "REVISED"}.contains(state))
+            return fail(QStringLiteral("unknown state"));
+        return ok({{"changed", m_market->setState(user, q.queryItemValue("id"), state)}});
     }
     if (what == QLatin1String("fault")) {
         Fault f;
