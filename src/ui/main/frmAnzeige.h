@@ -102,6 +102,7 @@ signals:
 private:
     void setUpCommands();
     void showForeignMemberDialog();
+    void fullCheck();
     void analyseForeignMember(const QString& name);
 
     QTimer* m_timer1 = nullptr;
