@@ -1,6 +1,7 @@
 // Files of earlier schema versions are brought up to date when the program
 // opens them, with nothing lost: version 1 compared member names exactly,
 // version 2 had no full-text index, version 3 no state of a rating.
+#include "store/ratingQuery.h"
 #include "store/ratingState.h"
 #include "storeFixture.h"
 #include "testDatabase.h"
@@ -143,6 +144,7 @@ private slots:
             "3",  "WITHDRAWN"};
         QCOMPARE(saveFetched(Table::Own, "anna", r), Saved::Added);
         QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
+        QCOMPARE(store::monthlyCounts(Table::Own, "anna").at(0).negative, 1);
         QCOMPARE(read_Bewertungen("anna").Item(1).at(1), QStringLiteral("(zurückgezogen) drei"));
         modGlobal::resetGlobals();
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
