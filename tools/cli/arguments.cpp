@@ -68,10 +68,8 @@ bool apply(Arguments& a, const QString& name, const QString& value, QString* err
             return false;
         }
         a.ordner = value;
-    } else if (name == QLatin1String("--ja")) {
-        a.ja = true;
-    } else if (name == QLatin1String("--vollstaendig")) {
-        a.vollstaendig = true;
+    } else if (name == QLatin1String("--ja") || name == QLatin1String("--vollstaendig")) {
+        (name == QLatin1String("--ja") ? a.ja : a.vollstaendig) = true;
     } else if (name == QLatin1String("--alle")) {
         a.alle = true;
     } else if (name == QLatin1String("--fremd")) {

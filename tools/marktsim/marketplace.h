@@ -24,7 +24,8 @@ struct Rating {
     // answer the client must cope with. An empty date text leaves the date out.
     QString kindText;
     std::optional<QString> dateText;
-    // feedbackState: listed, but WITHDRAWN or HIDDEN ones are out of the score.
+    // feedbackState, one of the names /admin/state takes (served unescaped):
+    // listed, but WITHDRAWN or HIDDEN ones are out of the score.
     QString state = QStringLiteral("ENTERED");
 };
 
