@@ -251,6 +251,7 @@ void upgradeSchema(Connection& connection) {
         connection.exec(searchSql());
         buildSearch(connection);
     }
+    // The rebuild of version 1 made today's tables, with the column.
     if (from < 4 && from >= 2)
         connection.exec(stateColumnSql());
     const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
