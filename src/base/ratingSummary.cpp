@@ -17,6 +17,14 @@ double roundHalfEvenTenth(double value) {
     return rounded / 10.0;
 }
 
+QString anzeigeText(qint64 first, qint64 last, qint64 rows, qint64 notCounted) {
+    QString text =
+        QStringLiteral("Anzeige: %1 - %2 von %3").arg(first).arg(last).arg(rows - notCounted);
+    if (notCounted > 0)
+        text += QStringLiteral(" (+ %1 zurückgezogen)").arg(notCounted);
+    return text;
+}
+
 QString prozenteText(qint64 pos, qint64 neg) {
     if (pos <= neg)
         return QStringLiteral("Positive Bewertungen : 0 %");

@@ -107,8 +107,12 @@ store::FetchedRating parseRating(const QJsonObject& entry) {
     r.giver = text(provider.value(QStringLiteral("userId")));
     r.item =
         text(entry.value(QStringLiteral("orderLineItemSummary")).toObject().value("listingId"));
+    r.state = text(entry.value(QStringLiteral("feedbackState")));
+    if (text(entry.value(QStringLiteral("commentType"))).isEmpty())
+        r.lack = store::FetchedRating::Lack::Kind;
     r.id = text(entry.value(QStringLiteral("feedbackId")));
     if (r.id.isEmpty()) {
+        r.lack = store::FetchedRating::Lack::Id;
         QCryptographicHash hash(QCryptographicHash::Sha1);
         for (const QString& part :
              {QString::number(r.kind), r.text, r.kv, r.when.toString(Qt::ISODate), r.giver, r.item})

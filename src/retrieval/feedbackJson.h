@@ -19,9 +19,8 @@ namespace feedbackJson {
 QString maskField(QString field);
 
 // One entry, read once: its kind, text, K/V mark, date in local time, giver,
-// item number and id. Texts with a lone surrogate get U+FFFD in its place. An
-// entry without an id gets one made from its content, so that it is still
-// stored once.
+// item number, id and state. Texts with a lone surrogate get U+FFFD in its
+// place. An entry without an id or a kind says so in its lack.
 store::FetchedRating parseRating(const QJsonObject& entry);
 
 // The rating as a feedback line: kind, text, K/V mark, date as

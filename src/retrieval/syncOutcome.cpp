@@ -39,6 +39,8 @@ SyncOutcome storeOwnRun(const FetchResult& fetched, const QString& member,
     }
     outcome.added = report.added;
     outcome.placeholders = report.placeholders;
+    outcome.withoutId = report.withoutId;
+    outcome.withoutKind = report.withoutKind;
     if (fetched.end != Kind::Stored)
         outcome.remaining = std::max(
             0, std::max(fetched.reportedTotal - report.realAfter, fetched.asked - report.added));
@@ -54,6 +56,19 @@ QString bewertungen(qint32 n) {
     return n == 1 ? QStringLiteral("1 Bewertung") : QStringLiteral("%1 Bewertungen").arg(n);
 }
 
+QString skippedEntries(qint32 withoutId, qint32 withoutKind) {
+    const auto entries = [](qint32 n, const char* lacking) {
+        return (n == 1 ? QStringLiteral("1 Eintrag ") : QStringLiteral("%1 Einträge ").arg(n)) +
+               QString::fromUtf8(lacking) + QStringLiteral(" übersprungen.");
+    };
+    QStringList parts;
+    if (withoutId > 0)
+        parts << entries(withoutId, "ohne Kennung");
+    if (withoutKind > 0)
+        parts << entries(withoutKind, "ohne Bewertungsart");
+    return parts.join(QLatin1Char(' '));
+}
+
 QString outcomeMessage(const SyncOutcome& outcome) {
     const QString rest =
         outcome.remaining > 0
@@ -63,13 +78,16 @@ QString outcomeMessage(const SyncOutcome& outcome) {
                    : QStringLiteral(" Die übrigen %1 werden bei der nächsten Prüfung geladen.")
                          .arg(outcome.remaining))
             : QString();
+    const QString skipped = skippedEntries(outcome.withoutId, outcome.withoutKind);
     switch (outcome.kind) {
     case Kind::CutShort:
         return QStringLiteral("Der Ladevorgang wurde unterbrochen. Gespeichert: %1.%2")
-            .arg(neueBewertungen(outcome.added), rest);
+                   .arg(neueBewertungen(outcome.added), rest) +
+               (skipped.isEmpty() ? skipped : QLatin1Char(' ') + skipped);
     case Kind::Cancelled:
         return QStringLiteral("Der Ladevorgang wurde abgebrochen. Gespeichert: %1.%2")
-            .arg(neueBewertungen(outcome.added), rest);
+                   .arg(neueBewertungen(outcome.added), rest) +
+               (skipped.isEmpty() ? skipped : QLatin1Char(' ') + skipped);
     case Kind::Failed:
         // A failure before storing was shown by the run itself.
         if (!outcome.storeFailed)
@@ -78,7 +96,7 @@ QString outcomeMessage(const SyncOutcome& outcome) {
                                         : store::storeFailureMessage() + QStringLiteral("\r(") +
                                               outcome.detail + QLatin1Char(')');
     default:
-        return {};
+        return skipped;
     }
 }
 

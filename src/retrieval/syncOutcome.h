@@ -3,6 +3,7 @@
 #include "store/fetchedRating.h"
 
 #include <functional>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -26,6 +27,8 @@ struct SyncOutcome {
     qint32 remaining = 0;     // new ratings still at the marketplace, for the next run
     qint32 placeholders = 0;  // placeholder rows added (or, negative, removed)
     bool storeFailed = false; // Failed because the batch was not stored
+    qint32 withoutId = 0;     // entries skipped for want of an id
+    qint32 withoutKind = 0;   // entries skipped for want of a kind
     QString detail;           // German: what went wrong, for the CLI and the log
 };
 
@@ -40,6 +43,11 @@ struct FetchResult {
     qint16 errorNumber = 0;                            // of a connection error
     QString detail;
     QStringList profile; // a profile request's eleven values, when they arrived
+    // A full check: every listed rating's id and state, and the entries it
+    // skipped for want of an id or a kind.
+    QHash<QString, QString> listed;
+    qint32 withoutId = 0;
+    qint32 withoutKind = 0;
 };
 
 // Stores what a run of the standard user's own ratings fetched, in one batch,
@@ -52,6 +60,10 @@ struct FetchResult {
 QString neueBewertungen(qint32 n);
 // "1 Bewertung", "12 Bewertungen".
 QString bewertungen(qint32 n);
+
+// "1 Eintrag ohne Kennung übersprungen." and the like, for the entries a run
+// could not store; empty when there were none.
+QString skippedEntries(qint32 withoutId, qint32 withoutKind);
 
 // What the user is told after a run that did not simply work out; empty when
 // the window has nothing to add (the list shows the result).

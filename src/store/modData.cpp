@@ -9,6 +9,7 @@
 #include "errors/procedure.h"
 #include "store/connection.h"
 #include "store/modHTML2Text.h"
+#include "store/ratingState.h"
 #include "store/schema.h"
 
 #include <algorithm>
@@ -44,7 +45,7 @@ struct Queries {
     const char* realCount;
 };
 
-#define NS_COLUMNS "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel FROM "
+#define NS_COLUMNS "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel FROM "
 
 constexpr Queries kOwn{
     "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1",
@@ -59,7 +60,7 @@ constexpr Queries kOwn{
                "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     // A rating already stored under the same member and id is left alone.
     "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
     // The partial unique index serves only lookups that exclude the empty id.
     "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM Bewertungeneigen "
     "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
@@ -82,7 +83,7 @@ constexpr Queries kTemp{
     NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
                "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
     "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM BewertungenTemp "
     "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
     "UPDATE BewertungenTemp SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
@@ -662,7 +663,8 @@ QHash<QString, bool> knownRatings(Table table, const QString& member,
 
 MemberCounts countsOf(Table table, const QString& member) {
     MemberCounts counts;
-    counts.real = qint32(countOf(queries(table).realCount, member));
+    counts.real = qint32(countOf(queries(table).realCount, member)) -
+                  store::notCounted(table, member).unlisted;
     if (table == Table::Own)
         counts.placeholders = qint32(countOf(kPlaceholderCount, member));
     return counts;
@@ -700,15 +702,15 @@ void bindFetched(store::Statement& q, int first, Table table, const store::Fetch
         .bind(first + 5, table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item);
 }
 
-// The insert of up to kNewAtOnce rows in one statement (8 values each, below
+// The insert of up to kNewAtOnce rows in one statement (9 values each, below
 // the library's limit of 999).
 QByteArray insertMany(Table table, size_t rows) {
     QByteArray sql = QByteArray("INSERT OR IGNORE INTO ") +
                      (table == Table::Own ? feedback::kOwnTable : feedback::kForeignTable) +
                      " (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, "
-                     "FeedbackID) VALUES ";
+                     "FeedbackID, Zustand) VALUES ";
     for (size_t i = 0; i < rows; ++i)
-        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?)";
+        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?, ?)";
     return sql;
 }
 
@@ -720,6 +722,7 @@ Saved saveFetched(Table table, const QString& member, const store::FetchedRating
         auto q = c.cached(queries(table).insert);
         bindFetched(*q, 1, table, rating);
         q->bind(7, member).bind(8, rating.id);
+        store::bindState(*q, 9, rating.state);
         runWrite(c, *q);
     }
     if (c.changes() == 1)
@@ -746,7 +749,8 @@ qint32 addNewFetched(Table table, const QString& member,
             for (const store::FetchedRating& rating : part) {
                 bindFetched(q, column, table, rating);
                 q.bind(column + 6, member).bind(column + 7, rating.id);
-                column += 8;
+                store::bindState(q, column + 8, rating.state);
+                column += 9;
             }
             runWrite(c, q);
             added += c.changes();

@@ -137,7 +137,7 @@ QHash<QString, bool> knownRatings(Table table, const QString& member,
                                   const std::vector<store::FetchedRating>& page);
 
 struct MemberCounts {
-    qint32 real = 0;         // every row but the placeholders
+    qint32 real = 0;         // every row but the placeholders and those no longer listed
     qint32 placeholders = 0; // rows for ratings the marketplace counted but did not deliver
 };
 MemberCounts countsOf(Table table, const QString& member);

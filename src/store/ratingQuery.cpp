@@ -4,6 +4,7 @@
 #include "app/modGlobal.h"
 #include "base/dateText.h"
 #include "store/connection.h"
+#include "store/ratingState.h"
 
 #include <algorithm>
 #include <map>
@@ -166,7 +167,23 @@ modData::RatingRow rowOf(const Statement& q) {
     return row;
 }
 
-constexpr char kColumns[] = "SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel";
+// Ratings that do not count are few: taken off afterwards, the month counts
+// stay plain index ranges.
+void takeOffNotCounted(std::map<QDate, MonthCounts>& months, modData::Table table,
+                       const QString& member) {
+    for (const MonthKind& off : notCountedByMonth(table, member)) {
+        const auto it = months.find(off.month);
+        if (it == months.end() || off.kind < feedback::kPositive || off.kind > feedback::kNegative)
+            continue;
+        MonthCounts& counts = it->second;
+        (off.kind == feedback::kPositive  ? counts.positive
+         : off.kind == feedback::kNeutral ? counts.neutral
+                                          : counts.negative) -= off.count;
+    }
+}
+
+constexpr char kColumns[] =
+    "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel";
 constexpr char kNewestFirst[] = " ORDER BY Datum DESC, ID DESC";
 
 } // namespace
@@ -267,10 +284,12 @@ std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& memb
                                           : counts.negative) = n;
         }
     }
+    takeOffNotCounted(months, table, member);
     std::vector<MonthCounts> result;
     result.reserve(months.size());
     for (const auto& [first, counts] : months)
-        result.push_back(counts);
+        if (counts.total() > 0)
+            result.push_back(counts);
     return result;
 }
 

@@ -50,7 +50,8 @@ struct MonthCounts {
 
 // The member's ratings per month and kind, oldest month first, counted as
 // ranges of the index of kind and date. Months without a rating are left out;
-// placeholders and ratings of no kind are not counted.
+// placeholders, ratings of no kind and those that do not count (withdrawn,
+// hidden, no longer listed) are not counted.
 std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& member);
 
 // Differs after every write through the program's connection and every

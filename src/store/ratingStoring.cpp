@@ -30,6 +30,16 @@ StoreReport storeFetched(modData::Table table, const QString& member,
         };
         for (size_t i = 0; i < ratings.size(); ++i) {
             const QString& id = ratings[i].id;
+            if (ratings[i].lack != FetchedRating::Lack::Nothing) {
+                // Never stored: counted once, for the run's outcome.
+                addNew(i);
+                if (!seen.contains(id))
+                    ++(ratings[i].lack == FetchedRating::Lack::Id ? report.withoutId
+                                                                  : report.withoutKind);
+                seen.insert(id);
+                newFrom = i + 1;
+                continue;
+            }
             if (id.isEmpty() || (!known.contains(id) && !seen.contains(id))) {
                 if (!id.isEmpty())
                     seen.insert(id);

@@ -26,6 +26,8 @@ struct StoreReport {
     qint32 completed = 0;    // stored rows that got their missing kind or date
     qint32 placeholders = 0; // placeholder rows added (positive) or removed (negative)
     qint32 realAfter = 0;    // the member's rows besides placeholders, after the batch
+    qint32 withoutId = 0;    // entries skipped: without an id they could never be matched
+    qint32 withoutKind = 0;  // entries skipped: without a kind they are no rating
     QString fault;           // why the batch was not stored
 };
 

@@ -1,6 +1,7 @@
 #include "store/schema.h"
 
 #include "store/connection.h"
+#include "store/ratingState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +16,9 @@ QByteArray databasePassword() {
 // FeedbackID is the marketplace's id of a rating where the source delivers
 // one; a rating is stored once per member and id. Member names match without
 // regard to letter case, as the marketplace treats them; NOCASE is built into
-// SQLite, so any sqlcipher shell can still read the file.
+// SQLite, so any sqlcipher shell can still read the file. Zustand is the
+// marketplace's feedbackState of the rating, or UNLISTED once a full check no
+// longer found it; NULL where nobody said.
 const char* schemaSql() {
     return R"SQL(
 CREATE TABLE Bewertungeneigen (
@@ -27,12 +30,17 @@ CREATE TABLE Bewertungeneigen (
     Ebayuser TEXT,
     Artikel TEXT,
     Usereigen TEXT COLLATE NOCASE,
-    FeedbackID TEXT
+    FeedbackID TEXT,
+    Zustand TEXT
 );
 CREATE INDEX Bewertungeneigen_Datum ON Bewertungeneigen (Usereigen, Datum);
 CREATE INDEX Bewertungeneigen_Zahl ON Bewertungeneigen (Usereigen, Bewertungszahl, Datum);
 CREATE UNIQUE INDEX Bewertungeneigen_FeedbackID ON Bewertungeneigen (Usereigen, FeedbackID)
     WHERE FeedbackID <> '';
+)SQL"
+           "CREATE INDEX Bewertungeneigen_Zurueck ON Bewertungeneigen (Usereigen, Bewertungszahl) "
+           "WHERE " NS_NOT_COUNTED ";"
+           R"SQL(
 
 CREATE TABLE BewertungenTemp (
     ID INTEGER PRIMARY KEY,
@@ -43,12 +51,17 @@ CREATE TABLE BewertungenTemp (
     Ebayuser TEXT,
     Artikel TEXT,
     Usereigen TEXT COLLATE NOCASE,
-    FeedbackID TEXT
+    FeedbackID TEXT,
+    Zustand TEXT
 );
 CREATE INDEX BewertungenTemp_Datum ON BewertungenTemp (Usereigen, Datum);
 CREATE INDEX BewertungenTemp_Zahl ON BewertungenTemp (Usereigen, Bewertungszahl, Datum);
 CREATE UNIQUE INDEX BewertungenTemp_FeedbackID ON BewertungenTemp (Usereigen, FeedbackID)
     WHERE FeedbackID <> '';
+)SQL"
+           "CREATE INDEX BewertungenTemp_Zurueck ON BewertungenTemp (Usereigen, Bewertungszahl) "
+           "WHERE " NS_NOT_COUNTED ";"
+           R"SQL(
 
 CREATE TABLE UebersichtBewertung (
     ID INTEGER PRIMARY KEY,
@@ -216,6 +229,17 @@ void checkSchema(Connection& connection) {
 
 namespace {
 void rebuildWithoutLetterCase(Connection& connection);
+
+// Version 3 had no state of a rating; the index keeps the few that do not
+// count apart, so that counting them is a look-up.
+const char* stateColumnSql() {
+    return "ALTER TABLE Bewertungeneigen ADD COLUMN Zustand TEXT;"
+           "ALTER TABLE BewertungenTemp ADD COLUMN Zustand TEXT;"
+           "CREATE INDEX Bewertungeneigen_Zurueck ON Bewertungeneigen (Usereigen, Bewertungszahl) "
+           "WHERE " NS_NOT_COUNTED ";"
+           "CREATE INDEX BewertungenTemp_Zurueck ON BewertungenTemp (Usereigen, Bewertungszahl) "
+           "WHERE " NS_NOT_COUNTED ";";
+}
 } // namespace
 
 void upgradeSchema(Connection& connection) {
@@ -227,6 +251,9 @@ void upgradeSchema(Connection& connection) {
         connection.exec(searchSql());
         buildSearch(connection);
     }
+    // The rebuild of version 1 made today's tables, with the column.
+    if (from < 4 && from >= 2)
+        connection.exec(stateColumnSql());
     const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
     connection.exec(version.constData());
     t.commit();

@@ -14,8 +14,9 @@ QByteArray databasePassword();
 
 // Stored in PRAGMA user_version by createDatabase. 2: member names are
 // compared without regard to letter case; 3: a full-text index over comment,
-// giver and item number of both rating tables.
-inline constexpr int kSchemaVersion = 3;
+// giver and item number of both rating tables; 4: the state of each rating
+// (column Zustand).
+inline constexpr int kSchemaVersion = 4;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.

@@ -126,6 +126,10 @@ void pbuildmenus(ui::MenuAdapter& menu) {
         menu.addItem(actions, QStringLiteral("keyVerlauf"), M::Command,
                      QStringLiteral("&Verlauf und Suche…"));
     });
+    p.step([&] {
+        menu.addItem(actions, QStringLiteral("keyVollstaendig"), M::Command,
+                     QStringLiteral("Vollständig prüfen (zurückgezogene Bewertungen)"));
+    });
 }
 
 } // namespace modGlobal

@@ -84,8 +84,8 @@ private slots:
     // Every test has a member of its own, so that none depends on another.
     void initTestCase() {
         QStringList members;
-        for (const char* m :
-             {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450", "hans:20", "ida:30"})
+        for (const char* m : {"anna:450", "carla:15", "dora:450", "frieda:450", "gustav:450",
+                              "hans:20", "ida:30", "jana:20"})
             members << "--member" << m;
         QVERIFY2(m_sim.start(members + QStringList{"--reference", kReference}),
                  qPrintable(m_sim.errorString()));
@@ -188,6 +188,31 @@ private slots:
         QVERIFY(r.out.contains("Lade Daten aus dem Internet (1 von 1)\n"));
         QVERIFY(r.out.contains("Gespeichert: 15 neue Bewertungen, insgesamt 35.\n"));
         QCOMPARE(stored(hans.path()), 35);
+    }
+
+    // The full check marks what the marketplace no longer lists; the list
+    // keeps it and leaves it out of its count.
+    void vollstaendig() {
+        Folder jana(QStringLiteral("jana"), m_sim.baseUrl());
+        QCOMPARE(pruefen(jana).code, 0);
+        QVERIFY(m_sim.admin("withdraw", {{"user", "jana"}}).value("withdrawn").toBool());
+        const ProcessResult r = pruefen(jana, {"--vollstaendig"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("Vollständige Prüfung: 1 Bewertung geändert (1 als zurückgezogen "
+                                "markiert, 0 wieder gezählt).\n"),
+                 qPrintable(r.out));
+        const QJsonObject list = listJson(jana.path());
+        QCOMPARE(list.value("von").toInt(), 19);
+        QCOMPARE(list.value("anzeige").toString(),
+                 QStringLiteral("Anzeige: 1 - 20 von 19 (+ 1 zurückgezogen)"));
+        QVERIFY(list.value("bewertungen")
+                    .toArray()
+                    .at(0)["kommentar"]
+                    .toString()
+                    .startsWith(QStringLiteral("(zurückgezogen) ")));
+        QVERIFY(
+            pruefen(jana, {"--vollstaendig"})
+                .out.endsWith(QStringLiteral("Vollständige Prüfung: keine Bewertung geändert.\n")));
     }
 
     // Each attempt on a server that drips its answer ends at the deadline of

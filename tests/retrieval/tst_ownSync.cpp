@@ -6,9 +6,11 @@
 #include "app/modGlobal.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
+#include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "store/connection.h"
 #include "store/modData.h"
+#include "store/ratingState.h"
 #include "store/schema.h"
 #include "storeFixture.h"
 #include "talmHarness.h"
@@ -58,6 +60,32 @@ Check runCheck(int cancelOnPage = 0) {
     for (const auto& shown : boxes.shown)
         if (shown.buttons() == app::vbYesNo)
             c.question = shown.text;
+    return c;
+}
+
+// "Vollständig prüfen": the walk, then storing what it found.
+struct FullCheck {
+    Kind end = Kind::Failed;
+    store::ListingReport report;
+    QString message;
+};
+FullCheck runFullCheck() {
+    testsupport::MessageBoxAnswerer boxes;
+    boxes.answer(app::vbOK);
+    bool unused = true;
+    FullCheckRun run(unused);
+    QEventLoop loop;
+    QObject::connect(&run, &FullCheckRun::closed, &loop, &QEventLoop::quit);
+    run.start();
+    if (!run.isClosed())
+        loop.exec();
+    FullCheck c;
+    c.end = run.result().end;
+    if (c.end == Kind::Stored) {
+        c.report =
+            store::applyListing(modData::Table::Own, modGlobal::sStandardUser, run.result().listed);
+        c.message = retrieval::fullCheckMessage(c.report, run.result());
+    }
     return c;
 }
 
@@ -196,6 +224,72 @@ private slots:
         QCOMPARE(grown.outcome.added, 2);
         QCOMPARE(placeholders(), 50);
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+    }
+
+    // Ratings the marketplace withdraws or hides stay listed, marked, out of
+    // the counts; the full pass finds those it no longer lists at all.
+    void withdrawalAndTheFullPass() {
+        start(QStringLiteral("anna:450"));
+        const auto newest = [&] {
+            return admin(QStringLiteral("add")).value("ids").toArray().at(0).toString();
+        };
+        const QString hidden = newest();
+        const QString withdrawn = newest();
+        admin(QStringLiteral("state"), QUrlQuery{{"id", withdrawn}, {"state", "WITHDRAWN"}});
+        QCOMPARE(runCheck().outcome.added, 452);
+        const auto counted = [] {
+            return modData::read_Anzahl(kMember) -
+                   store::notCounted(modData::Table::Own, kMember).all();
+        };
+        QCOMPARE(counted(), 451);
+        modGlobal::lSeitenAnfang = 1;
+        const auto marked = [] {
+            QStringList ids;
+            for (const modData::RatingRow& row : modData::read_Bewertungen(kMember))
+                if (row.at(1).startsWith(QStringLiteral("(zurückgezogen) ")))
+                    ids << row.at(5);
+            return ids.size();
+        };
+        QCOMPARE(marked(), 1);
+
+        admin(QStringLiteral("state"), QUrlQuery{{"id", hidden}, {"state", "HIDDEN"}});
+        admin(QStringLiteral("state"), QUrlQuery{{"id", withdrawn}, {"state", "ENTERED"}});
+        for (const char* id : {"1000000000010", "1000000000200", "1000000000420"})
+            QVERIFY(admin(QStringLiteral("withdraw"), QUrlQuery{{"id", id}})
+                        .value("withdrawn")
+                        .toBool());
+        // The count alone cannot tell: 449 listed, 452 stored.
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        const FullCheck full = runFullCheck();
+        QCOMPARE(full.end, Kind::Stored);
+        QCOMPARE(full.report.withdrawn, 4);
+        QCOMPARE(full.report.restored, 1);
+        QCOMPARE(full.message, QStringLiteral("Vollständige Prüfung: 5 Bewertungen geändert (4 "
+                                              "als zurückgezogen markiert, 1 wieder gezählt)."));
+        // Nothing is deleted; what counts is what the marketplace scores.
+        QCOMPARE(modData::read_Anzahl(kMember), 452);
+        QCOMPARE(counted(), 448);
+        QCOMPARE(marked(), 2); // the hidden one and the eleventh; two more further down
+        QCOMPARE(runFullCheck().report.withdrawn, 0);
+        // The ratings no longer listed are out of the stored count too, so
+        // new ones beyond the newest few are seen by the count.
+        admin(QStringLiteral("add"), QUrlQuery{{"count", "30"}});
+        QCOMPARE(runCheck().question, question(30));
+    }
+
+    // A page with fields missing: what cannot be stored is skipped and counted.
+    void theSparsePage() {
+        start(QStringLiteral("anna:30"));
+        QVERIFY(sim->fault("sparse", {"on=entries", "after=1"}));
+        const Check c = runCheck();
+        QCOMPARE(c.outcome.withoutId, 2);
+        QCOMPARE(c.outcome.withoutKind, 1);
+        QCOMPARE(retrieval::outcomeMessage(c.outcome),
+                 QStringLiteral("2 Einträge ohne Kennung übersprungen. 1 Eintrag ohne "
+                                "Bewertungsart übersprungen."));
+        QCOMPARE(single("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungszahl <> 0"), 0);
+        QCOMPARE(runCheck().outcome.added, 30);
+        QCOMPARE(realStored(), 30);
     }
 
     // The marketplace and the store match member names in any letter case.

@@ -160,8 +160,10 @@ private slots:
     void entriesWithFieldsMissing() {
         QVERIFY(sim.fault("sparse", {"on=entries"}));
         QVERIFY(readPage());
-        // No kind is an unknown kind, no date is none; an entry without an id
-        // gets one from its content.
+        // The source reports every entry: no kind is an unknown kind, no date
+        // is none, an entry without an id gets one from its content to be told
+        // apart within a run. Storing skips those without an id or a kind
+        // (tst_ownSync theSparsePage).
         const QStringList lines = rec->lines();
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QStringLiteral("4#//##//##//##//##//##//#nur-id"));

@@ -1,6 +1,8 @@
-// A file of schema version 1, which compared member names exactly, is
-// brought up to date when the program opens it; afterwards a member is the
-// same member in any letter case.
+// Files of earlier schema versions are brought up to date when the program
+// opens them, with nothing lost: version 1 compared member names exactly,
+// version 2 had no full-text index, version 3 no state of a rating.
+#include "store/ratingQuery.h"
+#include "store/ratingState.h"
 #include "storeFixture.h"
 #include "testDatabase.h"
 
@@ -31,6 +33,20 @@ INSERT INTO UebersichtBewertung (Pos1, Gesamt, Prozent, Datum, Ebayuser) VALUES
     (1, 3, '100', '2021-02-01 10:00', 'Fremd'), (2, 3, '100', '2021-02-02 10:00', 'fremd');
 )SQL";
 
+// Rows of today's version 3: ratings, a placeholder, a foreign member.
+const QByteArray kVersion3Rows = R"SQL(
+INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID) VALUES
+    (1, 'eins', 'V', '2020-01-01 10:00', 'k', '1', 'anna', 'a1'),
+    (3, 'zwei', 'K', '2020-01-02 10:00', 'k', '2', 'anna', 'a2'),
+    (0, 'Bewertung wurde von Ebay nicht geliefert', '???', '1970-01-01 00:00', '???', '???',
+     'anna', NULL);
+INSERT INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID) VALUES (2, 'f1', 'V', '2021-01-01 10:00', 'k', '???', 'Fremd', 'f1');
+INSERT INTO UebersichtBewertung (Pos1, Gesamt, Prozent, Datum, Ebayuser) VALUES
+    (1, 1, '100', '2021-02-01 10:00', 'Fremd');
+)SQL";
+
 QStringList texts(const Page& page) {
     QStringList result;
     for (const RatingRow& row : page)
@@ -55,7 +71,7 @@ private slots:
         folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("3"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -88,28 +104,80 @@ private slots:
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
     }
 
+    void versionThreeFileGetsTheStateColumn() {
+        modGlobal::resetGlobals();
+        testsupport::ProgramFolder folder;
+        const QString path = folder.file("noten.db");
+        QFile v3(QStringLiteral(STORE_DATA "/schema-v3.sql"));
+        QVERIFY(v3.open(QIODevice::ReadOnly));
+        storetest::makeFile(path, "PRAGMA cipher_page_size = 4096;" + v3.readAll() + kVersion3Rows);
+        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+        modData::InitDB();
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+
+        // Every row kept, none of them taken as withdrawn.
+        modGlobal::lSeitenAnfang = 1;
+        QCOMPARE(read_Anzahl("anna"), 3);
+        QCOMPARE(countsOf(Table::Own, "anna").real, 2);
+        QCOMPARE(texts(read_Bewertungen("anna")),
+                 QStringList({"zwei", "eins", "Bewertung wurde von Ebay nicht geliefert"}));
+        QCOMPARE(read_AnzahlTemp("fremd"), 1);
+        QCOMPARE(read_UebersichtBewertungen("Fremd").Count(), 14);
+        QCOMPARE(store::notCounted(Table::Own, "anna").all(), 0);
+        QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
+                                          "BewertungeneigenSuche MATCH 'zwei'"),
+                 1);
+        // The same tables, indexes and triggers as a file made new.
+        const QString fresh = folder.file("neu.db");
+        store::createDatabase(fresh);
+        const char* objects = "SELECT group_concat(name) FROM (SELECT type || ' ' || name AS name "
+                              "FROM sqlite_master ORDER BY 1)";
+        const auto names = [&](const QString& file) {
+            auto c = store::Connection::open(file, store::databasePassword());
+            return c->pragma(objects);
+        };
+        QCOMPARE(names(path), names(fresh));
+
+        // A withdrawn rating stored now is kept out of the counts.
+        store::FetchedRating r{
+            "a3", feedback::kNegative, "drei", "V", QDateTime(QDate(2020, 1, 3), QTime(10, 0)), "k",
+            "3",  "WITHDRAWN"};
+        QCOMPARE(saveFetched(Table::Own, "anna", r), Saved::Added);
+        QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
+        QCOMPARE(store::monthlyCounts(Table::Own, "anna").at(0).negative, 1);
+        QCOMPARE(read_Bewertungen("anna").Item(1).at(1), QStringLiteral("(zurückgezogen) drei"));
+        modGlobal::resetGlobals();
+        QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
+    }
+
     // A file of the version before the full-text index gets one, built once,
     // with its progress told.
     void aFileWithoutTheIndexGetsIt() {
         modGlobal::resetGlobals();
-        testsupport::StoreFixture fixture(QStringLiteral("anna"));
-        fixture.addRatings(QStringLiteral("anna"), 30, QDateTime(QDate(2026, 1, 1), QTime(9, 0)));
+        testsupport::ProgramFolder folder;
+        const QString path = folder.file("noten.db");
+        QFile v3(QStringLiteral(STORE_DATA "/schema-v3.sql"));
+        QVERIFY(v3.open(QIODevice::ReadOnly));
         // What a file of version 2 lacks: the index tables and their triggers.
+        QByteArray v2 = "PRAGMA cipher_page_size = 4096;" + v3.readAll() +
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+                        "i < 30) INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, "
+                        "Datum, Usereigen, FeedbackID) SELECT 1, 'Bewertung ' || i, "
+                        "'2026-01-01 09:00', 'anna', 'id' || i FROM n;";
         for (const char* table : {"Bewertungeneigen", "BewertungenTemp"})
             for (const char* trigger : {"hinzu", "weg", "vorher", "nachher"})
-                modGlobal::cnDB->exec(QByteArray("DROP TRIGGER ") + table + "_suche_" + trigger);
-        modGlobal::cnDB->exec("DROP TABLE BewertungeneigenSuche; DROP TABLE BewertungenTempSuche; "
-                              "PRAGMA user_version = 2");
-        modGlobal::resetGlobals();
+                v2 += QByteArray("DROP TRIGGER ") + table + "_suche_" + trigger + ";";
+        storetest::makeFile(path, v2 + "DROP TABLE BewertungeneigenSuche; DROP TABLE "
+                                       "BewertungenTempSuche; PRAGMA user_version = 2;");
+        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
         QList<qint64> told;
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
         store::setUpgradeProgress({});
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("3"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
         QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
-        QCOMPARE(storetest::countIn(fixture.databasePath(),
-                                    "SELECT count(*) FROM BewertungeneigenSuche WHERE "
-                                    "BewertungeneigenSuche MATCH 'Bewertung'"),
+        QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
+                                          "BewertungeneigenSuche MATCH 'Bewertung'"),
                  30);
     }
 };

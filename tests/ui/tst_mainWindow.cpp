@@ -85,11 +85,12 @@ private slots:
     void theMenu() {
         testsupport::StoreFixture store;
         frmAnzeige& w = load();
-        QCOMPARE(w.menu().itemCount(), 12);
+        QCOMPARE(w.menu().itemCount(), 13);
         const QStringList keys = {
-            "keyFile", "keyuser",  "",          "keyabout", "keyhelp",        "",
-            "keyexit", "keyFile1", "keyDelete", "",         "keyBewertungen", "keyVerlauf"};
-        for (int id = 1; id <= 12; ++id)
+            "keyFile",        "keyuser",  "",          "keyabout", "keyhelp",        "",
+            "keyexit",        "keyFile1", "keyDelete", "",         "keyBewertungen", "keyVerlauf",
+            "keyVollstaendig"};
+        for (int id = 1; id <= 13; ++id)
             QCOMPARE(w.menu().keyOf(id), keys[id - 1]);
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -106,7 +107,7 @@ private slots:
         for (int id = 1; id <= menu.itemCount(); ++id)
             built << menu.keyOf(id);
         QCOMPARE(built.join(','),
-                 "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyVerlauf");
+                 "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyVerlauf,keyVollstaendig");
     }
 
     void closingUnloadsEveryWindow() {

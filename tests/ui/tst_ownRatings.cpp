@@ -21,8 +21,10 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace modGlobal;
@@ -117,6 +119,34 @@ private slots:
         w.ZorButton1_Click();
         QCOMPARE(boxes.shown[2].text, QStringLiteral("Sie haben 15") + kQuestionTail);
         QCOMPARE(stored(), 465);
+        QCOMPARE(boxes.unexpected, 0);
+    }
+
+    // "Aktionen", "Vollständig prüfen": a rating the marketplace no longer
+    // lists stays in the list, marked, and leaves the caption and the sums.
+    void theFullCheckFromTheMenu() {
+        startSim({"anna:30"});
+        frmAnzeige& w = openWindow(QStringLiteral("anna"));
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbYes);
+        w.ZorButton1_Click();
+        QCOMPARE(stored(), 30);
+        sim->admin(QStringLiteral("withdraw"), QUrlQuery{{"user", "anna"}});
+        boxes.answer(app::vbOK);
+        QPointer<QTimer> timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
+        w.menu().action(QStringLiteral("keyVollstaendig"))->trigger();
+        QTRY_VERIFY(!timer || !timer->isActive());
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[1].text, QStringLiteral("Vollständige Prüfung: 1 Bewertung geändert "
+                                                     "(1 als zurückgezogen markiert, 0 wieder "
+                                                     "gezählt)."));
+        QCOMPARE(stored(), 30);
+        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 30 von 29 (+ 1 zurückgezogen)"));
+        QCOMPARE(w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
+                     w.lblsumme(3)->text().toInt(),
+                 29);
+        QVERIFY(w.liste().captions(2).at(0).contains(QStringLiteral("(zurückgezogen) ")));
+        QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
         QCOMPARE(boxes.unexpected, 0);
     }
 

@@ -18,6 +18,7 @@ struct OptionInfo {
 constexpr OptionInfo kOptions[] = {
     {"--ordner", true, 0},
     {"--ja", false, bit(Command::Pruefen)},
+    {"--vollstaendig", false, bit(Command::Pruefen)},
     {"--fremd", true, bit(Command::Liste) | bit(Command::Suche) | bit(Command::Verlauf)},
     {"--art", true, bit(Command::Liste) | bit(Command::Fremd) | bit(Command::Suche)},
     {"--seite", true, bit(Command::Liste)},
@@ -67,8 +68,8 @@ bool apply(Arguments& a, const QString& name, const QString& value, QString* err
             return false;
         }
         a.ordner = value;
-    } else if (name == QLatin1String("--ja")) {
-        a.ja = true;
+    } else if (name == QLatin1String("--ja") || name == QLatin1String("--vollstaendig")) {
+        (name == QLatin1String("--ja") ? a.ja : a.vollstaendig) = true;
     } else if (name == QLatin1String("--alle")) {
         a.alle = true;
     } else if (name == QLatin1String("--fremd")) {
@@ -283,11 +284,18 @@ QString helpText() {
         "  --version             die Version\n"
         "\n"
         "Befehle:\n"
-        "  pruefen [--ja]\n"
+        "  pruefen [--ja] [--vollstaendig]\n"
         "      Sucht neue Bewertungen des Standard-Users, fragt, ob sie geladen werden\n"
         "      sollen, lädt sie und schreibt sie in die Datenbank. Gefragt wird nur,\n"
         "      wenn die Eingabe ein Terminal ist; sonst wird ohne --ja nichts geladen.\n"
         "      --ja                ohne Rückfrage laden (für Zeitpläne und Skripte)\n"
+        "      --vollstaendig      statt neue Bewertungen zu laden, jede Seite der Liste\n"
+        "                          beim Marktplatz lesen: Bewertungen, die er nicht mehr\n"
+        "                          führt, werden als zurückgezogen markiert (nie gelöscht)\n"
+        "                          und nicht mehr mitgezählt; gemeldet wird, wie viele\n"
+        "                          sich geändert haben.\n"
+        "      Zurückgezogene und verborgene Bewertungen stehen mit \"(zurückgezogen)\"\n"
+        "      in der Liste und zählen weder in den Anzahlen noch im Prozentwert.\n"
         "\n"
         "  liste [--fremd NAME] [--art positiv|neutral|negativ] [--seite N | --alle]\n"
         "        [--format tsv|csv|json]\n"
@@ -315,7 +323,8 @@ QString helpText() {
         "      Anzeigezeile (\"Anzeige: 1 - 200 von 450\") und die Zusammenfassung\n"
         "      (Anzahl je Art und die Zeile \"Positive Bewertungen : … %\") stehen in\n"
         "      der Fehlerausgabe. json: ein Objekt mit \"seite\", \"seiten\", \"von\",\n"
-        "      \"bewertungen\" und \"zusammenfassung\". Bei einem anderen Mitglied steht\n"
+        "      \"zurueckgezogen\", \"bewertungen\" und \"zusammenfassung\"; \"von\" zählt\n"
+        "      die zurückgezogenen nicht mit. Bei einem anderen Mitglied steht\n"
         "      statt der Prozentzeile \"Fremd-User Analyse\".\n"
         "\n"
         "  suche TEXT [--fremd NAME] [--art ART] [--format tsv|csv|json]\n"

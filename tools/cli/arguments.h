@@ -24,11 +24,12 @@ enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil, Suche, 
 
 struct Arguments {
     Command command = Command::None;
-    QString ordner;   // empty: the executable's folder
-    bool ja = false;  // pruefen: load without asking
-    QString fremd;    // liste: a foreign member instead of the standard user
-    int art = 0;      // liste: 0 all, 1 positive, 2 neutral, 3 negative
-    qint32 seite = 1; // liste: 1-based page
+    QString ordner;            // empty: the executable's folder
+    bool ja = false;           // pruefen: load without asking
+    bool vollstaendig = false; // pruefen: walk the whole list and mark what is withdrawn
+    QString fremd;             // liste: a foreign member instead of the standard user
+    int art = 0;               // liste: 0 all, 1 positive, 2 neutral, 3 negative
+    qint32 seite = 1;          // liste: 1-based page
     Format format = Format::Tsv;
     QString name; // fremd, profil: the member
     // fremd: the kinds to load (positive, neutral, negative) and how many of

@@ -76,6 +76,9 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
     }
     out(QStringLiteral("Gespeichert: %1 von %2.\n")
             .arg(retrieval::bewertungen(report.realAfter), sFremdUser));
+    if (const QString skipped = retrieval::skippedEntries(report.withoutId, report.withoutKind);
+        !skipped.isEmpty())
+        err(skipped + QLatin1Char('\n'));
     return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
 }
 

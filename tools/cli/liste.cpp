@@ -8,6 +8,7 @@
 #include "runSupport.h"
 #include "store/modData.h"
 #include "store/ratingQuery.h"
+#include "store/ratingState.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -26,8 +27,9 @@ const QStringList kHeader{QStringLiteral("Nr"),        QStringLiteral("Art"),
 struct View {
     QString user;
     bool foreign = false;
-    qint32 total = 0; // rows of the view (all or one kind)
-    qint32 counts[3] = {};
+    qint32 total = 0;      // rows of the view (all or one kind)
+    qint32 notCounted = 0; // of them withdrawn or hidden: listed, not counted
+    qint32 counts[3] = {}; // the counted ratings of each kind
     QList<modData::RatingRow> page;
 };
 
@@ -57,7 +59,7 @@ QString summaryLine(const View& v) {
 // The window's caption for the page shown, or its text for an empty view.
 QString caption(const View& v, int art, qint32 first, qint32 last) {
     if (v.total > 0)
-        return QStringLiteral("Anzeige: %1 - %2 von %3").arg(first).arg(last).arg(v.total);
+        return base::anzeigeText(first, last, v.total, v.notCounted);
     switch (art) {
     case 1:
         return QStringLiteral("keine Positiven Bewertungen vorhanden!");
@@ -99,7 +101,8 @@ void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
                         {"art", args.art == 0 ? QStringLiteral("alle") : artName(args.art)},
                         {"seite", args.seite},
                         {"seiten", pages},
-                        {"von", v.total},
+                        {"von", v.total - v.notCounted},
+                        {"zurueckgezogen", v.notCounted},
                         {"anzeige", anzeige},
                         {"bewertungen", rows},
                         {"zusammenfassung", summary}};
@@ -175,6 +178,17 @@ int liste(const Arguments& args, ConsoleChooser& chooser) {
         v.total = v.counts[args.art - 1];
     else
         v.total = v.foreign ? modData::read_AnzahlTemp(v.user) : modData::read_Anzahl(v.user);
+    try {
+        const store::NotCounted off =
+            store::notCounted(v.foreign ? modData::Table::Temp : modData::Table::Own, v.user);
+        for (int n = 1; n <= 3; ++n)
+            v.counts[n - 1] -= off.ofKind(n);
+        v.notCounted = args.art != 0 ? off.ofKind(args.art) : off.all();
+    } catch (const errors::RuntimeError& e) {
+        errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
+                                            QStringLiteral("liste"), e, 0);
+        return kFehler;
+    }
     if (chooser.errors() > 0)
         return kFehler;
 

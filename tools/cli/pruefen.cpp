@@ -3,14 +3,55 @@
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
+#include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "runSupport.h"
 #include "store/modData.h"
+#include "store/ratingState.h"
 
 namespace cli {
 
+namespace {
+
+// Walks the whole list and marks what the marketplace no longer lists.
+int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
+    using Kind = retrieval::SyncOutcome::Kind;
+    bool unused = true;
+    retrieval::FetchResult fetched;
+    {
+        FullCheckRun run(unused);
+        runToEnd(run, printer, chooser, [&run] { run.start(); });
+        fetched = run.takeResult();
+    }
+    switch (fetched.end) {
+    case Kind::Stored:
+        break;
+    case Kind::UnknownMember:
+        return kMitgliedUnbekannt;
+    case Kind::NoConnection:
+        return kKeineVerbindung;
+    case Kind::Cancelled:
+        return kAbgebrochen;
+    case Kind::CutShort:
+        err(QStringLiteral("Die Prüfung wurde unterbrochen; es wurde nichts geändert.\n"));
+        return kUnvollstaendig;
+    default:
+        return kFehler;
+    }
+    const store::ListingReport report =
+        store::applyListing(modData::Table::Own, modGlobal::sStandardUser, fetched.listed);
+    const QString message = terminalLines(retrieval::fullCheckMessage(report, fetched)) + '\n';
+    if (!report.ok) {
+        err(message);
+        return kFehler;
+    }
+    out(message);
+    return chooser.errors() > 0 ? kFehler : kOk;
+}
+
+} // namespace
+
 int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& chooser) {
-    Q_UNUSED(args);
     using namespace modGlobal;
     using Kind = retrieval::SyncOutcome::Kind;
     ProgressPrinter printer;
@@ -24,6 +65,8 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
     }
     if (!connected())
         return chooser.errors() > 0 ? kFehler : kKeineVerbindung;
+    if (args.vollstaendig)
+        return fullCheck(printer, chooser);
 
     // Nothing is stored unless the run says so.
     bool keineBewertungen = true;
@@ -71,8 +114,8 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
         out(QStringLiteral("Platzhalter für %1 Bewertungen, die der Marktplatz zählt, aber nicht "
                            "liefert.\n")
                 .arg(outcome.placeholders));
-    if (outcome.kind != Kind::Stored)
-        err(retrieval::outcomeMessage(outcome) + QLatin1Char('\n'));
+    if (const QString message = retrieval::outcomeMessage(outcome); !message.isEmpty())
+        err(message + QLatin1Char('\n'));
     if (chooser.errors() > errorsBefore || (chooser.errors() > 0 && outcome.kind != Kind::Stored))
         return kFehler;
     if (outcome.kind == Kind::Cancelled)

@@ -199,6 +199,36 @@ Rating Marketplace::at(const QString& name, qint64 index) const {
     const Member* m = find(name);
     if (!m || index < 0)
         return {};
+    Rating r = listed(*m, index);
+    if (const auto it = m->states.find(r.id); it != m->states.end())
+        r.state = it->second;
+    return r;
+}
+
+bool Marketplace::setState(const QString& name, const QString& id, const QString& state) {
+    Member* m = find(name);
+    if (!m || id.isEmpty())
+        return false;
+    for (qint64 i = 0; i < total(name); ++i) {
+        if (listed(*m, i).id != id)
+            continue;
+        if (state == QLatin1String("ENTERED"))
+            m->states.erase(id);
+        else
+            m->states[id] = state;
+        return true;
+    }
+    return false;
+}
+
+bool Marketplace::inScore(const Member& m, const QString& id) const {
+    const auto it = m.states.find(id);
+    return it == m.states.end() ||
+           (it->second != QLatin1String("WITHDRAWN") && it->second != QLatin1String("HIDDEN"));
+}
+
+Rating Marketplace::listed(const Member& member, qint64 index) const {
+    const Member* m = &member;
     for (auto it = m->added.rbegin(); it != m->added.rend(); ++it) {
         if (m->withdrawnAdded.count(it->id))
             continue;
@@ -288,12 +318,13 @@ Marketplace::Counts Marketplace::countsSince(const QString& name, qint64 sinceMs
         counts.byRole[r.buyerGave ? 0 : 1][r.kind] += 1;
     };
     for (const Rating& r : m->added)
-        if (!m->withdrawnAdded.count(r.id) && r.dateMs >= sinceMs)
+        if (!m->withdrawnAdded.count(r.id) && r.dateMs >= sinceMs && inScore(*m, r.id))
             count(r);
     for (qint64 j = 0; j < m->generated; ++j) {
         if (dateAt(*m, j) < sinceMs)
             break;
-        if (m->withdrawnGenerated.count(j))
+        if (m->withdrawnGenerated.count(j) ||
+            (!m->states.empty() && !inScore(*m, generate(*m, j).id)))
             continue;
         Rating r;
         r.kind = kindAt(*m, j);

@@ -24,6 +24,9 @@ struct Rating {
     // answer the client must cope with. An empty date text leaves the date out.
     QString kindText;
     std::optional<QString> dateText;
+    // feedbackState, one of the names /admin/state takes (served unescaped):
+    // listed, but WITHDRAWN or HIDDEN ones are out of the score.
+    QString state = QStringLiteral("ENTERED");
 };
 
 // A marketplace made from a seed (member names match without regard to
@@ -49,6 +52,9 @@ public:
     QString add(const QString& name, Rating rating);
     // The newest rating when id is empty. False when there is no such rating.
     bool withdraw(const QString& name, const QString& id);
+    // Gives a listed rating another feedbackState. False when there is no
+    // such rating.
+    bool setState(const QString& name, const QString& id, const QString& state);
 
     // Counts by the rated member's role (0 seller, 1 buyer) and kind of the
     // ratings dated at or after sinceMs.
@@ -65,11 +71,15 @@ private:
         std::vector<Rating> added; // oldest first
         std::set<qint64> withdrawnGenerated;
         std::set<QString> withdrawnAdded;
+        std::map<QString, QString> states;            // by id, those not ENTERED
         mutable std::vector<qint64> scoreCheckpoints; // score after rating 256*k
         qint64 nextSerial = 0;
     };
 
     Rating generate(const Member& m, qint64 index) const;
+    Rating listed(const Member& m, qint64 index) const;
+    // Whether the rating is in the score: not withdrawn or hidden.
+    bool inScore(const Member& m, const QString& id) const;
     Kind kindAt(const Member& m, qint64 index) const;
     qint64 dateAt(const Member& m, qint64 index) const;
     qint64 scoreAt(const Member& m, qint64 index) const;

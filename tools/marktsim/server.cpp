@@ -512,8 +512,8 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
             list += ",\"feedbackEnteredDate\":";
             appendJsonString(list, *r.dateText);
         }
-        list += ",\"feedbackScore\":" + QByteArray::number(r.score) +
-                ",\"feedbackState\":\"ENTERED\",\"providerUserDetail\":{\"role\":\"" +
+        list += ",\"feedbackScore\":" + QByteArray::number(r.score) + ",\"feedbackState\":\"" +
+                r.state.toLatin1() + "\",\"providerUserDetail\":{\"role\":\"" +
                 (r.buyerGave ? "BUYER" : "SELLER") + '"';
         if (!r.giverAbsent) {
             list += ",\"userId\":";
@@ -618,6 +618,19 @@ Server::Response Server::summary(const Request& request) {
             {}};
 }
 
+// A rating withdrawn (no longer listed) or given another state (listed).
+Server::Response Server::changeRating(const QString& what, const QUrlQuery& q,
+                                      const QString& user) {
+    if (what == QLatin1String("withdraw")) {
+        const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
+        return {200, json({{"withdrawn", withdrawn}, {"total", m_market->total(user)}}), {}};
+    }
+    const QString state = q.queryItemValue("state");
+    if (!QStringList{"ENTERED", "WITHDRAWN", "HIDDEN", "REVISED"}.contains(state))
+        return {400, json(QJsonObject{{"error", QStringLiteral("unknown state")}}), {}};
+    return {200, json({{"changed", m_market->setState(user, q.queryItemValue("id"), state)}}), {}};
+}
+
 Server::Response Server::admin(const Request& request) {
     const QUrlQuery& q = request.query;
     const QString user = q.queryItemValue("user", QUrl::FullyDecoded);
@@ -669,10 +682,8 @@ Server::Response Server::admin(const Request& request) {
         const QString id = m_market->add(user, r);
         return ok({{"ids", QJsonArray{id}}, {"total", m_market->total(user)}});
     }
-    if (what == QLatin1String("withdraw")) {
-        const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
-        return ok({{"withdrawn", withdrawn}, {"total", m_market->total(user)}});
-    }
+    if (what == QLatin1String("withdraw") || what == QLatin1String("state"))
+        return changeRating(what, q, user);
     if (what == QLatin1String("fault")) {
         Fault f;
         f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");

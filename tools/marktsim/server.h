@@ -87,6 +87,7 @@ private:
     Response entries(const Request& request, const Fault* fault);
     Response summary(const Request& request);
     Response admin(const Request& request);
+    Response changeRating(const QString& what, const QUrlQuery& query, const QString& user);
     // The member a valid token may see unmasked; nullopt when the token is bad.
     std::optional<QString> authorise(const Request& request);
 

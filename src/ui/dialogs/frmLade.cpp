@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmLade.h"
 
+#include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 
 namespace ui {
@@ -11,6 +12,12 @@ void frmLade::checkneueBewertungen(bool& keineBewertungen) {
     auto* run = new OwnUpdateRun(keineBewertungen);
     adopt(run);
     run->checkneueBewertungen();
+}
+
+void frmLade::vollstaendigPruefen(bool& keineBewertungen) {
+    auto* run = new FullCheckRun(keineBewertungen);
+    adopt(run);
+    run->start();
 }
 
 } // namespace ui

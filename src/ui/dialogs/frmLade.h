@@ -12,6 +12,8 @@ public:
 
     // Starts the run; keineBewertungen is the main window's flag.
     void checkneueBewertungen(bool& keineBewertungen);
+    // Starts the full check of every page of the list.
+    void vollstaendigPruefen(bool& keineBewertungen);
 };
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include "base/ratingSummary.h"
 #include "errors/procedure.h"
 #include "store/modData.h"
+#include "store/ratingState.h"
 #include "store/ratingStoring.h"
 #include "ui/main/feedbackList.h"
 
@@ -108,6 +109,14 @@ qint32 FeedbackView::countView(int kind) const {
                        : modData::read_BewertungenPosZahl(sStandardUser, kind, kOwnTable);
 }
 
+// Withdrawn and hidden ratings are listed but not counted.
+qint32 FeedbackView::notCountedIn(int kind) const {
+    const store::NotCounted off =
+        store::notCounted(bFremdModus ? modData::Table::Temp : modData::Table::Own,
+                          bFremdModus ? sFremdUser : sStandardUser);
+    return kind == 0 ? off.all() : off.ofKind(kind);
+}
+
 modData::Page FeedbackView::readPage(int kind) const {
     if (kind == 0)
         return bFremdModus ? modData::read_BewertungenTemp(sFremdUser)
@@ -118,8 +127,7 @@ modData::Page FeedbackView::readPage(int kind) const {
 
 void FeedbackView::caption() {
     m_lEnde = std::min(lSeitenAnfang + kSeitenGroesse - 1, lAnzahlGesamt);
-    setInfo(QStringLiteral("Anzeige: ") + QString::number(lSeitenAnfang) + QStringLiteral(" - ") +
-            QString::number(m_lEnde) + QStringLiteral(" von ") + QString::number(lAnzahlGesamt));
+    setInfo(base::anzeigeText(lSeitenAnfang, m_lEnde, lAnzahlGesamt, m_notCounted));
 }
 
 void FeedbackView::addRows(const modData::Page& page) {
@@ -167,7 +175,10 @@ void FeedbackView::cmdalleanzeigen_Click() {
         lSeitenAnfang = 1;
         m_list->subClearListe();
     });
-    p.step([&] { lAnzahlGesamt = countView(0); });
+    p.step([&] {
+        lAnzahlGesamt = countView(0);
+        m_notCounted = notCountedIn(0);
+    });
     p.step([&] { page = readPage(0); });
     p.step([&] {
         if (page.Count() > 0) {
@@ -200,6 +211,8 @@ void FeedbackView::refreshSummary(bool found) {
             count = bFremdModus ? modData::read_BewertungenPosZahl(
                                       sFremdUser, n, QStringLiteral("Bewertungentemp"))
                                 : modData::read_BewertungenPosZahl(sStandardUser, n, kOwnTable);
+        if (found)
+            count -= notCountedIn(n);
         m_summe[size_t(n - 1)] = QString::number(count);
     }
     Prozente();
@@ -239,7 +252,10 @@ void FeedbackView::filter(int n) {
         yieldOnce();
         m_list->subClearListe();
     });
-    p.step([&] { lAnzahlGesamt = countView(n); });
+    p.step([&] {
+        lAnzahlGesamt = countView(n);
+        m_notCounted = notCountedIn(n);
+    });
     p.step([&] { page = readPage(n); });
     p.step([&] {
         if (page.Count() > 0) {

@@ -89,6 +89,7 @@ private:
     void setInfo(const QString& text);
     void setProgress(bool visible, int maximum, int value);
     qint32 countView(int kind) const;
+    qint32 notCountedIn(int kind) const;
     modData::Page readPage(int kind) const;
     void yieldOnce();
 
@@ -102,6 +103,7 @@ private:
     bool m_busyCursor = false;
     bool m_busy = false;
     qint32 m_lEnde = 0;
+    qint32 m_notCounted = 0; // of lAnzahlGesamt: listed, withdrawn or hidden
     std::array<QString, 3> m_summe{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
     QString m_prozente;
     std::function<void()> m_yield;

@@ -105,6 +105,7 @@ private:
     void connectControls();
     void setUpCommands();
     void showForeignMemberDialog();
+    void fullCheck();
     void analyseForeignMember(const QString& name);
 
     QTimer* m_timer1 = nullptr;

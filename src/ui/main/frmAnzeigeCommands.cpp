@@ -1,12 +1,17 @@
 // The main window's menu commands, its item page and its side of the
 // launcher link.
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/programFolder.h"
 #include "errors/procedure.h"
+#include "retrieval/fullCheckRun.h"
+#include "retrieval/modIConnect.h"
 #include "store/modData.h"
+#include "store/ratingState.h"
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmAbout.h"
+#include "ui/dialogs/frmLade.h"
 #include "ui/dialogs/frmuser.h"
 #include "ui/dialogs/frmVerlauf.h"
 #include "ui/forms.h"
@@ -68,9 +73,49 @@ void frmAnzeige::Timer1_Timer() {
             OpenLink(sFeedbackURL, false);
         } else if (key == QStringLiteral("keyVerlauf")) {
             Form<frmVerlauf>::get().showMember();
+        } else if (key == QStringLiteral("keyVollstaendig")) {
+            fullCheck();
         }
     });
     p.step([this] { sMenuKey.clear(); });
+}
+
+// Every page of the list, with the check button's conditions; what the
+// marketplace no longer lists is marked, nothing is deleted.
+void frmAnzeige::fullCheck() {
+    errors::Procedure p("[frmAnzeige] Private Sub fullCheck()");
+    using Kind = retrieval::SyncOutcome::Kind;
+    if (!m_view->isEnabled(FeedbackView::ZorButton1))
+        return;
+    retrieval::FetchResult fetched;
+    p.step([&] {
+        const QString missing = modini::missingStandardUser();
+        if (!missing.isEmpty()) {
+            app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
+            return p.exit();
+        }
+        if (!modIConnect::Ping()) {
+            app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
+                        app::vbOKOnly | app::vbCritical);
+            return p.exit();
+        }
+        m_view->setEnabled(FeedbackView::ZorButton1, false);
+        bool unused = true;
+        frmLade& lade = Form<frmLade>::get();
+        lade.vollstaendigPruefen(unused);
+        fetched = lade.showModal();
+    });
+    p.step([&] {
+        if (fetched.end != Kind::Stored)
+            return;
+        const store::ListingReport report =
+            store::applyListing(modData::Table::Own, sStandardUser, fetched.listed);
+        app::MsgBox(retrieval::fullCheckMessage(report, fetched),
+                    app::vbOKOnly | (report.ok ? app::vbInformation : app::vbCritical));
+        if (report.ok && !bFremdModus)
+            m_view->cmdalleanzeigen_Click();
+    });
+    m_view->setEnabled(FeedbackView::ZorButton1, true);
 }
 
 void frmAnzeige::showForeignMemberDialog() {
