@@ -4,7 +4,9 @@
 #include "app/msgBox.h"
 #include "errors/procedure.h"
 #include "retrieval/clsTalmBewertungen.h"
+#include "store/modData.h"
 #include "store/ratingState.h"
+#include "store/ratingStoring.h"
 
 using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
@@ -51,12 +53,36 @@ void FullCheckRun::pageArrived(const retrieval::FeedbackPage& page) {
     }
     if (!shared && !page.ratings.empty())
         m_moved = true;
+    collectMissing(page);
     m_previous = ids;
     m_delivered = page.delivered;
     m_total = page.total;
     m_lZeilen = qint32(std::min<qint64>(page.offset + page.delivered, INT32_MAX));
     m_progressValue = std::min(m_lZeilen, m_progressMax);
     setLabel2(QStringLiteral("Analysiere Daten: ") + QString::number(m_lZeilen));
+}
+
+void FullCheckRun::collectMissing(const retrieval::FeedbackPage& page) {
+    QHash<QString, bool> known;
+    try {
+        known = modData::knownRatings(modData::Table::Own, sStandardUser, page.ratings);
+    } catch (const errors::RuntimeError& e) {
+        // Without the store the check cannot tell what is missing.
+        m_result.detail = e.description();
+        app::MsgBox(QStringLiteral("Die gespeicherten Bewertungen konnten nicht gelesen werden: ") +
+                        e.description(),
+                    app::vbCritical | app::vbOKOnly);
+        if (m_source)
+            m_source->abbrechen();
+        close(Kind::Failed);
+        return;
+    }
+    for (const store::FetchedRating& r : page.ratings)
+        if (r.lack == store::FetchedRating::Lack::Nothing && r.complete() &&
+            !known.contains(r.id) && !m_missing.contains(r.id)) {
+            m_missing.insert(r.id);
+            m_result.ratings.push_back(r);
+        }
 }
 
 void FullCheckRun::request() {
@@ -132,6 +158,22 @@ void FullCheckRun::cmdabort_Click() {
 
 namespace retrieval {
 
+store::ListingReport storeFullCheck(const FetchResult& fetched, const QString& member) {
+    store::ListingReport report = store::applyListing(modData::Table::Own, member, fetched.listed);
+    if (!report.ok)
+        return report;
+    // Once the listing is stored, the ratings that count are the listed ones.
+    const store::StoreReport stored =
+        store::storeFetched(modData::Table::Own, member, fetched.ratings,
+                            store::StoreMode::MakeUpTotal, fetched.reportedTotal);
+    if (!stored.ok) {
+        report.ok = false;
+        report.fault = stored.fault;
+    }
+    report.added = stored.added;
+    return report;
+}
+
 QString fullCheckMessage(const store::ListingReport& report, const FetchResult& fetched) {
     if (!report.ok)
         return QStringLiteral("Das Ergebnis der Prüfung konnte nicht gespeichert werden; die "
@@ -145,6 +187,8 @@ QString fullCheckMessage(const store::ListingReport& report, const FetchResult& 
                              .arg(bewertungen(changed))
                              .arg(report.withdrawn)
                              .arg(report.restored);
+    if (report.added > 0)
+        text += QStringLiteral(" %1 nachgeladen.").arg(bewertungen(report.added));
     const QString skipped = skippedEntries(fetched.withoutId, fetched.withoutKind);
     return skipped.isEmpty() ? text : text + QLatin1Char(' ') + skipped;
 }

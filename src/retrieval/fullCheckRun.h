@@ -37,6 +37,7 @@ private:
     void Fehler(qint16 Number, const QString& Description) override;
     void pageArrived(const retrieval::FeedbackPage& page) override;
     void request();
+    void collectMissing(const retrieval::FeedbackPage& page);
 
     qint64 m_offset = 0;
     qint32 m_delivered = 0; // entries of the last page
@@ -45,9 +46,16 @@ private:
     bool m_moved = false;
     QSet<QString> m_withoutId;
     QSet<QString> m_withoutKind;
+    QSet<QString> m_missing; // listed ratings the store lacks, collected in m_result.ratings
 };
 
 namespace retrieval {
+
+// Stores what a full check found: the listing of every stored rating, then
+// the listed ratings the store lacked, with placeholders made up to the
+// total. Padded entries the marketplace delivers after all come in this way.
+[[nodiscard]] store::ListingReport storeFullCheck(const FetchResult& fetched,
+                                                  const QString& member);
 
 // What the user is told after a full check was stored (or failed to be).
 QString fullCheckMessage(const store::ListingReport& report, const FetchResult& fetched);

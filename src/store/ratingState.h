@@ -52,6 +52,7 @@ struct ListingReport {
     bool ok = false;      // stored
     qint32 withdrawn = 0; // ratings that counted and no longer do
     qint32 restored = 0;  // ratings that did not count and do again
+    qint32 added = 0;     // listed ratings the store lacked, stored with the listing
     QString fault;        // why nothing was stored
 };
 // A full check's result: every rating the marketplace lists, by id, with

@@ -11,6 +11,7 @@
 #include "store/connection.h"
 #include "store/modData.h"
 #include "store/ratingState.h"
+#include "store/ratingStoring.h"
 #include "store/schema.h"
 #include "storeFixture.h"
 #include "talmHarness.h"
@@ -82,8 +83,7 @@ FullCheck runFullCheck() {
     FullCheck c;
     c.end = run.result().end;
     if (c.end == Kind::Stored) {
-        c.report =
-            store::applyListing(modData::Table::Own, modGlobal::sStandardUser, run.result().listed);
+        c.report = retrieval::storeFullCheck(run.result(), modGlobal::sStandardUser);
         c.message = retrieval::fullCheckMessage(c.report, run.result());
     }
     return c;
@@ -224,6 +224,21 @@ private slots:
         QCOMPARE(grown.outcome.added, 2);
         QCOMPARE(placeholders(), 50);
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+
+        // Padded entries the marketplace delivers after all come with the
+        // full check: five stored ratings become placeholders here.
+        modGlobal::cnDB->exec("DELETE FROM Bewertungeneigen WHERE ID IN (SELECT ID FROM "
+                              "Bewertungeneigen WHERE Bewertungszahl <> 0 LIMIT 5)");
+        QVERIFY(store::storeFetched(modData::Table::Own, kMember, {}, store::StoreMode::MakeUpTotal,
+                                    502)
+                    .ok);
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        const FullCheck full = runFullCheck();
+        QCOMPARE(full.report.added, 5);
+        QCOMPARE(full.message, QStringLiteral("Vollständige Prüfung: keine Bewertung geändert. 5 "
+                                              "Bewertungen nachgeladen."));
+        QCOMPARE(realStored(), 452);
+        QCOMPARE(placeholders(), 50);
     }
 
     // Ratings the marketplace withdraws or hides stay listed, marked, out of

@@ -39,7 +39,7 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
         return kFehler;
     }
     const store::ListingReport report =
-        store::applyListing(modData::Table::Own, modGlobal::sStandardUser, fetched.listed);
+        retrieval::storeFullCheck(fetched, modGlobal::sStandardUser);
     const QString message = terminalLines(retrieval::fullCheckMessage(report, fetched)) + '\n';
     if (!report.ok) {
         err(message);

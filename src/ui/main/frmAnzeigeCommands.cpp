@@ -108,8 +108,7 @@ void frmAnzeige::fullCheck() {
     p.step([&] {
         if (fetched.end != Kind::Stored)
             return;
-        const store::ListingReport report =
-            store::applyListing(modData::Table::Own, sStandardUser, fetched.listed);
+        const store::ListingReport report = retrieval::storeFullCheck(fetched, sStandardUser);
         app::MsgBox(retrieval::fullCheckMessage(report, fetched),
                     app::vbOKOnly | (report.ok ? app::vbInformation : app::vbCritical));
         if (report.ok && !bFremdModus)
