@@ -1,5 +1,6 @@
 #include "errors/errorProtocol.h"
 
+#include "base/privateFiles.h"
 #include "base/programFolder.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ QString folder() {
     if (data.isEmpty())
         data = QDir::homePath() + QStringLiteral("/.local/share");
     data += QStringLiteral("/notenschau");
-    QDir().mkpath(data);
+    base::makePrivateFolder(data);
     return data;
 }
 
@@ -74,15 +75,25 @@ QString savedPath() {
 
 bool appendToLog(const QString& protocol, QString* error) {
     QFile file(logPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    const bool existed = file.exists();
+    // Unbuffered: a failing write is seen here, not again when the file closes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                   base::kPrivateFile)) {
         if (error)
             *error = file.errorString();
         return false;
     }
+    const qint64 before = file.size();
     const QByteArray bytes = (protocol + kCrLf).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size()) {
         if (error)
             *error = file.errorString();
+        file.close();
+        // A half entry or an empty log would only mislead whoever reads it.
+        if (existed)
+            QFile::resize(file.fileName(), before);
+        else
+            QFile::remove(file.fileName());
         return false;
     }
     return true;
@@ -90,11 +101,15 @@ bool appendToLog(const QString& protocol, QString* error) {
 
 bool save(const QString& path, const QString& protocol, QString* error) {
     QSaveFile file(path);
+    const bool existed = QFile::exists(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
             *error = file.errorString();
         return false;
     }
+    // A file already there keeps the mode its owner gave it.
+    if (!existed)
+        file.setPermissions(base::kPrivateFile);
     file.write((protocol + kCrLf).toUtf8());
     if (!file.commit()) {
         if (error)

@@ -35,24 +35,7 @@ constexpr const char* kCipherSettings = "PRAGMA cipher_page_size = 4096;"
                                         "PRAGMA cipher_plaintext_header_size = 0;";
 
 [[noreturn]] void throwError(sqlite3* db, int rc) {
-    const char* message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    throw DatabaseError(db ? sqlite3_extended_errcode(db) : rc, QString::fromUtf8(message));
-}
-
-OpenCause causeOf(int code) {
-    switch (code & 0xFF) {
-    case SQLITE_NOTADB:
-        return OpenCause::WrongKeyOrNoDatabase;
-    case SQLITE_CORRUPT:
-        return OpenCause::Damaged;
-    case SQLITE_READONLY:
-        return OpenCause::ReadOnly;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return OpenCause::Locked;
-    default:
-        return OpenCause::Other;
-    }
+    throw libraryError(db, rc, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
 }
 
 // As root, access() grants writing anywhere but on a read-only file system,
@@ -64,50 +47,6 @@ bool writable(const QString& path) {
 }
 
 } // namespace
-
-QString OpenFailure::causeText() const {
-    switch (cause) {
-    case OpenCause::WrongKeyOrNoDatabase:
-        return QStringLiteral("Falscher Schlüssel, oder die Datei ist keine Datenbank von "
-                              "Notenschau");
-    case OpenCause::Damaged:
-        return QStringLiteral("Die Datenbankdatei ist beschädigt");
-    case OpenCause::Missing:
-        return path.trimmed().isEmpty() ? QStringLiteral("Kein Datenbankpfad angegeben")
-                                        : QStringLiteral("Die Datenbankdatei gibt es nicht");
-    case OpenCause::ReadOnly:
-        return QStringLiteral("Die Datenbankdatei oder ihr Ordner ist schreibgeschützt");
-    case OpenCause::Locked:
-        return QStringLiteral("Die Datenbankdatei ist von einem anderen Programm gesperrt");
-    case OpenCause::NewerSchema:
-        return QStringLiteral("Die Datenbank hat ein neueres Schema (%1) als dieses Programm")
-            .arg(detail);
-    case OpenCause::Other:
-        break;
-    }
-    return QStringLiteral("Die Datenbank lässt sich nicht öffnen (%1)").arg(detail);
-}
-
-QString OpenFailure::text() const {
-    return path.trimmed().isEmpty() ? causeText() : causeText() + QStringLiteral(": ") + path;
-}
-
-bool DatabaseError::isFault() const {
-    switch (m_code & 0xFF) {
-    case SQLITE_FULL:
-    case SQLITE_IOERR:
-    case SQLITE_NOMEM:
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_CANTOPEN:
-    case SQLITE_READONLY:
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // ---------------------------------------------------------------- Statement
 
@@ -235,11 +174,12 @@ Connection::Lease::~Lease() {
         m_s->reset();
 }
 
-Connection::Connection(QString path, QByteArray key)
-    : m_path(std::move(path)), m_key(std::move(key)) {}
+Connection::Connection(QString path, QByteArray key, Access access)
+    : m_path(std::move(path)), m_key(std::move(key)), m_access(access) {}
 
-std::shared_ptr<Connection> Connection::open(const QString& path, const QByteArray& key) {
-    std::shared_ptr<Connection> c(new Connection(path, key));
+std::shared_ptr<Connection> Connection::open(const QString& path, const QByteArray& key,
+                                             Access access) {
+    std::shared_ptr<Connection> c(new Connection(path, key, access));
     c->openChecked();
     return c;
 }
@@ -254,7 +194,7 @@ std::shared_ptr<Connection> Connection::openToRead(const QString& path, const QB
         c->verifyKey();
     } catch (const DatabaseError& e) {
         c->close();
-        throw OpenError(e.code(), {causeOf(e.code()), path, e.description()});
+        throw OpenError(e.code(), {openCauseOf(e.code()), path, e.description()});
     }
     return c;
 }
@@ -298,25 +238,44 @@ void Connection::openChecked() {
     };
     if (m_path.trimmed().isEmpty() || !QFileInfo(m_path).isFile())
         refuse(OpenCause::Missing, SQLITE_CANTOPEN, {});
+    const bool reading = m_access == Access::Read;
     // The journal and the marker are written beside the file.
-    if (!writable(m_path))
+    if (!reading && !writable(m_path))
         refuse(OpenCause::ReadOnly, SQLITE_READONLY, QString::fromLocal8Bit(std::strerror(errno)));
     try {
-        openFile(false);
-        verifyKey();
+        openFile(false, reading);
+        try {
+            verifyKey();
+        } catch (const DatabaseError& e) {
+            if (!reading || openCauseOf(e.code()) != OpenCause::DiskFull)
+                throw;
+            openToReadOnFullDisk();
+        }
         const int version = pragma("PRAGMA user_version").toInt();
         if (version > kSchemaVersion)
             refuse(OpenCause::NewerSchema, SQLITE_ERROR,
                    QStringLiteral("Version %1, bekannt bis %2").arg(version).arg(kSchemaVersion));
+        if (reading && version < kSchemaVersion) {
+            close();
+            m_access = Access::Write;
+            return openChecked();
+        }
         try {
             checkSchema(*this);
         } catch (const DatabaseError& e) {
             refuse(OpenCause::WrongKeyOrNoDatabase, e.code(), e.description());
         }
+        if (reading) {
+            exec("PRAGMA temp_store = MEMORY");
+            exec(kCacheSize);
+            return;
+        }
         m_marker = std::make_unique<OpenMarker>(m_path);
         if (!m_marker->held()) {
             const int why = errno;
-            refuse(why == EACCES || why == EROFS ? OpenCause::ReadOnly : OpenCause::Other,
+            refuse(why == ENOSPC                   ? OpenCause::DiskFull
+                   : why == EACCES || why == EROFS ? OpenCause::ReadOnly
+                                                   : OpenCause::Other,
                    SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(why)));
         }
         // The full read of the file is only worth its time after an unclean end.
@@ -331,11 +290,23 @@ void Connection::openChecked() {
     } catch (const OpenError&) {
         throw;
     } catch (const DatabaseError& e) {
-        refuse(causeOf(e.code()), e.code(), e.description());
+        refuse(openCauseOf(e.code()), e.code(), e.description());
     }
 }
 
-void Connection::openFile(bool create, bool readOnly) {
+void Connection::openToReadOnFullDisk() {
+    // The WAL's shared index cannot grow on a full disk. With nothing
+    // waiting in the WAL the file itself holds every row, and a writer could
+    // not commit anything now anyway.
+    const QFileInfo wal(m_path + QStringLiteral("-wal"));
+    if (wal.exists() && wal.size() > 0)
+        throw DatabaseError(SQLITE_FULL, diskFullText(m_path));
+    close();
+    openFile(false, true, true);
+    verifyKey();
+}
+
+void Connection::openFile(bool create, bool readOnly, bool immutable) {
     // SQLite would open an empty name as a private temporary database.
     if (m_path.trimmed().isEmpty())
         throw DatabaseError(SQLITE_CANTOPEN, QStringLiteral("Kein Datenbankpfad angegeben"));
@@ -345,8 +316,13 @@ void Connection::openFile(bool create, bool readOnly) {
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create)
         flags |= SQLITE_OPEN_CREATE;
+    QByteArray name = QFile::encodeName(m_path);
+    if (immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = "file:" + name.toPercentEncoding("/") + "?immutable=1";
+    }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -392,7 +368,7 @@ QStringList Connection::integrityProblems(bool quick) {
     } catch (const DatabaseError& e) {
         // The key is right (the first pages decrypted): a page that does not
         // decrypt is damage, whatever code the library gives it.
-        const OpenCause cause = causeOf(e.code());
+        const OpenCause cause = openCauseOf(e.code());
         if (cause == OpenCause::Locked || (e.code() & 0xFF) == SQLITE_NOMEM)
             throw;
         problems << e.description();
@@ -428,7 +404,7 @@ void Connection::exec(const char* sql) {
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
         sqlite3_free(message);
-        throw DatabaseError(sqlite3_extended_errcode(m_db), text);
+        throw libraryError(m_db, rc, text);
     }
 }
 

@@ -42,6 +42,7 @@ enum class OpenCause {
     Missing, // no file there, or no path given
     ReadOnly,
     Locked,
+    DiskFull,
     NewerSchema,
     Other,
 };
@@ -67,6 +68,17 @@ public:
 private:
     OpenFailure m_failure;
 };
+
+// "Der Datenträger ist voll: " and where.
+QString diskFullText(const QString& where);
+// The error the library reports on db for rc, with its message; a disk that
+// is full is said as such, with the file.
+DatabaseError libraryError(sqlite3* db, int rc, const QString& message);
+OpenCause openCauseOf(int sqliteCode);
+
+// Whether a connection may write: a reading one leaves the file, its
+// journal and its marker as they are.
+enum class Access { Write, Read };
 
 class OpenMarker;
 
@@ -112,7 +124,11 @@ public:
     // when the last connection to it did not close. Only then is anything
     // written (journal mode, an older schema brought up to date). Throws
     // OpenError.
-    static std::shared_ptr<Connection> open(const QString& path, const QByteArray& key);
+    // With Access::Read the file is opened read-only and only the key, the
+    // version and the tables are verified; a file of an older version is
+    // still brought up to date, which writes.
+    static std::shared_ptr<Connection> open(const QString& path, const QByteArray& key,
+                                            Access access = Access::Write);
     // An existing file with its key verified, for checking and copying it:
     // nothing is written. Throws OpenError.
     static std::shared_ptr<Connection> openToRead(const QString& path, const QByteArray& key);
@@ -169,14 +185,17 @@ public:
     [[noreturn]] void fail(int rc) const;
 
 private:
-    Connection(QString path, QByteArray key);
-    void openFile(bool create, bool readOnly = false);
+    Connection(QString path, QByteArray key, Access access = Access::Write);
+    // immutable: read without locks or the WAL's shared index.
+    void openFile(bool create, bool readOnly = false, bool immutable = false);
+    void openToReadOnFullDisk();
     void openChecked();
     void verifyKey();
     void configure();
 
     QString m_path;
     QByteArray m_key;
+    Access m_access;
     sqlite3* m_db = nullptr;
     quint64 m_opening = 0;
     std::map<const char*, std::unique_ptr<Statement>> m_cache;

@@ -1,6 +1,7 @@
 #include "store/exportWriter.h"
 
 #include "base/feedbackConstants.h"
+#include "base/privateFiles.h"
 
 #include <array>
 #include <QDir>
@@ -152,10 +153,14 @@ ExportResult exportRatings(const QString& path, ExportFormat format, modData::Ta
                            const std::function<bool(qint64)>& progress) {
     ExportResult result;
     QSaveFile file(path);
+    const bool existed = QFileInfo::exists(path);
     if (!file.open(QIODevice::WriteOnly)) {
         result.error = openFailure(path, file.errorString());
         return result;
     }
+    // A file the user replaces keeps the mode it had; a new one is private.
+    if (!existed)
+        file.setPermissions(base::kPrivateFile);
     QByteArray chunk;
     chunk.reserve(kChunk + 4096);
     if (format == ExportFormat::Csv) {

@@ -403,7 +403,7 @@ Batch beginBatch() {
 
 // ------------------------------------------------------------------- opening
 
-void InitDB() {
+void InitDB(store::Access access) {
     Procedure p("[modData] Public Sub InitDB()", Handling::PassOn);
     const QByteArray password = store::databasePassword();
     // A configuration error goes to the caller's handler.
@@ -413,7 +413,7 @@ void InitDB() {
     store::OpenFailure failure{store::OpenCause::Other, modGlobal::sDatenbankPfad, {}};
     try {
         modGlobal::cnDB.reset();
-        modGlobal::cnDB = store::Connection::open(modGlobal::sDatenbankPfad, password);
+        modGlobal::cnDB = store::Connection::open(modGlobal::sDatenbankPfad, password, access);
         return;
     } catch (const store::OpenError& e) {
         failure = e.failure();

@@ -2,6 +2,7 @@
 
 #include "app/modGlobal.h"
 #include "errors/runtimeError.h"
+#include "store/connection.h"
 #include "store/fetchedRating.h"
 
 #include <functional>
@@ -70,8 +71,9 @@ enum class Table { Own, Temp };
 // opened (no path, no file, wrong key, no database, damaged, read-only,
 // locked, of a newer version) shows " Die Datenbank ist zur Zeit nicht
 // erreichbar." and ends the process; the cause goes to the error protocol
-// log first, and to the open failure report after the message.
-void InitDB();
+// log first, and to the open failure report after the message. A command
+// that only reads opens the file with Access::Read.
+void InitDB(store::Access access = store::Access::Write);
 
 // Told why InitDB could not open the database, just before the process ends
 // (a console tool prints it). Empty to stop.

@@ -1,10 +1,17 @@
+#define SQLITE_HAS_CODEC 1
 #include "store/schema.h"
 
+#include "base/privateFiles.h"
 #include "store/connection.h"
 #include "store/ratingState.h"
 
+#include <cerrno>
+#include <cstring>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <sqlcipher/sqlite3.h>
 
 namespace store {
 
@@ -189,8 +196,19 @@ const char* countSql() {
 void createDatabase(const QString& path, const QByteArray& key) {
     if (QFileInfo::exists(path))
         throw DatabaseError(0, QStringLiteral("Datei existiert bereits: ") + path);
+    // Made empty with mode 0600 first: the library keeps the mode, and gives
+    // it to the journal and the WAL files it makes beside.
+    if (!base::createPrivateFile(path)) {
+        const int why = errno;
+        if (why == EEXIST)
+            throw DatabaseError(0, QStringLiteral("Datei existiert bereits: ") + path);
+        if (why == ENOSPC)
+            throw DatabaseError(SQLITE_FULL, diskFullText(path));
+        throw DatabaseError(SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(why)) +
+                                                 QStringLiteral(": ") + path);
+    }
     try {
-        auto connection = Connection::openRaw(path, key, true);
+        auto connection = Connection::openRaw(path, key, false);
         connection->exec("PRAGMA journal_mode = WAL");
         {
             Transaction t(*connection);
@@ -228,6 +246,24 @@ void checkSchema(Connection& connection) {
 }
 
 namespace {
+
+// The objects the making of an empty database creates, read from the same
+// statements, as (type in sqlite_master, name).
+QList<std::pair<QString, QString>> createdObjects() {
+    static const QRegularExpression create(QStringLiteral(
+        "CREATE\\s+(?:UNIQUE\\s+)?(TABLE|INDEX|VIRTUAL\\s+TABLE|TRIGGER)\\s+(\\w+)"));
+    const QString sql = QString::fromUtf8(schemaSql()) + QString::fromUtf8(countSql()) +
+                        QString::fromUtf8(searchSql());
+    QList<std::pair<QString, QString>> objects;
+    for (const QRegularExpressionMatch& m : create.globalMatch(sql)) {
+        const QString kind = m.captured(1);
+        objects.append(
+            {kind.endsWith(QLatin1String("TABLE")) ? QStringLiteral("table") : kind.toLower(),
+             m.captured(2)});
+    }
+    return objects;
+}
+
 void rebuildWithoutLetterCase(Connection& connection);
 
 // Version 3 had no state of a rating; the index keeps the few that do not
@@ -241,6 +277,42 @@ const char* stateColumnSql() {
            "WHERE " NS_NOT_COUNTED ";";
 }
 } // namespace
+
+QStringList schemaProblems(Connection& connection) {
+    QStringList problems;
+    bool missing = false;
+    const int version = connection.pragma("PRAGMA user_version").toInt();
+    if (version < 1 || version > kSchemaVersion)
+        problems << QStringLiteral("Schemaversion %1, dieses Programm braucht 1 bis %2")
+                        .arg(version)
+                        .arg(kSchemaVersion);
+    // An older version lacks what a later one added; opening it adds that.
+    if (version < 1 || version >= kSchemaVersion) {
+        static const QHash<QString, QString> words{
+            {QStringLiteral("table"), QStringLiteral("Tabelle")},
+            {QStringLiteral("index"), QStringLiteral("Index")},
+            {QStringLiteral("trigger"), QStringLiteral("Trigger")}};
+        Statement present =
+            connection.prepare("SELECT 1 FROM sqlite_master WHERE type = ?1 AND name = ?2");
+        for (const auto& [type, name] : createdObjects()) {
+            present.reset();
+            present.bind(1, type).bind(2, name);
+            if (!present.next()) {
+                problems << QStringLiteral("%1 %2 fehlt").arg(words.value(type), name);
+                missing = true;
+            }
+        }
+    }
+    // The columns of tables that are there.
+    if (!missing) {
+        try {
+            checkSchema(connection);
+        } catch (const DatabaseError& e) {
+            problems << e.description();
+        }
+    }
+    return problems;
+}
 
 void upgradeSchema(Connection& connection) {
     Transaction t(connection);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace store {
 
@@ -33,6 +34,13 @@ void createDatabase(const QString& path, const QByteArray& key = databasePasswor
 // Throws DatabaseError unless the three tables with the columns the program
 // reads and writes are there.
 void checkSchema(Connection& connection);
+
+// What the program needs and the file lacks, one German line each: a
+// version it cannot use, and every table, index and trigger that the making
+// of an empty database creates and the file does not have. A file of an
+// older version, which the program brings up to date, only needs the columns
+// that checkSchema asks for. Empty when nothing is missing.
+QStringList schemaProblems(Connection& connection);
 
 // Brings a database of an older schema version to kSchemaVersion, in one
 // transaction. Throws DatabaseError and leaves the file as it was.

@@ -15,7 +15,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <sys/mount.h>
 
 using testsupport::ProcessResult;
 
@@ -32,6 +34,10 @@ class CliAnalyse : public QObject {
     }
     void makeFolder(const QByteArray& mainLines = "checkInet=False\n") {
         folder = std::make_unique<testsupport::ProgramFolder>();
+        fillFolder(mainLines);
+    }
+    void fillFolder(const QByteArray& mainLines = "checkInet=False\n") {
+        QDir(folder->path()).mkpath("Bin");
         store::createDatabase(folder->file("noten.db"));
         folder->writeConfig("[Main]\nDatabase=noten.db\n" + mainLines + "[User]\nUsername=anna\n" +
                             testsupport::marktplatz(sim.baseUrl()));
@@ -191,6 +197,28 @@ private slots:
         ::kill(pid_t(p.processId()), SIGINT);
         QCOMPARE(testsupport::finishProcess(p).code, 130);
         QCOMPARE(stored("viele"), 0);
+    }
+
+    // Reading needs no room; what would write says why it cannot, and no
+    // protocol file is left empty.
+    void onAFullDisk() {
+        const QByteArray at = QFile::encodeName(folder->path());
+        if (::mount("tmpfs", at.constData(), "tmpfs", 0, "size=1M") != 0)
+            QSKIP("no permission to mount a file system here");
+        const auto unmount = qScopeGuard([&at] { ::umount(at.constData()); });
+        fillFolder();
+        QCOMPARE(
+            cli({"fremd", "mittel", "--art", "positiv,neutral,negativ", "--anzahl", "alle"}).code,
+            0);
+        QFile filler(folder->file("fueller"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'x')) == 4096) {
+        }
+        QCOMPARE(stored("mittel"), 450);
+        const ProcessResult r = cli({"pruefen", "--ja"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Der Datenträger ist voll: ")), qPrintable(r.err));
+        QCOMPARE(QDir(folder->path()).entryList({"*.EPT", "*.offen"}, QDir::Files), QStringList());
     }
 
     void badCalls_data() {

@@ -245,6 +245,9 @@ private slots:
         const QByteArray log = readFile(m_folder->file(QStringLiteral("notenschau.EPT")));
         QCOMPARE(log.count("F E H L E R P R O T O K O L L"), 4);
         QVERIFY(log.endsWith("-\r\n\r\n"));
+        // What went wrong with whose ratings is nobody else's business.
+        QCOMPARE(QFile::permissions(m_folder->file(QStringLiteral("notenschau.EPT"))) & 0x0FFF,
+                 QFile::ReadUser | QFile::WriteUser);
     }
 
     void anUnwritableLogDoesNotStopTheDialog() {

@@ -1,10 +1,12 @@
 // notenschau-db run as a user runs it: making, checking and backing up the
 // database file.
+#include "base/privateFiles.h"
 #include "processRun.h"
 #include "testData.h"
 #include "testDatabase.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 using storetest::countIn;
 using storetest::readFile;
@@ -19,6 +21,11 @@ ProcessResult tool(const QStringList& args) {
 }
 
 const char* kCount = "SELECT count(*) FROM Bewertungeneigen";
+
+int modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
 
 } // namespace
 
@@ -38,10 +45,18 @@ private slots:
 
     void create() {
         const QString made = db->folder().file("neu.db");
+        const QString copy = db->folder().file("kopie.db");
+        const mode_t umaskBefore = ::umask(022);
         QCOMPARE(tool({"create", made}).code, 0);
+        QCOMPARE(tool({"sichern", made, copy}).code, 0);
+        ::umask(umaskBefore);
         // Readers never wait for a writer, from the first open on.
-        QCOMPARE(store::Connection::openRaw(made, store::databasePassword(), false)->journalMode(),
-                 QStringLiteral("wal"));
+        auto open = store::Connection::open(made, store::databasePassword());
+        QCOMPARE(open->journalMode(), QStringLiteral("wal"));
+        // Only the owner may read the ratings, whatever the umask.
+        for (const QString& file : {made, made + "-wal", made + "-shm", copy})
+            QCOMPARE(modeOf(file), 0600);
+        open.reset();
         QCOMPARE(countIn(made, kCount), 0);
 
         const QByteArray before = readFile(made);
@@ -57,6 +72,10 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("verdict");
         QTest::newRow("sound") << "noten.db" << 0 << "Die Datenbank ist in Ordnung";
+        QTest::newRow("readable by others")
+            << "offen.db" << 0 << "kann von anderen Benutzern gelesen werden";
+        QTest::newRow("0 bytes") << "leer.db" << 1 << "Tabelle Bewertungeneigen fehlt";
+        QTest::newRow("dropped table") << "ohne.db" << 1 << "Tabelle BewertungenTemp fehlt";
         QTest::newRow("damaged") << "noten.db" << 1 << QStringLiteral("ist beschädigt");
         QTest::newRow("missing") << "fehlt.db" << 2 << "gibt es nicht";
         QTest::newRow("other key") << "anders.db" << 2 << QStringLiteral("Falscher Schlüssel");
@@ -67,13 +86,20 @@ private slots:
         QFETCH(int, code);
         modGlobal::resetGlobals();
         store::createDatabase(db->folder().file("anders.db"), "anders");
-        if (code == 1)
+        store::createDatabase(db->folder().file("offen.db"));
+        QFile::setPermissions(db->folder().file("offen.db"), base::kPrivateFile | QFile::ReadOther);
+        storetest::writeAll(db->folder().file("leer.db"), {});
+        QFile::setPermissions(db->folder().file("leer.db"), base::kPrivateFile);
+        store::createDatabase(db->folder().file("ohne.db"));
+        store::Connection::openRaw(db->folder().file("ohne.db"), store::databasePassword(), false)
+            ->exec("DROP TABLE BewertungenTemp");
+        if (file == "noten.db" && code == 1)
             storetest::damage(path);
         const ProcessResult r =
             tool(file.isEmpty() ? QStringList{"pruefen"}
                                 : QStringList{"pruefen", db->folder().file(file)});
-        QVERIFY2((code == 2 ? r.err : r.out).contains(fetch<QString>("verdict")),
-                 qPrintable(r.out + r.err));
+        QVERIFY2((r.out + r.err).contains(fetch<QString>("verdict")), qPrintable(r.out + r.err));
+        QCOMPARE(r.err.contains("anderen Benutzern"), file == "offen.db");
         QCOMPARE(r.code, code);
     }
 

@@ -54,15 +54,27 @@ private slots:
     }
 
     // Shown, the user read and the splash gone: tst_mainWindow
-    // theFirstStartWithAnEmptyDatabase.
-    void theMainWindowLoadsWithoutAnyMessage() {
+    // theFirstStartWithAnEmptyDatabase. A file others may read is said once.
+    void theMainWindowLoads_data() {
+        QTest::addColumn<bool>("othersMayRead");
+        QTest::newRow("private file") << false;
+        QTest::newRow("others may read it") << true;
+    }
+    void theMainWindowLoads() {
+        QFETCH(bool, othersMayRead);
         testsupport::StoreFixture store(QStringLiteral("anna"));
+        if (othersMayRead)
+            QFile::setPermissions(store.databasePath(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         testsupport::ErrorAnswerer answers;
         testsupport::MessageBoxAnswerer boxes;
         ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
         main.Form_Load();
         QCOMPARE(answers.reports.size(), 0);
-        QCOMPARE(boxes.shown.size(), 0);
+        QCOMPARE(boxes.shown.size(), othersMayRead ? 1 : 0);
+        if (othersMayRead)
+            QVERIFY(
+                boxes.shown.at(0).text.contains(QStringLiteral("von anderen Benutzern gelesen")));
         Form<ui::frmAnzeige>::unload();
         settle();
     }

@@ -334,6 +334,7 @@ private slots:
         w.exportButton()->click();
         const QString path = dir.filePath(fetch<QString>("written"));
         QCOMPARE(boxes.shown.value(0).text, "6 Bewertungen wurden nach „" + path + "“ exportiert.");
+        QCOMPARE(QFile::permissions(path) & 0x0FFF, QFile::ReadUser | QFile::WriteUser);
         const bool csv = path.endsWith(".csv");
         QList<QStringList> rows = csv ? readCsv(path) : readJson(path);
         if (csv)

@@ -159,7 +159,7 @@ int streamRatings(const Arguments& args, const QString& member, const store::Rat
 
 int liste(const Arguments& args, ConsoleChooser& chooser) {
     using namespace modGlobal;
-    if (!openDatabase("liste"))
+    if (!openDatabase("liste", store::Access::Read))
         return kFehler;
     if (args.alle) {
         store::RatingFilter filter;

@@ -1,5 +1,7 @@
 #include "runSupport.h"
 
+#include "app/modGlobal.h"
+#include "base/privateFiles.h"
 #include "errors/errPtnr.h"
 #include "retrieval/loadRun.h"
 #include "retrieval/modIConnect.h"
@@ -74,14 +76,17 @@ private:
 
 } // namespace
 
-bool openDatabase(const char* command) {
+bool openDatabase(const char* command, store::Access access) {
     try {
-        modData::InitDB();
+        modData::InitDB(access);
     } catch (const errors::RuntimeError& e) {
         errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
                                             QString::fromLatin1(command), e, 0);
         return false;
     }
+    if (const QString warning = base::readableByOthersWarning(modGlobal::sDatenbankPfad);
+        !warning.isEmpty())
+        err(QStringLiteral("notenschau-cli: ") + warning + QLatin1Char('\n'));
     return true;
 }
 

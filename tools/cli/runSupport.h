@@ -2,6 +2,7 @@
 
 #include "console.h"
 #include "retrieval/loadRun.h"
+#include "store/connection.h"
 
 #include <functional>
 #include <QString>
@@ -71,7 +72,9 @@ private:
 
 // Opens the database named in the configuration; a configuration the
 // program cannot read is reported as any error is. False: the command ends.
-bool openDatabase(const char* command);
+// A command that only reads passes Access::Read. A file that others may read
+// is said on stderr.
+bool openDatabase(const char* command, store::Access access = store::Access::Write);
 
 // The connection check; says so when there is none.
 bool connected();

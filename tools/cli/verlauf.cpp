@@ -14,7 +14,7 @@
 namespace cli {
 
 int verlauf(const Arguments& args) {
-    if (!openDatabase("verlauf"))
+    if (!openDatabase("verlauf", store::Access::Read))
         return kFehler;
     const bool foreign = !args.fremd.isEmpty();
     const QString member = foreign ? args.fremd : modGlobal::sStandardUser;
@@ -66,7 +66,7 @@ int verlauf(const Arguments& args) {
 }
 
 int suche(const Arguments& args) {
-    if (!openDatabase("suche"))
+    if (!openDatabase("suche", store::Access::Read))
         return kFehler;
     store::RatingFilter filter;
     filter.words = args.words;

@@ -1,4 +1,5 @@
 // notenschau-db: the database file outside the program. See kUsage.
+#include "base/privateFiles.h"
 #include "errors/runtimeError.h"
 #include "store/backup.h"
 #include "store/connection.h"
@@ -20,7 +21,8 @@ constexpr const char* kUsage =
     "      legt eine leere, verschlüsselte Datenbank an (eine vorhandene Datei\n"
     "      bleibt unberührt)\n"
     "  notenschau-db pruefen PFAD\n"
-    "      prüft die ganze Datei: 0 in Ordnung, 1 beschädigt, 2 nicht zu öffnen\n"
+    "      prüft die ganze Datei und ob Schema, Tabellen und Indizes da sind:\n"
+    "      0 in Ordnung, 1 beschädigt oder unvollständig, 2 nicht zu öffnen\n"
     "  notenschau-db sichern PFAD ZIEL [--ueberschreiben]\n"
     "      kopiert die Datenbank nach ZIEL, auch während das Programm läuft;\n"
     "      ein vorhandenes ZIEL nur mit --ueberschreiben\n";
@@ -41,10 +43,12 @@ int create(const QString& path) {
 }
 
 int check(const QString& path) {
+    QStringList missing;
     QStringList problems;
     try {
-        problems = store::Connection::openToRead(path, store::databasePassword())
-                       ->integrityProblems(false);
+        auto connection = store::Connection::openToRead(path, store::databasePassword());
+        missing = store::schemaProblems(*connection);
+        problems = connection->integrityProblems(false);
     } catch (const store::OpenError& e) {
         if (e.failure().cause != store::OpenCause::Damaged) {
             print(stderr, QStringLiteral("notenschau-db: ") + e.failure().text());
@@ -55,12 +59,17 @@ int check(const QString& path) {
         print(stderr, QStringLiteral("notenschau-db: ") + e.description());
         return kCall;
     }
-    if (problems.isEmpty()) {
+    if (const QString warning = base::readableByOthersWarning(path); !warning.isEmpty())
+        print(stderr, QStringLiteral("notenschau-db: ") + warning);
+    if (problems.isEmpty() && missing.isEmpty()) {
         print(stdout, QStringLiteral("Die Datenbank ist in Ordnung: ") + path);
         return kOk;
     }
-    print(stdout, QStringLiteral("Die Datenbank ist beschädigt: ") + path);
-    for (const QString& problem : problems.mid(0, 10))
+    print(stdout, (problems.isEmpty() ? QStringLiteral("Der Datenbank fehlt, was das Programm "
+                                                       "braucht: ")
+                                      : QStringLiteral("Die Datenbank ist beschädigt: ")) +
+                      path);
+    for (const QString& problem : (missing + problems).mid(0, 20))
         print(stdout, QStringLiteral("  ") + problem);
     return kFailed;
 }

@@ -3,6 +3,7 @@
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
+#include "base/privateFiles.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"
 #include "retrieval/syncOutcome.h"
@@ -184,6 +185,11 @@ void frmAnzeige::Form_Load() {
         QCoreApplication::processEvents();
     });
     p.step([] { modData::InitDB(); });
+    p.step([] {
+        if (const QString warning = base::readableByOthersWarning(sDatenbankPfad);
+            !warning.isEmpty())
+            app::MsgBox(warning, app::vbOKOnly | app::vbExclamation);
+    });
     p.step([this] { m_list->subInitListe(); });
     p.step([] { lAnzahlGesamt = modData::read_Anzahl(sStandardUser); });
     p.step([this] { modGlobal::pbuildmenus(*m_menu); });
