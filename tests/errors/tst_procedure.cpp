@@ -192,6 +192,7 @@ private slots:
     }
 
     void theLogHoldsTheProtocolByteForByte() {
+        const testsupport::UsualUmask umask;
         testsupport::FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(14, 5, 11)));
         testsupport::ErrorAnswerer answers;
         answers.answer(errors::LeaveProcedure);

@@ -46,10 +46,11 @@ private slots:
     void create() {
         const QString made = db->folder().file("neu.db");
         const QString copy = db->folder().file("kopie.db");
-        const mode_t umaskBefore = ::umask(022);
-        QCOMPARE(tool({"create", made}).code, 0);
-        QCOMPARE(tool({"sichern", made, copy}).code, 0);
-        ::umask(umaskBefore);
+        {
+            const testsupport::UsualUmask umask;
+            QCOMPARE(tool({"create", made}).code, 0);
+            QCOMPARE(tool({"sichern", made, copy}).code, 0);
+        }
         // Readers never wait for a writer, from the first open on.
         auto open = store::Connection::open(made, store::databasePassword());
         QCOMPARE(open->journalMode(), QStringLiteral("wal"));

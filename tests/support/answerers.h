@@ -8,8 +8,22 @@
 #include <QDateTime>
 #include <QList>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace testsupport {
+
+// The usual umask 022 while it lives, so that a file made with the default
+// mode would be readable by others and a test of creation modes can fail.
+class UsualUmask {
+public:
+    UsualUmask() : m_before(::umask(022)) {}
+    ~UsualUmask() { ::umask(m_before); }
+    UsualUmask(const UsualUmask&) = delete;
+    UsualUmask& operator=(const UsualUmask&) = delete;
+
+private:
+    mode_t m_before;
+};
 
 // Answers message boxes in advance and records every box shown. A box with no
 // answer queued gets its default button and counts as unexpected.

@@ -305,6 +305,7 @@ private slots:
         row("JSON by its filter", "liste", ui::ListExport::jsonFilter(), "liste.json");
     }
     void exportingWhatIsListed() {
+        const testsupport::UsualUmask umask;
         const QStringList texts{"\t=Sagt \"danke\"; bis bald",
                                 "Zeile eins",
                                 "Grüße – äöü ß € 👍",
