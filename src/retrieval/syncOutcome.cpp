@@ -78,7 +78,7 @@ QString outcomeMessage(const SyncOutcome& outcome) {
                    : QStringLiteral(" Die übrigen %1 werden bei der nächsten Prüfung geladen.")
                          .arg(outcome.remaining))
             : QString();
-    const QString skipped = skippedEntries(outcome.withoutId, outcome.withoutKind);
+    QString skipped = skippedEntries(outcome.withoutId, outcome.withoutKind);
     switch (outcome.kind) {
     case Kind::CutShort:
         return QStringLiteral("Der Ladevorgang wurde unterbrochen. Gespeichert: %1.%2")
