@@ -65,9 +65,9 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
         qint64 longest = 0;
         qint32 stored = 0;
         {
-            ForeignLoadRun run(keine, abort, profile);
+            retrieval::ForeignLoadRun run(keine, abort, profile);
             QEventLoop loop;
-            QObject::connect(&run, &LoadRun::closed, &loop, &QEventLoop::quit);
+            QObject::connect(&run, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
             QElapsedTimer tick;
             QTimer heartbeat;
             QObject::connect(&heartbeat, &QTimer::timeout,

@@ -63,13 +63,13 @@ Run check(int stopAfterRequests = 0) {
     QElapsedTimer total;
     total.start();
     bool keine = true;
-    OwnUpdateRun run(keine);
+    retrieval::OwnUpdateRun run(keine);
     QEventLoop loop;
-    QObject::connect(&run, &OwnUpdateRun::closed, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
     if (stopAfterRequests > 0)
-        QObject::connect(&run, &OwnUpdateRun::changed, &run, [&run, stopAfterRequests] {
+        QObject::connect(&run, &retrieval::OwnUpdateRun::changed, &run, [&run, stopAfterRequests] {
             if (run.requests() >= stopAfterRequests && !run.isClosed())
-                QMetaObject::invokeMethod(&run, &OwnUpdateRun::cmdabort_Click,
+                QMetaObject::invokeMethod(&run, &retrieval::OwnUpdateRun::cmdabort_Click,
                                           Qt::QueuedConnection);
         });
     // The longest gap between two ticks of a 10 ms timer is the longest the

@@ -34,12 +34,12 @@ qint64 heapInUse() {
     return qint64(mallinfo2().uordblks);
 }
 
-void waitFinished(clsTalmBewertungen& source) {
+void waitFinished(retrieval::clsTalmBewertungen& source) {
     QEventLoop loop;
-    QObject::connect(&source, &clsTalmBewertungen::Finished, &loop, &QEventLoop::quit);
-    QObject::connect(&source, &clsTalmBewertungen::Fehler, &loop, [&](qint16 n, const QString& d) {
-        qFatal("Fehler %d: %s", int(n), qPrintable(d));
-    });
+    QObject::connect(&source, &retrieval::clsTalmBewertungen::Finished, &loop, &QEventLoop::quit);
+    QObject::connect(
+        &source, &retrieval::clsTalmBewertungen::Fehler, &loop,
+        [&](qint16 n, const QString& d) { qFatal("Fehler %d: %s", int(n), qPrintable(d)); });
     loop.exec();
 }
 
@@ -55,11 +55,12 @@ void BM_Fetch100k(benchmark::State& state) {
         collected.reserve(kRatings);
         lineBytes = 0;
         const qint64 before = heapInUse();
-        clsTalmBewertungen source;
-        QObject::connect(&source, &clsTalmBewertungen::BewertungenText, [&](const QString& line) {
-            collected << line;
-            lineBytes += line.capacity() * qint64(sizeof(QChar));
-        });
+        retrieval::clsTalmBewertungen source;
+        QObject::connect(&source, &retrieval::clsTalmBewertungen::BewertungenText,
+                         [&](const QString& line) {
+                             collected << line;
+                             lineBytes += line.capacity() * qint64(sizeof(QChar));
+                         });
         for (int page = 1; page <= kRatings / 200; ++page) {
             source.resetSeite();
             source.getSeite(QStringLiteral("gross"), page, 200, page > 1);
@@ -84,9 +85,9 @@ BENCHMARK(BM_Fetch100k)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTi
 void BM_getUebersicht(benchmark::State& state) {
     simulator();
     for (auto _ : state) {
-        clsTalmBewertungen source;
+        retrieval::clsTalmBewertungen source;
         QStringList profile;
-        QObject::connect(&source, &clsTalmBewertungen::UebersichtBewertung,
+        QObject::connect(&source, &retrieval::clsTalmBewertungen::UebersichtBewertung,
                          [&](const QStringList& values) { profile = values; });
         source.getUebersicht(QStringLiteral("gross"));
         waitFinished(source);

@@ -12,6 +12,8 @@
 
 using retrieval::AnswerClass;
 
+namespace retrieval {
+
 namespace {
 
 constexpr char kEntriesPath[] = "/commerce/feedback/v1/feedback";
@@ -441,3 +443,5 @@ void clsTalmBewertungen::abbrechen() {
         later([this] { emit Finished(true); });
     });
 }
+
+} // namespace retrieval

@@ -28,8 +28,6 @@ struct FeedbackPage {
     std::vector<store::FetchedRating> ratings; // those reported: filtered, up to the limit
 };
 
-} // namespace retrieval
-
 // The feedback source: reads a member's ratings from the marketplace's REST
 // feedback interface and reports them through its signals.
 //
@@ -170,3 +168,5 @@ private:
     QString m_prozent;
     bool m_periodKeySwitched = false;
 };
+
+} // namespace retrieval

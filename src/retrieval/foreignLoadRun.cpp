@@ -7,6 +7,8 @@
 using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
+namespace retrieval {
+
 namespace {
 constexpr qint32 kPage = feedback::kPageSize;
 }
@@ -188,3 +190,5 @@ void ForeignLoadRun::cmdabort_Click() {
     p.step([&] { m_Abort = true; });
     p.step([&] { close(Kind::Cancelled); });
 }
+
+} // namespace retrieval

@@ -2,6 +2,8 @@
 
 #include "retrieval/loadRun.h"
 
+namespace retrieval {
+
 // The load run of a foreign member, on behalf of the foreign-member dialog.
 // Two jobs: a rating load (checkneueBewertungen) takes up to lSuchLimit of
 // sFremdUser's newest ratings of the kinds chosen in bSuchePositiv,
@@ -40,3 +42,5 @@ private:
     bool m_bUebersicht = false;
     qint32 m_lLimit = 0;
 };
+
+} // namespace retrieval

@@ -11,6 +11,8 @@
 using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
+namespace retrieval {
+
 FullCheckRun::FullCheckRun(bool& keineBewertungen, QObject* parent)
     : LoadRun(keineBewertungen, parent) {}
 
@@ -155,8 +157,6 @@ void FullCheckRun::cmdabort_Click() {
         m_source->abbrechen();
     close(Kind::Cancelled);
 }
-
-namespace retrieval {
 
 store::ListingReport storeFullCheck(const FetchResult& fetched, const QString& member) {
     store::ListingReport report = store::applyListing(modData::Table::Own, member, fetched.listed);

@@ -9,6 +9,8 @@ namespace store {
 struct ListingReport;
 }
 
+namespace retrieval {
+
 // The full check of the standard user's own ratings: reads the member's
 // whole list at the marketplace, page by page, and collects the id and state
 // of every rating it lists (result().listed). It stores nothing; the caller
@@ -48,8 +50,6 @@ private:
     QSet<QString> m_withoutKind;
     QSet<QString> m_missing; // listed ratings the store lacks, collected in m_result.ratings
 };
-
-namespace retrieval {
 
 // Stores what a full check found: the listing of every stored rating, then
 // the listed ratings the store lacked, with placeholders made up to the

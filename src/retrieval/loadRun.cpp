@@ -4,6 +4,8 @@
 #include "app/msgBox.h"
 #include "retrieval/clsTalmBewertungen.h"
 
+namespace retrieval {
+
 LoadRun::LoadRun(bool& keineBewertungen, QObject* parent)
     : QObject(parent), m_keineBewertungen(keineBewertungen) {}
 
@@ -85,3 +87,5 @@ void LoadRun::close(retrieval::SyncOutcome::Kind end) {
     emit changed();
     emit closed();
 }
+
+} // namespace retrieval

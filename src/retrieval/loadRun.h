@@ -7,10 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-class clsTalmBewertungen;
 namespace retrieval {
+
+class clsTalmBewertungen;
 struct FeedbackPage;
-}
 
 // What the two load runs share: the feedback source they drive, what their
 // progress window shows, their messages, and how they end. A run closes
@@ -88,3 +88,5 @@ private:
     QString m_label2;
     bool m_closed = false;
 };
+
+} // namespace retrieval

@@ -10,6 +10,8 @@
 using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
+namespace retrieval {
+
 OwnUpdateRun::OwnUpdateRun(bool& keineBewertungen, QObject* parent)
     : LoadRun(keineBewertungen, parent) {}
 
@@ -209,3 +211,5 @@ void OwnUpdateRun::cmdabort_Click() {
     p.step([&] { m_keineBewertungen = m_result.ratings.empty(); });
     p.step([&] { end(Kind::Cancelled); });
 }
+
+} // namespace retrieval

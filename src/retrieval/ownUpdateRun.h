@@ -5,6 +5,8 @@
 
 #include <optional>
 
+namespace retrieval {
+
 // The update run of the standard user's own ratings: asks the feedback source
 // how many ratings the member has and which of the newest the store knows,
 // asks whether to load the new ones, and collects them, newest first, until
@@ -38,3 +40,5 @@ private:
     std::optional<retrieval::PageWalk> m_walk;
     std::optional<retrieval::PageWalk::Request> m_next;
 };
+
+} // namespace retrieval

@@ -6,8 +6,8 @@
 
 namespace talmtest {
 
-clsTalmBewertungen::Timing fastTiming() {
-    clsTalmBewertungen::Timing timing;
+retrieval::clsTalmBewertungen::Timing fastTiming() {
+    retrieval::clsTalmBewertungen::Timing timing;
     timing.http.inactivityMs = 800;
     timing.http.deadlineMs = 3000;
     timing.http.retryWaitsMs = {50, 100, 200};
@@ -24,31 +24,31 @@ void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken) 
     m.refreshToken = refreshToken;
 }
 
-Recorder::Recorder(clsTalmBewertungen* source) {
+Recorder::Recorder(retrieval::clsTalmBewertungen* source) {
     const auto end = [this] {
         endedTwice += ended ? 1 : 0;
         ended = true;
     };
-    connect(source, &clsTalmBewertungen::AnzahlseitenBewertungen, this,
+    connect(source, &retrieval::clsTalmBewertungen::AnzahlseitenBewertungen, this,
             [this](qint32 total, qint32 pages) {
                 events << QStringLiteral("Anzahl %1 %2").arg(total).arg(pages);
             });
-    connect(source, &clsTalmBewertungen::BewertungenText, this,
+    connect(source, &retrieval::clsTalmBewertungen::BewertungenText, this,
             [this](const QString& line) { events << QStringLiteral("Text ") + line; });
-    connect(source, &clsTalmBewertungen::bytesloaded, this, [this](qint32 bytes) {
+    connect(source, &retrieval::clsTalmBewertungen::bytesloaded, this, [this](qint32 bytes) {
         events << QStringLiteral("Bytes");
         lastBytes = bytes;
     });
-    connect(source, &clsTalmBewertungen::UebersichtBewertung, this,
+    connect(source, &retrieval::clsTalmBewertungen::UebersichtBewertung, this,
             [this](const QStringList& values) {
                 uebersicht = values;
                 events << QStringLiteral("Uebersicht ") + values.join(u'|');
             });
-    connect(source, &clsTalmBewertungen::Finished, this, [this, end](bool aborted) {
+    connect(source, &retrieval::clsTalmBewertungen::Finished, this, [this, end](bool aborted) {
         events << QStringLiteral("Finished %1").arg(aborted ? 1 : 0);
         end();
     });
-    connect(source, &clsTalmBewertungen::Fehler, this,
+    connect(source, &retrieval::clsTalmBewertungen::Fehler, this,
             [this, end](qint16 number, const QString& description) {
                 fehlerNummer = number;
                 fehlerText = description;
@@ -85,7 +85,7 @@ int Recorder::count(const QString& prefix) const {
                              [&](const QString& e) { return e.startsWith(prefix); }));
 }
 
-void call(clsTalmBewertungen& source, const QString& operation) {
+void call(retrieval::clsTalmBewertungen& source, const QString& operation) {
     const QStringList a = operation.split(u' ');
     const QString user = a.value(1);
     const int page = a.value(2).toInt(), limit = a.value(3).toInt();
@@ -105,14 +105,15 @@ void call(clsTalmBewertungen& source, const QString& operation) {
     }
 }
 
-clsTalmBewertungen& Fixture::fresh() {
+retrieval::clsTalmBewertungen& Fixture::fresh() {
     rec.reset();
-    source = std::make_unique<clsTalmBewertungen>();
+    source = std::make_unique<retrieval::clsTalmBewertungen>();
     rec = std::make_unique<Recorder>(source.get());
     return *source;
 }
 
-bool Fixture::run(const std::function<void(clsTalmBewertungen&)>& operation, int settleMs) {
+bool Fixture::run(const std::function<void(retrieval::clsTalmBewertungen&)>& operation,
+                  int settleMs) {
     operation(fresh());
     if (!rec->events.isEmpty()) {
         qWarning("an event before the event loop ran: %s", qPrintable(rec->events.join(',')));
@@ -125,7 +126,7 @@ bool Fixture::run(const std::function<void(clsTalmBewertungen&)>& operation, int
 }
 
 bool Fixture::run(const QString& operation, int settleMs) {
-    return run([&](clsTalmBewertungen& s) { call(s, operation); }, settleMs);
+    return run([&](retrieval::clsTalmBewertungen& s) { call(s, operation); }, settleMs);
 }
 
 QStringList Fixture::page(const QString& user, qint32 number, qint32 limit) {

@@ -11,7 +11,7 @@
 namespace talmtest {
 
 // Short waits so that retries and time-outs take a second, not a minute.
-clsTalmBewertungen::Timing fastTiming();
+retrieval::clsTalmBewertungen::Timing fastTiming();
 
 // Points the [Marktplatz] settings at a running simulator.
 void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken = {});
@@ -21,7 +21,7 @@ void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken =
 class Recorder : public QObject {
     Q_OBJECT
 public:
-    explicit Recorder(clsTalmBewertungen* source);
+    explicit Recorder(retrieval::clsTalmBewertungen* source);
 
     // Runs the event loop until Finished or Fehler, or the time is up.
     bool waitEnd(int timeoutMs = 20000);
@@ -43,17 +43,18 @@ public:
 // Starts one operation written as text: "anzahl USER", "uebersicht USER",
 // "seite USER PAGE LIMIT" (after resetSeite), "filter USER PAGE LIMIT KINDS"
 // with KINDS of n(egative), p(ositive), u (neutral) or "-".
-void call(clsTalmBewertungen& source, const QString& operation);
+void call(retrieval::clsTalmBewertungen& source, const QString& operation);
 
 // A simulator, a source with its recorder, and the runs of one operation.
 class Fixture {
 public:
     // A new source and recorder, the old ones gone.
-    clsTalmBewertungen& fresh();
+    retrieval::clsTalmBewertungen& fresh();
     // Runs an operation on a new source to its end, then waits settleMs to see
     // that nothing more comes. False if it raised an event before the event
     // loop ran or never ended.
-    bool run(const std::function<void(clsTalmBewertungen&)>& operation, int settleMs = 100);
+    bool run(const std::function<void(retrieval::clsTalmBewertungen&)>& operation,
+             int settleMs = 100);
     bool run(const QString& operation, int settleMs = 100);
     // The lines of one page, or "(kein Ende)".
     QStringList page(const QString& user, qint32 number, qint32 limit);
@@ -62,7 +63,7 @@ public:
     void reset();
 
     marktsim::SimProcess sim;
-    std::unique_ptr<clsTalmBewertungen> source;
+    std::unique_ptr<retrieval::clsTalmBewertungen> source;
     std::unique_ptr<Recorder> rec;
 };
 

@@ -30,10 +30,10 @@ struct Run {
 // A rating load (profileOf empty) or a profile request, to its end.
 Run run(const QString& profileOf = {}) {
     Run r;
-    ForeignLoadRun load(r.keine, r.abort, r.profile);
+    retrieval::ForeignLoadRun load(r.keine, r.abort, r.profile);
     QEventLoop loop;
-    QObject::connect(&load, &LoadRun::closed, &loop, &QEventLoop::quit);
-    QObject::connect(&load, &LoadRun::changed, &load, [&] {
+    QObject::connect(&load, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
+    QObject::connect(&load, &retrieval::LoadRun::changed, &load, [&] {
         if (r.captions.isEmpty() || r.captions.last() != load.label1())
             r.captions << load.label1();
     });
@@ -62,7 +62,7 @@ class ForeignLoadTest : public QObject {
 
 private slots:
     void initTestCase() {
-        clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
+        retrieval::clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
         QVERIFY2(sim.start({"--member", "fuenfzig:50", "--member", "viele:5000", "--member",
                             "mittel:450", "--member", "knapp:201", "--member", "leer:0",
                             "--reference", "2026-11-30T12:00:00Z"}),

@@ -42,14 +42,14 @@ Check runCheck(int cancelOnPage = 0) {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
     bool keine = true;
-    OwnUpdateRun run(keine);
+    retrieval::OwnUpdateRun run(keine);
     QEventLoop loop;
-    QObject::connect(&run, &OwnUpdateRun::closed, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
     if (cancelOnPage > 0)
-        QObject::connect(&run, &OwnUpdateRun::changed, &run, [&run, cancelOnPage] {
+        QObject::connect(&run, &retrieval::OwnUpdateRun::changed, &run, [&run, cancelOnPage] {
             if (run.label1().startsWith(
                     QStringLiteral("Lade Daten aus dem Internet (%1 von").arg(cancelOnPage)))
-                QMetaObject::invokeMethod(&run, &OwnUpdateRun::cmdabort_Click,
+                QMetaObject::invokeMethod(&run, &retrieval::OwnUpdateRun::cmdabort_Click,
                                           Qt::QueuedConnection);
         });
     run.checkneueBewertungen();
@@ -74,9 +74,9 @@ FullCheck runFullCheck() {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbOK);
     bool unused = true;
-    FullCheckRun run(unused);
+    retrieval::FullCheckRun run(unused);
     QEventLoop loop;
-    QObject::connect(&run, &FullCheckRun::closed, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &retrieval::FullCheckRun::closed, &loop, &QEventLoop::quit);
     run.start();
     if (!run.isClosed())
         loop.exec();
@@ -130,8 +130,8 @@ class OwnSyncTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming()); }
-    void init() { clsTalmBewertungen::clearTokenCache(); }
+    void initTestCase() { retrieval::clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming()); }
+    void init() { retrieval::clsTalmBewertungen::clearTokenCache(); }
     void cleanup() {
         store.reset();
         sim.reset();

@@ -29,12 +29,12 @@ private slots:
                               "exakt:0", "profil:40"})
             args << "--member" << m;
         QVERIFY2(sim.start(args), qPrintable(sim.errorString()));
-        clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
+        retrieval::clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
         modGlobal::sPlattform = QStringLiteral("ebay.de");
     }
     void init() {
         talmtest::useSimulator(sim);
-        clsTalmBewertungen::clearTokenCache();
+        retrieval::clsTalmBewertungen::clearTokenCache();
     }
     void cleanup() { reset(); }
 
@@ -80,7 +80,8 @@ private slots:
 
     void memberNameIsEncodedWhole() {
         sim.admin("member", {{"user", "a+b&c d"}, {"count", "3"}});
-        QVERIFY(run([](clsTalmBewertungen& s) { s.getAnzahl(QStringLiteral("a+b&c d")); }));
+        QVERIFY(
+            run([](retrieval::clsTalmBewertungen& s) { s.getAnzahl(QStringLiteral("a+b&c d")); }));
         QCOMPARE(rec->events.first(), QStringLiteral("Anzahl 3 1"));
     }
 
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(fields(masked[1]).mid(0, 6),
                  (QStringList{"1", "ohne Namen", "V", "02.05.2026 02:00", "", ""}));
         // The member's own user token sees them whole.
-        clsTalmBewertungen::clearTokenCache();
+        retrieval::clsTalmBewertungen::clearTokenCache();
         talmtest::useSimulator(sim, "rt-exakt");
         QCOMPARE(fields(page("exakt", 1, 1).value(0)).mid(4, 2),
                  (QStringList{"kaeufer_karl", "9876"}));
@@ -223,8 +224,8 @@ private slots:
     void abbrechen_inTheMiddleOfAPage() {
         int seen = 0;
         QVERIFY(run(
-            [&](clsTalmBewertungen& s) {
-                connect(&s, &clsTalmBewertungen::BewertungenText, this, [&] {
+            [&](retrieval::clsTalmBewertungen& s) {
+                connect(&s, &retrieval::clsTalmBewertungen::BewertungenText, this, [&] {
                     if (++seen == 5)
                         s.abbrechen();
                 });
@@ -267,7 +268,7 @@ private slots:
 
     void aNewRequestReplacesARunningOne() {
         QVERIFY(run(
-            [](clsTalmBewertungen& s) {
+            [](retrieval::clsTalmBewertungen& s) {
                 s.getSeite("alice", 1, 200, false);
                 s.getAnzahl("klein");
             },

@@ -22,11 +22,11 @@ class TalmStoerungenTest : public QObject, talmtest::Fixture {
 private slots:
     void initTestCase() {
         QVERIFY2(sim.start({"--member", "alice:450"}), qPrintable(sim.errorString()));
-        clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
+        retrieval::clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
     }
     void init() {
         talmtest::useSimulator(sim);
-        clsTalmBewertungen::clearTokenCache();
+        retrieval::clsTalmBewertungen::clearTokenCache();
         sim.admin("clear");
         sim.admin("expire-tokens");
     }

@@ -63,7 +63,7 @@ private slots:
                        "--member", kOdd + ":30", "--reference", "2026-11-30T12:00:00Z"}),
             qPrintable(sim.errorString()));
     }
-    void init() { clsTalmBewertungen::clearTokenCache(); }
+    void init() { retrieval::clsTalmBewertungen::clearTokenCache(); }
     void cleanup() {
         Form<frmuser>::unload();
         Form<frmAnzeige>::unload();

@@ -68,13 +68,13 @@ class OwnRatingsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        clsTalmBewertungen::Timing t = clsTalmBewertungen::defaultTiming();
+        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
         t.http.retryWaitsMs = {50, 100};
         t.http.inactivityMs = 3000;
         t.http.deadlineMs = 10000;
-        clsTalmBewertungen::setDefaultTiming(t);
+        retrieval::clsTalmBewertungen::setDefaultTiming(t);
     }
-    void init() { clsTalmBewertungen::clearTokenCache(); }
+    void init() { retrieval::clsTalmBewertungen::clearTokenCache(); }
     void cleanup() {
         Form<frmAnzeige>::unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -164,8 +164,8 @@ private slots:
         sim->fault(QStringLiteral("delay"), {"on=entries", "after=2", "ms=3000"});
         boxes.answer(app::vbYes).answer(app::vbOK);
         ui::frmLade& lade = Form<ui::frmLade>::get();
-        connect(&lade, &ui::frmLade::runCreated, this, [&lade](LoadRun* run) {
-            connect(run, &LoadRun::changed, &lade, [&lade, run] {
+        connect(&lade, &ui::frmLade::runCreated, this, [&lade](retrieval::LoadRun* run) {
+            connect(run, &retrieval::LoadRun::changed, &lade, [&lade, run] {
                 if (run->label1().endsWith(QStringLiteral("(2 von 3)")))
                     QTimer::singleShot(0, &lade, [&lade] { lade.cmdabort()->click(); });
             });

@@ -31,12 +31,12 @@ int unsuccessful(Kind kind, bool interrupted) {
 
 // Runs a foreign member's load or profile request; what it fetched.
 retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
-                            const std::function<void(ForeignLoadRun&)>& start) {
+                            const std::function<void(retrieval::ForeignLoadRun&)>& start) {
     ProgressPrinter printer;
     bool keineBewertungen = false;
     bool abort = false;
     QStringList profile;
-    ForeignLoadRun run(keineBewertungen, abort, profile);
+    retrieval::ForeignLoadRun run(keineBewertungen, abort, profile);
     interrupted = runToEnd(run, printer, chooser, [&run, &start] { start(run); });
     return run.result();
 }
@@ -56,8 +56,8 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
     bSucheNegativ = args.arten[2];
 
     bool interrupted = false;
-    const retrieval::FetchResult fetched =
-        load(chooser, interrupted, [](ForeignLoadRun& run) { run.checkneueBewertungen(); });
+    const retrieval::FetchResult fetched = load(
+        chooser, interrupted, [](retrieval::ForeignLoadRun& run) { run.checkneueBewertungen(); });
     // After a connection error the search goes on with what arrived.
     const bool arrived = fetched.end == Kind::Stored || fetched.end == Kind::CutShort;
     if (!arrived || interrupted)
@@ -90,7 +90,8 @@ int profil(const Arguments& args, ConsoleChooser& chooser) {
         return kKeineVerbindung;
     bool interrupted = false;
     const retrieval::FetchResult fetched =
-        load(chooser, interrupted, [&args](ForeignLoadRun& run) { run.getbewertungen(args.name); });
+        load(chooser, interrupted,
+             [&args](retrieval::ForeignLoadRun& run) { run.getbewertungen(args.name); });
     if (fetched.end != Kind::Stored || fetched.profile.size() < 11 || interrupted)
         return unsuccessful(fetched.end, interrupted);
 

@@ -19,7 +19,7 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
     bool unused = true;
     retrieval::FetchResult fetched;
     {
-        FullCheckRun run(unused);
+        retrieval::FullCheckRun run(unused);
         runToEnd(run, printer, chooser, [&run] { run.start(); });
         fetched = run.takeResult();
     }
@@ -72,7 +72,7 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
     bool keineBewertungen = true;
     retrieval::FetchResult fetched;
     {
-        OwnUpdateRun run(keineBewertungen);
+        retrieval::OwnUpdateRun run(keineBewertungen);
         runToEnd(run, printer, chooser, [&run] { run.checkneueBewertungen(); });
         fetched = run.result();
     }

@@ -98,11 +98,12 @@ bool connected() {
     return false;
 }
 
-bool runToEnd(LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,
+bool runToEnd(retrieval::LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,
               const std::function<void()>& start) {
     QEventLoop loop;
-    QObject::connect(&run, &LoadRun::changed, &run, [&printer, &run] { printer.changed(run); });
-    QObject::connect(&run, &LoadRun::closed, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &retrieval::LoadRun::changed, &run,
+                     [&printer, &run] { printer.changed(run); });
+    QObject::connect(&run, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
     auto cancel = [&run] {
         if (!run.isClosed())
             run.cmdabort_Click();

@@ -17,7 +17,7 @@ class ProgressPrinter {
 public:
     ProgressPrinter() : m_terminal(stdoutIsTerminal()) {}
 
-    void changed(const LoadRun& run) {
+    void changed(const retrieval::LoadRun& run) {
         if (run.label1() != m_label1) {
             endLine();
             m_label1 = run.label1();
@@ -82,7 +82,7 @@ bool connected();
 // Starts a load run and lets it run until it closes, printing what it says;
 // Ctrl+C or SIGTERM, or an error nobody could answer, cancel it as the
 // window's "Abbrechen" does. True when it was interrupted.
-bool runToEnd(LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,
+bool runToEnd(retrieval::LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,
               const std::function<void()>& start);
 
 } // namespace cli

@@ -59,22 +59,23 @@ void KeyCheck::start(const Values& v, Done done) {
     modini::marktplatz() = settings;
     modGlobal::sPlattform = v.plattform;
     // A cached token would hide a wrong secret: tokens are cached without it.
-    clsTalmBewertungen::clearTokenCache();
+    retrieval::clsTalmBewertungen::clearTokenCache();
 
-    m_source = std::make_unique<clsTalmBewertungen>();
-    QObject::connect(m_source.get(), &clsTalmBewertungen::AnzahlseitenBewertungen,
+    m_source = std::make_unique<retrieval::clsTalmBewertungen>();
+    QObject::connect(m_source.get(), &retrieval::clsTalmBewertungen::AnzahlseitenBewertungen,
                      [this](qint32 total, qint32) { m_total = total; });
-    QObject::connect(m_source.get(), &clsTalmBewertungen::Finished, [this](bool aborted) {
-        if (aborted)
-            return end({Status::Cancelled, QStringLiteral("Die Prüfung wurde abgebrochen.")});
-        if (m_total == clsTalmBewertungen::kUnbekannt)
-            return end({Status::UnknownMember,
-                        QStringLiteral("Das Mitglied „%1“ ist dem Marktplatz nicht bekannt. "
-                                       "Bitte prüfen Sie den Mitgliedsnamen.")
-                            .arg(m_member)});
-        end({Status::Done, {}, m_total});
-    });
-    QObject::connect(m_source.get(), &clsTalmBewertungen::Fehler,
+    QObject::connect(
+        m_source.get(), &retrieval::clsTalmBewertungen::Finished, [this](bool aborted) {
+            if (aborted)
+                return end({Status::Cancelled, QStringLiteral("Die Prüfung wurde abgebrochen.")});
+            if (m_total == retrieval::clsTalmBewertungen::kUnbekannt)
+                return end({Status::UnknownMember,
+                            QStringLiteral("Das Mitglied „%1“ ist dem Marktplatz nicht bekannt. "
+                                           "Bitte prüfen Sie den Mitgliedsnamen.")
+                                .arg(m_member)});
+            end({Status::Done, {}, m_total});
+        });
+    QObject::connect(m_source.get(), &retrieval::clsTalmBewertungen::Fehler,
                      [this, v](qint16 number, const QString& description) {
                          end(fromFehler(number, description, v));
                      });

@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 
+namespace retrieval {
 class clsTalmBewertungen;
+}
 
 namespace setup {
 
@@ -27,7 +29,7 @@ public:
 private:
     void end(const Outcome& outcome);
 
-    std::unique_ptr<clsTalmBewertungen> m_source;
+    std::unique_ptr<retrieval::clsTalmBewertungen> m_source;
     Done m_done;
     QString m_member;
     qint32 m_total = 0;

@@ -9,13 +9,13 @@ frmLade::frmLade(QWidget* parent)
     : LoadWindow("frmLade", QStringLiteral("Einlesevorgang"), parent) {}
 
 void frmLade::checkneueBewertungen(bool& keineBewertungen) {
-    auto* run = new OwnUpdateRun(keineBewertungen);
+    auto* run = new retrieval::OwnUpdateRun(keineBewertungen);
     adopt(run);
     run->checkneueBewertungen();
 }
 
 void frmLade::vollstaendigPruefen(bool& keineBewertungen) {
-    auto* run = new FullCheckRun(keineBewertungen);
+    auto* run = new retrieval::FullCheckRun(keineBewertungen);
     adopt(run);
     run->start();
 }

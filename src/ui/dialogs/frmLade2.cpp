@@ -9,14 +9,14 @@ frmLade2::frmLade2(QWidget* parent)
 
 void frmLade2::checkneueBewertungen(bool& keineBewertungen, bool& Abort,
                                     QStringList& UebersichtBewertung) {
-    auto* run = new ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
+    auto* run = new retrieval::ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
     adopt(run);
     run->checkneueBewertungen();
 }
 
 retrieval::FetchResult frmLade2::getbewertungen(const QString& user, bool& keineBewertungen,
                                                 bool& Abort, QStringList& UebersichtBewertung) {
-    auto* run = new ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
+    auto* run = new retrieval::ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
     adopt(run);
     run->getbewertungen(user);
     return showModal();

@@ -21,7 +21,7 @@ LoadWindow::LoadWindow(const char* name, const QString& caption, QWidget* parent
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label2 = new QLabel(this);
     m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label3 = new QLabel(LoadRun::label3(), this);
+    m_label3 = new QLabel(retrieval::LoadRun::label3(), this);
     m_label3->setObjectName(QStringLiteral("Label3"));
     m_label3->setWordWrap(true);
     m_progress = new QProgressBar(this);
@@ -42,18 +42,18 @@ LoadWindow::LoadWindow(const char* name, const QString& caption, QWidget* parent
 
 LoadWindow::~LoadWindow() = default;
 
-void LoadWindow::adopt(LoadRun* run) {
+void LoadWindow::adopt(retrieval::LoadRun* run) {
     delete m_run;
     m_run = run;
     m_run->setParent(this);
     m_result = std::make_shared<retrieval::FetchResult>();
-    connect(m_run, &LoadRun::changed, this, &LoadWindow::showRun);
-    connect(m_run, &LoadRun::closed, this, [this] {
+    connect(m_run, &retrieval::LoadRun::changed, this, &LoadWindow::showRun);
+    connect(m_run, &retrieval::LoadRun::closed, this, [this] {
         *m_result = m_run->takeResult();
         if (isVisible())
             done(QDialog::Accepted);
     });
-    connect(m_cmdabort, &QPushButton::clicked, m_run, &LoadRun::cmdabort_Click);
+    connect(m_cmdabort, &QPushButton::clicked, m_run, &retrieval::LoadRun::cmdabort_Click);
     emit runCreated(m_run);
 }
 

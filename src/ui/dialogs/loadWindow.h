@@ -8,7 +8,9 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+namespace retrieval {
 class LoadRun;
+}
 
 namespace ui {
 
@@ -22,7 +24,7 @@ public:
     // Shows the window modally until the run has ended; what it fetched.
     retrieval::FetchResult showModal();
 
-    LoadRun* run() const { return m_run; }
+    retrieval::LoadRun* run() const { return m_run; }
     QLabel* label1() const { return m_label1; }
     QLabel* label2() const { return m_label2; }
     QProgressBar* progressBar() const { return m_progress; }
@@ -30,12 +32,12 @@ public:
 
 signals:
     // A new run is about to start.
-    void runCreated(LoadRun* run);
+    void runCreated(retrieval::LoadRun* run);
 
 protected:
     LoadWindow(const char* name, const QString& caption, QWidget* parent);
     // Takes the run (its parent becomes the window) before it starts.
-    void adopt(LoadRun* run);
+    void adopt(retrieval::LoadRun* run);
     void reject() override;
 
 private:
@@ -46,7 +48,7 @@ private:
     QLabel* m_label3 = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cmdabort = nullptr;
-    LoadRun* m_run = nullptr;
+    retrieval::LoadRun* m_run = nullptr;
     // Kept beyond the window, which unloads when it closes.
     std::shared_ptr<retrieval::FetchResult> m_result;
 };
