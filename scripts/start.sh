@@ -20,7 +20,8 @@ demo="$build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/Bin"
 cp -r "$build/programm/." "$demo/"
-rm -f "$demo/Bin/config.INI"
+# Protocols and configuration the build folder may hold are not the demo's.
+rm -f "$demo/Bin/config.INI" "$demo"/*.EPT "$demo"/*.ERR
 "$build/programm/notenschau-db" create "$demo/notenschau.db" >/dev/null
 
 # The simulated marketplace: the member notenschau_demo with 1,234 ratings
