@@ -28,7 +28,6 @@ QString missingStandardUser() {
 }
 
 void fnGetPfadeFaktorFromINI() {
-    using namespace modGlobal;
     errors::Procedure p("[modini] Public Sub fnGetPfadeFaktorFromINI()", errors::Handling::PassOn);
     p.setPassOnSource("ini::fnGetPfadeFaktorFromINI ");
 
@@ -36,33 +35,38 @@ void fnGetPfadeFaktorFromINI() {
     const app::Deployment deployment = app::Deployment::current();
     p.step([&] { ini = app::ProfileFile::load(configPath()); });
     p.step([&] {
-        sDatenbankPfad = ini.value(QStringLiteral("Main"), QStringLiteral("Database"), {});
+        modGlobal::sDatenbankPfad =
+            ini.value(QStringLiteral("Main"), QStringLiteral("Database"), {});
         // A timer starts the program from anywhere: a relative path means the
         // program folder, not the current one.
-        if (!sDatenbankPfad.isEmpty() && QDir::isRelativePath(sDatenbankPfad))
-            sDatenbankPfad = QDir(base::programFolder()).absoluteFilePath(sDatenbankPfad);
+        if (!modGlobal::sDatenbankPfad.isEmpty() && QDir::isRelativePath(modGlobal::sDatenbankPfad))
+            modGlobal::sDatenbankPfad =
+                QDir(base::programFolder()).absoluteFilePath(modGlobal::sDatenbankPfad);
     });
-    p.step(
-        [&] { sStandardUser = ini.value(QStringLiteral("User"), QStringLiteral("Username"), {}); });
     p.step([&] {
-        bCheckInet = app::CBool(
+        modGlobal::sStandardUser =
+            ini.value(QStringLiteral("User"), QStringLiteral("Username"), {});
+    });
+    p.step([&] {
+        modGlobal::bCheckInet = app::CBool(
             ini.value(QStringLiteral("Main"), QStringLiteral("checkInet"), QStringLiteral("True")));
     });
     p.step([&] {
-        sPlattform = ini.value(QStringLiteral("Main"), QStringLiteral("Plattform"),
-                               deployment.defaultDomain);
+        modGlobal::sPlattform = ini.value(QStringLiteral("Main"), QStringLiteral("Plattform"),
+                                          deployment.defaultDomain);
         // An empty value would strip the domain out of both hosts.
-        if (sPlattform.trimmed().isEmpty())
-            sPlattform = deployment.defaultDomain;
+        if (modGlobal::sPlattform.trimmed().isEmpty())
+            modGlobal::sPlattform = deployment.defaultDomain;
     });
     p.step([&] {
-        const app::MarketplaceUrls urls = app::buildMarketplaceUrls(deployment, sPlattform);
-        sFeedbackURL = urls.feedback;
-        sArtikelURL = urls.article;
+        const app::MarketplaceUrls urls =
+            app::buildMarketplaceUrls(deployment, modGlobal::sPlattform);
+        modGlobal::sFeedbackURL = urls.feedback;
+        modGlobal::sArtikelURL = urls.article;
     });
     p.step([&] {
-        bKuntaBrowser = app::CBool(ini.value(QStringLiteral("Main"), QStringLiteral("KuntaBrowser"),
-                                             QStringLiteral("True")));
+        modGlobal::bKuntaBrowser = app::CBool(ini.value(
+            QStringLiteral("Main"), QStringLiteral("KuntaBrowser"), QStringLiteral("True")));
     });
     p.step([&] {
         const QString section = QStringLiteral("Marktplatz");

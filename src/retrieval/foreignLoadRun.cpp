@@ -4,7 +4,6 @@
 #include "errors/procedure.h"
 #include "retrieval/clsTalmBewertungen.h"
 
-using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
 namespace retrieval {
@@ -22,7 +21,7 @@ void ForeignLoadRun::checkneueBewertungen() {
     errors::Procedure p("[frmLade2] Public Sub checkneueBewertungen()");
     // What the run reports starts empty: the lines of an earlier run, perhaps
     // of another member, must not pass for this member's.
-    colNeueBewertungen.clear();
+    modGlobal::colNeueBewertungen.clear();
     m_result = {};
     p.step([&] { newSource(); });
     p.step([&] {
@@ -33,7 +32,7 @@ void ForeignLoadRun::checkneueBewertungen() {
     p.step([&] { setLabel1(QStringLiteral("Lade Daten aus dem Internet")); });
     p.step([&] {
         ++m_requests;
-        m_source->getAnzahl(sFremdUser);
+        m_source->getAnzahl(modGlobal::sFremdUser);
     });
     if (p.leftOnError())
         close(Kind::Failed);
@@ -69,8 +68,8 @@ void ForeignLoadRun::requestPage(bool later) {
     pageCaption();
     m_source->resetSeite();
     ++m_requests;
-    m_source->getSeiteFilter(sFremdUser, m_lSeite, bSucheNegativ, bSuchePositiv, bSucheNeutral,
-                             m_lLimit, later);
+    m_source->getSeiteFilter(modGlobal::sFremdUser, m_lSeite, modGlobal::bSucheNegativ,
+                             modGlobal::bSuchePositiv, modGlobal::bSucheNeutral, m_lLimit, later);
 }
 
 void ForeignLoadRun::Finished(bool cAbort) {
@@ -82,13 +81,13 @@ void ForeignLoadRun::Finished(bool cAbort) {
         return;
     }
     if (m_bPruefen) {
-        p.step([&] { colNeueBewertungen.clear(); });
+        p.step([&] { modGlobal::colNeueBewertungen.clear(); });
         p.step([&] {
             // A count other than "all" below zero is refused before any run.
-            if (lSuchLimit < -1)
+            if (modGlobal::lSuchLimit < -1)
                 errors::raise(errors::RuntimeError::InvalidCall);
-            if (m_lAnzahl >= lSuchLimit) {
-                m_lLimit = lSuchLimit;
+            if (m_lAnzahl >= modGlobal::lSuchLimit) {
+                m_lLimit = modGlobal::lSuchLimit;
                 if (m_lLimit != -1)
                     m_lAnzahl = m_lLimit;
                 else
@@ -147,7 +146,7 @@ void ForeignLoadRun::BewertungenText(const QString& TextZeile) {
     });
     p.step([&] {
         if (TextZeile != QLatin1String(feedback::kNoRating))
-            colNeueBewertungen.append(TextZeile);
+            modGlobal::colNeueBewertungen.append(TextZeile);
     });
 }
 

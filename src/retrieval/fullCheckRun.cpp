@@ -8,7 +8,6 @@
 #include "store/ratingState.h"
 #include "store/ratingStoring.h"
 
-using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
 namespace retrieval {
@@ -24,7 +23,7 @@ void FullCheckRun::start() {
         m_keineBewertungen = true;
         setLabel1(QStringLiteral("Lade Daten aus dem Internet"));
         ++m_requests;
-        m_source->getAnzahl(sStandardUser);
+        m_source->getAnzahl(modGlobal::sStandardUser);
     });
     if (p.leftOnError())
         close(Kind::Failed);
@@ -67,7 +66,7 @@ void FullCheckRun::pageArrived(const retrieval::FeedbackPage& page) {
 void FullCheckRun::collectMissing(const retrieval::FeedbackPage& page) {
     QHash<QString, bool> known;
     try {
-        known = modData::knownRatings(modData::Table::Own, sStandardUser, page.ratings);
+        known = modData::knownRatings(modData::Table::Own, modGlobal::sStandardUser, page.ratings);
     } catch (const errors::RuntimeError& e) {
         // Without the store the check cannot tell what is missing.
         m_result.detail = e.description();
@@ -93,7 +92,7 @@ void FullCheckRun::request() {
     pageCaption();
     m_source->resetSeite();
     ++m_requests;
-    m_source->getEntries(sStandardUser, m_offset, clsTalmBewertungen::kSeite);
+    m_source->getEntries(modGlobal::sStandardUser, m_offset, clsTalmBewertungen::kSeite);
 }
 
 void FullCheckRun::Finished(bool cAbort) {

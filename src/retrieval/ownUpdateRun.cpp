@@ -7,7 +7,6 @@
 #include "retrieval/feedbackJson.h"
 #include "store/modData.h"
 
-using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
 namespace retrieval {
@@ -33,14 +32,15 @@ void OwnUpdateRun::checkneueBewertungen() {
     // screen must not make stored ratings look new, nor placeholders stand
     // for ratings.
     p.step([&] {
-        const modData::MemberCounts counts = modData::countsOf(modData::Table::Own, sStandardUser);
+        const modData::MemberCounts counts =
+            modData::countsOf(modData::Table::Own, modGlobal::sStandardUser);
         m_stored = counts.real;
         m_padded = counts.real + counts.placeholders;
     });
     p.step([&] { setLabel1(QStringLiteral("Lade Daten aus dem Internet")); });
     p.step([&] {
         ++m_requests;
-        m_source->getAnzahl(sStandardUser);
+        m_source->getAnzahl(modGlobal::sStandardUser);
     });
     if (p.leftOnError())
         end(Kind::Failed);
@@ -61,7 +61,7 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
         return;
     QHash<QString, bool> known;
     try {
-        known = modData::knownRatings(modData::Table::Own, sStandardUser, page.ratings);
+        known = modData::knownRatings(modData::Table::Own, modGlobal::sStandardUser, page.ratings);
     } catch (const errors::RuntimeError& e) {
         // Without the store the run cannot tell new from known.
         m_result.detail = e.description();
@@ -95,7 +95,7 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
     for (qsizetype i : step.fresh) {
         const store::FetchedRating& r = page.ratings[size_t(i)];
         m_result.ratings.push_back(r);
-        colNeueBewertungen.append(feedbackJson::feedbackLine(r));
+        modGlobal::colNeueBewertungen.append(feedbackJson::feedbackLine(r));
     }
     m_next = step.next;
     m_lZeilen = m_walk->found();
@@ -109,7 +109,7 @@ void OwnUpdateRun::request(const retrieval::PageWalk::Request& r) {
     pageCaption();
     m_source->resetSeite();
     ++m_requests;
-    m_source->getEntries(sStandardUser, r.offset, r.count);
+    m_source->getEntries(modGlobal::sStandardUser, r.offset, r.count);
 }
 
 void OwnUpdateRun::Finished(bool cAbort) {
@@ -145,7 +145,7 @@ void OwnUpdateRun::Finished(bool cAbort) {
         });
         p.step([&] {
             m_result.asked = n;
-            colNeueBewertungen.clear();
+            modGlobal::colNeueBewertungen.clear();
             m_progressMax = n;
             m_progressValue = 0;
             m_lSeiten = std::max<qint32>(1, (n + clsTalmBewertungen::kSeite - 1) /

@@ -9,8 +9,6 @@
 
 #include <QtTest>
 
-using namespace modGlobal;
-
 using testsupport::fetch;
 
 class ConfigurationTest : public QObject {
@@ -27,7 +25,7 @@ class ConfigurationTest : public QObject {
 
 private slots:
     void init() {
-        resetGlobals();
+        modGlobal::resetGlobals();
         folder = std::make_unique<testsupport::ProgramFolder>();
     }
     void cleanup() { folder.reset(); }
@@ -101,21 +99,21 @@ private slots:
         testsupport::ErrorAnswerer answers;
         readAsFormLoad();
         QCOMPARE(answers.reports.size(), 0);
-        QCOMPARE(sDatenbankPfad, QDir::isRelativePath(database) && !database.isEmpty()
-                                     ? folder->path() + u'/' + database
-                                     : database);
-        QCOMPARE(sStandardUser, fetch<QString>("user"));
-        QCOMPARE(sPlattform, plattform);
-        QCOMPARE(bCheckInet, fetch<bool>("checkInet"));
-        QCOMPARE(bKuntaBrowser, fetch<bool>("kunta"));
+        QCOMPARE(modGlobal::sDatenbankPfad, QDir::isRelativePath(database) && !database.isEmpty()
+                                                ? folder->path() + u'/' + database
+                                                : database);
+        QCOMPARE(modGlobal::sStandardUser, fetch<QString>("user"));
+        QCOMPARE(modGlobal::sPlattform, plattform);
+        QCOMPARE(modGlobal::bCheckInet, fetch<bool>("checkInet"));
+        QCOMPARE(modGlobal::bKuntaBrowser, fetch<bool>("kunta"));
         const modini::MarktplatzSettings& m = modini::marktplatz();
         QCOMPARE(QStringList({m.apiUrl, m.clientId, m.clientSecret, m.refreshToken, m.pruefHost1,
                               m.pruefHost2}),
                  marktplatz);
-        QCOMPARE(sFeedbackURL,
+        QCOMPARE(modGlobal::sFeedbackURL,
                  "http://feedback." + plattform +
                      "/ws1/eBayISAPI.dll?GetAndShowTransactions&item=0&page=1&nflw=1");
-        QCOMPARE(sArtikelURL,
+        QCOMPARE(modGlobal::sArtikelURL,
                  "http://cgi." + plattform + "/ws/eBayISAPI.dll?ViewItem&item=[#Artikel#]&rd=1");
         QFile f(folder->file(QStringLiteral("Bin/config.INI")));
         QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), content);
@@ -132,11 +130,11 @@ private slots:
         QCOMPARE(r.number, 13);
         QCOMPARE(r.procedure, QStringLiteral("Form_Load"));
         // Read before the failing key: kept; after it: still empty.
-        QCOMPARE(sDatenbankPfad, QStringLiteral("/x.db"));
-        QCOMPARE(sStandardUser, QStringLiteral("anna"));
-        QCOMPARE(sPlattform, QString());
-        QCOMPARE(sArtikelURL, QString());
-        QVERIFY(!bKuntaBrowser);
+        QCOMPARE(modGlobal::sDatenbankPfad, QStringLiteral("/x.db"));
+        QCOMPARE(modGlobal::sStandardUser, QStringLiteral("anna"));
+        QCOMPARE(modGlobal::sPlattform, QString());
+        QCOMPARE(modGlobal::sArtikelURL, QString());
+        QVERIFY(!modGlobal::bKuntaBrowser);
     }
 
     void addressesWithARedirectService() {

@@ -12,7 +12,6 @@
 #include <QEventLoop>
 #include <QtTest>
 
-using namespace modGlobal;
 using Kind = retrieval::SyncOutcome::Kind;
 
 using testsupport::fetch;
@@ -70,7 +69,7 @@ private slots:
         talmtest::useSimulator(sim, {});
     }
     void init() {
-        resetGlobals();
+        modGlobal::resetGlobals();
         talmtest::useSimulator(sim, {});
     }
 
@@ -90,17 +89,17 @@ private slots:
     void limits() {
         QFETCH(int, kinds);
         QFETCH(int, lines);
-        sFremdUser = fetch<QString>("member");
-        lSuchLimit = fetch<int>("limit");
-        bSuchePositiv = kinds & 1;
-        bSucheNeutral = kinds & 2;
-        bSucheNegativ = kinds & 4;
+        modGlobal::sFremdUser = fetch<QString>("member");
+        modGlobal::lSuchLimit = fetch<int>("limit");
+        modGlobal::bSuchePositiv = kinds & 1;
+        modGlobal::bSucheNeutral = kinds & 2;
+        modGlobal::bSucheNegativ = kinds & 4;
         const Run r = run();
         QCOMPARE(r.result.end, Kind::Stored);
         QTEST(r.captions, "captions");
         // "nix" is no line; the ratings are the lines.
-        QCOMPARE(qsizetype(r.result.ratings.size()), colNeueBewertungen.size());
-        QVERIFY(!colNeueBewertungen.contains(QStringLiteral("nix")));
+        QCOMPARE(qsizetype(r.result.ratings.size()), modGlobal::colNeueBewertungen.size());
+        QVERIFY(!modGlobal::colNeueBewertungen.contains(QStringLiteral("nix")));
         if (lines >= 0) {
             QCOMPARE(int(r.result.ratings.size()), lines);
         } else {
@@ -114,9 +113,9 @@ private slots:
     void anUnknownMemberAborts() {
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
-        sFremdUser = QStringLiteral("niemand");
-        lSuchLimit = 100;
-        bSucheNegativ = true;
+        modGlobal::sFremdUser = QStringLiteral("niemand");
+        modGlobal::lSuchLimit = 100;
+        modGlobal::bSucheNegativ = true;
         const Run r = run();
         QCOMPARE(r.result.end, Kind::UnknownMember);
         QVERIFY(r.abort);

@@ -8,7 +8,6 @@
 
 #include <QtTest>
 
-using namespace modGlobal;
 using ui::FeedbackView;
 
 namespace {
@@ -92,7 +91,7 @@ private slots:
         QCOMPARE(list->rowCount(), 201);
 
         view->Command2_Click();
-        QCOMPARE(iAnzeigeModus, 2);
+        QCOMPARE(modGlobal::iAnzeigeModus, 2);
         expect("Anzeige: 1 - 200 von 200", QStringList{"Command1", "Command3"} + all + zor);
         for (int k = 2; k <= list->rowCount(); ++k)
             QCOMPARE(list->image(k), 2);
@@ -107,15 +106,15 @@ private slots:
         expect("keine Negativen Bewertungen vorhanden!",
                QStringList{"Command1", "Command2"} + all + zor);
         QCOMPARE(list->rowCount(), 1);
-        QCOMPARE(iAnzeigeModus, 1); // kept
+        QCOMPARE(modGlobal::iAnzeigeModus, 1); // kept
         QVERIFY(!view->progressVisible());
     }
 
     void foreignModeReadsTheForeignTable() {
         store->addRatings(QStringLiteral("anna"), 30, kNewest, {1});
         store->addRatings(QStringLiteral("o'brien"), 5, kNewest, {2, 3}, true);
-        bFremdModus = true;
-        sFremdUser = QStringLiteral("o'brien");
+        modGlobal::bFremdModus = true;
+        modGlobal::sFremdUser = QStringLiteral("o'brien");
         view->cmdalleanzeigen_Click();
         QCOMPARE(view->lblinfo(), QStringLiteral("Anzeige: 1 - 5 von 5"));
         QCOMPARE(sums(), QStringList({"0", "3", "2"}));
@@ -138,7 +137,7 @@ private slots:
         view->cmdnext_Click();
         view->setYield({});
         QVERIFY(busySeen);
-        QCOMPARE(lSeitenAnfang, 201);
+        QCOMPARE(modGlobal::lSeitenAnfang, 201);
         QCOMPARE(view->lblinfo(), QStringLiteral("Anzeige: 201 - 250 von 250"));
         QCOMPARE(list->rowCount(), 51);
         QVERIFY(!view->bAnzeigeLaeuft());

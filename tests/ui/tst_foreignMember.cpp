@@ -22,7 +22,6 @@
 #include <QRadioButton>
 #include <QtTest>
 
-using namespace modGlobal;
 using namespace modData;
 using ui::Form;
 using ui::frmAnzeige;
@@ -125,7 +124,7 @@ private slots:
         d.cmdsuche()->click();
         QVERIFY(!Form<frmuser>::isLoaded());
         QCOMPARE(read_AnzahlTemp(QStringLiteral("viele")), 200);
-        QVERIFY(bFremdModus);
+        QVERIFY(modGlobal::bFremdModus);
         QVERIFY(w.cmdback()->isVisible() && !w.button(ui::FeedbackView::ZorButton1)->isVisible());
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("Fremd-User Analyse"));
@@ -139,7 +138,7 @@ private slots:
         QCOMPARE(w.lblsumme(3)->text(), QString::number(negative));
 
         w.cmdback()->click();
-        QVERIFY(!bFremdModus);
+        QVERIFY(!modGlobal::bFremdModus);
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
         QVERIFY(w.lblProzente()->text().startsWith(QStringLiteral("Positive Bewertungen")));
     }
@@ -155,7 +154,7 @@ private slots:
                                                      "mit den ausgewählten Optionen "
                                                      "übereinstimmen!"));
         QVERIFY(Form<frmuser>::isLoaded());
-        QVERIFY(!bFremdModus);
+        QVERIFY(!modGlobal::bFremdModus);
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isVisible());
     }
 
@@ -253,7 +252,7 @@ private slots:
         d.cmbUser_Click();
         QCOMPARE(d.lblprozent()->text(), QStringLiteral("-"));
         d.ZorButton1()->click();
-        QCOMPARE(sFremdUser, kOdd);
+        QCOMPARE(modGlobal::sFremdUser, kOdd);
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: ") + kOdd);
         // The captions came first: the refresh's page range stands.
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 3 von 3"));

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-using namespace modGlobal;
 using ui::FeedbackView;
 using ui::Form;
 using ui::frmAnzeige;

@@ -27,7 +27,6 @@
 #include <QTimer>
 #include <QtTest>
 
-using namespace modGlobal;
 using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
@@ -281,7 +280,7 @@ private slots:
         if (!before.isEmpty())
             button(before)->click();
         // The ratings' table goes away under the window.
-        cnDB->exec("ALTER TABLE Bewertungeneigen RENAME TO Weg");
+        modGlobal::cnDB->exec("ALTER TABLE Bewertungeneigen RENAME TO Weg");
         testsupport::ErrorAnswerer errors;
         errors.answer(errors::LeaveProcedure).answer(errors::LeaveProcedure);
         testsupport::MessageBoxAnswerer boxes;
@@ -294,11 +293,11 @@ private slots:
         QVERIFY(!w.progressBar()->isVisible());
         QVERIFY(w.menu().action(QStringLiteral("keyFile"))->isEnabled());
         for (const char* name : {"Command1", "Command2", "Command3", "ZorButton1"})
-            QVERIFY2(button(name)->isEnabled() || iAnzeigeModus == name[7] - '0', name);
+            QVERIFY2(button(name)->isEnabled() || modGlobal::iAnzeigeModus == name[7] - '0', name);
         QVERIFY(!w.view().bAnzeigeLaeuft());
 
-        cnDB->exec("ALTER TABLE Weg RENAME TO Bewertungeneigen");
-        button(iAnzeigeModus == 0 ? "Command1" : "cmdalleanzeigen")->click();
+        modGlobal::cnDB->exec("ALTER TABLE Weg RENAME TO Bewertungeneigen");
+        button(modGlobal::iAnzeigeModus == 0 ? "Command1" : "cmdalleanzeigen")->click();
         QVERIFY2(w.lblinfo()->text().startsWith(QStringLiteral("Anzeige: 1 - ")),
                  qPrintable(w.lblinfo()->text()));
     }

@@ -44,16 +44,15 @@ retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
 } // namespace
 
 int fremd(const Arguments& args, ConsoleChooser& chooser) {
-    using namespace modGlobal;
     if (!openDatabase("fremd"))
         return kFehler;
     if (!connected())
         return kKeineVerbindung;
-    sFremdUser = args.name;
-    lSuchLimit = args.anzahl;
-    bSuchePositiv = args.arten[0];
-    bSucheNeutral = args.arten[1];
-    bSucheNegativ = args.arten[2];
+    modGlobal::sFremdUser = args.name;
+    modGlobal::lSuchLimit = args.anzahl;
+    modGlobal::bSuchePositiv = args.arten[0];
+    modGlobal::bSucheNeutral = args.arten[1];
+    modGlobal::bSucheNegativ = args.arten[2];
 
     bool interrupted = false;
     const retrieval::FetchResult fetched = load(
@@ -68,14 +67,15 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
                     app::vbOKOnly | app::vbInformation);
         return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
     }
-    const store::StoreReport report = store::storeFetched(
-        modData::Table::Temp, sFremdUser, fetched.ratings, store::StoreMode::ReplaceMember);
+    const store::StoreReport report =
+        store::storeFetched(modData::Table::Temp, modGlobal::sFremdUser, fetched.ratings,
+                            store::StoreMode::ReplaceMember);
     if (!report.ok) {
         err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
         return kFehler;
     }
     out(QStringLiteral("Gespeichert: %1 von %2.\n")
-            .arg(retrieval::bewertungen(report.realAfter), sFremdUser));
+            .arg(retrieval::bewertungen(report.realAfter), modGlobal::sFremdUser));
     if (const QString skipped = retrieval::skippedEntries(report.withoutId, report.withoutKind);
         !skipped.isEmpty())
         err(skipped + QLatin1Char('\n'));
@@ -83,7 +83,6 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
 }
 
 int profil(const Arguments& args, ConsoleChooser& chooser) {
-    using namespace modGlobal;
     if (!openDatabase("profil"))
         return kFehler;
     if (!connected())
@@ -97,7 +96,7 @@ int profil(const Arguments& args, ConsoleChooser& chooser) {
 
     QStringList profile = fetched.profile;
     modData::checknull(profile[10]);
-    if (!store::storeProfile(args.name, profile, lAnzahlBewertungen)) {
+    if (!store::storeProfile(args.name, profile, modGlobal::lAnzahlBewertungen)) {
         err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
         return kFehler;
     }
@@ -107,7 +106,7 @@ int profil(const Arguments& args, ConsoleChooser& chooser) {
         QJsonObject o{{"mitglied", args.name},
                       {"bewertungsprofil", profile.at(9).toLongLong()},
                       {"prozent", profile.at(10)},
-                      {"gesamt", lAnzahlBewertungen},
+                      {"gesamt", modGlobal::lAnzahlBewertungen},
                       {"stand", stand}};
         for (int k = 0; k < 3; ++k)
             o.insert(QLatin1String(kinds[k]),
@@ -127,8 +126,9 @@ int profil(const Arguments& args, ConsoleChooser& chooser) {
     text += QLatin1Char('\n');
     text += tableLine({QStringLiteral("Bewertungsprofil"), profile.at(9)}, Format::Tsv);
     text += tableLine({QStringLiteral("Positive Bewertungen"), profile.at(10)}, Format::Tsv);
-    text += tableLine({QStringLiteral("Gesamt Bewertungen"), QString::number(lAnzahlBewertungen)},
-                      Format::Tsv);
+    text += tableLine(
+        {QStringLiteral("Gesamt Bewertungen"), QString::number(modGlobal::lAnzahlBewertungen)},
+        Format::Tsv);
     text += tableLine({QStringLiteral("Stand der Bewertungen"), stand}, Format::Tsv);
     out(text);
     return kOk;

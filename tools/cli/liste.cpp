@@ -158,19 +158,18 @@ int streamRatings(const Arguments& args, const QString& member, const store::Rat
 }
 
 int liste(const Arguments& args, ConsoleChooser& chooser) {
-    using namespace modGlobal;
     if (!openDatabase("liste", store::Access::Read))
         return kFehler;
     if (args.alle) {
         store::RatingFilter filter;
         filter.kind = qint16(args.art);
-        return streamRatings(args, args.fremd.isEmpty() ? sStandardUser : args.fremd, filter,
-                             "liste");
+        return streamRatings(args, args.fremd.isEmpty() ? modGlobal::sStandardUser : args.fremd,
+                             filter, "liste");
     }
 
     View v;
     v.foreign = !args.fremd.isEmpty();
-    v.user = v.foreign ? args.fremd : sStandardUser;
+    v.user = v.foreign ? args.fremd : modGlobal::sStandardUser;
     const QString& table = v.foreign ? kForeignTable : kOwnTable;
     for (int n = 1; n <= 3; ++n)
         v.counts[n - 1] = modData::read_BewertungenPosZahl(v.user, n, table);

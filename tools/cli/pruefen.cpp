@@ -52,7 +52,6 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 } // namespace
 
 int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& chooser) {
-    using namespace modGlobal;
     using Kind = retrieval::SyncOutcome::Kind;
     ProgressPrinter printer;
     presenter.setBeforeOutput([&printer] { printer.endLine(); });
@@ -81,8 +80,9 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
     const qint32 lines = qint32(fetched.ratings.size());
     if (lines > 0)
         out(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!\n"));
-    const retrieval::SyncOutcome outcome = retrieval::storeOwnRun(
-        fetched, sStandardUser, [&printer, lines](qint32 i) { printer.storing(i, lines); });
+    const retrieval::SyncOutcome outcome =
+        retrieval::storeOwnRun(fetched, modGlobal::sStandardUser,
+                               [&printer, lines](qint32 i) { printer.storing(i, lines); });
     printer.endLine();
 
     switch (outcome.kind) {
@@ -106,7 +106,7 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
     case Kind::Cancelled:
         break;
     }
-    const qint32 total = modData::countsOf(modData::Table::Own, sStandardUser).real;
+    const qint32 total = modData::countsOf(modData::Table::Own, modGlobal::sStandardUser).real;
     out(QStringLiteral("Gespeichert: %1, insgesamt %2.\n")
             .arg(retrieval::neueBewertungen(outcome.added))
             .arg(total));

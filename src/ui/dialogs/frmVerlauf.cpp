@@ -168,9 +168,10 @@ bool frmVerlauf::guarded(const std::function<void()>& read) {
 }
 
 void frmVerlauf::showMember() {
-    using namespace modGlobal;
-    const modData::Table table = bFremdModus ? modData::Table::Temp : modData::Table::Own;
-    const QString member = bFremdModus ? sFremdUser : sStandardUser;
+    const modData::Table table =
+        modGlobal::bFremdModus ? modData::Table::Temp : modData::Table::Own;
+    const QString member =
+        modGlobal::bFremdModus ? modGlobal::sFremdUser : modGlobal::sStandardUser;
     const bool same = m_model->table() == table && m_model->member() == member && m_shown;
     m_shown = true;
     if (!same) {
@@ -179,9 +180,9 @@ void frmVerlauf::showMember() {
         m_search->clear();
         m_kindButtons[0]->setChecked(true);
     }
-    m_member->setText(
-        (bFremdModus ? QStringLiteral("Fremd-User: ") : QStringLiteral("Standard-User: ")) +
-        member);
+    m_member->setText((modGlobal::bFremdModus ? QStringLiteral("Fremd-User: ")
+                                              : QStringLiteral("Standard-User: ")) +
+                      member);
     setWindowTitle(kTitle + QStringLiteral(" – ") + member);
     const bool read = guarded([&] {
         if (same) {

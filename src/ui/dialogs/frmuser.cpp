@@ -21,8 +21,6 @@
 
 namespace ui {
 
-using namespace modGlobal;
-
 namespace {
 
 void critical(const QString& text) {
@@ -47,8 +45,8 @@ void frmuser::setMemberText(const QString& text, bool changeHandling) {
 
 void frmuser::Form_Load() {
     errors::Procedure p("[frmuser] Private Sub Form_Load()");
-    p.step([] { lSuchLimit = 100; });
-    p.step([] { bSucheNegativ = true; });
+    p.step([] { modGlobal::lSuchLimit = 100; });
+    p.step([] { modGlobal::bSucheNegativ = true; });
     p.step([this] { readcmbnew(); });
     p.step([this] {
         if (m_cmbUser->count() > 0) {
@@ -114,7 +112,7 @@ void frmuser::Option1_Click(int Index) {
         m_txtanzahl->setEnabled(Index == 4);
         static const qint32 limits[5] = {-1, 1000, 200, 100, 0};
         if (Index >= 0 && Index < 5)
-            lSuchLimit = limits[Index];
+            modGlobal::lSuchLimit = limits[Index];
     });
 }
 
@@ -149,7 +147,7 @@ void frmuser::showForeignButtons() {
 
 void frmuser::showForeignCaptions() {
     frmAnzeige& main = Form<frmAnzeige>::get();
-    main.lbluser()->setText(QStringLiteral("Fremd-User: ") + sFremdUser);
+    main.lbluser()->setText(QStringLiteral("Fremd-User: ") + modGlobal::sFremdUser);
     main.lblinfo()->setText(QStringLiteral("Fremd-User Analyse"));
     main.lblProzente()->setText(QStringLiteral("Fremd-User Analyse"));
 }
@@ -177,17 +175,17 @@ void frmuser::cmdsuche_Click() {
         }
     });
     p.step([&] {
-        sFremdUser = m_cmbUser->currentText();
-        bSuchePositiv = m_chbox1[0]->Value();
-        bSucheNeutral = m_chbox1[1]->Value();
-        bSucheNegativ = m_chbox1[2]->Value();
-        if (!bSuchePositiv && !bSucheNeutral && !bSucheNegativ) {
+        modGlobal::sFremdUser = m_cmbUser->currentText();
+        modGlobal::bSuchePositiv = m_chbox1[0]->Value();
+        modGlobal::bSucheNeutral = m_chbox1[1]->Value();
+        modGlobal::bSucheNegativ = m_chbox1[2]->Value();
+        if (!modGlobal::bSuchePositiv && !modGlobal::bSucheNeutral && !modGlobal::bSucheNegativ) {
             critical(QStringLiteral("Bitte wählen Sie 'Suche nach' aus!"));
             p.exit();
         }
     });
     p.step([&] {
-        if (lSuchLimit != 0)
+        if (modGlobal::lSuchLimit != 0)
             return;
         // A count below one asks for nothing: refused before anything is sent.
         const qint32 n = app::CLng(m_txtanzahl->text());
@@ -195,7 +193,7 @@ void frmuser::cmdsuche_Click() {
             critical(QStringLiteral("Bitte geben Sie einen Wert unter Benutzerdefiniert ein!"));
             return p.exit();
         }
-        lSuchLimit = n;
+        modGlobal::lSuchLimit = n;
     });
     frmAnzeige& main = Form<frmAnzeige>::get();
     p.step([&] {
@@ -225,7 +223,7 @@ void frmuser::cmdsuche_Click() {
         // The member's earlier load is replaced in the batch that stores the
         // new one, so that a failed store keeps it.
         main.saveTemp(fetched.ratings);
-        bFremdModus = true;
+        modGlobal::bFremdModus = true;
         main.cmdalleanzeigen_Click();
         showForeignCaptions();
         cmdCancel_Click();
@@ -263,13 +261,13 @@ void frmuser::ZorButton3_Click() {
     if (arrived) {
         p.setHandling(errors::Handling::SkipSilently);
         p.step([&] { showProfile(UebersichtBewertung); });
-        p.step([&] { m_lblGesamt->setText(QString::number(lAnzahlBewertungen)); });
+        p.step([&] { m_lblGesamt->setText(QString::number(modGlobal::lAnzahlBewertungen)); });
         p.step([&] {
             if (m_lblprozent->text() == QLatin1String("Alle erhaltenen Bewertungen"))
                 m_lblprozent->setText(QStringLiteral("-"));
         });
         p.step([&] {
-            if (!store::storeProfile(S, UebersichtBewertung, lAnzahlBewertungen))
+            if (!store::storeProfile(S, UebersichtBewertung, modGlobal::lAnzahlBewertungen))
                 app::MsgBox(store::storeFailureMessage(), app::vbOKOnly | app::vbCritical);
         });
         p.step([&] {
@@ -304,9 +302,9 @@ void frmuser::ZorButton1_Click() {
             p.exit();
         }
     });
-    p.step([this] { sFremdUser = m_cmbUser->currentText(); });
+    p.step([this] { modGlobal::sFremdUser = m_cmbUser->currentText(); });
     p.step([this] { showForeignButtons(); });
-    p.step([] { bFremdModus = true; });
+    p.step([] { modGlobal::bFremdModus = true; });
     // The captions come before the refresh, which then shows the page range.
     p.step([this] { showForeignCaptions(); });
     p.step([] { Form<frmAnzeige>::get().cmdalleanzeigen_Click(); });

@@ -16,8 +16,6 @@
 
 namespace ui {
 
-using namespace modGlobal;
-
 namespace {
 const QString kOwnTable = QString::fromLatin1(feedback::kOwnTable);
 const QString kForeignTable = QString::fromLatin1(feedback::kForeignTable);
@@ -103,31 +101,35 @@ void FeedbackView::yieldOnce() {
 
 qint32 FeedbackView::countView(int kind) const {
     if (kind == 0)
-        return bFremdModus ? modData::read_AnzahlTemp(sFremdUser)
-                           : modData::read_Anzahl(sStandardUser);
-    return bFremdModus ? modData::read_BewertungenPosZahl(sFremdUser, kind, kForeignTable)
-                       : modData::read_BewertungenPosZahl(sStandardUser, kind, kOwnTable);
+        return modGlobal::bFremdModus ? modData::read_AnzahlTemp(modGlobal::sFremdUser)
+                                      : modData::read_Anzahl(modGlobal::sStandardUser);
+    return modGlobal::bFremdModus
+               ? modData::read_BewertungenPosZahl(modGlobal::sFremdUser, kind, kForeignTable)
+               : modData::read_BewertungenPosZahl(modGlobal::sStandardUser, kind, kOwnTable);
 }
 
 // Withdrawn and hidden ratings are listed but not counted.
 qint32 FeedbackView::notCountedIn(int kind) const {
-    const store::NotCounted off =
-        store::notCounted(bFremdModus ? modData::Table::Temp : modData::Table::Own,
-                          bFremdModus ? sFremdUser : sStandardUser);
+    const store::NotCounted off = store::notCounted(
+        modGlobal::bFremdModus ? modData::Table::Temp : modData::Table::Own,
+        modGlobal::bFremdModus ? modGlobal::sFremdUser : modGlobal::sStandardUser);
     return kind == 0 ? off.all() : off.ofKind(kind);
 }
 
 modData::Page FeedbackView::readPage(int kind) const {
     if (kind == 0)
-        return bFremdModus ? modData::read_BewertungenTemp(sFremdUser)
-                           : modData::read_Bewertungen(sStandardUser);
-    return bFremdModus ? modData::read_BewertungenPosTemp(sFremdUser, qint16(kind))
-                       : modData::read_BewertungenPos(sStandardUser, qint16(kind));
+        return modGlobal::bFremdModus ? modData::read_BewertungenTemp(modGlobal::sFremdUser)
+                                      : modData::read_Bewertungen(modGlobal::sStandardUser);
+    return modGlobal::bFremdModus
+               ? modData::read_BewertungenPosTemp(modGlobal::sFremdUser, qint16(kind))
+               : modData::read_BewertungenPos(modGlobal::sStandardUser, qint16(kind));
 }
 
 void FeedbackView::caption() {
-    m_lEnde = std::min(lSeitenAnfang + kSeitenGroesse - 1, lAnzahlGesamt);
-    setInfo(base::anzeigeText(lSeitenAnfang, m_lEnde, lAnzahlGesamt, m_notCounted));
+    m_lEnde = std::min(modGlobal::lSeitenAnfang + modGlobal::kSeitenGroesse - 1,
+                       modGlobal::lAnzahlGesamt);
+    setInfo(base::anzeigeText(modGlobal::lSeitenAnfang, m_lEnde, modGlobal::lAnzahlGesamt,
+                              m_notCounted));
 }
 
 void FeedbackView::addRows(const modData::Page& page) {
@@ -160,7 +162,7 @@ void FeedbackView::showEmpty(const QString& message, Button own) {
 
 void FeedbackView::fillPage(const modData::Page& page) {
     caption();
-    setProgress(true, m_lEnde - lSeitenAnfang + 1, 0);
+    setProgress(true, m_lEnde - modGlobal::lSeitenAnfang + 1, 0);
     addRows(page);
 }
 
@@ -172,11 +174,11 @@ void FeedbackView::cmdalleanzeigen_Click() {
     modData::Page page;
     p.step([&] { beginBusy(); });
     p.step([&] {
-        lSeitenAnfang = 1;
+        modGlobal::lSeitenAnfang = 1;
         m_list->subClearListe();
     });
     p.step([&] {
-        lAnzahlGesamt = countView(0);
+        modGlobal::lAnzahlGesamt = countView(0);
         m_notCounted = notCountedIn(0);
     });
     p.step([&] { page = readPage(0); });
@@ -184,7 +186,7 @@ void FeedbackView::cmdalleanzeigen_Click() {
         if (page.Count() > 0) {
             fillPage(page);
             setEnabled(cmdalleanzeigen, false);
-            iAnzeigeModus = 0;
+            modGlobal::iAnzeigeModus = 0;
             refreshSummary(true);
         } else {
             showEmpty(QStringLiteral("keine Bewertungen vorhanden!"), cmdalleanzeigen);
@@ -200,17 +202,18 @@ void FeedbackView::restoreUsable() {
     setProgress(false, m_progressMax, m_progressValue);
     enableAll(true);
     static const Button current[4] = {cmdalleanzeigen, Command1, Command2, Command3};
-    if (iAnzeigeModus >= 0 && iAnzeigeModus <= 3)
-        setEnabled(current[iAnzeigeModus], false);
+    if (modGlobal::iAnzeigeModus >= 0 && modGlobal::iAnzeigeModus <= 3)
+        setEnabled(current[modGlobal::iAnzeigeModus], false);
 }
 
 void FeedbackView::refreshSummary(bool found) {
     for (int n = 1; n <= 3; ++n) {
         qint32 count = 0;
         if (found)
-            count = bFremdModus ? modData::read_BewertungenPosZahl(
-                                      sFremdUser, n, QStringLiteral("Bewertungentemp"))
-                                : modData::read_BewertungenPosZahl(sStandardUser, n, kOwnTable);
+            count = modGlobal::bFremdModus
+                        ? modData::read_BewertungenPosZahl(modGlobal::sFremdUser, n,
+                                                           QStringLiteral("Bewertungentemp"))
+                        : modData::read_BewertungenPosZahl(modGlobal::sStandardUser, n, kOwnTable);
         if (found)
             count -= notCountedIn(n);
         m_summe[size_t(n - 1)] = QString::number(count);
@@ -228,7 +231,7 @@ void FeedbackView::Prozente() {
     });
     p.step([&] { m_prozente = base::prozenteText(pos, neg); });
     p.step([&] {
-        if (bFremdModus)
+        if (modGlobal::bFremdModus)
             m_prozente = QStringLiteral("Fremd-User Analyse");
         emit changed();
     });
@@ -248,12 +251,12 @@ void FeedbackView::filter(int n) {
         setProgress(true, m_progressMax, m_progressValue);
     });
     p.step([&] {
-        lSeitenAnfang = 1;
+        modGlobal::lSeitenAnfang = 1;
         yieldOnce();
         m_list->subClearListe();
     });
     p.step([&] {
-        lAnzahlGesamt = countView(n);
+        modGlobal::lAnzahlGesamt = countView(n);
         m_notCounted = notCountedIn(n);
     });
     p.step([&] { page = readPage(n); });
@@ -262,7 +265,7 @@ void FeedbackView::filter(int n) {
             setProgress(true, int(page.Count()), 0);
             fillPage(page);
             setEnabled(own, false);
-            iAnzeigeModus = qint16(n);
+            modGlobal::iAnzeigeModus = qint16(n);
         } else {
             showEmpty(emptyMessage(n), own);
         }
@@ -280,16 +283,16 @@ void FeedbackView::turnPage(int direction) {
     modData::Page page;
     p.step([&] { beginBusy(); });
     p.step([&] {
-        lSeitenAnfang += direction * kSeitenGroesse;
-        if (lSeitenAnfang > lAnzahlGesamt)
-            lSeitenAnfang = lAnzahlGesamt;
+        modGlobal::lSeitenAnfang += direction * modGlobal::kSeitenGroesse;
+        if (modGlobal::lSeitenAnfang > modGlobal::lAnzahlGesamt)
+            modGlobal::lSeitenAnfang = modGlobal::lAnzahlGesamt;
     });
     p.step([&] {
         caption();
-        setProgress(true, m_lEnde - lSeitenAnfang + 1, 0);
+        setProgress(true, m_lEnde - modGlobal::lSeitenAnfang + 1, 0);
         m_list->subClearListe();
     });
-    p.step([&] { page = readPage(iAnzeigeModus); });
+    p.step([&] { page = readPage(modGlobal::iAnzeigeModus); });
     p.step([&] { addRows(page); });
     // Also the end of a turn left through the error dialog.
     p.step([&] { restoreUsable(); });
@@ -312,7 +315,7 @@ retrieval::SyncOutcome FeedbackView::Command7_Click(const retrieval::FetchResult
         setProgress(true, n > 0 ? n : 2, 0);
     });
     p.step([&] {
-        outcome = retrieval::storeOwnRun(fetched, sStandardUser,
+        outcome = retrieval::storeOwnRun(fetched, modGlobal::sStandardUser,
                                          [this](qint32 i) { setProgress(true, m_progressMax, i); });
     });
     p.step([&] {
@@ -345,7 +348,7 @@ void FeedbackView::saveTemp(const std::vector<store::FetchedRating>& ratings) {
         QElapsedTimer sinceYield;
         sinceYield.start();
         const store::StoreReport report =
-            store::storeFetched(modData::Table::Temp, sFremdUser, ratings,
+            store::storeFetched(modData::Table::Temp, modGlobal::sFremdUser, ratings,
                                 store::StoreMode::ReplaceMember, 0, [&](qint32 i) {
                                     if (sinceYield.elapsed() < 15)
                                         return;
@@ -376,8 +379,9 @@ void FeedbackView::enableAll(bool flag) {
     });
     p.step([&] {
         if (flag) {
-            m_enabled[cmdprev] = lSeitenAnfang >= 2;
-            m_enabled[cmdnext] = qint64(lSeitenAnfang) + kSeitenGroesse <= lAnzahlGesamt;
+            m_enabled[cmdprev] = modGlobal::lSeitenAnfang >= 2;
+            m_enabled[cmdnext] = qint64(modGlobal::lSeitenAnfang) + modGlobal::kSeitenGroesse <=
+                                 modGlobal::lAnzahlGesamt;
         }
     });
     p.step([&] { m_menuEnabled = flag; });

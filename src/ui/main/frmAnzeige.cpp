@@ -26,8 +26,6 @@
 
 namespace ui {
 
-using namespace modGlobal;
-
 frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(this)) {
     setObjectName(QStringLiteral("frmAnzeige"));
     setWindowTitle(QStringLiteral("Notenschau"));
@@ -186,15 +184,15 @@ void frmAnzeige::Form_Load() {
     });
     p.step([] { modData::InitDB(); });
     p.step([] {
-        if (const QString warning = base::readableByOthersWarning(sDatenbankPfad);
+        if (const QString warning = base::readableByOthersWarning(modGlobal::sDatenbankPfad);
             !warning.isEmpty())
             app::MsgBox(warning, app::vbOKOnly | app::vbExclamation);
     });
     p.step([this] { m_list->subInitListe(); });
-    p.step([] { lAnzahlGesamt = modData::read_Anzahl(sStandardUser); });
+    p.step([] { modGlobal::lAnzahlGesamt = modData::read_Anzahl(modGlobal::sStandardUser); });
     p.step([this] { modGlobal::pbuildmenus(*m_menu); });
     p.step([this] {
-        if (lAnzahlGesamt > 0) {
+        if (modGlobal::lAnzahlGesamt > 0) {
             m_view->cmdalleanzeigen_Click();
             QCoreApplication::processEvents();
         } else {
@@ -203,7 +201,9 @@ void frmAnzeige::Form_Load() {
             m_view->setMenuEnabled(true);
         }
     });
-    p.step([this] { m_lbluser->setText(QStringLiteral("Standard-User: ") + sStandardUser); });
+    p.step([this] {
+        m_lbluser->setText(QStringLiteral("Standard-User: ") + modGlobal::sStandardUser);
+    });
     p.step([this] { makeconnection(); });
     p.step([] { Form<frmSplash>::unload(); });
     p.step([this] { showMaximized(); });
@@ -245,7 +245,7 @@ void frmAnzeige::ZorButton1_Click() {
             // Nothing to store; placeholders the marketplace no longer counts
             // still go, as after a check on the command line.
             if (fetched.end == Kind::NothingNew &&
-                retrieval::storeOwnRun(fetched, sStandardUser).placeholders != 0)
+                retrieval::storeOwnRun(fetched, modGlobal::sStandardUser).placeholders != 0)
                 m_view->cmdalleanzeigen_Click();
             return;
         }
@@ -269,8 +269,10 @@ void frmAnzeige::cmdback_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub cmdback_Click()");
     p.step([this] { m_cmdback->hide(); });
     p.step([this] { m_buttons[FeedbackView::ZorButton1]->show(); });
-    p.step([this] { m_lbluser->setText(QStringLiteral("Standard-User: ") + sStandardUser); });
-    p.step([] { bFremdModus = false; });
+    p.step([this] {
+        m_lbluser->setText(QStringLiteral("Standard-User: ") + modGlobal::sStandardUser);
+    });
+    p.step([] { modGlobal::bFremdModus = false; });
     p.step([this] { m_view->cmdalleanzeigen_Click(); });
 }
 

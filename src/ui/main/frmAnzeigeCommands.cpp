@@ -24,8 +24,6 @@
 
 namespace ui {
 
-using namespace modGlobal;
-
 void frmAnzeige::setUpCommands() {
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -57,7 +55,7 @@ void frmAnzeige::Timer1_Timer() {
         } else if (key == QStringLiteral("keyabout")) {
             Form<frmAbout>::get().exec();
         } else if (key == QStringLiteral("keyhelp")) {
-            OpenLink(base::inProgramFolder(QStringLiteral("Help/hilfe.htm")), false);
+            modGlobal::OpenLink(base::inProgramFolder(QStringLiteral("Help/hilfe.htm")), false);
         } else if (key == QStringLiteral("keyexit")) {
             beenden();
         } else if (key == QStringLiteral("keyDelete")) {
@@ -70,7 +68,7 @@ void frmAnzeige::Timer1_Timer() {
                 m_view->cmdalleanzeigen_Click();
             }
         } else if (key == QStringLiteral("keyBewertungen")) {
-            OpenLink(sFeedbackURL, false);
+            modGlobal::OpenLink(modGlobal::sFeedbackURL, false);
         } else if (key == QStringLiteral("keyVerlauf")) {
             Form<frmVerlauf>::get().showMember();
         } else if (key == QStringLiteral("keyVollstaendig")) {
@@ -108,10 +106,11 @@ void frmAnzeige::fullCheck() {
     p.step([&] {
         if (fetched.end != Kind::Stored)
             return;
-        const store::ListingReport report = retrieval::storeFullCheck(fetched, sStandardUser);
+        const store::ListingReport report =
+            retrieval::storeFullCheck(fetched, modGlobal::sStandardUser);
         app::MsgBox(retrieval::fullCheckMessage(report, fetched),
                     app::vbOKOnly | (report.ok ? app::vbInformation : app::vbCritical));
-        if (report.ok && !bFremdModus)
+        if (report.ok && !modGlobal::bFremdModus)
             m_view->cmdalleanzeigen_Click();
     });
     m_view->setEnabled(FeedbackView::ZorButton1, true);
