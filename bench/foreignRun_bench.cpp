@@ -3,6 +3,7 @@
 // request to the first page read back, with the peak of resident memory and
 // the longest the event loop stalled.
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "base/programFolder.h"
 #include "marktsimProcess.h"
 #include "processMemory.h"
@@ -50,22 +51,17 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
     for (auto _ : state) {
         state.PauseTiming();
         Folder folder(sim.baseUrl());
-        modGlobal::sFremdUser = QString::fromLatin1(member);
-        modGlobal::lSuchLimit = limit;
-        modGlobal::bSuchePositiv = modGlobal::bSucheNeutral = allKinds;
-        modGlobal::bSucheNegativ = true;
+        const retrieval::ForeignSearch search{QString::fromLatin1(member), limit, allKinds,
+                                              allKinds, true};
         bench::resetPeak();
         state.ResumeTiming();
 
         QElapsedTimer total;
         total.start();
-        bool keine = false;
-        bool abort = false;
-        QStringList profile;
         qint64 longest = 0;
         qint32 stored = 0;
         {
-            retrieval::ForeignLoadRun run(keine, abort, profile);
+            retrieval::ForeignLoadRun run(modini::settings());
             QEventLoop loop;
             QObject::connect(&run, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
             QElapsedTimer tick;
@@ -74,16 +70,16 @@ void analyse(benchmark::State& state, const char* member, qint32 limit, bool all
                              [&] { longest = std::max(longest, tick.restart()); });
             heartbeat.start(10);
             tick.start();
-            run.checkneueBewertungen();
+            run.checkneueBewertungen(search);
             if (!run.isClosed())
                 loop.exec();
             heartbeat.stop();
             const store::StoreReport report =
-                store::storeFetched(modData::Table::Temp, modGlobal::sFremdUser,
-                                    run.result().ratings, store::StoreMode::ReplaceMember);
+                store::storeFetched(modData::Table::Temp, search.member, run.result().ratings,
+                                    store::StoreMode::ReplaceMember);
             stored = report.realAfter;
         }
-        const auto page = modData::readPage(modData::Table::Temp, modGlobal::sFremdUser, 0, 1);
+        const auto page = modData::readPage(modData::Table::Temp, search.member, 0, 1);
         benchmark::DoNotOptimize(page.size());
         state.counters["total_s"] = total.nsecsElapsed() / 1e9;
         state.counters["stored"] = stored;

@@ -3,6 +3,7 @@
 // event loop ever stalls while the ratings arrive, the check after a first
 // one was cut short at half, and storing 10,000 ratings.
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/programFolder.h"
 #include "errors/procedure.h"
@@ -62,8 +63,7 @@ Run check(int stopAfterRequests = 0) {
     Run r;
     QElapsedTimer total;
     total.start();
-    bool keine = true;
-    retrieval::OwnUpdateRun run(keine);
+    retrieval::OwnUpdateRun run(modini::settings());
     QEventLoop loop;
     QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
     if (stopAfterRequests > 0)

@@ -55,7 +55,7 @@ void BM_Fetch100k(benchmark::State& state) {
         collected.reserve(kRatings);
         lineBytes = 0;
         const qint64 before = heapInUse();
-        retrieval::clsTalmBewertungen source;
+        retrieval::clsTalmBewertungen source(modini::settings());
         QObject::connect(&source, &retrieval::clsTalmBewertungen::BewertungenText,
                          [&](const QString& line) {
                              collected << line;
@@ -85,7 +85,7 @@ BENCHMARK(BM_Fetch100k)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTi
 void BM_getUebersicht(benchmark::State& state) {
     simulator();
     for (auto _ : state) {
-        retrieval::clsTalmBewertungen source;
+        retrieval::clsTalmBewertungen source(modini::settings());
         QStringList profile;
         QObject::connect(&source, &retrieval::clsTalmBewertungen::UebersichtBewertung,
                          [&](const QStringList& values) { profile = values; });
@@ -101,7 +101,7 @@ BENCHMARK(BM_getUebersicht)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    modGlobal::sPlattform = QStringLiteral("ebay.de");
+    modini::settings().plattform = QStringLiteral("ebay.de");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

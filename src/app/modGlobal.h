@@ -20,14 +20,10 @@ extern QString sStandardUser;          // configuration User/Username
 extern qint16 iAnzeigeModus;           // list filter of the main window
 extern qint32 lAnzahlGesamt;           // rows of the current view
 extern QString sFremdUser;             // foreign member being analysed
-extern qint32 lSuchLimit;              // ratings to load for a foreign member (-1 all)
-extern bool bSuchePositiv;
-extern bool bSucheNeutral;
-extern bool bSucheNegativ;
-extern bool bFremdModus;     // the main window shows a foreign member
-extern bool bCheckInet;      // configuration Main/checkInet
-extern qint32 lSeitenAnfang; // 1-based first row of the current page
-extern bool bKuntaBrowser;   // configuration Main/KuntaBrowser
+extern bool bFremdModus;               // the main window shows a foreign member
+extern bool bCheckInet;                // configuration Main/checkInet
+extern qint32 lSeitenAnfang;           // 1-based first row of the current page
+extern bool bKuntaBrowser;             // configuration Main/KuntaBrowser
 extern QString sFeedbackURL;
 extern QString sArtikelURL; // holds the placeholder "[#Artikel#]"
 extern QString sPlattform;  // configuration Main/Plattform

@@ -9,6 +9,13 @@
 namespace app {
 
 bool CBool(const QString& text) {
+    const std::optional<bool> b = toBoolean(text);
+    if (!b)
+        throw errors::RuntimeError(errors::RuntimeError::TypeMismatch);
+    return *b;
+}
+
+std::optional<bool> toBoolean(const QString& text) {
     const QString t = text.trimmed();
     if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
         return true;
@@ -19,7 +26,7 @@ bool CBool(const QString& text) {
     if (!ok)
         number = QLocale(QLocale::German, QLocale::Germany).toDouble(t, &ok);
     if (!ok)
-        throw errors::RuntimeError(errors::RuntimeError::TypeMismatch);
+        return std::nullopt;
     return number != 0.0;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QString>
 
 namespace app {
@@ -8,6 +9,8 @@ namespace app {
 // any letter case, or a number (0 is False, any other True). Anything else is
 // run-time error 13.
 bool CBool(const QString& text);
+// The same reading without the error: nullopt for a text that is no Boolean.
+std::optional<bool> toBoolean(const QString& text);
 
 // Decimal text to a 32-bit number; a fraction is rounded half to even. Not a
 // number: run-time error 13; out of range: 6.

@@ -1,6 +1,5 @@
 #include "retrieval/clsTalmBewertungen.h"
 
-#include "app/modGlobal.h"
 #include "errors/procedure.h"
 #include "retrieval/feedbackJson.h"
 
@@ -54,7 +53,9 @@ void clsTalmBewertungen::clearTokenCache() {
     summaryUsesPeriodKey() = false;
 }
 
-clsTalmBewertungen::clsTalmBewertungen(QObject* parent) : QObject(parent), m_timing(defaults()) {
+clsTalmBewertungen::clsTalmBewertungen(const app::Settings& settings, QObject* parent)
+    : QObject(parent), m_timing(defaults()), m_settings(settings),
+      m_marketplaceId(retrieval::marketplaceIdFor(settings.plattform)) {
     m_http = std::make_unique<retrieval::HttpExchange>(&m_nam, m_timing.http);
 }
 
@@ -73,10 +74,9 @@ bool clsTalmBewertungen::begin() {
     m_http->abort();
     m_busy = true;
     m_reportBytes = false;
-    const modini::MarktplatzSettings settings = modini::marktplatz();
-    m_marketplaceId = retrieval::marketplaceIdFor(modGlobal::sPlattform);
+    const app::MarktplatzSettings& settings = m_settings.marktplatz;
     const auto checked =
-        retrieval::checkSettings(settings, m_timing.http.deadlineMs, modini::configPath());
+        retrieval::checkSettings(settings, m_timing.http.deadlineMs, m_settings.file);
     if (const auto* fault = std::get_if<retrieval::SourceFault>(&checked)) {
         later([this, fault = *fault] { fail(fault); });
         return false;
@@ -121,26 +121,25 @@ void clsTalmBewertungen::finish() {
 }
 
 void clsTalmBewertungen::httpFehler(int status, const QByteArray& body) {
-    fail(retrieval::httpFault(status, body, modini::configPath()));
+    fail(retrieval::httpFault(status, body, m_settings.file));
 }
 
 void clsTalmBewertungen::withToken(const std::function<void(const QString& token)>& then) {
     if (const auto token = m_token.cached())
         return then(*token);
-    m_http->start(m_token.request(), m_token.form(),
-                  [this, now = current(), then](const auto& result) {
-                      if (!now.holds())
-                          return;
-                      if (!result.ok)
-                          return fail({result.number, result.description});
-                      if (result.status != 200)
-                          return fail(retrieval::tokenFault(result.status, result.body,
-                                                            modini::configPath()));
-                      const auto token = m_token.accept(result.body, m_timing.tokenMarginS);
-                      if (!token)
-                          return fail(retrieval::malformedFault());
-                      then(*token);
-                  });
+    m_http->start(
+        m_token.request(), m_token.form(), [this, now = current(), then](const auto& result) {
+            if (!now.holds())
+                return;
+            if (!result.ok)
+                return fail({result.number, result.description});
+            if (result.status != 200)
+                return fail(retrieval::tokenFault(result.status, result.body, m_settings.file));
+            const auto token = m_token.accept(result.body, m_timing.tokenMarginS);
+            if (!token)
+                return fail(retrieval::malformedFault());
+            then(*token);
+        });
 }
 
 void clsTalmBewertungen::apiGet(const QString& path, const QString& query, const Answer& onAnswer,

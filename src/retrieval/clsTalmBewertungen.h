@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modini.h"
+#include "app/settings.h"
 #include "base/feedbackConstants.h"
 #include "retrieval/marketplaceRules.h"
 #include "retrieval/marktplatzHttp.h"
@@ -54,12 +54,12 @@ public:
     // Tokens are kept per process for their lifetime; this forgets them.
     static void clearTokenCache();
 
-    explicit clsTalmBewertungen(QObject* parent = nullptr);
+    // Every operation works with these settings.
+    explicit clsTalmBewertungen(const app::Settings& settings, QObject* parent = nullptr);
     ~clsTalmBewertungen() override;
 
     void setTiming(const Timing& timing);
 
-    // The settings are those of modini::marktplatz() when the operation starts.
     bool getAnzahl(const QString& sUser);
     bool getUebersicht(const QString& sUser);
     bool getSeite(const QString& sUser, qint32 lSeite, qint32 lLimit, bool bSpaeter);
@@ -156,6 +156,7 @@ private:
     Timing m_timing;
     retrieval::TokenSource m_token;
     QString m_base;
+    app::Settings m_settings;
     QString m_marketplaceId;
     quint64 m_generation = 0;
     bool m_busy = false;

@@ -12,17 +12,16 @@ namespace {
 constexpr qint32 kPage = feedback::kPageSize;
 }
 
-ForeignLoadRun::ForeignLoadRun(bool& keineBewertungen, bool& Abort,
-                               QStringList& UebersichtBewertung, QObject* parent)
-    : LoadRun(keineBewertungen, parent), m_Abort(Abort),
-      m_UebersichtBewertung(UebersichtBewertung) {}
+ForeignLoadRun::ForeignLoadRun(const app::Settings& settings, QObject* parent)
+    : LoadRun(settings, parent) {}
 
-void ForeignLoadRun::checkneueBewertungen() {
+void ForeignLoadRun::checkneueBewertungen(const retrieval::ForeignSearch& search) {
     errors::Procedure p("[frmLade2] Public Sub checkneueBewertungen()");
     // What the run reports starts empty: the lines of an earlier run, perhaps
     // of another member, must not pass for this member's.
     modGlobal::colNeueBewertungen.clear();
     m_result = {};
+    m_search = search;
     p.step([&] { newSource(); });
     p.step([&] {
         m_lZeilen = 0;
@@ -32,7 +31,7 @@ void ForeignLoadRun::checkneueBewertungen() {
     p.step([&] { setLabel1(QStringLiteral("Lade Daten aus dem Internet")); });
     p.step([&] {
         ++m_requests;
-        m_source->getAnzahl(modGlobal::sFremdUser);
+        m_source->getAnzahl(m_search.member);
     });
     if (p.leftOnError())
         close(Kind::Failed);
@@ -59,7 +58,7 @@ void ForeignLoadRun::AnzahlseitenBewertungen(qint32 AnzahlBewertungen, qint32 Se
         if (Seiten != clsTalmBewertungen::kUnbekannt)
             return;
         showNotFound();
-        m_Abort = true;
+        m_result.abort = true;
         close(Kind::UnknownMember);
     });
 }
@@ -68,8 +67,8 @@ void ForeignLoadRun::requestPage(bool later) {
     pageCaption();
     m_source->resetSeite();
     ++m_requests;
-    m_source->getSeiteFilter(modGlobal::sFremdUser, m_lSeite, modGlobal::bSucheNegativ,
-                             modGlobal::bSuchePositiv, modGlobal::bSucheNeutral, m_lLimit, later);
+    m_source->getSeiteFilter(m_search.member, m_lSeite, m_search.negativ, m_search.positiv,
+                             m_search.neutral, m_lLimit, later);
 }
 
 void ForeignLoadRun::Finished(bool cAbort) {
@@ -84,10 +83,10 @@ void ForeignLoadRun::Finished(bool cAbort) {
         p.step([&] { modGlobal::colNeueBewertungen.clear(); });
         p.step([&] {
             // A count other than "all" below zero is refused before any run.
-            if (modGlobal::lSuchLimit < -1)
+            if (m_search.limit < -1)
                 errors::raise(errors::RuntimeError::InvalidCall);
-            if (m_lAnzahl >= modGlobal::lSuchLimit) {
-                m_lLimit = modGlobal::lSuchLimit;
+            if (m_lAnzahl >= m_search.limit) {
+                m_lLimit = m_search.limit;
                 if (m_lLimit != -1)
                     m_lAnzahl = m_lLimit;
                 else
@@ -158,10 +157,7 @@ void ForeignLoadRun::bytesloaded(qint32 bytes) {
 void ForeignLoadRun::UebersichtBewertung(const QStringList& colBewertung) {
     errors::Procedure p("[frmLade2] Private Sub objBewertungen_UebersichtBewertung(ByVal "
                         "colBewertung As Collection)");
-    p.step([&] {
-        m_UebersichtBewertung = colBewertung;
-        m_result.profile = colBewertung;
-    });
+    p.step([&] { m_result.profile = colBewertung; });
 }
 
 void ForeignLoadRun::Fehler(qint16 Number, const QString& Description) {
@@ -185,8 +181,8 @@ void ForeignLoadRun::cmdabort_Click() {
         if (m_source)
             m_source->abbrechen();
     });
-    p.step([&] { m_keineBewertungen = true; });
-    p.step([&] { m_Abort = true; });
+    p.step([&] { m_result.keineBewertungen = true; });
+    p.step([&] { m_result.abort = true; });
     p.step([&] { close(Kind::Cancelled); });
 }
 

@@ -1,26 +1,23 @@
 #pragma once
 
+#include "retrieval/foreignSearch.h"
 #include "retrieval/loadRun.h"
 
 namespace retrieval {
 
 // The load run of a foreign member, on behalf of the foreign-member dialog.
-// Two jobs: a rating load (checkneueBewertungen) takes up to lSuchLimit of
-// sFremdUser's newest ratings of the kinds chosen in bSuchePositiv,
-// bSucheNeutral and bSucheNegativ; a profile request (getbewertungen) fetches
+// Two jobs: a rating load (checkneueBewertungen) takes up to the search's
+// limit of its member's newest ratings of the kinds it names; a profile
+// request (getbewertungen) fetches
 // a member's rating profile. Neither stores anything; result() holds what
 // arrived when the run has closed (the profile in result().profile).
 class ForeignLoadRun : public LoadRun {
     Q_OBJECT
 public:
-    // keineBewertungen: the main window's flag; Abort and UebersichtBewertung
-    // the dialog's: set when the member was not found or the run cancelled,
-    // and the profile that arrived.
-    ForeignLoadRun(bool& keineBewertungen, bool& Abort, QStringList& UebersichtBewertung,
-                   QObject* parent = nullptr);
+    explicit ForeignLoadRun(const app::Settings& settings, QObject* parent = nullptr);
 
     // Starts a rating load and returns at once.
-    void checkneueBewertungen();
+    void checkneueBewertungen(const retrieval::ForeignSearch& search);
     // Starts a profile request for user and returns at once (the window shows
     // itself modally around it).
     void getbewertungen(const QString& user);
@@ -37,8 +34,7 @@ private:
     void UebersichtBewertung(const QStringList& colBewertung) override;
     void requestPage(bool later);
 
-    bool& m_Abort;
-    QStringList& m_UebersichtBewertung;
+    retrieval::ForeignSearch m_search;
     bool m_bUebersicht = false;
     qint32 m_lLimit = 0;
 };

@@ -12,15 +12,15 @@ using Kind = retrieval::SyncOutcome::Kind;
 
 namespace retrieval {
 
-FullCheckRun::FullCheckRun(bool& keineBewertungen, QObject* parent)
-    : LoadRun(keineBewertungen, parent) {}
+FullCheckRun::FullCheckRun(const app::Settings& settings, QObject* parent)
+    : LoadRun(settings, parent) {}
 
 void FullCheckRun::start() {
     errors::Procedure p("[frmLade] Public Sub vollstaendigPruefen()");
     p.step([&] { newSource(); });
     p.step([&] {
         m_bPruefen = true;
-        m_keineBewertungen = true;
+        m_result.keineBewertungen = true;
         setLabel1(QStringLiteral("Lade Daten aus dem Internet"));
         ++m_requests;
         m_source->getAnzahl(modGlobal::sStandardUser);
@@ -122,7 +122,7 @@ void FullCheckRun::Finished(bool cAbort) {
         if (m_delivered < clsTalmBewertungen::kSeite || m_offset + m_delivered >= m_total) {
             m_result.withoutId = qint32(m_withoutId.size());
             m_result.withoutKind = qint32(m_withoutKind.size());
-            m_keineBewertungen = false;
+            m_result.keineBewertungen = false;
             close(Kind::Stored);
             return;
         }

@@ -22,7 +22,7 @@ namespace retrieval {
 class FullCheckRun : public LoadRun {
     Q_OBJECT
 public:
-    explicit FullCheckRun(bool& keineBewertungen, QObject* parent = nullptr);
+    explicit FullCheckRun(const app::Settings& settings, QObject* parent = nullptr);
 
     // Starts the first request and returns at once.
     void start();

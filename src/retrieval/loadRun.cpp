@@ -6,13 +6,13 @@
 
 namespace retrieval {
 
-LoadRun::LoadRun(bool& keineBewertungen, QObject* parent)
-    : QObject(parent), m_keineBewertungen(keineBewertungen) {}
+LoadRun::LoadRun(const app::Settings& settings, QObject* parent)
+    : QObject(parent), m_settings(settings) {}
 
 LoadRun::~LoadRun() = default;
 
 void LoadRun::newSource() {
-    m_source = std::make_unique<clsTalmBewertungen>();
+    m_source = std::make_unique<clsTalmBewertungen>(m_settings);
     clsTalmBewertungen* s = m_source.get();
     connect(s, &clsTalmBewertungen::AnzahlseitenBewertungen, this,
             [this](qint32 n, qint32 pages) { AnzahlseitenBewertungen(n, pages); });

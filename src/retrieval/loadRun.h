@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings.h"
 #include "retrieval/syncOutcome.h"
 
 #include <memory>
@@ -46,8 +47,8 @@ signals:
     void closed();
 
 protected:
-    // keineBewertungen: the main window's flag, True when nothing is to be stored.
-    LoadRun(bool& keineBewertungen, QObject* parent);
+    // The feedback sources of the run work with these settings.
+    LoadRun(const app::Settings& settings, QObject* parent);
 
     // A new source whose signals reach the handlers below.
     void newSource();
@@ -71,7 +72,7 @@ protected:
     void pageCaption();
     void close(retrieval::SyncOutcome::Kind end);
 
-    bool& m_keineBewertungen;
+    app::Settings m_settings;
     std::unique_ptr<clsTalmBewertungen> m_source;
     retrieval::FetchResult m_result;
     qint32 m_lAnzahl = 0;

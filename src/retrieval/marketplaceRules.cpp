@@ -39,7 +39,7 @@ std::optional<Endpoint> endpointOf(const QString& apiUrl) {
     return Endpoint{base, loopback};
 }
 
-std::variant<SourceSetup, SourceFault> checkSettings(const modini::MarktplatzSettings& settings,
+std::variant<SourceSetup, SourceFault> checkSettings(const app::MarktplatzSettings& settings,
                                                      int defaultDeadlineMs,
                                                      const QString& configPath) {
     if (settings.clientId.isEmpty() || settings.clientSecret.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modini.h"
+#include "app/settings.h"
 
 #include <optional>
 #include <QByteArray>
@@ -33,7 +33,7 @@ struct SourceSetup {
     int deadlineMs = 0;
 };
 [[nodiscard]] std::variant<SourceSetup, SourceFault>
-checkSettings(const modini::MarktplatzSettings& settings, int defaultDeadlineMs,
+checkSettings(const app::MarktplatzSettings& settings, int defaultDeadlineMs,
               const QString& configPath);
 
 // The marketplace id sent with each request, from a platform such as "ebay.de".

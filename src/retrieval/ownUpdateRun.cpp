@@ -11,13 +11,13 @@ using Kind = retrieval::SyncOutcome::Kind;
 
 namespace retrieval {
 
-OwnUpdateRun::OwnUpdateRun(bool& keineBewertungen, QObject* parent)
-    : LoadRun(keineBewertungen, parent) {}
+OwnUpdateRun::OwnUpdateRun(const app::Settings& settings, QObject* parent)
+    : LoadRun(settings, parent) {}
 
 // Nothing to store unless ratings arrived or the list was read to its end.
 void OwnUpdateRun::end(Kind kind) {
     if (kind != Kind::Stored && m_result.ratings.empty())
-        m_keineBewertungen = true;
+        m_result.keineBewertungen = true;
     close(kind);
 }
 
@@ -152,7 +152,7 @@ void OwnUpdateRun::Finished(bool cAbort) {
                                                 clsTalmBewertungen::kSeite);
             m_walk.emplace(n, m_stored);
             m_bPruefen = false;
-            m_keineBewertungen = false;
+            m_result.keineBewertungen = false;
             m_lSeite = 0;
             request(m_walk->first());
         });
@@ -196,7 +196,7 @@ void OwnUpdateRun::Fehler(qint16 Number, const QString& Description) {
     // of an earlier run either.
     p.step([&] {
         if (m_bPruefen)
-            m_keineBewertungen = true;
+            m_result.keineBewertungen = true;
     });
     end(isSettingsError(Number) ? Kind::Failed : m_bPruefen ? Kind::NoConnection : Kind::CutShort);
 }
@@ -208,7 +208,7 @@ void OwnUpdateRun::cmdabort_Click() {
             m_source->abbrechen();
     });
     // What arrived is kept: it is stored, and the next check goes on from there.
-    p.step([&] { m_keineBewertungen = m_result.ratings.empty(); });
+    p.step([&] { m_result.keineBewertungen = m_result.ratings.empty(); });
     p.step([&] { end(Kind::Cancelled); });
 }
 

@@ -18,7 +18,7 @@ namespace retrieval {
 class OwnUpdateRun : public LoadRun {
     Q_OBJECT
 public:
-    explicit OwnUpdateRun(bool& keineBewertungen, QObject* parent = nullptr);
+    explicit OwnUpdateRun(const app::Settings& settings, QObject* parent = nullptr);
 
     // Starts the first request and returns at once.
     void checkneueBewertungen();

@@ -3,6 +3,7 @@
 #include "store/fetchedRating.h"
 
 #include <functional>
+#include <optional>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,10 @@ struct FetchResult {
     qint16 errorNumber = 0;                            // of a connection error
     QString detail;
     QStringList profile; // a profile request's eleven values, when they arrived
+    // For the main window's flag: whether nothing is to be stored, when the
+    // run decided it.
+    std::optional<bool> keineBewertungen;
+    bool abort = false; // the member was not found or the user cancelled
     // A full check: every listed rating's id and state, and the entries it
     // skipped for want of an id or a kind.
     QHash<QString, QString> listed;

@@ -30,12 +30,12 @@ QString enc(const QString& value) {
 
 } // namespace
 
-TokenKind tokenKindFor(const modini::MarktplatzSettings& settings) {
+TokenKind tokenKindFor(const app::MarktplatzSettings& settings) {
     return settings.refreshToken.isEmpty() ? TokenKind::Application : TokenKind::User;
 }
 
 TokenSource::TokenSource(TokenKind kind, const QString& base,
-                         const modini::MarktplatzSettings& settings)
+                         const app::MarktplatzSettings& settings)
     : m_kind(kind), m_base(base), m_clientId(settings.clientId),
       m_clientSecret(settings.clientSecret),
       m_refreshToken(kind == TokenKind::User ? settings.refreshToken : QString()) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modini.h"
+#include "app/settings.h"
 
 #include <optional>
 #include <QByteArray>
@@ -14,7 +14,7 @@ namespace retrieval {
 enum class TokenKind { Application, User };
 
 // The kind today's settings ask for: a user token when they hold a refresh token.
-TokenKind tokenKindFor(const modini::MarktplatzSettings& settings);
+TokenKind tokenKindFor(const app::MarktplatzSettings& settings);
 
 // The access tokens of one kind for one marketplace and client. Tokens are
 // kept per process for their lifetime: the marketplace allows only so many
@@ -22,7 +22,7 @@ TokenKind tokenKindFor(const modini::MarktplatzSettings& settings);
 class TokenSource {
 public:
     TokenSource() = default;
-    TokenSource(TokenKind kind, const QString& base, const modini::MarktplatzSettings& settings);
+    TokenSource(TokenKind kind, const QString& base, const app::MarktplatzSettings& settings);
 
     // A token still valid, if one is kept.
     std::optional<QString> cached() const;

@@ -107,7 +107,9 @@ void call(retrieval::clsTalmBewertungen& source, const QString& operation) {
 
 retrieval::clsTalmBewertungen& Fixture::fresh() {
     rec.reset();
-    source = std::make_unique<retrieval::clsTalmBewertungen>();
+    app::Settings settings = modini::settings();
+    settings.file = modini::configPath();
+    source = std::make_unique<retrieval::clsTalmBewertungen>(settings);
     rec = std::make_unique<Recorder>(source.get());
     return *source;
 }

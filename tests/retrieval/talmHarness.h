@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/modini.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 

@@ -3,6 +3,8 @@
 // and what a profile request brings.
 #include "answerers.h"
 #include "app/modGlobal.h"
+#include "app/modini.h"
+#include "errors/runtimeError.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/foreignLoadRun.h"
@@ -21,15 +23,12 @@ namespace {
 struct Run {
     retrieval::FetchResult result;
     QStringList captions;
-    bool abort = false;
-    bool keine = false;
-    QStringList profile;
 };
 
 // A rating load (profileOf empty) or a profile request, to its end.
-Run run(const QString& profileOf = {}) {
+Run run(const retrieval::ForeignSearch& search, const QString& profileOf = {}) {
     Run r;
-    retrieval::ForeignLoadRun load(r.keine, r.abort, r.profile);
+    retrieval::ForeignLoadRun load(modini::settings());
     QEventLoop loop;
     QObject::connect(&load, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
     QObject::connect(&load, &retrieval::LoadRun::changed, &load, [&] {
@@ -37,7 +36,7 @@ Run run(const QString& profileOf = {}) {
             r.captions << load.label1();
     });
     if (profileOf.isEmpty())
-        load.checkneueBewertungen();
+        load.checkneueBewertungen(search);
     else
         load.getbewertungen(profileOf);
     if (!load.isClosed())
@@ -73,6 +72,50 @@ private slots:
         talmtest::useSimulator(sim, {});
     }
 
+    // What the dialog's inputs ask for; each refusal in the order the dialog
+    // checks them.
+    void searchFromInputs_data() {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("custom");
+        QTest::addColumn<int>("kinds");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("message");
+        const QString name = QStringLiteral("Bitte geben Sie einen gültigen Ebay-Namen ein!");
+        const QString count =
+            QStringLiteral("Bitte geben Sie einen Wert unter Benutzerdefiniert ein!");
+        const QString kind = QStringLiteral("Bitte wählen Sie 'Suche nach' aus!");
+        QTest::newRow("all") << " o'brien " << -1 << "25" << 7 << -1 << "";
+        QTest::newRow("custom") << "anna" << 0 << "30" << 4 << 30 << "";
+        QTest::newRow("blank member first") << "  " << 0 << "0" << 0 << 0 << name;
+        QTest::newRow("empty box, any choice") << "anna" << 100 << "" << 7 << 0 << count;
+        QTest::newRow("zero before kinds") << "anna" << 0 << "0" << 0 << 0 << count;
+        QTest::newRow("no kind") << "anna" << 100 << "25" << 0 << 0 << kind;
+        QTest::newRow("custom below one") << "anna" << 0 << "-5" << 4 << 0 << count;
+        QTest::newRow("custom ignored") << "anna" << 200 << "-5" << 1 << 200 << "";
+    }
+    void searchFromInputs() {
+        QFETCH(int, kinds);
+        QFETCH(QString, message);
+        const auto search = retrieval::foreignSearch(
+            {fetch<QString>("member"), fetch<int>("choice"), fetch<QString>("custom"),
+             bool(kinds & 1), bool(kinds & 2), bool(kinds & 4)});
+        QCOMPARE(search ? QString() : search.error(), message);
+        if (!search)
+            return;
+        QTEST(search->member, "member");
+        QTEST(search->limit, "limit");
+        QCOMPARE(search->positiv + 2 * search->neutral + 4 * search->negativ, kinds);
+    }
+    void aCustomCountThatIsNoNumberIsTypeMismatch() {
+        try {
+            (void)retrieval::foreignSearch({"anna", 0, "zehn", true, true, true});
+            QFAIL("no error");
+        } catch (const errors::RuntimeError& e) {
+            QCOMPARE(e.number(), 13);
+        }
+    }
+
     void limits_data() {
         QTest::addColumn<QString>("member");
         QTest::addColumn<int>("limit");
@@ -89,12 +132,8 @@ private slots:
     void limits() {
         QFETCH(int, kinds);
         QFETCH(int, lines);
-        modGlobal::sFremdUser = fetch<QString>("member");
-        modGlobal::lSuchLimit = fetch<int>("limit");
-        modGlobal::bSuchePositiv = kinds & 1;
-        modGlobal::bSucheNeutral = kinds & 2;
-        modGlobal::bSucheNegativ = kinds & 4;
-        const Run r = run();
+        const Run r = run({fetch<QString>("member"), fetch<int>("limit"), bool(kinds & 1),
+                           bool(kinds & 2), bool(kinds & 4)});
         QCOMPARE(r.result.end, Kind::Stored);
         QTEST(r.captions, "captions");
         // "nix" is no line; the ratings are the lines.
@@ -107,18 +146,15 @@ private slots:
             for (const auto& rating : r.result.ratings)
                 QCOMPARE(rating.kind, feedback::kNegative);
         }
-        QVERIFY(!r.abort);
+        QVERIFY(!r.result.abort);
     }
 
     void anUnknownMemberAborts() {
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
-        modGlobal::sFremdUser = QStringLiteral("niemand");
-        modGlobal::lSuchLimit = 100;
-        modGlobal::bSucheNegativ = true;
-        const Run r = run();
+        const Run r = run({QStringLiteral("niemand"), 100, false, false, true});
         QCOMPARE(r.result.end, Kind::UnknownMember);
-        QVERIFY(r.abort);
+        QVERIFY(r.result.abort);
         QCOMPARE(boxes.shown.size(), 1);
     }
 
@@ -140,9 +176,9 @@ private slots:
         boxes.answer(app::vbOK);
         if (!fault.isEmpty())
             QVERIFY(sim.fault(fault.first(), fault.mid(1)));
-        const Run r = run(fetch<QString>("member"));
+        const Run r = run({}, fetch<QString>("member"));
         QTEST(r.result.end, "end");
-        QTEST(r.abort, "abort");
+        QTEST(r.result.abort, "abort");
         // The run says whether a profile came: after a connection error the
         // dialog's flag alone would not.
         QCOMPARE(r.result.profile.size(), r.result.end == Kind::Stored ? 11 : 0);

@@ -4,6 +4,7 @@
 // check leaves every rating the marketplace delivers stored once.
 #include "answerers.h"
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/fullCheckRun.h"
@@ -41,8 +42,7 @@ struct Check {
 Check runCheck(int cancelOnPage = 0) {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
-    bool keine = true;
-    retrieval::OwnUpdateRun run(keine);
+    retrieval::OwnUpdateRun run(modini::settings());
     QEventLoop loop;
     QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
     if (cancelOnPage > 0)
@@ -73,8 +73,7 @@ struct FullCheck {
 FullCheck runFullCheck() {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbOK);
-    bool unused = true;
-    retrieval::FullCheckRun run(unused);
+    retrieval::FullCheckRun run(modini::settings());
     QEventLoop loop;
     QObject::connect(&run, &retrieval::FullCheckRun::closed, &loop, &QEventLoop::quit);
     run.start();

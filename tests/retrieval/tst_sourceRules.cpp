@@ -63,7 +63,7 @@ private slots:
                 deadline.arg(value, kIni));
     }
     void settings() {
-        modini::MarktplatzSettings settings;
+        app::MarktplatzSettings settings;
         settings.apiUrl = fetch<QString>("apiUrl");
         settings.clientId = QStringLiteral("id");
         settings.clientSecret = fetch<QString>("secret");

@@ -30,7 +30,7 @@ private slots:
             args << "--member" << m;
         QVERIFY2(sim.start(args), qPrintable(sim.errorString()));
         retrieval::clsTalmBewertungen::setDefaultTiming(talmtest::fastTiming());
-        modGlobal::sPlattform = QStringLiteral("ebay.de");
+        modini::settings().plattform = QStringLiteral("ebay.de");
     }
     void init() {
         talmtest::useSimulator(sim);

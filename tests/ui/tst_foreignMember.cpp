@@ -71,7 +71,8 @@ private slots:
         sim.admin(QStringLiteral("clear"));
     }
 
-    // Each refusal comes before anything is sent, in this order.
+    // A refusal comes before anything is sent (the checks' order:
+    // tst_foreignLoad searchFromInputs).
     void searchRefusals_data() {
         QTest::addColumn<QByteArray>("mainLines");
         QTest::addColumn<QString>("member");
@@ -81,12 +82,6 @@ private slots:
         const QByteArray offline = "checkInet=True\nPruefHost1=a.invalid\nPruefHost2=b.invalid\n";
         QTest::newRow("no connection") << offline << "viele"
                                        << "" << true << "Es besteht keine Verbindung zum Internet!";
-        QTest::newRow("blanks only")
-            << QByteArray("checkInet=False\n") << "   "
-            << "0" << true << "Bitte geben Sie einen gültigen Ebay-Namen ein!";
-        QTest::newRow("zero") << QByteArray("checkInet=False\n") << "viele"
-                              << "0" << true
-                              << "Bitte geben Sie einen Wert unter Benutzerdefiniert ein!";
         QTest::newRow("no kind") << QByteArray("checkInet=False\n") << "viele"
                                  << "" << true << "Bitte wählen Sie 'Suche nach' aus!";
         QTest::newRow("negative custom count")
@@ -143,6 +138,24 @@ private slots:
         QVERIFY(w.lblProzente()->text().startsWith(QStringLiteral("Positive Bewertungen")));
     }
 
+    // The custom count is read at every search, not only at the first.
+    void aChangedCustomCountCounts() {
+        open();
+        frmuser& d = dialog(QStringLiteral("leer"));
+        QTest::mouseClick(d.chbox1(0), Qt::LeftButton);
+        QTest::mouseClick(d.chbox1(1), Qt::LeftButton);
+        d.Option1(4)->click();
+        d.txtanzahl()->setText(QStringLiteral("50"));
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK);
+        d.cmdsuche()->click();
+        QCOMPARE(boxes.shown.size(), 1); // nothing found: the dialog stays
+        d.setMemberText(QStringLiteral("viele"), true);
+        d.txtanzahl()->setText(QStringLiteral("30"));
+        d.cmdsuche()->click();
+        QCOMPARE(read_AnzahlTemp(QStringLiteral("viele")), 30);
+    }
+
     void aSearchThatFindsNothingKeepsTheDialog() {
         frmAnzeige& w = open();
         frmuser& d = dialog(QStringLiteral("leer"));
@@ -184,6 +197,7 @@ private slots:
         QCOMPARE(read_AnzahlTemp(QStringLiteral("mittel")), 12);
         QVERIFY(Form<frmuser>::isLoaded());
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Fremd-User: viele"));
+        QCOMPARE(modGlobal::sFremdUser, QStringLiteral("viele"));
     }
 
     void theProfile() {

@@ -1,6 +1,7 @@
 #include "fremd.h"
 
 #include "app/modGlobal.h"
+#include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/clock.h"
 #include "retrieval/foreignLoadRun.h"
@@ -33,10 +34,7 @@ int unsuccessful(Kind kind, bool interrupted) {
 retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
                             const std::function<void(retrieval::ForeignLoadRun&)>& start) {
     ProgressPrinter printer;
-    bool keineBewertungen = false;
-    bool abort = false;
-    QStringList profile;
-    retrieval::ForeignLoadRun run(keineBewertungen, abort, profile);
+    retrieval::ForeignLoadRun run(modini::settings());
     interrupted = runToEnd(run, printer, chooser, [&run, &start] { start(run); });
     return run.result();
 }
@@ -48,15 +46,13 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
         return kFehler;
     if (!connected())
         return kKeineVerbindung;
-    modGlobal::sFremdUser = args.name;
-    modGlobal::lSuchLimit = args.anzahl;
-    modGlobal::bSuchePositiv = args.arten[0];
-    modGlobal::bSucheNeutral = args.arten[1];
-    modGlobal::bSucheNegativ = args.arten[2];
+    const retrieval::ForeignSearch search{args.name, args.anzahl, args.arten[0], args.arten[1],
+                                          args.arten[2]};
 
     bool interrupted = false;
-    const retrieval::FetchResult fetched = load(
-        chooser, interrupted, [](retrieval::ForeignLoadRun& run) { run.checkneueBewertungen(); });
+    const retrieval::FetchResult fetched =
+        load(chooser, interrupted,
+             [&search](retrieval::ForeignLoadRun& run) { run.checkneueBewertungen(search); });
     // After a connection error the search goes on with what arrived.
     const bool arrived = fetched.end == Kind::Stored || fetched.end == Kind::CutShort;
     if (!arrived || interrupted)
@@ -67,15 +63,14 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
                     app::vbOKOnly | app::vbInformation);
         return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
     }
-    const store::StoreReport report =
-        store::storeFetched(modData::Table::Temp, modGlobal::sFremdUser, fetched.ratings,
-                            store::StoreMode::ReplaceMember);
+    const store::StoreReport report = store::storeFetched(
+        modData::Table::Temp, search.member, fetched.ratings, store::StoreMode::ReplaceMember);
     if (!report.ok) {
         err(terminalLines(store::storeFailureMessage()) + QLatin1Char('\n'));
         return kFehler;
     }
     out(QStringLiteral("Gespeichert: %1 von %2.\n")
-            .arg(retrieval::bewertungen(report.realAfter), modGlobal::sFremdUser));
+            .arg(retrieval::bewertungen(report.realAfter), search.member));
     if (const QString skipped = retrieval::skippedEntries(report.withoutId, report.withoutKind);
         !skipped.isEmpty())
         err(skipped + QLatin1Char('\n'));

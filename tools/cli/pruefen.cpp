@@ -16,10 +16,9 @@ namespace {
 // Walks the whole list and marks what the marketplace no longer lists.
 int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
     using Kind = retrieval::SyncOutcome::Kind;
-    bool unused = true;
     retrieval::FetchResult fetched;
     {
-        retrieval::FullCheckRun run(unused);
+        retrieval::FullCheckRun run(modini::settings());
         runToEnd(run, printer, chooser, [&run] { run.start(); });
         fetched = run.takeResult();
     }
@@ -67,11 +66,9 @@ int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& 
     if (args.vollstaendig)
         return fullCheck(printer, chooser);
 
-    // Nothing is stored unless the run says so.
-    bool keineBewertungen = true;
     retrieval::FetchResult fetched;
     {
-        retrieval::OwnUpdateRun run(keineBewertungen);
+        retrieval::OwnUpdateRun run(modini::settings());
         runToEnd(run, printer, chooser, [&run] { run.checkneueBewertungen(); });
         fetched = run.result();
     }

@@ -51,17 +51,17 @@ void KeyCheck::start(const Values& v, Done done) {
     m_done = std::move(done);
     m_member = v.member;
     m_total = 0;
-    modini::MarktplatzSettings settings;
-    settings.apiUrl = v.apiUrl;
-    settings.clientId = v.clientId;
-    settings.clientSecret = v.clientSecret;
-    settings.refreshToken = v.refreshToken;
-    modini::marktplatz() = settings;
-    modGlobal::sPlattform = v.plattform;
+    app::Settings settings;
+    settings.file = modini::configPath();
+    settings.plattform = v.plattform;
+    settings.marktplatz.apiUrl = v.apiUrl;
+    settings.marktplatz.clientId = v.clientId;
+    settings.marktplatz.clientSecret = v.clientSecret;
+    settings.marktplatz.refreshToken = v.refreshToken;
     // A cached token would hide a wrong secret: tokens are cached without it.
     retrieval::clsTalmBewertungen::clearTokenCache();
 
-    m_source = std::make_unique<retrieval::clsTalmBewertungen>();
+    m_source = std::make_unique<retrieval::clsTalmBewertungen>(settings);
     QObject::connect(m_source.get(), &retrieval::clsTalmBewertungen::AnzahlseitenBewertungen,
                      [this](qint32 total, qint32) { m_total = total; });
     QObject::connect(

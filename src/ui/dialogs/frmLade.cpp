@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmLade.h"
 
+#include "app/modini.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 
@@ -8,14 +9,14 @@ namespace ui {
 frmLade::frmLade(QWidget* parent)
     : LoadWindow("frmLade", QStringLiteral("Einlesevorgang"), parent) {}
 
-void frmLade::checkneueBewertungen(bool& keineBewertungen) {
-    auto* run = new retrieval::OwnUpdateRun(keineBewertungen);
+void frmLade::checkneueBewertungen() {
+    auto* run = new retrieval::OwnUpdateRun(modini::settings());
     adopt(run);
     run->checkneueBewertungen();
 }
 
-void frmLade::vollstaendigPruefen(bool& keineBewertungen) {
-    auto* run = new retrieval::FullCheckRun(keineBewertungen);
+void frmLade::vollstaendigPruefen() {
+    auto* run = new retrieval::FullCheckRun(modini::settings());
     adopt(run);
     run->start();
 }

@@ -10,10 +10,10 @@ class frmLade : public LoadWindow {
 public:
     explicit frmLade(QWidget* parent = nullptr);
 
-    // Starts the run; keineBewertungen is the main window's flag.
-    void checkneueBewertungen(bool& keineBewertungen);
+    // Starts the run; the caller shows the window.
+    void checkneueBewertungen();
     // Starts the full check of every page of the list.
-    void vollstaendigPruefen(bool& keineBewertungen);
+    void vollstaendigPruefen();
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frmLade2.h"
 
+#include "app/modini.h"
 #include "retrieval/foreignLoadRun.h"
 
 namespace ui {
@@ -7,16 +8,14 @@ namespace ui {
 frmLade2::frmLade2(QWidget* parent)
     : LoadWindow("frmLade2", QStringLiteral("Einlesevorgang fremde User"), parent) {}
 
-void frmLade2::checkneueBewertungen(bool& keineBewertungen, bool& Abort,
-                                    QStringList& UebersichtBewertung) {
-    auto* run = new retrieval::ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
+void frmLade2::checkneueBewertungen(const retrieval::ForeignSearch& search) {
+    auto* run = new retrieval::ForeignLoadRun(modini::settings());
     adopt(run);
-    run->checkneueBewertungen();
+    run->checkneueBewertungen(search);
 }
 
-retrieval::FetchResult frmLade2::getbewertungen(const QString& user, bool& keineBewertungen,
-                                                bool& Abort, QStringList& UebersichtBewertung) {
-    auto* run = new retrieval::ForeignLoadRun(keineBewertungen, Abort, UebersichtBewertung);
+retrieval::FetchResult frmLade2::getbewertungen(const QString& user) {
+    auto* run = new retrieval::ForeignLoadRun(modini::settings());
     adopt(run);
     run->getbewertungen(user);
     return showModal();

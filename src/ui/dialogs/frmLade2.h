@@ -1,8 +1,7 @@
 #pragma once
 
+#include "retrieval/foreignSearch.h"
 #include "ui/dialogs/loadWindow.h"
-
-#include <QStringList>
 
 namespace ui {
 
@@ -13,12 +12,10 @@ class frmLade2 : public LoadWindow {
 public:
     explicit frmLade2(QWidget* parent = nullptr);
 
-    // Starts a rating load of sFremdUser; the caller shows the window.
-    void checkneueBewertungen(bool& keineBewertungen, bool& Abort,
-                              QStringList& UebersichtBewertung);
+    // Starts a rating load; the caller shows the window.
+    void checkneueBewertungen(const retrieval::ForeignSearch& search);
     // Fetches user's profile, showing the window modally until it has.
-    retrieval::FetchResult getbewertungen(const QString& user, bool& keineBewertungen, bool& Abort,
-                                          QStringList& UebersichtBewertung);
+    retrieval::FetchResult getbewertungen(const QString& user);
 };
 
 } // namespace ui

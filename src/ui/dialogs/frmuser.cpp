@@ -45,8 +45,7 @@ void frmuser::setMemberText(const QString& text, bool changeHandling) {
 
 void frmuser::Form_Load() {
     errors::Procedure p("[frmuser] Private Sub Form_Load()");
-    p.step([] { modGlobal::lSuchLimit = 100; });
-    p.step([] { modGlobal::bSucheNegativ = true; });
+    p.step([this] { m_suchLimit = 100; });
     p.step([this] { readcmbnew(); });
     p.step([this] {
         if (m_cmbUser->count() > 0) {
@@ -112,7 +111,7 @@ void frmuser::Option1_Click(int Index) {
         m_txtanzahl->setEnabled(Index == 4);
         static const qint32 limits[5] = {-1, 1000, 200, 100, 0};
         if (Index >= 0 && Index < 5)
-            modGlobal::lSuchLimit = limits[Index];
+            m_suchLimit = limits[Index];
     });
 }
 
@@ -162,44 +161,23 @@ void frmuser::cmdsuche_Click() {
         }
     });
     p.step([this] { Abort = false; });
+    retrieval::ForeignSearch search;
     p.step([&] {
-        if (m_cmbUser->currentText().trimmed().isEmpty()) {
-            critical(QStringLiteral("Bitte geben Sie einen gültigen Ebay-Namen ein!"));
-            p.exit();
-        }
-    });
-    p.step([&] {
-        if (app::CLng((m_txtanzahl->text() + QLatin1Char('0')).trimmed()) == 0) {
-            critical(QStringLiteral("Bitte geben Sie einen Wert unter Benutzerdefiniert ein!"));
-            p.exit();
-        }
-    });
-    p.step([&] {
-        modGlobal::sFremdUser = m_cmbUser->currentText();
-        modGlobal::bSuchePositiv = m_chbox1[0]->Value();
-        modGlobal::bSucheNeutral = m_chbox1[1]->Value();
-        modGlobal::bSucheNegativ = m_chbox1[2]->Value();
-        if (!modGlobal::bSuchePositiv && !modGlobal::bSucheNeutral && !modGlobal::bSucheNegativ) {
-            critical(QStringLiteral("Bitte wählen Sie 'Suche nach' aus!"));
-            p.exit();
-        }
-    });
-    p.step([&] {
-        if (modGlobal::lSuchLimit != 0)
-            return;
-        // A count below one asks for nothing: refused before anything is sent.
-        const qint32 n = app::CLng(m_txtanzahl->text());
-        if (n < 1) {
-            critical(QStringLiteral("Bitte geben Sie einen Wert unter Benutzerdefiniert ein!"));
+        const auto built = retrieval::foreignSearch({m_cmbUser->currentText(), m_suchLimit,
+                                                     m_txtanzahl->text(), m_chbox1[0]->Value(),
+                                                     m_chbox1[1]->Value(), m_chbox1[2]->Value()});
+        if (!built) {
+            critical(built.error());
             return p.exit();
         }
-        modGlobal::lSuchLimit = n;
+        search = *built;
     });
     frmAnzeige& main = Form<frmAnzeige>::get();
     p.step([&] {
         frmLade2& lade = Form<frmLade2>::get();
-        lade.checkneueBewertungen(main.keineBewertungen, Abort, UebersichtBewertung);
+        lade.checkneueBewertungen(search);
         fetched = lade.showModal();
+        Abort = fetched.abort;
     });
     p.step([&] {
         // This run's own ratings decide, never lines an earlier run left.
@@ -220,6 +198,8 @@ void frmuser::cmdsuche_Click() {
         if (main.keineBewertungen)
             return;
         showForeignButtons();
+        // Only now: the main window may still show another foreign member.
+        modGlobal::sFremdUser = search.member;
         // The member's earlier load is replaced in the batch that stores the
         // new one, so that a failed store keeps it.
         main.saveTemp(fetched.ratings);
@@ -249,8 +229,12 @@ void frmuser::ZorButton3_Click() {
         Abort = false;
         S = m_cmbUser->currentText();
         frmAnzeige& main = Form<frmAnzeige>::get();
-        fetched = Form<frmLade2>::get().getbewertungen(S, main.keineBewertungen, Abort,
-                                                       UebersichtBewertung);
+        fetched = Form<frmLade2>::get().getbewertungen(S);
+        if (fetched.keineBewertungen)
+            main.keineBewertungen = *fetched.keineBewertungen;
+        Abort = fetched.abort;
+        if (!fetched.profile.isEmpty())
+            UebersichtBewertung = fetched.profile;
     });
     // Only a profile that arrived replaces the stored one: a request that
     // ended without one, a connection error included, changes nothing.

@@ -76,6 +76,8 @@ protected:
     void done(int r) override;
 
 private:
+    // The chosen count of ratings to load: -1 all, 0 the one in txtanzahl.
+    qint32 m_suchLimit = 100;
     // The constructor's parts (frmuserLayout.cpp).
     QGroupBox* nameFrame();
     QGroupBox* profileFrame();

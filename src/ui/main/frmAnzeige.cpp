@@ -231,8 +231,10 @@ void frmAnzeige::ZorButton1_Click() {
     });
     p.step([&] {
         frmLade& lade = Form<frmLade>::get();
-        lade.checkneueBewertungen(keineBewertungen);
+        lade.checkneueBewertungen();
         fetched = lade.showModal();
+        if (fetched.keineBewertungen)
+            keineBewertungen = *fetched.keineBewertungen;
     });
     p.step([&] {
         using Kind = retrieval::SyncOutcome::Kind;

@@ -98,9 +98,8 @@ void frmAnzeige::fullCheck() {
             return p.exit();
         }
         m_view->setEnabled(FeedbackView::ZorButton1, false);
-        bool unused = true;
         frmLade& lade = Form<frmLade>::get();
-        lade.vollstaendigPruefen(unused);
+        lade.vollstaendigPruefen();
         fetched = lade.showModal();
     });
     p.step([&] {

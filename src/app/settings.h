@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/marketplaceUrls.h"
+
+#include <QString>
+
+namespace app {
+
+class ProfileFile;
+
+// Section [Marktplatz] and the two hosts of the connection check in [Main].
+struct MarktplatzSettings {
+    QString apiUrl = QStringLiteral("https://api.ebay.com");
+    QString clientId;
+    QString clientSecret;
+    QString refreshToken; // optional: a user token gives one's own ratings unmasked
+    QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
+    QString pruefHost1 = QStringLiteral("api.ebay.com");
+    QString pruefHost2 = QStringLiteral("www.ebay.de");
+};
+
+// Everything Bin/config.INI says. Default-constructed it is the state before
+// anything was read: empty texts, both switches off.
+struct Settings {
+    QString file; // the file it was read from, for messages that name it
+    QString database;
+    QString username;
+    bool checkInet = false;
+    QString plattform;
+    bool kuntaBrowser = false;
+    MarketplaceUrls urls;
+    MarktplatzSettings marktplatz;
+};
+
+// What reading found. A key whose value is not a Boolean stops the reading:
+// badKey names it, and the settings hold the keys before it only.
+struct SettingsRead {
+    Settings settings;
+    QString badKey; // "Section/Key"; empty when every key was read
+};
+
+// Reads the settings from a profile file. Relative database paths count from
+// programFolder; the marketplace addresses follow the platform.
+SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
+                          const QString& programFolder);
+
+} // namespace app
