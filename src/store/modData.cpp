@@ -7,7 +7,9 @@
 #include "base/dateText.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
+#include "store/batch.h"
 #include "store/connection.h"
+#include "store/dataAccess.h"
 #include "store/modHTML2Text.h"
 #include "store/ratingState.h"
 #include "store/schema.h"
@@ -26,26 +28,14 @@ namespace {
 using errors::Handling;
 using errors::Procedure;
 using store::Connection;
+using store::countOf;
+using store::openConnection;
+using store::runWrite;
+using store::writeConnection;
 
 // The error number of a page position outside the result (0x800A0BB9, an
 // argument out of range), as the error dialog and the protocol show it.
 constexpr int kPositionError = -2146825287;
-
-// Reads and deletions reopen a closed connection.
-Connection& openConnection() {
-    if (!modGlobal::cnDB)
-        errors::raise(errors::RuntimeError::ObjectNotSet);
-    if (!modGlobal::cnDB->isOpen())
-        modGlobal::cnDB->reopen();
-    return *modGlobal::cnDB;
-}
-
-// The writers rely on the connection being open.
-Connection& writeConnection() {
-    if (!modGlobal::cnDB || !modGlobal::cnDB->isOpen())
-        errors::raise(errors::RuntimeError::ObjectNotSet);
-    return *modGlobal::cnDB;
-}
 
 std::function<void(const store::OpenFailure&)>& openFailureReport() {
     static std::function<void(const store::OpenFailure&)> report;
@@ -72,17 +62,6 @@ void logOpenFailure(const store::OpenFailure& failure) {
 std::function<void(qint32)>& pageProgress() {
     static std::function<void(qint32)> progress;
     return progress;
-}
-
-qint64 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind = {}) {
-    auto q = openConnection().cached(sql);
-    q->bind(1, sUser);
-    if (kind)
-        q->bind(2, *kind);
-    qint64 result = 0;
-    if (q->next())
-        result = funcCheckNull(q->value(0)).toLongLong();
-    return result;
 }
 
 [[noreturn]] void positionError() {
@@ -155,63 +134,6 @@ void bindNumber(store::Statement& s, int index, const QVariant& v) {
         s.bind(index, v.toLongLong());
 }
 
-} // namespace
-
-// ------------------------------------------------------------------ batches
-
-struct Batch::State {
-    std::shared_ptr<Connection> connection;
-    std::unique_ptr<store::Transaction> transaction;
-    bool broken = false;
-    bool done = false;
-    QString fault; // why the batch broke
-};
-
-namespace {
-
-std::weak_ptr<Batch::State>& activeBatchSlot() {
-    static std::weak_ptr<Batch::State> slot;
-    return slot;
-}
-
-std::shared_ptr<Batch::State> activeBatch() {
-    auto state = activeBatchSlot().lock();
-    if (state && (state->done || state->connection != modGlobal::cnDB))
-        return {};
-    return state;
-}
-
-void breakBatch(Batch::State& state, const QString& why) {
-    state.broken = true;
-    if (state.fault.isEmpty())
-        state.fault = why;
-    if (state.transaction) {
-        try {
-            state.transaction->rollback();
-        } catch (...) {
-            // The connection dropped the transaction already.
-        }
-    }
-}
-
-// Runs a write. Inside a batch, a fault of the file or disk, or SQLite
-// dropping the transaction, breaks the batch: later rows must not be stored
-// one by one outside it.
-void runWrite(Connection& c, store::Statement& s) {
-    const auto batch = activeBatch();
-    if (batch && batch->broken)
-        throw errors::RuntimeError(store::kProviderError, batch->fault);
-    try {
-        s.run();
-    } catch (const store::DatabaseError& e) {
-        if (batch && (e.isFault() || !c.inTransaction()))
-            breakBatch(*batch, e.description());
-        throw;
-    }
-    if (batch && !c.inTransaction())
-        breakBatch(*batch, QStringLiteral("Transaktion abgebrochen"));
-}
-
 bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString& Bewertungstext,
                 const QString& KV, const QString& Datum, const QString& EbayUser,
                 const QString& Artikel, const QString& sUser, const QString& FeedbackID) {
@@ -241,78 +163,6 @@ bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString&
 }
 
 } // namespace
-
-Batch::Batch(Batch&& other) noexcept : m_state(std::move(other.m_state)) {}
-
-Batch::~Batch() {
-    rollback();
-}
-
-QString Batch::fault() const {
-    return m_state ? m_state->fault : QString();
-}
-
-bool Batch::failed() const {
-    return !m_state || m_state->broken || !m_state->transaction;
-}
-
-void Batch::rollback() {
-    if (!m_state || m_state->done)
-        return;
-    m_state->done = true;
-    if (m_state->transaction) {
-        try {
-            m_state->transaction->rollback();
-        } catch (...) {
-        }
-    }
-}
-
-bool Batch::commit() {
-    // Silent like the writers: the caller tells the user, in its own words.
-    Procedure p("[modData] Public Function commitBatch() As Boolean", Handling::LeaveSilently);
-    bool result = false;
-    p.step([&] {
-        if (!m_state || m_state->done)
-            errors::raise(errors::RuntimeError::InvalidCall);
-        if (failed())
-            throw errors::RuntimeError(
-                store::kProviderError,
-                QStringLiteral("Die Bewertungen wurden nicht gespeichert: ") + m_state->fault);
-        try {
-            m_state->transaction->commit();
-        } catch (const errors::RuntimeError& e) {
-            breakBatch(*m_state, e.description());
-            throw;
-        }
-        m_state->done = true;
-        result = true;
-    });
-    rollback();
-    return result;
-}
-
-Batch beginBatch() {
-    Procedure p("[modData] Public Function beginBatch() As Batch");
-    auto state = std::make_shared<Batch::State>();
-    state->connection = modGlobal::cnDB;
-    p.step([&] {
-        if (activeBatch())
-            errors::raise(errors::RuntimeError::InvalidCall,
-                          QStringLiteral("Es läuft bereits ein Speichervorgang"));
-        openConnection();
-        state->connection = modGlobal::cnDB;
-        state->transaction = std::make_unique<store::Transaction>(*state->connection);
-    });
-    if (!state->transaction) {
-        // Its saves must fail, not go to the file one by one.
-        state->broken = true;
-        state->fault = QStringLiteral("Speichervorgang nicht begonnen");
-    }
-    if (!activeBatch())
-        activeBatchSlot() = state;
-    return Batch(state);
-}
 
 // ------------------------------------------------------------------- opening
 
