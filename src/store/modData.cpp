@@ -559,36 +559,6 @@ qint32 setPlaceholders(const QString& member, qint32 wanted) {
     return wanted - now;
 }
 
-// ----------------------------------------------------------------- deletions
-
-namespace {
-void deleteRows(const char* sql, const QString& value) {
-    Connection& c = openConnection();
-    auto q = c.cached(sql);
-    q->bind(1, value);
-    runWrite(c, *q);
-}
-} // namespace
-
-bool deleteTempUser(const QString& sUser) {
-    Procedure p("[modData] Public Function deleteTempUser(sUser As String) As Boolean");
-    p.step([&] { deleteRows(kDeleteTemp, sUser); });
-    return false;
-}
-
-bool deleteUebersichtUser(const QString& sUser) {
-    Procedure p("[modData] Public Function deleteUebersichtUser(sUser As String) As Boolean");
-    p.step([&] { deleteRows(kDeleteOverview, sUser); });
-    p.step([&] { deleteRows(kDeleteTemp, sUser); });
-    return false;
-}
-
-bool delete_Eigene_Bewertungen() {
-    Procedure p("[modData] Public Function delete_Eigene_Bewertungen() As Boolean");
-    p.step([&] { deleteRows(kDeleteOwn, modGlobal::sStandardUser); });
-    return false;
-}
-
 // ------------------------------------------------------------ text and dates
 
 QString toDate(const QString& Datum) {
