@@ -1,9 +1,152 @@
 #include "store/ratingStoring.h"
 
 #include "errors/runtimeError.h"
+#include "store/batch.h"
+#include "store/dataAccess.h"
+#include "store/modHTML2Text.h"
+#include "store/ratingState.h"
+#include "store/schema.h"
+#include "store/sqlTexts.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <QSet>
 #include <span>
+
+// The writers of fetched ratings (declared with the other data procedures in
+// modData.h), and the batch that stores a load run with them.
+namespace modData {
+
+using namespace store::sql;
+using store::Connection;
+
+namespace {
+
+// "yyyy-MM-dd hh:mm", put together by hand: a format string is parsed anew
+// for every rating, and storing a load formats thousands.
+QString storedDate(const QDateTime& when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", d.year(), d.month(), d.day(),
+                  t.hour(), t.minute());
+    return QString::fromLatin1(text);
+}
+
+// A fetched rating's columns as they are stored: text and giver HTML-decoded,
+// an empty giver (and an empty item number of a foreign rating) as "???",
+// an unreadable date as none.
+void bindFetched(store::Statement& q, int first, Table table, const store::FetchedRating& rating) {
+    const QString unknown = QStringLiteral("???");
+    QString giver = modHTML2Text::HTMLDecode(rating.giver);
+    if (giver.isEmpty())
+        giver = unknown;
+    q.bind(first, qint64(rating.kind))
+        .bind(first + 1, modHTML2Text::HTMLDecode(rating.text))
+        .bind(first + 2, rating.kv);
+    if (rating.when.isValid())
+        q.bind(first + 3, storedDate(rating.when));
+    else
+        q.bindNull(first + 3);
+    q.bind(first + 4, giver)
+        .bind(first + 5, table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item);
+}
+
+// The insert of up to kNewAtOnce rows in one statement (9 values each, below
+// the library's limit of 999).
+QByteArray insertMany(Table table, size_t rows) {
+    QByteArray sql = QByteArray("INSERT OR IGNORE INTO ") +
+                     (table == Table::Own ? feedback::kOwnTable : feedback::kForeignTable) +
+                     " (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, "
+                     "FeedbackID, Zustand) VALUES ";
+    for (size_t i = 0; i < rows; ++i)
+        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    return sql;
+}
+
+} // namespace
+
+Saved saveFetched(Table table, const QString& member, const store::FetchedRating& rating) {
+    Connection& c = store::writeConnection();
+    {
+        auto q = c.cached(queries(table).insert);
+        bindFetched(*q, 1, table, rating);
+        q->bind(7, member).bind(8, rating.id);
+        store::bindState(*q, 9, rating.state);
+        store::runWrite(c, *q);
+    }
+    if (c.changes() == 1)
+        return Saved::Added;
+    if (!rating.complete())
+        return Saved::Known;
+    auto q = c.cached(queries(table).complete);
+    bindFetched(*q, 1, table, rating);
+    q->bind(7, member).bind(8, rating.id);
+    store::runWrite(c, *q);
+    return c.changes() == 1 ? Saved::Completed : Saved::Known;
+}
+
+qint32 addNewFetched(Table table, const QString& member,
+                     std::span<const store::FetchedRating> ratings) {
+    static const QByteArray fullOwn = insertMany(Table::Own, kNewAtOnce);
+    static const QByteArray fullTemp = insertMany(Table::Temp, kNewAtOnce);
+    Connection& c = store::writeConnection();
+    qint32 added = 0;
+    for (size_t from = 0; from < ratings.size(); from += kNewAtOnce) {
+        const auto part = ratings.subspan(from, std::min(kNewAtOnce, ratings.size() - from));
+        auto run = [&](store::Statement& q) {
+            int column = 1;
+            for (const store::FetchedRating& rating : part) {
+                bindFetched(q, column, table, rating);
+                q.bind(column + 6, member).bind(column + 7, rating.id);
+                store::bindState(q, column + 8, rating.state);
+                column += 9;
+            }
+            store::runWrite(c, q);
+            added += c.changes();
+        };
+        if (part.size() == kNewAtOnce) {
+            run(*c.cached(table == Table::Own ? fullOwn.constData() : fullTemp.constData()));
+        } else {
+            store::Statement q = c.prepare(insertMany(table, part.size()).constData());
+            run(q);
+        }
+    }
+    return added;
+}
+
+void removeMember(Table table, const QString& member) {
+    Connection& c = store::writeConnection();
+    auto q = c.cached(table == Table::Own ? kDeleteOwn : kDeleteTemp);
+    q->bind(1, member);
+    store::runWrite(c, *q);
+}
+
+qint32 setPlaceholders(const QString& member, qint32 wanted) {
+    const qint32 now = qint32(store::countOf(kPlaceholderCount, member));
+    wanted = std::max(0, wanted);
+    Connection& c = store::writeConnection();
+    if (wanted < now) {
+        auto q = c.cached(kDropPlaceholders);
+        q->bind(1, member).bind(2, qint64(now - wanted));
+        store::runWrite(c, *q);
+    }
+    for (qint32 i = now; i < wanted; ++i) {
+        auto q = c.cached(kOwn.insert);
+        q->bind(1, qint64(feedback::kPlaceholder))
+            .bind(2, QStringLiteral("Bewertung wurde von Ebay nicht geliefert"))
+            .bind(3, QStringLiteral("???"))
+            .bind(4, QStringLiteral("1970-01-01 00:00"))
+            .bind(5, QStringLiteral("???"))
+            .bind(6, QStringLiteral("???"))
+            .bind(7, member)
+            .bindNull(8);
+        store::runWrite(c, *q);
+    }
+    return wanted - now;
+}
+
+} // namespace modData
 
 namespace store {
 
