@@ -150,6 +150,102 @@ qint32 setPlaceholders(const QString& member, qint32 wanted) {
 
 namespace store {
 
+namespace {
+
+// Hands a load's ratings to the store in their order. Ratings new to the
+// member go in by the hundred; one already stored (it may be completed) or
+// twice in the list goes in alone, in its place.
+class FetchedWalk {
+public:
+    FetchedWalk(modData::Table table, const QString& member,
+                const std::vector<FetchedRating>& ratings,
+                const std::function<void(qint32)>& progress, StoreReport& report)
+        : m_table(table), m_member(member), m_ratings(ratings), m_progress(progress),
+          m_report(report), m_known(modData::knownRatings(table, member, ratings)) {}
+
+    void run() {
+        for (size_t i = 0; i < m_ratings.size(); ++i) {
+            if (m_ratings[i].lack != FetchedRating::Lack::Nothing)
+                skip(i);
+            else if (goesInAlone(m_ratings[i].id))
+                storeAlone(i);
+        }
+        addNewUpTo(m_ratings.size());
+    }
+
+private:
+    // Whether the rating is stored already or came before in this load; an
+    // id met for the first time is remembered.
+    bool goesInAlone(const QString& id) {
+        if (id.isEmpty())
+            return false;
+        if (m_known.contains(id) || m_seen.contains(id))
+            return true;
+        m_seen.insert(id);
+        return false;
+    }
+
+    // Never stored: counted once, for the run's outcome.
+    void skip(size_t i) {
+        addNewUpTo(i);
+        const FetchedRating& rating = m_ratings[i];
+        if (!m_seen.contains(rating.id))
+            ++(rating.lack == FetchedRating::Lack::Id ? m_report.withoutId : m_report.withoutKind);
+        m_seen.insert(rating.id);
+        m_newFrom = i + 1;
+    }
+
+    void storeAlone(size_t i) {
+        addNewUpTo(i);
+        switch (modData::saveFetched(m_table, m_member, m_ratings[i])) {
+        case modData::Saved::Added:
+            ++m_report.added;
+            break;
+        case modData::Saved::Completed:
+            ++m_report.completed;
+            break;
+        case modData::Saved::Known:
+            break;
+        }
+        if (m_progress)
+            m_progress(++m_handed);
+        m_newFrom = i + 1;
+    }
+
+    // The new ratings since the last one stored alone or skipped.
+    void addNewUpTo(size_t end) {
+        m_report.added += modData::addNewFetched(
+            m_table, m_member, std::span(m_ratings).subspan(m_newFrom, end - m_newFrom));
+        for (; m_progress && m_newFrom < end; ++m_newFrom)
+            m_progress(++m_handed);
+        m_newFrom = end;
+    }
+
+    const modData::Table m_table;
+    const QString& m_member;
+    const std::vector<FetchedRating>& m_ratings;
+    const std::function<void(qint32)>& m_progress;
+    StoreReport& m_report;
+    const QHash<QString, bool> m_known;
+    QSet<QString> m_seen;
+    qint32 m_handed = 0;  // ratings handed to the store so far
+    size_t m_newFrom = 0; // the first rating not yet handed
+};
+
+// Counted inside the batch: another process may have stored some of these
+// ratings since the run began.
+void settleCounts(modData::Table table, const QString& member, StoreMode mode, qint32 reportedTotal,
+                  StoreReport& report) {
+    const modData::MemberCounts counts = modData::countsOf(table, member);
+    report.realAfter = counts.real;
+    if (mode == StoreMode::ReplaceArrived)
+        report.placeholders = modData::setPlaceholders(member, counts.placeholders - report.added);
+    else if (mode == StoreMode::MakeUpTotal)
+        report.placeholders = modData::setPlaceholders(member, reportedTotal - counts.real);
+}
+
+} // namespace
+
 StoreReport storeFetched(modData::Table table, const QString& member,
                          const std::vector<FetchedRating>& ratings, StoreMode mode,
                          qint32 reportedTotal, const std::function<void(qint32)>& progress) {
@@ -158,61 +254,8 @@ StoreReport storeFetched(modData::Table table, const QString& member,
     try {
         if (mode == StoreMode::ReplaceMember)
             modData::removeMember(table, member);
-        // Ratings new to the member go in by the hundred; one already stored
-        // (it may be completed) or twice in the list goes in alone, in its place.
-        const QHash<QString, bool> known = modData::knownRatings(table, member, ratings);
-        QSet<QString> seen;
-        qint32 handed = 0;
-        size_t newFrom = 0;
-        const auto addNew = [&](size_t end) {
-            report.added += modData::addNewFetched(
-                table, member, std::span(ratings).subspan(newFrom, end - newFrom));
-            for (; progress && newFrom < end; ++newFrom)
-                progress(++handed);
-            newFrom = end;
-        };
-        for (size_t i = 0; i < ratings.size(); ++i) {
-            const QString& id = ratings[i].id;
-            if (ratings[i].lack != FetchedRating::Lack::Nothing) {
-                // Never stored: counted once, for the run's outcome.
-                addNew(i);
-                if (!seen.contains(id))
-                    ++(ratings[i].lack == FetchedRating::Lack::Id ? report.withoutId
-                                                                  : report.withoutKind);
-                seen.insert(id);
-                newFrom = i + 1;
-                continue;
-            }
-            if (id.isEmpty() || (!known.contains(id) && !seen.contains(id))) {
-                if (!id.isEmpty())
-                    seen.insert(id);
-                continue;
-            }
-            addNew(i);
-            switch (modData::saveFetched(table, member, ratings[i])) {
-            case modData::Saved::Added:
-                ++report.added;
-                break;
-            case modData::Saved::Completed:
-                ++report.completed;
-                break;
-            case modData::Saved::Known:
-                break;
-            }
-            if (progress)
-                progress(++handed);
-            newFrom = i + 1;
-        }
-        addNew(ratings.size());
-        // Counted inside the batch: another process may have stored some of
-        // these ratings since the run began.
-        const modData::MemberCounts counts = modData::countsOf(table, member);
-        report.realAfter = counts.real;
-        if (mode == StoreMode::ReplaceArrived)
-            report.placeholders =
-                modData::setPlaceholders(member, counts.placeholders - report.added);
-        else if (mode == StoreMode::MakeUpTotal)
-            report.placeholders = modData::setPlaceholders(member, reportedTotal - counts.real);
+        FetchedWalk(table, member, ratings, progress, report).run();
+        settleCounts(table, member, mode, reportedTotal, report);
     } catch (const errors::RuntimeError& e) {
         report.fault = e.description();
         batch.rollback();
