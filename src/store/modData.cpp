@@ -32,10 +32,6 @@ using store::openConnection;
 using store::runWrite;
 using store::writeConnection;
 
-// The error number of a page position outside the result (0x800A0BB9, an
-// argument out of range), as the error dialog and the protocol show it.
-constexpr int kPositionError = -2146825287;
-
 std::function<void(const store::OpenFailure&)>& openFailureReport() {
     static std::function<void(const store::OpenFailure&)> report;
     return report;
@@ -56,60 +52,6 @@ void logOpenFailure(const store::OpenFailure& failure) {
         separator};
     errors::protocolFiles::appendToLog(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
                                        nullptr);
-}
-
-std::function<void(qint32)>& pageProgress() {
-    static std::function<void(qint32)> progress;
-    return progress;
-}
-
-[[noreturn]] void positionError() {
-    throw errors::RuntimeError(
-        kPositionError, QStringLiteral("Die Argumente sind vom falschen Typ, liegen außerhalb "
-                                       "des gültigen Bereichs oder sind miteinander "
-                                       "unvereinbar."));
-}
-
-// One page from lSeitenAnfang on: only the rows shown are read.
-QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind, qint64 start,
-                        bool progress) {
-    Connection& c = openConnection();
-    const Queries& sql = queries(table);
-    const qint64 total =
-        kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
-    QList<RatingRow> page;
-    if (total == 0)
-        return page;
-    if (start < 1 || start > total)
-        positionError();
-    const qint64 last = std::min<qint64>(start + kPageSize - 1, total);
-    const qint64 rows = last - start + 1;
-    // Rows to skip from the newest end, or from the oldest.
-    const bool fromOldest = start - 1 > total - last;
-    {
-        auto q = fromOldest ? c.cached(kind ? sql.pageKindFromOldest : sql.pageFromOldest)
-                            : c.cached(kind ? sql.pageKind : sql.page);
-        q->bind(1, sUser).bind(2, rows).bind(3, fromOldest ? total - last : start - 1);
-        if (kind)
-            q->bind(4, qint64(*kind));
-        page.reserve(int(rows));
-        while (q->next()) {
-            RatingRow row;
-            row.reserve(6);
-            row << funcCheckNull(q->value(0)) << funcCheckNull(q->value(1))
-                << funcCheckNull(q->value(2))
-                << (q->isNull(3) ? QString() : base::shownDate(q->text(3)))
-                << funcCheckNull(q->value(4)) << funcCheckNull(q->value(5));
-            page << row;
-        }
-    }
-    if (fromOldest)
-        std::reverse(page.begin(), page.end());
-    if (progress && pageProgress()) {
-        for (qint32 counter = 1; counter <= page.size(); ++counter)
-            pageProgress()(counter);
-    }
-    return page;
 }
 
 // A count, a profile number: a whole or decimal number as text, as it would
@@ -266,49 +208,6 @@ Collection<QString> read_AllUserTemp() {
     return result;
 }
 
-Page read_Bewertungen(const QString& sUser) {
-    Procedure p("[modData] Public Function read_Bewertungen(sUser As String) As Collection",
-                Handling::PassOn);
-    Page result;
-    p.step([&] {
-        result = Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true));
-    });
-    return result;
-}
-
-Page read_BewertungenTemp(const QString& sUser) {
-    Procedure p("[modData] Public Function read_BewertungenTemp(sUser As String) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Temp, sUser, std::nullopt, modGlobal::lSeitenAnfang, false); });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
-Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl) {
-    Procedure p("[modData] Public Function read_BewertungenPos(sUser As String, Bewertungszahl As "
-                "Integer) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false); });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
-Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
-    Procedure p("[modData] Public Function read_BewertungenPosTemp(sUser As String, Bewertungszahl "
-                "As Integer) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step([&] {
-        rows = pageOf(Table::Temp, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false);
-    });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
 Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
     Procedure p(
         "[modData] Public Function read_UebersichtBewertungen(sUser As String) As Collection");
@@ -328,15 +227,6 @@ Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
         result = Collection<QString>(values);
     });
     return result;
-}
-
-QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow) {
-    return pageOf(table, member, kind == 0 ? std::nullopt : std::optional<qint16>(kind), firstRow,
-                  false);
-}
-
-void setPageProgress(std::function<void(qint32)> progress) {
-    pageProgress() = std::move(progress);
 }
 
 // -------------------------------------------------------------------- writes
