@@ -15,7 +15,6 @@
 #include "store/schema.h"
 #include "store/sqlTexts.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace modData {
