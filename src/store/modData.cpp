@@ -7,132 +7,29 @@
 #include "base/dateText.h"
 #include "errors/errPtnr.h"
 #include "errors/procedure.h"
+#include "store/batch.h"
 #include "store/connection.h"
+#include "store/dataAccess.h"
 #include "store/modHTML2Text.h"
 #include "store/ratingState.h"
 #include "store/schema.h"
+#include "store/sqlTexts.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace modData {
+
+using namespace store::sql;
 
 namespace {
 
 using errors::Handling;
 using errors::Procedure;
 using store::Connection;
-
-// The error number of a page position outside the result (0x800A0BB9, an
-// argument out of range), as the error dialog and the protocol show it.
-constexpr int kPositionError = -2146825287;
-
-// Each query is prepared once per connection; the literal's address is its
-// key in the connection's cache. Counts come from the count table the
-// triggers keep; pages are read from whichever end of the ordered rows is
-// nearer, so no page skips more than half of them.
-struct Queries {
-    const char* count;
-    const char* countKind;
-    const char* page;
-    const char* pageKind;
-    const char* pageFromOldest;
-    const char* pageKindFromOldest;
-    const char* insert;
-    const char* known;
-    const char* complete;
-    const char* realCount;
-};
-
-#define NS_COLUMNS "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel FROM "
-
-constexpr Queries kOwn{
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1",
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1 "
-    "AND Bewertungszahl = ?2",
-    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC "
-               "LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
-               "ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "Bewertungeneigen WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
-               "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
-    // A rating already stored under the same member and id is left alone.
-    "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
-    // The partial unique index serves only lookups that exclude the empty id.
-    "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM Bewertungeneigen "
-    "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
-    "UPDATE Bewertungeneigen SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
-    "Ebayuser = ?5, Artikel = ?6 WHERE Usereigen = ?7 AND FeedbackID = ?8 AND FeedbackID <> '' "
-    "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1 "
-    "AND Bewertungszahl <> 0",
-};
-
-constexpr Queries kTemp{
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1",
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1 "
-    "AND Bewertungszahl = ?2",
-    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 ORDER BY Datum DESC, ID DESC "
-               "LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
-               "ORDER BY Datum DESC, ID DESC LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
-    NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
-               "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
-    "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
-    "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM BewertungenTemp "
-    "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
-    "UPDATE BewertungenTemp SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
-    "Ebayuser = ?5, Artikel = ?6 WHERE Usereigen = ?7 AND FeedbackID = ?8 AND FeedbackID <> '' "
-    "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
-    "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1 "
-    "AND Bewertungszahl <> 0",
-};
-
-#undef NS_COLUMNS
-
-const Queries& queries(Table t) {
-    return t == Table::Own ? kOwn : kTemp;
-}
-
-constexpr const char* kAllUserTemp = "SELECT DISTINCT Ebayuser FROM UebersichtBewertung";
-constexpr const char* kOverview =
-    "SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Profil, Prozent, Gesamt, Datum "
-    "FROM UebersichtBewertung WHERE Ebayuser = ?1 ORDER BY ID LIMIT 1";
-constexpr const char* kInsertOverview =
-    "INSERT INTO UebersichtBewertung (Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, "
-    "Gesamt, "
-    "Profil, Prozent, Datum, Ebayuser) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
-    "?13, ?14)";
-constexpr const char* kDeleteTemp = "DELETE FROM BewertungenTemp WHERE Usereigen = ?1";
-constexpr const char* kDeleteOverview = "DELETE FROM UebersichtBewertung WHERE Ebayuser = ?1";
-constexpr const char* kDeleteOwn = "DELETE FROM Bewertungeneigen WHERE Usereigen = ?1";
-constexpr const char* kPlaceholderCount = "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE "
-                                          "Tabelle = 'eigen' AND Usereigen = ?1 AND "
-                                          "Bewertungszahl = 0";
-constexpr const char* kDropPlaceholders =
-    "DELETE FROM Bewertungeneigen WHERE ID IN (SELECT ID FROM Bewertungeneigen WHERE "
-    "Usereigen = ?1 AND Bewertungszahl = 0 ORDER BY ID DESC LIMIT ?2)";
-
-// Reads and deletions reopen a closed connection.
-Connection& openConnection() {
-    if (!modGlobal::cnDB)
-        errors::raise(errors::RuntimeError::ObjectNotSet);
-    if (!modGlobal::cnDB->isOpen())
-        modGlobal::cnDB->reopen();
-    return *modGlobal::cnDB;
-}
-
-// The writers rely on the connection being open.
-Connection& writeConnection() {
-    if (!modGlobal::cnDB || !modGlobal::cnDB->isOpen())
-        errors::raise(errors::RuntimeError::ObjectNotSet);
-    return *modGlobal::cnDB;
-}
+using store::countOf;
+using store::openConnection;
+using store::runWrite;
+using store::writeConnection;
 
 std::function<void(const store::OpenFailure&)>& openFailureReport() {
     static std::function<void(const store::OpenFailure&)> report;
@@ -156,71 +53,6 @@ void logOpenFailure(const store::OpenFailure& failure) {
                                        nullptr);
 }
 
-std::function<void(qint32)>& pageProgress() {
-    static std::function<void(qint32)> progress;
-    return progress;
-}
-
-qint64 countOf(const char* sql, const QString& sUser, std::optional<qint64> kind = {}) {
-    auto q = openConnection().cached(sql);
-    q->bind(1, sUser);
-    if (kind)
-        q->bind(2, *kind);
-    qint64 result = 0;
-    if (q->next())
-        result = funcCheckNull(q->value(0)).toLongLong();
-    return result;
-}
-
-[[noreturn]] void positionError() {
-    throw errors::RuntimeError(
-        kPositionError, QStringLiteral("Die Argumente sind vom falschen Typ, liegen außerhalb "
-                                       "des gültigen Bereichs oder sind miteinander "
-                                       "unvereinbar."));
-}
-
-// One page from lSeitenAnfang on: only the rows shown are read.
-QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind, qint64 start,
-                        bool progress) {
-    Connection& c = openConnection();
-    const Queries& sql = queries(table);
-    const qint64 total =
-        kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
-    QList<RatingRow> page;
-    if (total == 0)
-        return page;
-    if (start < 1 || start > total)
-        positionError();
-    const qint64 last = std::min<qint64>(start + kPageSize - 1, total);
-    const qint64 rows = last - start + 1;
-    // Rows to skip from the newest end, or from the oldest.
-    const bool fromOldest = start - 1 > total - last;
-    {
-        auto q = fromOldest ? c.cached(kind ? sql.pageKindFromOldest : sql.pageFromOldest)
-                            : c.cached(kind ? sql.pageKind : sql.page);
-        q->bind(1, sUser).bind(2, rows).bind(3, fromOldest ? total - last : start - 1);
-        if (kind)
-            q->bind(4, qint64(*kind));
-        page.reserve(int(rows));
-        while (q->next()) {
-            RatingRow row;
-            row.reserve(6);
-            row << funcCheckNull(q->value(0)) << funcCheckNull(q->value(1))
-                << funcCheckNull(q->value(2))
-                << (q->isNull(3) ? QString() : base::shownDate(q->text(3)))
-                << funcCheckNull(q->value(4)) << funcCheckNull(q->value(5));
-            page << row;
-        }
-    }
-    if (fromOldest)
-        std::reverse(page.begin(), page.end());
-    if (progress && pageProgress()) {
-        for (qint32 counter = 1; counter <= page.size(); ++counter)
-            pageProgress()(counter);
-    }
-    return page;
-}
-
 // A count, a profile number: a whole or decimal number as text, as it would
 // have stood in the statement unquoted. Anything else fails the write.
 QVariant numberOf(const QString& text) {
@@ -240,63 +72,6 @@ void bindNumber(store::Statement& s, int index, const QVariant& v) {
         s.bind(index, v.toDouble());
     else
         s.bind(index, v.toLongLong());
-}
-
-} // namespace
-
-// ------------------------------------------------------------------ batches
-
-struct Batch::State {
-    std::shared_ptr<Connection> connection;
-    std::unique_ptr<store::Transaction> transaction;
-    bool broken = false;
-    bool done = false;
-    QString fault; // why the batch broke
-};
-
-namespace {
-
-std::weak_ptr<Batch::State>& activeBatchSlot() {
-    static std::weak_ptr<Batch::State> slot;
-    return slot;
-}
-
-std::shared_ptr<Batch::State> activeBatch() {
-    auto state = activeBatchSlot().lock();
-    if (state && (state->done || state->connection != modGlobal::cnDB))
-        return {};
-    return state;
-}
-
-void breakBatch(Batch::State& state, const QString& why) {
-    state.broken = true;
-    if (state.fault.isEmpty())
-        state.fault = why;
-    if (state.transaction) {
-        try {
-            state.transaction->rollback();
-        } catch (...) {
-            // The connection dropped the transaction already.
-        }
-    }
-}
-
-// Runs a write. Inside a batch, a fault of the file or disk, or SQLite
-// dropping the transaction, breaks the batch: later rows must not be stored
-// one by one outside it.
-void runWrite(Connection& c, store::Statement& s) {
-    const auto batch = activeBatch();
-    if (batch && batch->broken)
-        throw errors::RuntimeError(store::kProviderError, batch->fault);
-    try {
-        s.run();
-    } catch (const store::DatabaseError& e) {
-        if (batch && (e.isFault() || !c.inTransaction()))
-            breakBatch(*batch, e.description());
-        throw;
-    }
-    if (batch && !c.inTransaction())
-        breakBatch(*batch, QStringLiteral("Transaktion abgebrochen"));
 }
 
 bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString& Bewertungstext,
@@ -328,78 +103,6 @@ bool saveRating(Procedure& p, Table table, qint16 Bewertungszahl, const QString&
 }
 
 } // namespace
-
-Batch::Batch(Batch&& other) noexcept : m_state(std::move(other.m_state)) {}
-
-Batch::~Batch() {
-    rollback();
-}
-
-QString Batch::fault() const {
-    return m_state ? m_state->fault : QString();
-}
-
-bool Batch::failed() const {
-    return !m_state || m_state->broken || !m_state->transaction;
-}
-
-void Batch::rollback() {
-    if (!m_state || m_state->done)
-        return;
-    m_state->done = true;
-    if (m_state->transaction) {
-        try {
-            m_state->transaction->rollback();
-        } catch (...) {
-        }
-    }
-}
-
-bool Batch::commit() {
-    // Silent like the writers: the caller tells the user, in its own words.
-    Procedure p("[modData] Public Function commitBatch() As Boolean", Handling::LeaveSilently);
-    bool result = false;
-    p.step([&] {
-        if (!m_state || m_state->done)
-            errors::raise(errors::RuntimeError::InvalidCall);
-        if (failed())
-            throw errors::RuntimeError(
-                store::kProviderError,
-                QStringLiteral("Die Bewertungen wurden nicht gespeichert: ") + m_state->fault);
-        try {
-            m_state->transaction->commit();
-        } catch (const errors::RuntimeError& e) {
-            breakBatch(*m_state, e.description());
-            throw;
-        }
-        m_state->done = true;
-        result = true;
-    });
-    rollback();
-    return result;
-}
-
-Batch beginBatch() {
-    Procedure p("[modData] Public Function beginBatch() As Batch");
-    auto state = std::make_shared<Batch::State>();
-    state->connection = modGlobal::cnDB;
-    p.step([&] {
-        if (activeBatch())
-            errors::raise(errors::RuntimeError::InvalidCall,
-                          QStringLiteral("Es läuft bereits ein Speichervorgang"));
-        openConnection();
-        state->connection = modGlobal::cnDB;
-        state->transaction = std::make_unique<store::Transaction>(*state->connection);
-    });
-    if (!state->transaction) {
-        // Its saves must fail, not go to the file one by one.
-        state->broken = true;
-        state->fault = QStringLiteral("Speichervorgang nicht begonnen");
-    }
-    if (!activeBatch())
-        activeBatchSlot() = state;
-    return Batch(state);
-}
 
 // ------------------------------------------------------------------- opening
 
@@ -504,49 +207,6 @@ Collection<QString> read_AllUserTemp() {
     return result;
 }
 
-Page read_Bewertungen(const QString& sUser) {
-    Procedure p("[modData] Public Function read_Bewertungen(sUser As String) As Collection",
-                Handling::PassOn);
-    Page result;
-    p.step([&] {
-        result = Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true));
-    });
-    return result;
-}
-
-Page read_BewertungenTemp(const QString& sUser) {
-    Procedure p("[modData] Public Function read_BewertungenTemp(sUser As String) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Temp, sUser, std::nullopt, modGlobal::lSeitenAnfang, false); });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
-Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl) {
-    Procedure p("[modData] Public Function read_BewertungenPos(sUser As String, Bewertungszahl As "
-                "Integer) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false); });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
-Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
-    Procedure p("[modData] Public Function read_BewertungenPosTemp(sUser As String, Bewertungszahl "
-                "As Integer) As Collection");
-    Page result;
-    QList<RatingRow> rows;
-    p.step([&] {
-        rows = pageOf(Table::Temp, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false);
-    });
-    p.step([&] { result = Page(rows); });
-    return result;
-}
-
 Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
     Procedure p(
         "[modData] Public Function read_UebersichtBewertungen(sUser As String) As Collection");
@@ -566,15 +226,6 @@ Collection<QString> read_UebersichtBewertungen(const QString& sUser) {
         result = Collection<QString>(values);
     });
     return result;
-}
-
-QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow) {
-    return pageOf(table, member, kind == 0 ? std::nullopt : std::optional<qint16>(kind), firstRow,
-                  false);
-}
-
-void setPageProgress(std::function<void(qint32)> progress) {
-    pageProgress() = std::move(progress);
 }
 
 // -------------------------------------------------------------------- writes
@@ -668,162 +319,6 @@ MemberCounts countsOf(Table table, const QString& member) {
     if (table == Table::Own)
         counts.placeholders = qint32(countOf(kPlaceholderCount, member));
     return counts;
-}
-
-namespace {
-
-// "yyyy-MM-dd hh:mm", put together by hand: a format string is parsed anew
-// for every rating, and storing a load formats thousands.
-QString storedDate(const QDateTime& when) {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", d.year(), d.month(), d.day(),
-                  t.hour(), t.minute());
-    return QString::fromLatin1(text);
-}
-
-// A fetched rating's columns as they are stored: text and giver HTML-decoded,
-// an empty giver (and an empty item number of a foreign rating) as "???",
-// an unreadable date as none.
-void bindFetched(store::Statement& q, int first, Table table, const store::FetchedRating& rating) {
-    const QString unknown = QStringLiteral("???");
-    QString giver = modHTML2Text::HTMLDecode(rating.giver);
-    if (giver.isEmpty())
-        giver = unknown;
-    q.bind(first, qint64(rating.kind))
-        .bind(first + 1, modHTML2Text::HTMLDecode(rating.text))
-        .bind(first + 2, rating.kv);
-    if (rating.when.isValid())
-        q.bind(first + 3, storedDate(rating.when));
-    else
-        q.bindNull(first + 3);
-    q.bind(first + 4, giver)
-        .bind(first + 5, table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item);
-}
-
-// The insert of up to kNewAtOnce rows in one statement (9 values each, below
-// the library's limit of 999).
-QByteArray insertMany(Table table, size_t rows) {
-    QByteArray sql = QByteArray("INSERT OR IGNORE INTO ") +
-                     (table == Table::Own ? feedback::kOwnTable : feedback::kForeignTable) +
-                     " (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, "
-                     "FeedbackID, Zustand) VALUES ";
-    for (size_t i = 0; i < rows; ++i)
-        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?, ?)";
-    return sql;
-}
-
-} // namespace
-
-Saved saveFetched(Table table, const QString& member, const store::FetchedRating& rating) {
-    Connection& c = writeConnection();
-    {
-        auto q = c.cached(queries(table).insert);
-        bindFetched(*q, 1, table, rating);
-        q->bind(7, member).bind(8, rating.id);
-        store::bindState(*q, 9, rating.state);
-        runWrite(c, *q);
-    }
-    if (c.changes() == 1)
-        return Saved::Added;
-    if (!rating.complete())
-        return Saved::Known;
-    auto q = c.cached(queries(table).complete);
-    bindFetched(*q, 1, table, rating);
-    q->bind(7, member).bind(8, rating.id);
-    runWrite(c, *q);
-    return c.changes() == 1 ? Saved::Completed : Saved::Known;
-}
-
-qint32 addNewFetched(Table table, const QString& member,
-                     std::span<const store::FetchedRating> ratings) {
-    static const QByteArray fullOwn = insertMany(Table::Own, kNewAtOnce);
-    static const QByteArray fullTemp = insertMany(Table::Temp, kNewAtOnce);
-    Connection& c = writeConnection();
-    qint32 added = 0;
-    for (size_t from = 0; from < ratings.size(); from += kNewAtOnce) {
-        const auto part = ratings.subspan(from, std::min(kNewAtOnce, ratings.size() - from));
-        auto run = [&](store::Statement& q) {
-            int column = 1;
-            for (const store::FetchedRating& rating : part) {
-                bindFetched(q, column, table, rating);
-                q.bind(column + 6, member).bind(column + 7, rating.id);
-                store::bindState(q, column + 8, rating.state);
-                column += 9;
-            }
-            runWrite(c, q);
-            added += c.changes();
-        };
-        if (part.size() == kNewAtOnce) {
-            run(*c.cached(table == Table::Own ? fullOwn.constData() : fullTemp.constData()));
-        } else {
-            store::Statement q = c.prepare(insertMany(table, part.size()).constData());
-            run(q);
-        }
-    }
-    return added;
-}
-
-void removeMember(Table table, const QString& member) {
-    Connection& c = writeConnection();
-    auto q = c.cached(table == Table::Own ? kDeleteOwn : kDeleteTemp);
-    q->bind(1, member);
-    runWrite(c, *q);
-}
-
-qint32 setPlaceholders(const QString& member, qint32 wanted) {
-    const qint32 now = qint32(countOf(kPlaceholderCount, member));
-    wanted = std::max(0, wanted);
-    Connection& c = writeConnection();
-    if (wanted < now) {
-        auto q = c.cached(kDropPlaceholders);
-        q->bind(1, member).bind(2, qint64(now - wanted));
-        runWrite(c, *q);
-    }
-    for (qint32 i = now; i < wanted; ++i) {
-        auto q = c.cached(kOwn.insert);
-        q->bind(1, qint64(feedback::kPlaceholder))
-            .bind(2, QStringLiteral("Bewertung wurde von Ebay nicht geliefert"))
-            .bind(3, QStringLiteral("???"))
-            .bind(4, QStringLiteral("1970-01-01 00:00"))
-            .bind(5, QStringLiteral("???"))
-            .bind(6, QStringLiteral("???"))
-            .bind(7, member)
-            .bindNull(8);
-        runWrite(c, *q);
-    }
-    return wanted - now;
-}
-
-// ----------------------------------------------------------------- deletions
-
-namespace {
-void deleteRows(const char* sql, const QString& value) {
-    Connection& c = openConnection();
-    auto q = c.cached(sql);
-    q->bind(1, value);
-    runWrite(c, *q);
-}
-} // namespace
-
-bool deleteTempUser(const QString& sUser) {
-    Procedure p("[modData] Public Function deleteTempUser(sUser As String) As Boolean");
-    p.step([&] { deleteRows(kDeleteTemp, sUser); });
-    return false;
-}
-
-bool deleteUebersichtUser(const QString& sUser) {
-    Procedure p("[modData] Public Function deleteUebersichtUser(sUser As String) As Boolean");
-    p.step([&] { deleteRows(kDeleteOverview, sUser); });
-    p.step([&] { deleteRows(kDeleteTemp, sUser); });
-    return false;
-}
-
-bool delete_Eigene_Bewertungen() {
-    Procedure p("[modData] Public Function delete_Eigene_Bewertungen() As Boolean");
-    p.step([&] { deleteRows(kDeleteOwn, modGlobal::sStandardUser); });
-    return false;
 }
 
 // ------------------------------------------------------------ text and dates

@@ -2,8 +2,9 @@
 #include "store/ratingQuery.h"
 
 #include "app/modGlobal.h"
-#include "base/dateText.h"
 #include "store/connection.h"
+#include "store/dataAccess.h"
+#include "store/pageReader.h"
 #include "store/ratingState.h"
 
 #include <algorithm>
@@ -14,14 +15,6 @@
 namespace store {
 
 namespace {
-
-Connection& connection() {
-    if (!modGlobal::cnDB)
-        errors::raise(errors::RuntimeError::ObjectNotSet);
-    if (!modGlobal::cnDB->isOpen())
-        modGlobal::cnDB->reopen();
-    return *modGlobal::cnDB;
-}
 
 const char* tableName(modData::Table table) {
     return table == modData::Table::Own ? feedback::kOwnTable : feedback::kForeignTable;
@@ -118,7 +111,7 @@ Search searchFor(modData::Table table, const RatingFilter& filter) {
     const QString expression = matchExpression(filter.words);
     if (expression.isEmpty())
         return {true};
-    Connection& c = connection();
+    Connection& c = openConnection();
     registerHitTest(c);
     Hits& last = lastHits();
     const ChangeStamp stamp = changeStamp();
@@ -150,21 +143,13 @@ qint64 storedCount(modData::Table table, const QString& member, qint16 kind) {
         sql += " AND Usereigen = ?2";
     if (kind != 0)
         sql += " AND Bewertungszahl = ?3";
-    Statement q = connection().prepare(sql.constData());
+    Statement q = openConnection().prepare(sql.constData());
     q.bind(1, QString::fromLatin1(table == modData::Table::Own ? "eigen" : "temp"));
     if (!member.isEmpty())
         q.bind(2, member);
     if (kind != 0)
         q.bind(3, qint64(kind));
     return q.next() ? q.int64(0) : 0;
-}
-
-modData::RatingRow rowOf(const Statement& q) {
-    modData::RatingRow row;
-    row.reserve(6);
-    row << (q.isNull(0) ? QString() : QString::number(q.int64(0))) << q.text(1) << q.text(2)
-        << (q.isNull(3) ? QString() : base::shownDate(q.text(3))) << q.text(4) << q.text(5);
-    return row;
 }
 
 // Ratings that do not count are few: taken off afterwards, the month counts
@@ -206,7 +191,8 @@ qint32 countRatings(modData::Table table, const QString& member, const RatingFil
     if (!filter.month.isValid() && filter.kind == 0 &&
         storedCount(table, member, 0) == storedCount(table, {}, 0))
         return qint32(search.hits);
-    Statement q = connection().prepare("SELECT count(*)" + whereClause(table, filter, search.plan));
+    Statement q =
+        openConnection().prepare("SELECT count(*)" + whereClause(table, filter, search.plan));
     bindFilter(q, member, filter, search.plan);
     return q.next() ? qint32(q.int64(0)) : 0;
 }
@@ -219,12 +205,16 @@ QList<modData::RatingRow> readRatings(modData::Table table, const QString& membe
     const Search search = searchFor(table, filter);
     if (search.none)
         return rows;
-    Statement q = connection().prepare(kColumns + whereClause(table, filter, search.plan) +
-                                       kNewestFirst + " LIMIT ?6 OFFSET ?7");
+    if (!filter.month.isValid() && filter.words.isEmpty())
+        return readRatingPage({table, member,
+                               filter.kind != 0 ? std::optional<qint16>(filter.kind) : std::nullopt,
+                               std::max(1, firstRow), count, std::nullopt, RowTexts::Columns});
+    Statement q = openConnection().prepare(kColumns + whereClause(table, filter, search.plan) +
+                                           kNewestFirst + " LIMIT ?6 OFFSET ?7");
     bindFilter(q, member, filter, search.plan);
     q.bind(6, qint64(count)).bind(7, qint64(std::max(1, firstRow) - 1));
     while (q.next())
-        rows << rowOf(q);
+        rows << rowOf(q, RowTexts::Columns);
     return rows;
 }
 
@@ -234,10 +224,10 @@ void forEachRating(modData::Table table, const QString& member, const RatingFilt
     if (search.none)
         return;
     Statement q =
-        connection().prepare(kColumns + whereClause(table, filter, search.plan) + kNewestFirst);
+        openConnection().prepare(kColumns + whereClause(table, filter, search.plan) + kNewestFirst);
     bindFilter(q, member, filter, search.plan);
     while (q.next())
-        if (!each(rowOf(q)))
+        if (!each(rowOf(q, RowTexts::Columns)))
             return;
 }
 
@@ -249,7 +239,7 @@ std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& memb
     const QByteArray dated = " FROM " + t +
                              " WHERE Usereigen = ?1 AND Bewertungszahl = ?2 AND Datum GLOB "
                              "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-*' ORDER BY Datum ";
-    Connection& c = connection();
+    Connection& c = openConnection();
     Statement oldest = c.prepare(("SELECT Datum" + dated + "LIMIT 1").constData());
     Statement newest = c.prepare(("SELECT Datum" + dated + "DESC LIMIT 1").constData());
     Statement count = c.prepare(("SELECT count(*) FROM " + t +
@@ -294,7 +284,7 @@ std::vector<MonthCounts> monthlyCounts(modData::Table table, const QString& memb
 }
 
 ChangeStamp changeStamp() {
-    Connection& c = connection();
+    Connection& c = openConnection();
     return {c.opening(), sqlite3_total_changes(c.handle()),
             c.pragma("PRAGMA data_version").toLongLong()};
 }

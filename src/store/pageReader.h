@@ -1,0 +1,38 @@
+#pragma once
+
+#include "store/connection.h"
+#include "store/modData.h"
+
+#include <optional>
+#include <QList>
+#include <QString>
+
+// One page of a member's ratings, newest first. The main list's readers
+// (modData.h) and the history window's (ratingQuery.h) both read through it.
+namespace store {
+
+// How a row's columns become texts. The main list takes each value as
+// funcCheckNull gives it (a decimal number with a comma); the history window
+// takes the columns' texts.
+enum class RowTexts { Values, Columns };
+
+// A row of a statement selecting Bewertungszahl, the shown text, KV, Datum,
+// Ebayuser and Artikel, in that order.
+modData::RatingRow rowOf(const Statement& q, RowTexts texts);
+
+struct PageSpec {
+    modData::Table table = modData::Table::Own;
+    QString member;
+    std::optional<qint16> kind; // none: every kind
+    qint64 firstRow = 1;        // 1-based
+    qint64 rows = 0;
+    // The member's rows of that kind, when counted: the page is then read
+    // from whichever end of them is nearer, so no page skips more than half.
+    std::optional<qint64> total;
+    RowTexts texts = RowTexts::Values;
+};
+
+// Only the rows asked for are read.
+QList<modData::RatingRow> readRatingPage(const PageSpec& spec);
+
+} // namespace store
