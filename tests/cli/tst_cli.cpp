@@ -419,8 +419,7 @@ private slots:
         row("zwei Befehle", {"liste", "pruefen"}, "Unerwartetes Argument: pruefen");
     }
     void fehlerhafterAufruf() {
-        QString error;
-        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
+        const QString error = cli::parseArguments(fetch<QStringList>("args")).error;
         QVERIFY2(error.contains(fetch<QString>("message")), qPrintable(error));
     }
 

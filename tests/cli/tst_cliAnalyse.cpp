@@ -234,23 +234,19 @@ private slots:
         QTest::newRow("a search for nothing") << QStringList{"suche"};
         QTest::newRow("all and a page") << QStringList{"liste", "--alle", "--seite", "2"};
     }
-    void badCalls() {
-        QString error;
-        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
-        QVERIFY(!error.isEmpty());
-    }
+    void badCalls() { QVERIFY(!cli::parseArguments(fetch<QStringList>("args")).error.isEmpty()); }
 
     void goodCalls() {
-        QString error;
-        const auto a = cli::parseArguments(
-            {"fremd", "O'Brien Ö", "--art", "Positiv, negativ", "--anzahl", "alle"}, &error);
-        QVERIFY2(a, qPrintable(error));
-        QCOMPARE(a->name, QStringLiteral("O'Brien Ö"));
-        QCOMPARE(a->anzahl, -1);
-        QVERIFY(a->arten[0] && !a->arten[1] && a->arten[2]);
-        const auto defaults = cli::parseArguments({"fremd", "x"}, &error);
-        QCOMPARE(defaults->anzahl, 100);
-        QVERIFY(!defaults->arten[0] && !defaults->arten[1] && defaults->arten[2]);
+        const cli::ParsedArguments parsed = cli::parseArguments(
+            {"fremd", "O'Brien Ö", "--art", "Positiv, negativ", "--anzahl", "alle"});
+        QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
+        const cli::Arguments& a = parsed.arguments;
+        QCOMPARE(a.name, QStringLiteral("O'Brien Ö"));
+        QCOMPARE(a.anzahl, -1);
+        QVERIFY(a.arten[0] && !a.arten[1] && a.arten[2]);
+        const cli::Arguments defaults = cli::parseArguments({"fremd", "x"}).arguments;
+        QCOMPARE(defaults.anzahl, 100);
+        QVERIFY(!defaults.arten[0] && !defaults.arten[1] && defaults.arten[2]);
     }
 };
 

@@ -22,14 +22,13 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("notenschau-cli"));
 
-    QString error;
-    const std::optional<cli::Arguments> args =
-        cli::parseArguments(QCoreApplication::arguments().mid(1), &error);
-    if (!args) {
-        cli::err(QStringLiteral("notenschau-cli: ") + error +
+    const cli::ParsedArguments parsed = cli::parseArguments(QCoreApplication::arguments().mid(1));
+    if (!parsed.error.isEmpty()) {
+        cli::err(QStringLiteral("notenschau-cli: ") + parsed.error +
                  QStringLiteral("\nHilfe: notenschau-cli --help\n"));
         return cli::kAufruf;
     }
+    const cli::Arguments* args = &parsed.arguments;
     switch (args->command) {
     case cli::Command::Help:
         cli::out(cli::helpText());
