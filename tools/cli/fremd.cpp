@@ -43,9 +43,7 @@ retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
 
 } // namespace
 
-int fremd(const Arguments& args, ConsoleChooser& chooser) {
-    if (!openDatabase("fremd"))
-        return kFehler;
+int FremdCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) {
     if (!connected())
         return kKeineVerbindung;
     modGlobal::sFremdUser = args.name;
@@ -82,9 +80,8 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
     return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
 }
 
-int profil(const Arguments& args, ConsoleChooser& chooser) {
-    if (!openDatabase("profil"))
-        return kFehler;
+int ProfilCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
+                                 ConsolePresenter&) {
     if (!connected())
         return kKeineVerbindung;
     bool interrupted = false;
