@@ -94,7 +94,7 @@ private slots:
     // One run, against a fault of the simulator when one is given. out and
     // err: parts of the output (no err parts: nothing on stderr); absent:
     // what stdout must not hold; rows: what is stored after it.
-    void einLauf_data() {
+    void oneRun_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QStringList>("fault");
         QTest::addColumn<QStringList>("args");
@@ -106,7 +106,7 @@ private slots:
         const QStringList ja{"--ja"}, none;
         // More failures in a row than the source retries.
         const QStringList fault500{"status", "on=entries", "status=500", "count=4"};
-        QTest::newRow("erster Lauf")
+        QTest::newRow("first run")
             << "anna" << none << ja << 0
             << QStringList{"Sie haben 450 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] j",
@@ -117,28 +117,28 @@ private slots:
                            "Analysiere Daten: 450\n",
                            "Gespeichert: 450 neue Bewertungen, insgesamt 450.\n"}
             << none << none << 450;
-        QTest::newRow("ohne Terminal und ohne --ja")
+        QTest::newRow("no terminal, no --ja")
             << "carla" << none << none << 5
             << QStringList{"Sie haben 15 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] n\n"}
             << QStringList{"Lade Daten aus dem Internet ("} << QStringList{"--ja"} << 0;
-        QTest::newRow("unbekanntes Mitglied")
+        QTest::newRow("unknown member")
             << "niemand" << none << ja << 4 << none << QStringList{"Sollen"}
             << QStringList{"Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte überprüfen "
                            "Sie den Mitgliedsnamen, und versuchen Sie es erneut!"}
             << 0;
         // A settings error: nothing is asked of the marketplace.
-        QTest::newRow("ohne Mitgliedsnamen")
+        QTest::newRow("no member name")
             << "" << none << ja << 1 << none << QStringList{"Sollen"}
             << QStringList{"/Bin/config.INI fehlt der Mitgliedsname: [User] Username=\n"} << 0;
-        QTest::newRow("Verbindungsfehler vor der Frage")
+        QTest::newRow("connection error before the question")
             << "dora" << fault500 << ja << 3 << none << QStringList{"Sollen"}
             << QStringList{"Fehler bei der Verbindungsaufnahme: 500\n Beschreibung: ",
                            "\nBitte prüfen Sie ob eine Internetverbindung besteht.\n"}
             << 0;
         // The count and the first page come through, the second page does not:
         // what arrived is stored, nothing made up; the rest comes next time.
-        QTest::newRow("Verbindungsfehler beim Laden")
+        QTest::newRow("connection error while loading")
             << "frieda" << QStringList(fault500 + QStringList{"after=2"}) << ja << 6
             << QStringList{"Lade Daten aus dem Internet (2 von 3)\n",
                            "Gespeichert: 200 neue Bewertungen, insgesamt 200.\n"}
@@ -147,7 +147,7 @@ private slots:
                            "Die übrigen 250 werden bei der nächsten Prüfung geladen."}
             << 200;
     }
-    void einLauf() {
+    void oneRun() {
         QFETCH(QStringList, fault);
         QFETCH(QStringList, err);
         Folder folder(fetch<QString>("user"), m_sim.baseUrl());
@@ -173,7 +173,7 @@ private slots:
 
     // A second run finds nothing new; the total counts what came before. Where
     // the new ones are listed is the store's (tst_storeReads).
-    void folgendeLaeufe() {
+    void laterRuns() {
         Folder hans(QStringLiteral("hans"), m_sim.baseUrl());
         QCOMPARE(pruefen(hans).code, 0);
         ProcessResult r = pruefen(hans);
@@ -192,7 +192,7 @@ private slots:
 
     // The full check marks what the marketplace no longer lists; the list
     // keeps it and leaves it out of its count.
-    void vollstaendig() {
+    void fullCheck() {
         Folder jana(QStringLiteral("jana"), m_sim.baseUrl());
         QCOMPARE(pruefen(jana).code, 0);
         QVERIFY(m_sim.admin("withdraw", {{"user", "jana"}}).value("withdrawn").toBool());
@@ -217,7 +217,7 @@ private slots:
 
     // Each attempt on a server that drips its answer ends at the deadline of
     // the settings; after the retries the check gives up.
-    void tropfenderServer() {
+    void drippingServer() {
         Folder folder(QStringLiteral("ida"), m_sim.baseUrl(), "checkInet=False\n", "Zeitlimit=1\n");
         m_sim.admin("clear");
         QVERIFY(m_sim.fault("drip", {"on=entries", "count=30", "bytes=1", "ms=100"}));
@@ -229,7 +229,7 @@ private slots:
         QVERIFY2(requests >= 1 && requests <= 4, qPrintable(QString::number(requests)));
     }
 
-    void keineVerbindungZumInternet() {
+    void noInternetConnection() {
         Folder folder(QStringLiteral("anna"), m_sim.baseUrl(),
                       "checkInet=True\nPruefHost1=nicht/aufloesbar\nPruefHost2=nicht/aufloesbar\n");
         const int requests = m_sim.stats().value("requests").toInt();
@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(m_sim.stats().value("requests").toInt(), requests);
     }
 
-    void strgCBeimLadenSpeichertNichts() {
+    void ctrlCWhileLoadingStoresNothing() {
         Folder folder(QStringLiteral("gustav"), m_sim.baseUrl());
         // The first page never comes: the run waits until it is interrupted.
         QVERIFY(m_sim.fault("hang", {"on=entries", "after=1"}));
@@ -319,7 +319,7 @@ private slots:
     }
 
     // The rows on stdout, the caption and the summary on stderr.
-    void csvUndTsv() {
+    void csvAndTsv() {
         const ProcessResult csv = liste({"--format", "csv"});
         QCOMPARE(csv.code, 0);
         QVERIFY(clean(csv.out));
@@ -344,7 +344,7 @@ private slots:
         QVERIFY2(lines.at(2).startsWith("2\tneutral\t=1+1 \uFFFD]0;x"), qPrintable(lines.at(2)));
     }
 
-    void artUndSeite() {
+    void kindAndPage() {
         const QJsonObject o = listJson(m_emil->path(), {"--art", "positiv", "--seite", "2"});
         QCOMPARE(o.value("von").toInt(), 270);
         QCOMPARE(o.value("seiten").toInt(), 2);
@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(liste({"--art", "neutral", "--seite", "2"}).code, 2);
     }
 
-    void fremdesMitglied() {
+    void foreignMember() {
         const QJsonObject o = listJson(m_emil->path(), {"--fremd", "bert"});
         QCOMPARE(o.value("fremd").toBool(), true);
         QCOMPARE(o.value("von").toInt(), 4);
