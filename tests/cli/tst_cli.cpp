@@ -94,7 +94,7 @@ private slots:
     // One run, against a fault of the simulator when one is given. out and
     // err: parts of the output (no err parts: nothing on stderr); absent:
     // what stdout must not hold; rows: what is stored after it.
-    void einLauf_data() {
+    void oneRun_data() {
         QTest::addColumn<QString>("user");
         QTest::addColumn<QStringList>("fault");
         QTest::addColumn<QStringList>("args");
@@ -106,7 +106,7 @@ private slots:
         const QStringList ja{"--ja"}, none;
         // More failures in a row than the source retries.
         const QStringList fault500{"status", "on=entries", "status=500", "count=4"};
-        QTest::newRow("erster Lauf")
+        QTest::newRow("first run")
             << "anna" << none << ja << 0
             << QStringList{"Sie haben 450 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] j",
@@ -117,28 +117,28 @@ private slots:
                            "Analysiere Daten: 450\n",
                            "Gespeichert: 450 neue Bewertungen, insgesamt 450.\n"}
             << none << none << 450;
-        QTest::newRow("ohne Terminal und ohne --ja")
+        QTest::newRow("no terminal, no --ja")
             << "carla" << none << none << 5
             << QStringList{"Sie haben 15 neue Bewertungen. Sollen die neuen Bewertungen geladen "
                            "werden? [j/N] n\n"}
             << QStringList{"Lade Daten aus dem Internet ("} << QStringList{"--ja"} << 0;
-        QTest::newRow("unbekanntes Mitglied")
+        QTest::newRow("unknown member")
             << "niemand" << none << ja << 4 << none << QStringList{"Sollen"}
             << QStringList{"Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte überprüfen "
                            "Sie den Mitgliedsnamen, und versuchen Sie es erneut!"}
             << 0;
         // A settings error: nothing is asked of the marketplace.
-        QTest::newRow("ohne Mitgliedsnamen")
+        QTest::newRow("no member name")
             << "" << none << ja << 1 << none << QStringList{"Sollen"}
             << QStringList{"/Bin/config.INI fehlt der Mitgliedsname: [User] Username=\n"} << 0;
-        QTest::newRow("Verbindungsfehler vor der Frage")
+        QTest::newRow("connection error before the question")
             << "dora" << fault500 << ja << 3 << none << QStringList{"Sollen"}
             << QStringList{"Fehler bei der Verbindungsaufnahme: 500\n Beschreibung: ",
                            "\nBitte prüfen Sie ob eine Internetverbindung besteht.\n"}
             << 0;
         // The count and the first page come through, the second page does not:
         // what arrived is stored, nothing made up; the rest comes next time.
-        QTest::newRow("Verbindungsfehler beim Laden")
+        QTest::newRow("connection error while loading")
             << "frieda" << QStringList(fault500 + QStringList{"after=2"}) << ja << 6
             << QStringList{"Lade Daten aus dem Internet (2 von 3)\n",
                            "Gespeichert: 200 neue Bewertungen, insgesamt 200.\n"}
@@ -147,7 +147,7 @@ private slots:
                            "Die übrigen 250 werden bei der nächsten Prüfung geladen."}
             << 200;
     }
-    void einLauf() {
+    void oneRun() {
         QFETCH(QStringList, fault);
         QFETCH(QStringList, err);
         Folder folder(fetch<QString>("user"), m_sim.baseUrl());
@@ -173,7 +173,7 @@ private slots:
 
     // A second run finds nothing new; the total counts what came before. Where
     // the new ones are listed is the store's (tst_storeReads).
-    void folgendeLaeufe() {
+    void laterRuns() {
         Folder hans(QStringLiteral("hans"), m_sim.baseUrl());
         QCOMPARE(pruefen(hans).code, 0);
         ProcessResult r = pruefen(hans);
@@ -192,7 +192,7 @@ private slots:
 
     // The full check marks what the marketplace no longer lists; the list
     // keeps it and leaves it out of its count.
-    void vollstaendig() {
+    void fullCheck() {
         Folder jana(QStringLiteral("jana"), m_sim.baseUrl());
         QCOMPARE(pruefen(jana).code, 0);
         QVERIFY(m_sim.admin("withdraw", {{"user", "jana"}}).value("withdrawn").toBool());
@@ -217,7 +217,7 @@ private slots:
 
     // Each attempt on a server that drips its answer ends at the deadline of
     // the settings; after the retries the check gives up.
-    void tropfenderServer() {
+    void drippingServer() {
         Folder folder(QStringLiteral("ida"), m_sim.baseUrl(), "checkInet=False\n", "Zeitlimit=1\n");
         m_sim.admin("clear");
         QVERIFY(m_sim.fault("drip", {"on=entries", "count=30", "bytes=1", "ms=100"}));
@@ -229,7 +229,7 @@ private slots:
         QVERIFY2(requests >= 1 && requests <= 4, qPrintable(QString::number(requests)));
     }
 
-    void keineVerbindungZumInternet() {
+    void noInternetConnection() {
         Folder folder(QStringLiteral("anna"), m_sim.baseUrl(),
                       "checkInet=True\nPruefHost1=nicht/aufloesbar\nPruefHost2=nicht/aufloesbar\n");
         const int requests = m_sim.stats().value("requests").toInt();
@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(m_sim.stats().value("requests").toInt(), requests);
     }
 
-    void strgCBeimLadenSpeichertNichts() {
+    void ctrlCWhileLoadingStoresNothing() {
         Folder folder(QStringLiteral("gustav"), m_sim.baseUrl());
         // The first page never comes: the run waits until it is interrupted.
         QVERIFY(m_sim.fault("hang", {"on=entries", "after=1"}));
@@ -319,7 +319,7 @@ private slots:
     }
 
     // The rows on stdout, the caption and the summary on stderr.
-    void csvUndTsv() {
+    void csvAndTsv() {
         const ProcessResult csv = liste({"--format", "csv"});
         QCOMPARE(csv.code, 0);
         QVERIFY(clean(csv.out));
@@ -344,7 +344,7 @@ private slots:
         QVERIFY2(lines.at(2).startsWith("2\tneutral\t=1+1 \uFFFD]0;x"), qPrintable(lines.at(2)));
     }
 
-    void artUndSeite() {
+    void kindAndPage() {
         const QJsonObject o = listJson(m_emil->path(), {"--art", "positiv", "--seite", "2"});
         QCOMPARE(o.value("von").toInt(), 270);
         QCOMPARE(o.value("seiten").toInt(), 2);
@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(liste({"--art", "neutral", "--seite", "2"}).code, 2);
     }
 
-    void fremdesMitglied() {
+    void foreignMember() {
         const QJsonObject o = listJson(m_emil->path(), {"--fremd", "bert"});
         QCOMPARE(o.value("fremd").toBool(), true);
         QCOMPARE(o.value("von").toInt(), 4);
@@ -384,59 +384,94 @@ private slots:
 
 // -------------------------------------------------- calls, configuration
 
-class CliAufruf : public QObject {
+class CliCalls : public QObject {
     Q_OBJECT
 
+    // The fields the call sets that differ from what a call leaves unsaid.
+    static QString described(const cli::Arguments& a) {
+        static const char* const commands[] = {"none",  "help",   "version", "pruefen", "liste",
+                                               "fremd", "profil", "suche",   "verlauf"};
+        static const char* const formats[] = {"tsv", "csv", "json"};
+        const int arten = a.arten[0] * 100 + a.arten[1] * 10 + a.arten[2];
+        QStringList parts{
+            commands[int(a.command)],
+            a.ordner.isEmpty() ? "" : "ordner=" + a.ordner,
+            a.ja ? "ja" : "",
+            a.vollstaendig ? "vollstaendig" : "",
+            a.fremd.isEmpty() ? "" : "fremd=" + a.fremd,
+            a.art == 0 ? "" : "art=" + QString::number(a.art),
+            a.seite == 1 ? "" : "seite=" + QString::number(a.seite),
+            a.format == cli::Format::Tsv ? "" : QStringLiteral("format=") + formats[int(a.format)],
+            a.name.isEmpty() ? "" : "name=" + a.name,
+            arten == 1 ? "" : QStringLiteral("arten=%1").arg(arten, 3, 10, QChar('0')),
+            a.anzahl == 100 ? "" : "anzahl=" + QString::number(a.anzahl),
+            a.words.isEmpty() ? "" : "words=" + a.words,
+            a.alle ? "alle" : ""};
+        parts.removeAll(QString());
+        return parts.join(' ');
+    }
+
 private slots:
-    void hilfe() {
-        const ProcessResult r = run({}, {"--help"});
-        QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.startsWith("Aufruf: notenschau-cli [--ordner VERZEICHNIS] BEFEHL") &&
-                     r.out.contains("Rückgabewerte"),
-                 qPrintable(r.out));
-    }
-
-    void fehlerhafterAufruf_data() {
+    // A call, and the fields it sets or the exact message of its mistake.
+    void parse_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, const QStringList& args, const char* message) {
-            QTest::newRow(name) << args << QString::fromUtf8(message);
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QStringList& args, const char* expected) {
+            QTest::newRow(name) << args << QString::fromUtf8(expected);
         };
-        row("kein Befehl", {}, "Kein Befehl angegeben.");
-        row("Befehl", {"abgleichen"}, "Unbekannter Befehl: abgleichen");
-        row("Option", {"liste", "--farbe", "rot"}, "Unbekannte Option: --farbe");
-        row("Art", {"liste", "--art", "gut"}, "Unbekannte Art \"gut\"");
-        row("Seite 0", {"liste", "--seite", "0"}, "Die Seite muss eine ganze Zahl ab 1 sein");
-        row("Seite Text", {"liste", "--seite=zwei"},
-            "Die Seite muss eine ganze Zahl ab 1 sein, nicht \"zwei\"");
-        row("Format", {"liste", "--format", "xml"}, "Unbekanntes Format \"xml\"");
-        row("ohne Wert", {"liste", "--seite"}, "Die Option --seite braucht einen Wert.");
-        row("fremde Option", {"pruefen", "--seite", "2"},
-            "Die Option --seite gilt nicht für den Befehl pruefen.");
-        row("ja bei liste", {"liste", "--ja"}, "Die Option --ja gilt nicht für den Befehl liste.");
-        row("doppelt", {"liste", "--art", "positiv", "--art", "negativ"},
+        row("kinds and every rating",
+            {"fremd", "O'Brien Ö", "--art", "Positiv, negativ", "--anzahl", "alle"},
+            "fremd name=O'Brien Ö arten=101 anzahl=-1");
+        row("defaults of fremd", {"fremd", "x"}, "fremd name=x");
+        row("other spelling", {"prüfen", "--vollstaendig"}, "pruefen vollstaendig");
+        row("values in capitals", {"liste", "--art", "Negativ", "--format=JSON", "--alle"},
+            "liste art=3 format=json alle");
+        // Help and version come before any check of the values.
+        row("help after a bad value", {"liste", "--seite", "0", "hilfe"}, "help");
+        row("version", {"verlauf", "--version"}, "version");
+        row("no command", {}, "Kein Befehl angegeben.");
+        row("unknown command", {"abgleichen"}, "Unbekannter Befehl: abgleichen");
+        row("two commands", {"liste", "pruefen"}, "Unerwartetes Argument: pruefen");
+        row("unknown option", {"liste", "--farbe", "rot"}, "Unbekannte Option: --farbe");
+        row("twice", {"liste", "--art", "positiv", "--art", "negativ"},
             "Die Option --art ist mehrfach angegeben.");
-        row("zwei Befehle", {"liste", "pruefen"}, "Unerwartetes Argument: pruefen");
+        row("no value", {"liste", "--seite"}, "Die Option --seite braucht einen Wert.");
+        row("value of a switch", {"pruefen", "--ja=1"}, "Die Option --ja nimmt keinen Wert.");
+        row("option of another command", {"pruefen", "--seite", "2"},
+            "Die Option --seite gilt nicht für den Befehl pruefen.");
+        row("unknown kind", {"liste", "--art", "gut"},
+            "Unbekannte Art \"gut\": erlaubt sind positiv, neutral und negativ.");
+        row("no kinds", {"fremd", "x", "--art", ""},
+            "Unbekannte Art \"\": erlaubt sind positiv, neutral und negativ, mit Kommas getrennt.");
+        row("unknown of several kinds", {"fremd", "x", "--art", "positiv, gut"},
+            "Unbekannte Art \"gut\": erlaubt sind positiv, neutral und negativ, mit Kommas "
+            "getrennt.");
+        row("page as a word", {"liste", "--seite=zwei"},
+            "Die Seite muss eine ganze Zahl ab 1 sein, nicht \"zwei\".");
+        row("negative count", {"fremd", "x", "--anzahl", "-5"},
+            "Die Anzahl muss eine ganze Zahl ab 1 oder \"alle\" sein, nicht \"-5\".");
+        row("unknown format", {"liste", "--format", "xml"},
+            "Unbekanntes Format \"xml\": erlaubt sind tsv, csv und json.");
+        row("no member", {"fremd"}, "Der Befehl fremd braucht einen Mitgliedsnamen.");
+        row("a search for nothing", {"suche"},
+            "Der Befehl suche braucht etwas, wonach er suchen soll.");
+        row("all and a page", {"liste", "--alle", "--seite", "2"},
+            "--alle und --seite schließen einander aus.");
+        row("profile as csv", {"profil", "x", "--format", "csv"},
+            "Das Profil gibt es als tsv oder json, nicht als csv.");
     }
-    void fehlerhafterAufruf() {
-        QString error;
-        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
-        QVERIFY2(error.contains(fetch<QString>("message")), qPrintable(error));
+    void parse() {
+        const cli::ParsedArguments parsed = cli::parseArguments(fetch<QStringList>("args"));
+        QCOMPARE(parsed.error.isEmpty() ? described(parsed.arguments) : parsed.error,
+                 fetch<QString>("expected"));
     }
 
-    // The program says so with code 2 and points to its help.
-    void fehlerhafterAufrufEndetMitCode2() {
-        const ProcessResult r = run({}, {"liste", "--farbe", "rot"});
-        QCOMPARE(r.code, 2);
-        QCOMPARE(r.out, QString());
-        QCOMPARE(r.err, QStringLiteral("notenschau-cli: Unbekannte Option: --farbe\nHilfe: "
-                                       "notenschau-cli --help\n"));
-    }
-
-    // A folder, configuration or database the program cannot use.
-    void unbrauchbareUmgebung_data() {
+    // Calls that end before any command runs: the help on stdout; on stderr a
+    // mistake in the call, or a folder, configuration or database the program
+    // cannot use.
+    void calls_data() {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QStringList>("message");
         const QStringList db{"Die Datenbank ist zur Zeit nicht erreichbar.\n",
@@ -444,19 +479,19 @@ private slots:
         const QStringList protocol{"F E H L E R P R O T O K O L L",
                                    "[modini] Public Sub fnGetPfadeFaktorFromINI()",
                                    QStringLiteral("13 (Typen unverträglich)")};
-        const auto row = [](const char* name, const char* setup, const char* command, int code,
+        const auto row = [](const char* name, const char* setup, const QStringList& args, int code,
                             const QStringList& message) {
-            QTest::newRow(name) << QString(setup) << QString(command) << code << message;
+            QTest::newRow(name) << QString(setup) << args << code << message;
         };
-        row("Ordner fehlt", "ordner", "liste", 2,
-            {"Das Verzeichnis /gibt/es/nicht gibt es nicht."});
-        row("ohne Einstellungsdatei", "leer", "liste", 1, {"Bin/config.INI wurde nicht gefunden."});
-        // Both commands open the database the same way.
-        row("Datenbank fehlt", "datenbank", "liste", 1, db);
-        row("Protokoll, liste", "protokoll", "liste", 1, protocol);
-        row("Protokoll, pruefen", "protokoll", "pruefen", 1, protocol);
+        row("help", "", {"--help"}, 0, {cli::helpText()});
+        row("usage error", "", {"liste", "--farbe", "rot"}, 2,
+            {"notenschau-cli: Unbekannte Option: --farbe\nHilfe: notenschau-cli --help\n"});
+        row("no folder", "ordner", {"liste"}, 2, {"Das Verzeichnis /gibt/es/nicht gibt es nicht."});
+        row("no settings", "leer", {"liste"}, 1, {"Bin/config.INI wurde nicht gefunden."});
+        row("no database", "", {"liste"}, 1, db);
+        row("protocol", "protokoll", {"pruefen"}, 1, protocol);
     }
-    void unbrauchbareUmgebung() {
+    void calls() {
         QFETCH(QString, setup);
         testsupport::ProgramFolder folder;
         folder.writeConfig(setup == "protokoll"
@@ -467,11 +502,11 @@ private slots:
         const ProcessResult r = run(setup == "ordner" ? QStringLiteral("/gibt/es/nicht")
                                     : setup == "leer" ? empty.path()
                                                       : folder.path(),
-                                    {fetch<QString>("command")});
+                                    fetch<QStringList>("args"));
         QCOMPARE(r.code, fetch<int>("code"));
-        QCOMPARE(r.out, QString());
+        QCOMPARE(r.code == 0 ? r.err : r.out, QString());
         for (const QString& part : fetch<QStringList>("message"))
-            QVERIFY2(r.err.contains(part), qPrintable(r.err));
+            QVERIFY2((r.out + r.err).contains(part), qPrintable(r.err));
         QVERIFY(!r.err.contains('\r'));
     }
 };
@@ -483,7 +518,7 @@ template <class Test> int runTests(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int failed = runTests<CliAufruf>(argc, argv) + runTests<CliListe>(argc, argv) +
+    const int failed = runTests<CliCalls>(argc, argv) + runTests<CliListe>(argc, argv) +
                        runTests<CliPruefen>(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -1,9 +1,7 @@
 // notenschau-cli fremd, profil, suche, verlauf and liste --alle: a foreign
 // member's ratings and profile, searched, counted by month and listed whole,
-// as a process against the simulator and a real database; the calls it
-// refuses, checked in-process.
+// as a process against the simulator and a real database.
 #include "answerers.h"
-#include "arguments.h"
 #include "marktsimProcess.h"
 #include "processRun.h"
 #include "store/schema.h"
@@ -219,38 +217,6 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Der Datenträger ist voll: ")), qPrintable(r.err));
         QCOMPARE(QDir(folder->path()).entryList({"*.EPT", "*.offen"}, QDir::Files), QStringList());
-    }
-
-    void badCalls_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("no member") << QStringList{"fremd"};
-        QTest::newRow("no kinds") << QStringList{"fremd", "x", "--art", ""};
-        QTest::newRow("unknown kind") << QStringList{"fremd", "x", "--art", "positiv,gut"};
-        QTest::newRow("count 0") << QStringList{"fremd", "x", "--anzahl", "0"};
-        QTest::newRow("negative count") << QStringList{"fremd", "x", "--anzahl", "-5"};
-        QTest::newRow("not a number") << QStringList{"fremd", "x", "--anzahl", "viele"};
-        QTest::newRow("profile as csv") << QStringList{"profil", "x", "--format", "csv"};
-        QTest::newRow("a page of a profile") << QStringList{"profil", "x", "--seite", "2"};
-        QTest::newRow("a search for nothing") << QStringList{"suche"};
-        QTest::newRow("all and a page") << QStringList{"liste", "--alle", "--seite", "2"};
-    }
-    void badCalls() {
-        QString error;
-        QVERIFY(!cli::parseArguments(fetch<QStringList>("args"), &error));
-        QVERIFY(!error.isEmpty());
-    }
-
-    void goodCalls() {
-        QString error;
-        const auto a = cli::parseArguments(
-            {"fremd", "O'Brien Ö", "--art", "Positiv, negativ", "--anzahl", "alle"}, &error);
-        QVERIFY2(a, qPrintable(error));
-        QCOMPARE(a->name, QStringLiteral("O'Brien Ö"));
-        QCOMPARE(a->anzahl, -1);
-        QVERIFY(a->arten[0] && !a->arten[1] && a->arten[2]);
-        const auto defaults = cli::parseArguments({"fremd", "x"}, &error);
-        QCOMPARE(defaults->anzahl, 100);
-        QVERIFY(!defaults->arten[0] && !defaults->arten[1] && defaults->arten[2]);
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include "output.h"
 
-#include <optional>
 #include <QString>
 #include <QStringList>
 
@@ -40,9 +39,13 @@ struct Arguments {
     bool alle = false; // liste: every stored rating instead of a page
 };
 
-// The arguments after the program name. On a mistake: nothing, and error
-// holds the German message.
-std::optional<Arguments> parseArguments(const QStringList& args, QString* error);
+struct ParsedArguments {
+    Arguments arguments;
+    QString error; // the German message of a mistake; empty: the call is fine
+};
+
+// The arguments after the program name.
+ParsedArguments parseArguments(const QStringList& args);
 
 QString helpText();
 

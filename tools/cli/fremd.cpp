@@ -41,9 +41,7 @@ retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
 
 } // namespace
 
-int fremd(const Arguments& args, ConsoleChooser& chooser) {
-    if (!openDatabase("fremd"))
-        return kFehler;
+int FremdCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) {
     if (!connected())
         return kKeineVerbindung;
     const retrieval::ForeignSearch search{args.name, args.anzahl, args.arten[0], args.arten[1],
@@ -77,9 +75,8 @@ int fremd(const Arguments& args, ConsoleChooser& chooser) {
     return fetched.end == Kind::CutShort ? kUnvollstaendig : kOk;
 }
 
-int profil(const Arguments& args, ConsoleChooser& chooser) {
-    if (!openDatabase("profil"))
-        return kFehler;
+int ProfilCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
+                                 ConsolePresenter&) {
     if (!connected())
         return kKeineVerbindung;
     bool interrupted = false;

@@ -5,7 +5,6 @@
 #include "errors/errPtnr.h"
 #include "output.h"
 #include "retrieval/syncOutcome.h"
-#include "runSupport.h"
 #include "store/modData.h"
 #include "store/ratingQuery.h"
 #include "store/ratingState.h"
@@ -157,9 +156,7 @@ int streamRatings(const Arguments& args, const QString& member, const store::Rat
     return kOk;
 }
 
-int liste(const Arguments& args, ConsoleChooser& chooser) {
-    if (!openDatabase("liste", store::Access::Read))
-        return kFehler;
+int ListeCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) {
     if (args.alle) {
         store::RatingFilter filter;
         filter.kind = qint16(args.art);

@@ -1,13 +1,19 @@
 #pragma once
 
-#include "arguments.h"
-#include "console.h"
+#include "command.h"
 #include "store/ratingQuery.h"
 
 namespace cli {
 
-// One page of stored ratings on stdout, or all of them; the exit code.
-int liste(const Arguments& args, ConsoleChooser& chooser);
+// One page of stored ratings on stdout, or all of them.
+class ListeCommand : public DatabaseCommand {
+public:
+    explicit ListeCommand(const Arguments& args)
+        : DatabaseCommand(args, "liste", store::Access::Read) {}
+
+private:
+    int runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) override;
+};
 
 // Every stored rating of the member that the filter lets through, newest
 // first, in the format asked for, written as it is read; the exit code.

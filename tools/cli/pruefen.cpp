@@ -50,13 +50,12 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 
 } // namespace
 
-int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& chooser) {
+int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
+                                  ConsolePresenter& presenter) {
     using Kind = retrieval::SyncOutcome::Kind;
     ProgressPrinter printer;
     presenter.setBeforeOutput([&printer] { printer.endLine(); });
 
-    if (!openDatabase("pruefen"))
-        return kFehler;
     if (const QString missing = modini::missingStandardUser(); !missing.isEmpty()) {
         app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
         return kFehler;

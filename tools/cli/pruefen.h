@@ -1,12 +1,18 @@
 #pragma once
 
-#include "arguments.h"
-#include "console.h"
+#include "command.h"
 
 namespace cli {
 
-// The update run of the standard user's own ratings and their storing; the
-// exit code.
-int pruefen(const Arguments& args, ConsolePresenter& presenter, ConsoleChooser& chooser);
+// The update run of the standard user's own ratings and their storing.
+class PruefenCommand : public DatabaseCommand {
+public:
+    explicit PruefenCommand(const Arguments& args)
+        : DatabaseCommand(args, "pruefen", store::Access::Write, true) {}
+
+private:
+    int runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
+                      ConsolePresenter& presenter) override;
+};
 
 } // namespace cli

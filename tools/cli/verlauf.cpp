@@ -5,7 +5,6 @@
 #include "errors/errPtnr.h"
 #include "liste.h"
 #include "output.h"
-#include "runSupport.h"
 #include "store/ratingQuery.h"
 
 #include <QJsonArray>
@@ -13,9 +12,7 @@
 
 namespace cli {
 
-int verlauf(const Arguments& args) {
-    if (!openDatabase("verlauf", store::Access::Read))
-        return kFehler;
+int VerlaufCommand::runOnDatabase(const Arguments& args, ConsoleChooser&, ConsolePresenter&) {
     const bool foreign = !args.fremd.isEmpty();
     const QString member = foreign ? args.fremd : modGlobal::sStandardUser;
     std::vector<store::MonthCounts> counts;
@@ -65,9 +62,7 @@ int verlauf(const Arguments& args) {
     return kOk;
 }
 
-int suche(const Arguments& args) {
-    if (!openDatabase("suche", store::Access::Read))
-        return kFehler;
+int SucheCommand::runOnDatabase(const Arguments& args, ConsoleChooser&, ConsolePresenter&) {
     store::RatingFilter filter;
     filter.words = args.words;
     filter.kind = qint16(args.art);
