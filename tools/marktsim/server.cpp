@@ -250,14 +250,14 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     // The token endpoint speaks OAuth, the others the API's error envelope.
     const bool oauth = category == QLatin1String("token");
     Response response;
-    if (fault && fault->kind == QLatin1String("unauthorized")) {
+    if (fault && fault->kind == FaultKind::Unauthorized) {
         response = {401,
                     oauth ? oauthError(QStringLiteral("invalid_client"),
                                        QStringLiteral("client authentication failed"))
                           : json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
                                                QStringLiteral("OAuth"))),
                     {}};
-    } else if (fault && fault->kind == QLatin1String("status")) {
+    } else if (fault && fault->kind == FaultKind::Status) {
         response = {
             fault->status,
             oauth ? oauthError(fault->status == 500 ? QStringLiteral("server_error")
@@ -269,17 +269,16 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
             {}};
         if (fault->retryAfterS >= 0)
             response.headers.append({"Retry-After", QByteArray::number(fault->retryAfterS)});
-    } else if (fault && fault->kind == QLatin1String("malformed")) {
+    } else if (fault && fault->kind == FaultKind::Malformed) {
         response = {200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
-    } else if (fault && fault->kind == QLatin1String("sparse") &&
-               category == QLatin1String("entries")) {
+    } else if (fault && fault->kind == FaultKind::Sparse && category == QLatin1String("entries")) {
         // Every field of an entry may be absent.
         response = {200,
                     "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
                     "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
                     "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
                     {}};
-    } else if (fault && fault->kind == QLatin1String("wrongshape")) {
+    } else if (fault && fault->kind == FaultKind::WrongShape) {
         response = {
             200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
     } else if (category == QLatin1String("token")) {
@@ -299,14 +298,14 @@ void Server::deliver(QTcpSocket* socket, const Response& response, const Fault* 
                       reason(response.status) + "\r\nContent-Type: application/json\r\n";
     for (const auto& [name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    const QString kind = fault ? fault->kind : QString();
-    if (kind == QLatin1String("reset")) {
+    const auto kindIs = [fault](FaultKind kind) { return fault && fault->kind == kind; };
+    if (kindIs(FaultKind::Reset)) {
         socket->abort();
         return;
     }
-    if (kind == QLatin1String("hang"))
+    if (kindIs(FaultKind::Hang))
         return; // the connection stays open and busy until the client gives up
-    if (kind == QLatin1String("oversize")) {
+    if (kindIs(FaultKind::Oversize)) {
         const qint64 claimed = 11LL * 1024 * 1024;
         write(socket, head + "Content-Length: " + QByteArray::number(claimed) + "\r\n\r\n", false);
         auto* timer = new QTimer(socket);
@@ -328,11 +327,11 @@ void Server::deliver(QTcpSocket* socket, const Response& response, const Fault* 
     }
     const QByteArray whole = head + "Content-Length: " + QByteArray::number(response.body.size()) +
                              "\r\n\r\n" + response.body;
-    if (kind == QLatin1String("truncated")) {
+    if (kindIs(FaultKind::Truncated)) {
         write(socket, whole.left(head.size() + 30 + response.body.size() / 2), true);
         return;
     }
-    if (kind == QLatin1String("drip")) {
+    if (kindIs(FaultKind::Drip)) {
         auto* timer = new QTimer(socket);
         auto offset = std::make_shared<qsizetype>(0);
         const int bytes = std::max(1, fault->bytes);
@@ -348,7 +347,7 @@ void Server::deliver(QTcpSocket* socket, const Response& response, const Fault* 
         timer->start(std::max(1, fault->ms));
         return;
     }
-    if (kind == QLatin1String("delay")) {
+    if (kindIs(FaultKind::Delay)) {
         QTimer::singleShot(fault->ms, socket, [this, socket, whole] {
             write(socket, whole, false);
             done(socket);
@@ -478,9 +477,9 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
     if (type == QLatin1String("FEEDBACK_SENT"))
         return bad(501039, QStringLiteral("No feedback found."));
 
-    const QString kind = fault ? fault->kind : QString();
+    const auto kindIs = [fault](FaultKind kind) { return fault && fault->kind == kind; };
     // Ratings that arrive just before this answer.
-    if (kind == QLatin1String("arrive"))
+    if (kindIs(FaultKind::Arrive))
         m_market->addGenerated(user, std::max(1, fault->n), nowMs());
     const bool unmasked = !member->isEmpty() && member->compare(user, Qt::CaseInsensitive) == 0;
     const qint64 all = m_market->total(user);
@@ -497,7 +496,7 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
         list += ",\"commentType\":";
         appendJsonString(list, r.kindText.isEmpty() ? kindName(r.kind) : r.kindText);
         list += ",\"feedbackComment\":{\"commentText\":";
-        if (kind == QLatin1String("badutf8") && count == 1) {
+        if (kindIs(FaultKind::BadUtf8) && count == 1) {
             // One byte that is no UTF-8 in the first comment.
             QByteArray text;
             appendJsonString(text, r.comment);
@@ -542,7 +541,7 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
             ++total;
         }
     }
-    if (kind == QLatin1String("overcount"))
+    if (kindIs(FaultKind::Overcount))
         total += fault->n;
     if (total == 0)
         return bad(501039, QStringLiteral("No feedback found."));
@@ -687,12 +686,10 @@ Server::Response Server::admin(const Request& request) {
     if (what == QLatin1String("fault")) {
         Fault f;
         f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");
-        f.kind = q.queryItemValue("kind");
-        const QStringList kinds{"delay",     "hang",       "drip",      "unauthorized", "status",
-                                "malformed", "wrongshape", "sparse",    "truncated",    "reset",
-                                "oversize",  "arrive",     "overcount", "badutf8"};
-        if (!kinds.contains(f.kind))
+        const std::optional<FaultKind> kind = faultKindFromName(q.queryItemValue("kind"));
+        if (!kind)
             return fail(QStringLiteral("unknown fault kind"));
+        f.kind = *kind;
         auto number = [&](const char* name, int fallback) {
             return q.hasQueryItem(name) ? q.queryItemValue(name).toInt() : fallback;
         };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fault.h"
 #include "marketplace.h"
 
 #include <deque>
@@ -23,20 +24,6 @@ struct ServerOptions {
     QString refreshTokenMember; // whose token it is
     qint64 tokenLifetimeS = 7200;
     QString summaryPeriodKey = QStringLiteral("lookbackPeriodInDays");
-};
-
-// One injected fault, applied to the next matching requests.
-struct Fault {
-    QString on = QStringLiteral("api"); // token, entries, summary, api, any
-    QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape, sparse,
-                  // truncated, reset, oversize, arrive, overcount, badutf8
-    int count = 1;
-    int after = 0; // matching requests let through first
-    int status = 500;
-    int retryAfterS = -1;
-    int ms = 0;
-    int bytes = 64;
-    int n = 1; // arrive: ratings that arrive; overcount: entries counted too many
 };
 
 // The marketplace's feedback interface on 127.0.0.1, with an admin interface
