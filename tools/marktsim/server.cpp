@@ -8,39 +8,11 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 
 namespace marktsim {
 namespace {
 
-constexpr qint64 kMaxRequestBytes = 1024 * 1024;
 constexpr qint64 kDayMs = 24LL * 3600 * 1000;
-
-QByteArray reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 404:
-        return "Not Found";
-    case 429:
-        return "Too Many Requests";
-    case 500:
-        return "Internal Server Error";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    case 504:
-        return "Gateway Timeout";
-    default:
-        return "Status";
-    }
-}
 
 QByteArray json(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -138,71 +110,6 @@ qint64 Server::nowMs() const {
     return m_referenceMs + m_running.elapsed();
 }
 
-void Server::onNewConnection() {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        m_connections.insert(socket, {});
-        m_stats["connections"] += 1;
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_connections.remove(socket);
-            socket->deleteLater();
-        });
-    }
-}
-
-void Server::onReadyRead(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end())
-        return;
-    it->buffer += socket->readAll();
-    if (it->buffer.size() > kMaxRequestBytes) {
-        socket->abort();
-        return;
-    }
-    processNext(socket);
-}
-
-void Server::processNext(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end() || it->busy)
-        return;
-    const qsizetype end = it->buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-        return;
-    const QList<QByteArray> lines = it->buffer.left(end).split('\n');
-    const QList<QByteArray> first = lines.first().trimmed().split(' ');
-    if (first.size() != 3) {
-        socket->abort();
-        return;
-    }
-    Request request;
-    request.method = first[0];
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            request.headers.insert(lines[i].left(colon).trimmed().toLower(),
-                                   lines[i].mid(colon + 1).trimmed());
-    }
-    const qint64 length = request.headers.value("content-length", "0").toLongLong();
-    if (length < 0 || length > kMaxRequestBytes) {
-        socket->abort();
-        return;
-    }
-    if (it->buffer.size() < end + 4 + length)
-        return;
-    request.body = it->buffer.mid(end + 4, length);
-    it->buffer.remove(0, end + 4 + length);
-    const QByteArray target = first[1];
-    const qsizetype question = target.indexOf('?');
-    request.path = QString::fromUtf8(
-        QByteArray::fromPercentEncoding(question >= 0 ? target.left(question) : target));
-    if (question >= 0)
-        request.query.setQuery(QString::fromUtf8(target.mid(question + 1)));
-    it->busy = true;
-    it->closeAfter = request.headers.value("connection").toLower() == "close";
-    handle(socket, request);
-}
-
 std::optional<Fault> Server::takeFault(const QString& category) {
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         const bool matches = it->on == QLatin1String("any") || it->on == category ||
@@ -293,91 +200,7 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     deliver(socket, response, fault ? &*fault : nullptr);
 }
 
-void Server::deliver(QTcpSocket* socket, const Response& response, const Fault* fault) {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
-                      reason(response.status) + "\r\nContent-Type: application/json\r\n";
-    for (const auto& [name, value] : response.headers)
-        head += name + ": " + value + "\r\n";
-    const auto kindIs = [fault](FaultKind kind) { return fault && fault->kind == kind; };
-    if (kindIs(FaultKind::Reset)) {
-        socket->abort();
-        return;
-    }
-    if (kindIs(FaultKind::Hang))
-        return; // the connection stays open and busy until the client gives up
-    if (kindIs(FaultKind::Oversize)) {
-        const qint64 claimed = 11LL * 1024 * 1024;
-        write(socket, head + "Content-Length: " + QByteArray::number(claimed) + "\r\n\r\n", false);
-        auto* timer = new QTimer(socket);
-        auto sent = std::make_shared<qint64>(0);
-        connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, claimed] {
-            if (socket->bytesToWrite() > 256 * 1024)
-                return;
-            const qint64 chunk = std::min<qint64>(64 * 1024, claimed - *sent);
-            write(socket, QByteArray(chunk, ' '), false);
-            *sent += chunk;
-            if (*sent >= claimed) {
-                timer->stop();
-                timer->deleteLater();
-                done(socket);
-            }
-        });
-        timer->start(1);
-        return;
-    }
-    const QByteArray whole = head + "Content-Length: " + QByteArray::number(response.body.size()) +
-                             "\r\n\r\n" + response.body;
-    if (kindIs(FaultKind::Truncated)) {
-        write(socket, whole.left(head.size() + 30 + response.body.size() / 2), true);
-        return;
-    }
-    if (kindIs(FaultKind::Drip)) {
-        auto* timer = new QTimer(socket);
-        auto offset = std::make_shared<qsizetype>(0);
-        const int bytes = std::max(1, fault->bytes);
-        connect(timer, &QTimer::timeout, socket, [this, socket, timer, offset, whole, bytes] {
-            write(socket, whole.mid(*offset, bytes), false);
-            *offset += bytes;
-            if (*offset >= whole.size()) {
-                timer->stop();
-                timer->deleteLater();
-                done(socket);
-            }
-        });
-        timer->start(std::max(1, fault->ms));
-        return;
-    }
-    if (kindIs(FaultKind::Delay)) {
-        QTimer::singleShot(fault->ms, socket, [this, socket, whole] {
-            write(socket, whole, false);
-            done(socket);
-        });
-        return;
-    }
-    write(socket, whole, false);
-    done(socket);
-}
-
-void Server::write(QTcpSocket* socket, const QByteArray& data, bool close) {
-    socket->write(data);
-    if (close)
-        socket->disconnectFromHost();
-}
-
-void Server::done(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end())
-        return;
-    if (it->closeAfter) {
-        socket->disconnectFromHost();
-        return;
-    }
-    it->busy = false;
-    // The next request may already wait in the buffer.
-    QTimer::singleShot(0, socket, [this, socket] { processNext(socket); });
-}
-
-Server::Response Server::token(const Request& request) {
+Response Server::token(const Request& request) {
     auto refuse = [](int status, const QString& error, const QString& description) {
         return Response{status, oauthError(error, description), {}};
     };
@@ -436,7 +259,7 @@ std::optional<QString> Server::authorise(const Request& request) {
     return it->member;
 }
 
-Server::Response Server::entries(const Request& request, const Fault* fault) {
+Response Server::entries(const Request& request, const Fault* fault) {
     const QString domain = QStringLiteral("API_FEEDBACK");
     const auto member = authorise(request);
     if (!member)
@@ -559,7 +382,7 @@ Server::Response Server::entries(const Request& request, const Fault* fault) {
         200, "{\"feedbackEntries\":[" + list + "],\"pagination\":" + json(pagination) + '}', {}};
 }
 
-Server::Response Server::summary(const Request& request) {
+Response Server::summary(const Request& request) {
     const QString domain = QStringLiteral("API_FEEDBACK");
     if (!authorise(request))
         return {401,
@@ -618,8 +441,7 @@ Server::Response Server::summary(const Request& request) {
 }
 
 // A rating withdrawn (no longer listed) or given another state (listed).
-Server::Response Server::changeRating(const QString& what, const QUrlQuery& q,
-                                      const QString& user) {
+Response Server::changeRating(const QString& what, const QUrlQuery& q, const QString& user) {
     if (what == QLatin1String("withdraw")) {
         const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
         return {200, json({{"withdrawn", withdrawn}, {"total", m_market->total(user)}}), {}};
@@ -630,7 +452,7 @@ Server::Response Server::changeRating(const QString& what, const QUrlQuery& q,
     return {200, json({{"changed", m_market->setState(user, q.queryItemValue("id"), state)}}), {}};
 }
 
-Server::Response Server::admin(const Request& request) {
+Response Server::admin(const Request& request) {
     const QUrlQuery& q = request.query;
     const QString user = q.queryItemValue("user", QUrl::FullyDecoded);
     auto ok = [](const QJsonObject& o) { return Response{200, json(o), {}}; };

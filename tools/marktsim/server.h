@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fault.h"
+#include "httpRequest.h"
 #include "marketplace.h"
 
 #include <deque>
@@ -10,7 +11,6 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <QUrlQuery>
 
 class QTcpServer;
 class QTcpSocket;
@@ -44,18 +44,6 @@ public:
     void addFault(const Fault& fault) { m_faults.push_back(fault); }
 
 private:
-    struct Request {
-        QByteArray method;
-        QString path;
-        QUrlQuery query;
-        QHash<QByteArray, QByteArray> headers; // lower-case names
-        QByteArray body;
-    };
-    struct Response {
-        int status = 200;
-        QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
-    };
     struct Connection {
         QByteArray buffer;
         bool busy = false;
@@ -67,6 +55,10 @@ private:
     void processNext(QTcpSocket* socket);
     void handle(QTcpSocket* socket, const Request& request);
     void deliver(QTcpSocket* socket, const Response& response, const Fault* fault);
+    bool deliverFaulty(QTcpSocket* socket, const QByteArray& head, const QByteArray& body,
+                       const Fault& fault);
+    void sendOversize(QTcpSocket* socket, const QByteArray& head);
+    void drip(QTcpSocket* socket, const QByteArray& whole, const Fault& fault);
     void write(QTcpSocket* socket, const QByteArray& data, bool close);
     void done(QTcpSocket* socket);
 
