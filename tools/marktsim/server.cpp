@@ -2,15 +2,81 @@
 
 #include "replies.h"
 
-#include <QDateTime>
 #include <QHostAddress>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTcpServer>
 
 namespace marktsim {
+namespace {
+
+// What the marketplace serves outside /admin/, by path, and the category
+// faults and counters know each endpoint by.
+struct Endpoint {
+    const char* path;
+    const char* category;
+};
+constexpr Endpoint kEndpoints[] = {
+    {"/identity/v1/oauth2/token", "token"},
+    {"/commerce/feedback/v1/feedback", "entries"},
+    {"/commerce/feedback/v1/feedback_rating_summary", "summary"},
+};
+
+QString categoryOf(const QString& path) {
+    for (const Endpoint& e : kEndpoints)
+        if (path == QLatin1String(e.path))
+            return QString::fromLatin1(e.category);
+    return {};
+}
+
+// The answer a fault puts in place of the endpoint's; nullopt when the
+// endpoint answers itself, with the fault applied later or not at all.
+std::optional<Response> injected(const Fault& fault, const QString& category) {
+    // The token endpoint speaks OAuth, the others the API's error envelope.
+    const bool oauth = category == QLatin1String("token");
+    switch (fault.kind) {
+    case FaultKind::Unauthorized:
+        if (!oauth)
+            return invalidToken();
+        return Response{401,
+                        oauthError(QStringLiteral("invalid_client"),
+                                   QStringLiteral("client authentication failed")),
+                        {}};
+    case FaultKind::Status: {
+        Response response{
+            fault.status,
+            oauth ? oauthError(fault.status == 500 ? QStringLiteral("server_error")
+                                                   : QStringLiteral("temporarily_unavailable"),
+                               QStringLiteral("Injected fault"))
+                  : json(errorEnvelope(
+                        fault.status == 429 ? 2001 : 10001, QStringLiteral("Injected fault"),
+                        QStringLiteral("API_FEEDBACK"), QStringLiteral("APPLICATION"))),
+            {}};
+        if (fault.retryAfterS >= 0)
+            response.headers.append({"Retry-After", QByteArray::number(fault.retryAfterS)});
+        return response;
+    }
+    case FaultKind::Malformed:
+        return Response{
+            200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
+    case FaultKind::Sparse:
+        if (category != QLatin1String("entries"))
+            return std::nullopt;
+        // Every field of an entry may be absent.
+        return Response{
+            200,
+            "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
+            "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
+            "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
+            {}};
+    case FaultKind::WrongShape:
+        return Response{
+            200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 Server::Server(Marketplace* market, const ServerOptions& options, qint64 referenceMs,
                QObject* parent)
@@ -54,18 +120,12 @@ std::optional<Fault> Server::takeFault(const QString& category) {
 }
 
 void Server::handle(QTcpSocket* socket, const Request& request) {
-    QString category;
-    if (request.path == QLatin1String("/identity/v1/oauth2/token"))
-        category = QStringLiteral("token");
-    else if (request.path == QLatin1String("/commerce/feedback/v1/feedback"))
-        category = QStringLiteral("entries");
-    else if (request.path == QLatin1String("/commerce/feedback/v1/feedback_rating_summary"))
-        category = QStringLiteral("summary");
-    else if (request.path.startsWith(QLatin1String("/admin/"))) {
+    if (request.path.startsWith(QLatin1String("/admin/"))) {
         deliver(socket, admin(request), nullptr);
         return;
     }
     m_stats["requests"] += 1;
+    const QString category = categoryOf(request.path);
     if (category.isEmpty()) {
         deliver(socket,
                 {404,
@@ -76,52 +136,16 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
         return;
     }
     m_stats[category] += 1;
-
     const std::optional<Fault> fault = takeFault(category);
-    // The token endpoint speaks OAuth, the others the API's error envelope.
-    const bool oauth = category == QLatin1String("token");
-    Response response;
-    if (fault && fault->kind == FaultKind::Unauthorized) {
-        response = {401,
-                    oauth ? oauthError(QStringLiteral("invalid_client"),
-                                       QStringLiteral("client authentication failed"))
-                          : json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
-                                               QStringLiteral("OAuth"))),
-                    {}};
-    } else if (fault && fault->kind == FaultKind::Status) {
-        response = {
-            fault->status,
-            oauth ? oauthError(fault->status == 500 ? QStringLiteral("server_error")
-                                                    : QStringLiteral("temporarily_unavailable"),
-                               QStringLiteral("Injected fault"))
-                  : json(errorEnvelope(
-                        fault->status == 429 ? 2001 : 10001, QStringLiteral("Injected fault"),
-                        QStringLiteral("API_FEEDBACK"), QStringLiteral("APPLICATION"))),
-            {}};
-        if (fault->retryAfterS >= 0)
-            response.headers.append({"Retry-After", QByteArray::number(fault->retryAfterS)});
-    } else if (fault && fault->kind == FaultKind::Malformed) {
-        response = {200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
-    } else if (fault && fault->kind == FaultKind::Sparse && category == QLatin1String("entries")) {
-        // Every field of an entry may be absent.
-        response = {200,
-                    "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
-                    "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
-                    "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
-                    {}};
-    } else if (fault && fault->kind == FaultKind::WrongShape) {
-        response = {
-            200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
-    } else if (category == QLatin1String("token")) {
-        response = token(request);
-    } else if (category == QLatin1String("entries")) {
-        response = entries(request, fault ? &*fault : nullptr);
-    } else {
-        response = summary(request);
-    }
-    if (response.status == 401)
+    const Fault* applied = fault ? &*fault : nullptr;
+    std::optional<Response> response = applied ? injected(*applied, category) : std::nullopt;
+    if (!response)
+        response = category == QLatin1String("token")     ? token(request)
+                   : category == QLatin1String("entries") ? entries(request, applied)
+                                                          : summary(request);
+    if (response->status == 401)
         m_stats["unauthorized"] += 1;
-    deliver(socket, response, fault ? &*fault : nullptr);
+    deliver(socket, *response, applied);
 }
 
 Response Server::token(const Request& request) {
@@ -181,103 +205,6 @@ std::optional<QString> Server::authorise(const Request& request) {
     if (it == m_tokens.constEnd() || it->expiresMs <= m_running.elapsed())
         return std::nullopt;
     return it->member;
-}
-
-// A rating withdrawn (no longer listed) or given another state (listed).
-Response Server::changeRating(const QString& what, const QUrlQuery& q, const QString& user) {
-    if (what == QLatin1String("withdraw")) {
-        const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
-        return {200, json({{"withdrawn", withdrawn}, {"total", m_market->total(user)}}), {}};
-    }
-    const QString state = q.queryItemValue("state");
-    if (!QStringList{"ENTERED", "WITHDRAWN", "HIDDEN", "REVISED"}.contains(state))
-        return {400, json(QJsonObject{{"error", QStringLiteral("unknown state")}}), {}};
-    return {200, json({{"changed", m_market->setState(user, q.queryItemValue("id"), state)}}), {}};
-}
-
-Response Server::admin(const Request& request) {
-    const QUrlQuery& q = request.query;
-    const QString user = q.queryItemValue("user", QUrl::FullyDecoded);
-    auto ok = [](const QJsonObject& o) { return Response{200, json(o), {}}; };
-    auto fail = [](const QString& message) {
-        return Response{400, json(QJsonObject{{"error", message}}), {}};
-    };
-    const QString what = request.path.mid(7);
-    if (what == QLatin1String("stats")) {
-        QJsonObject o;
-        for (auto it = m_stats.cbegin(); it != m_stats.cend(); ++it)
-            o.insert(it.key(), it.value());
-        o.insert("nowMs", nowMs());
-        return ok(o);
-    }
-    if (request.method != "POST")
-        return fail(QStringLiteral("POST only"));
-    if (what == QLatin1String("member")) {
-        m_market->setMember(user, q.queryItemValue("count").toLongLong());
-        return ok({{"member", user}, {"total", m_market->total(user)}});
-    }
-    if (what == QLatin1String("add")) {
-        if (!m_market->hasMember(user))
-            return fail(QStringLiteral("unknown member"));
-        if (request.body.trimmed().isEmpty()) {
-            const QStringList ids = m_market->addGenerated(
-                user, std::max(1, q.queryItemValue("count").toInt()), nowMs());
-            return ok({{"ids", QJsonArray::fromStringList(ids)}, {"total", m_market->total(user)}});
-        }
-        const QJsonObject o = QJsonDocument::fromJson(request.body).object();
-        Rating r;
-        r.id = o.value("feedbackId").toString();
-        const QString kind = o.value("commentType").toString("POSITIVE");
-        r.kind = kind == QLatin1String("NEGATIVE")  ? Negative
-                 : kind == QLatin1String("NEUTRAL") ? Neutral
-                                                    : Positive;
-        if (kind != kindName(r.kind))
-            r.kindText = kind;
-        r.comment = o.value("commentText").toString();
-        r.giver = o.value("giver").toString();
-        r.giverAbsent = !o.contains("giver");
-        r.buyerGave = o.value("role").toString("BUYER") == QLatin1String("BUYER");
-        r.listingId = o.value("listingId").toString();
-        const QDateTime when = QDateTime::fromString(o.value("date").toString(), Qt::ISODateWithMs);
-        r.dateMs = when.isValid() ? when.toMSecsSinceEpoch() : nowMs();
-        // A date that is no date, or none at all, is served as such.
-        if (o.contains("date") && !when.isValid())
-            r.dateText = o.value("date").toString();
-        const QString id = m_market->add(user, r);
-        return ok({{"ids", QJsonArray{id}}, {"total", m_market->total(user)}});
-    }
-    if (what == QLatin1String("withdraw") || what == QLatin1String("state"))
-        return changeRating(what, q, user);
-    if (what == QLatin1String("fault")) {
-        Fault f;
-        f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");
-        const std::optional<FaultKind> kind = faultKindFromName(q.queryItemValue("kind"));
-        if (!kind)
-            return fail(QStringLiteral("unknown fault kind"));
-        f.kind = *kind;
-        auto number = [&](const char* name, int fallback) {
-            return q.hasQueryItem(name) ? q.queryItemValue(name).toInt() : fallback;
-        };
-        f.count = number("count", 1);
-        f.after = number("after", 0);
-        f.status = number("status", 500);
-        f.retryAfterS = number("retryAfter", -1);
-        f.ms = number("ms", 0);
-        f.bytes = number("bytes", 64);
-        f.n = number("n", 1);
-        addFault(f);
-        return ok({{"faults", qint64(m_faults.size())}});
-    }
-    if (what == QLatin1String("clear")) {
-        m_faults.clear();
-        m_stats.clear();
-        return ok({});
-    }
-    if (what == QLatin1String("expire-tokens")) {
-        m_tokens.clear();
-        return ok({});
-    }
-    return fail(QStringLiteral("unknown admin command"));
 }
 
 } // namespace marktsim

@@ -5,6 +5,7 @@
 #include "marketplace.h"
 
 #include <deque>
+#include <optional>
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
@@ -50,10 +51,10 @@ private:
         bool closeAfter = false; // the client asked for "Connection: close"
     };
 
+    // connection.cpp
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void processNext(QTcpSocket* socket);
-    void handle(QTcpSocket* socket, const Request& request);
     void deliver(QTcpSocket* socket, const Response& response, const Fault* fault);
     bool deliverFaulty(QTcpSocket* socket, const QByteArray& head, const QByteArray& body,
                        const Fault& fault);
@@ -62,15 +63,27 @@ private:
     void write(QTcpSocket* socket, const QByteArray& data, bool close);
     void done(QTcpSocket* socket);
 
+    // server.cpp
+    void handle(QTcpSocket* socket, const Request& request);
+    std::optional<Fault> takeFault(const QString& category);
     Response token(const Request& request);
-    Response entries(const Request& request, const Fault* fault);
-    Response summary(const Request& request);
-    Response admin(const Request& request);
-    Response changeRating(const QString& what, const QUrlQuery& query, const QString& user);
     // The member a valid token may see unmasked; nullopt when the token is bad.
     std::optional<QString> authorise(const Request& request);
 
-    std::optional<Fault> takeFault(const QString& category);
+    // feedback.cpp
+    Response entries(const Request& request, const Fault* fault);
+    Response summary(const Request& request);
+
+    // admin.cpp
+    Response admin(const Request& request);
+    Response adminStats(const Request& request);
+    Response adminMember(const Request& request);
+    Response adminAdd(const Request& request);
+    Response adminWithdraw(const Request& request);
+    Response adminState(const Request& request);
+    Response adminFault(const Request& request);
+    Response adminClear(const Request& request);
+    Response adminExpireTokens(const Request& request);
 
     Marketplace* m_market;
     ServerOptions m_options;
@@ -84,7 +97,6 @@ private:
     };
     QHash<QString, TokenInfo> m_tokens;
     std::deque<Fault> m_faults;
-    QMap<QString, int> m_seen; // requests per category, for faults with "after"
     QMap<QString, qint64> m_stats;
     quint64 m_tokenSerial = 0;
 };
