@@ -1,6 +1,7 @@
 // The marketplace simulator where the feedback source never takes it: requests
-// the source does not send, and the demo. What the
+// the source does not send, bytes no client sends whole, and the demo. What the
 // source does send is tested through the source.
+#include "httpRequest.h"
 #include "marktsimProcess.h"
 #include "testData.h"
 
@@ -11,8 +12,10 @@
 #include <QNetworkReply>
 #include <QTimer>
 #include <QtTest>
+#include <variant>
 
 using testsupport::fetch;
+using testsupport::row;
 
 namespace {
 
@@ -133,6 +136,54 @@ private slots:
         if (status == 400)
             QCOMPARE(error["domain"].toString(), QStringLiteral("API_FEEDBACK"));
         QCOMPARE(a.json["feedbackEntries"].toArray().size(), fetch<int>("entries"));
+    }
+
+    // The request parser, on what one read of a connection may hold.
+    void requestParser_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("outcome"); // request, incomplete or malformed
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("size");
+        const QByteArray get = "GET /a%2Fb?user_id=a%20b HTTP/1.1\r\nHost: h\r\n"
+                               "AUTHORIZATION:  Bearer t \r\n\r\n";
+        const QByteArray post = "POST /t HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc";
+        const auto failed = [](const char* name, const QByteArray& bytes, const char* outcome) {
+            row(name, bytes, QString(outcome), QByteArray(), QString(), QString(), QByteArray(),
+                QByteArray(), 0);
+        };
+        row("get", get, QStringLiteral("request"), QByteArray("GET"), QStringLiteral("/a/b"),
+            QStringLiteral("a b"), QByteArray("Bearer t"), QByteArray(), int(get.size()));
+        row("post, the next request behind it", post + "GET / HTTP/1.1\r\n\r\n",
+            QStringLiteral("request"), QByteArray("POST"), QStringLiteral("/t"), QString(),
+            QByteArray(), QByteArray("abc"), int(post.size()));
+        failed("head incomplete", "GET / HTTP/1.1\r\nHost: h\r\n", "incomplete");
+        failed("body incomplete", post.chopped(1), "incomplete");
+        failed("two words in the first line", "GET /\r\n\r\n", "malformed");
+        failed("negative length", "POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n", "malformed");
+        failed("length beyond the cap", "POST / HTTP/1.1\r\nContent-Length: 1048577\r\n\r\n",
+               "malformed");
+    }
+    void requestParser() {
+        const auto parsed = marktsim::parseRequest(fetch<QByteArray>("bytes"));
+        if (const auto* error = std::get_if<marktsim::RequestError>(&parsed)) {
+            QCOMPARE(QString::fromLatin1(
+                         *error == marktsim::RequestError::Incomplete ? "incomplete" : "malformed"),
+                     fetch<QString>("outcome"));
+            return;
+        }
+        QCOMPARE(QStringLiteral("request"), fetch<QString>("outcome"));
+        const auto& [request, size] = std::get<marktsim::ParsedRequest>(parsed);
+        QCOMPARE(request.method, fetch<QByteArray>("method"));
+        QCOMPARE(request.path, fetch<QString>("path"));
+        QCOMPARE(request.query.queryItemValue("user_id", QUrl::FullyDecoded),
+                 fetch<QString>("user"));
+        QCOMPARE(request.headers.value("authorization"), fetch<QByteArray>("authorization"));
+        QCOMPARE(request.body, fetch<QByteArray>("body"));
+        QCOMPARE(size, fetch<int>("size"));
     }
 
     void demoMarketplace() {

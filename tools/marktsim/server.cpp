@@ -1,117 +1,79 @@
 #include "server.h"
 
-#include <cstdio>
-#include <QDateTime>
+#include "replies.h"
+
 #include <QHostAddress>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 
 namespace marktsim {
 namespace {
 
-constexpr qint64 kMaxRequestBytes = 1024 * 1024;
-constexpr qint64 kDayMs = 24LL * 3600 * 1000;
+// What the marketplace serves outside /admin/, by path, and the category
+// faults and counters know each endpoint by.
+struct Endpoint {
+    const char* path;
+    const char* category;
+};
+constexpr Endpoint kEndpoints[] = {
+    {"/identity/v1/oauth2/token", "token"},
+    {"/commerce/feedback/v1/feedback", "entries"},
+    {"/commerce/feedback/v1/feedback_rating_summary", "summary"},
+};
 
-QByteArray reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 404:
-        return "Not Found";
-    case 429:
-        return "Too Many Requests";
-    case 500:
-        return "Internal Server Error";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    case 504:
-        return "Gateway Timeout";
+QString categoryOf(const QString& path) {
+    for (const Endpoint& e : kEndpoints)
+        if (path == QLatin1String(e.path))
+            return QString::fromLatin1(e.category);
+    return {};
+}
+
+// The answer a fault puts in place of the endpoint's; nullopt when the
+// endpoint answers itself, with the fault applied later or not at all.
+std::optional<Response> injected(const Fault& fault, const QString& category) {
+    // The token endpoint speaks OAuth, the others the API's error envelope.
+    const bool oauth = category == QLatin1String("token");
+    switch (fault.kind) {
+    case FaultKind::Unauthorized:
+        if (!oauth)
+            return invalidToken();
+        return Response{401,
+                        oauthError(QStringLiteral("invalid_client"),
+                                   QStringLiteral("client authentication failed")),
+                        {}};
+    case FaultKind::Status: {
+        Response response{
+            fault.status,
+            oauth ? oauthError(fault.status == 500 ? QStringLiteral("server_error")
+                                                   : QStringLiteral("temporarily_unavailable"),
+                               QStringLiteral("Injected fault"))
+                  : json(errorEnvelope(
+                        fault.status == 429 ? 2001 : 10001, QStringLiteral("Injected fault"),
+                        QStringLiteral("API_FEEDBACK"), QStringLiteral("APPLICATION"))),
+            {}};
+        if (fault.retryAfterS >= 0)
+            response.headers.append({"Retry-After", QByteArray::number(fault.retryAfterS)});
+        return response;
+    }
+    case FaultKind::Malformed:
+        return Response{
+            200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
+    case FaultKind::Sparse:
+        if (category != QLatin1String("entries"))
+            return std::nullopt;
+        // Every field of an entry may be absent.
+        return Response{
+            200,
+            "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
+            "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
+            "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
+            {}};
+    case FaultKind::WrongShape:
+        return Response{
+            200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
     default:
-        return "Status";
+        return std::nullopt;
     }
-}
-
-QByteArray json(const QJsonObject& object) {
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
-QJsonObject errorEnvelope(int errorId, const QString& message, const QString& domain,
-                          const QString& category = QStringLiteral("REQUEST")) {
-    QJsonObject error{
-        {"errorId", errorId}, {"domain", domain}, {"category", category}, {"message", message}};
-    return QJsonObject{{"errors", QJsonArray{error}}};
-}
-
-// RFC 6749 5.2: what the token endpoint answers instead of a token.
-QByteArray oauthError(const QString& error, const QString& description) {
-    return json(QJsonObject{{"error", error}, {"error_description", description}});
-}
-
-QString kindName(Kind kind) {
-    return kind == Positive  ? QStringLiteral("POSITIVE")
-           : kind == Neutral ? QStringLiteral("NEUTRAL")
-                             : QStringLiteral("NEGATIVE");
-}
-
-void appendJsonString(QByteArray& out, const QString& text) {
-    out += '"';
-    for (const char c : text.toUtf8()) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                out += "\\u00" + QByteArray::number(int(c), 16).rightJustified(2, '0');
-            else
-                out += c;
-        }
-    }
-    out += '"';
-}
-
-// "2026-03-02T14:05:11.000Z", or without the milliseconds.
-QByteArray isoDate(qint64 ms, bool withMs) {
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-    const QDate d = when.date();
-    const QTime t = when.time();
-    char buffer[40];
-    if (withMs)
-        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", d.year(),
-                      d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec());
-    else
-        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year(), d.month(),
-                      d.day(), t.hour(), t.minute(), t.second());
-    return buffer;
-}
-
-bool parseWhole(const QString& text, qint64& value) {
-    bool ok = false;
-    value = text.toLongLong(&ok);
-    return ok;
 }
 
 } // namespace
@@ -138,71 +100,6 @@ qint64 Server::nowMs() const {
     return m_referenceMs + m_running.elapsed();
 }
 
-void Server::onNewConnection() {
-    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-        m_connections.insert(socket, {});
-        m_stats["connections"] += 1;
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_connections.remove(socket);
-            socket->deleteLater();
-        });
-    }
-}
-
-void Server::onReadyRead(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end())
-        return;
-    it->buffer += socket->readAll();
-    if (it->buffer.size() > kMaxRequestBytes) {
-        socket->abort();
-        return;
-    }
-    processNext(socket);
-}
-
-void Server::processNext(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end() || it->busy)
-        return;
-    const qsizetype end = it->buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-        return;
-    const QList<QByteArray> lines = it->buffer.left(end).split('\n');
-    const QList<QByteArray> first = lines.first().trimmed().split(' ');
-    if (first.size() != 3) {
-        socket->abort();
-        return;
-    }
-    Request request;
-    request.method = first[0];
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            request.headers.insert(lines[i].left(colon).trimmed().toLower(),
-                                   lines[i].mid(colon + 1).trimmed());
-    }
-    const qint64 length = request.headers.value("content-length", "0").toLongLong();
-    if (length < 0 || length > kMaxRequestBytes) {
-        socket->abort();
-        return;
-    }
-    if (it->buffer.size() < end + 4 + length)
-        return;
-    request.body = it->buffer.mid(end + 4, length);
-    it->buffer.remove(0, end + 4 + length);
-    const QByteArray target = first[1];
-    const qsizetype question = target.indexOf('?');
-    request.path = QString::fromUtf8(
-        QByteArray::fromPercentEncoding(question >= 0 ? target.left(question) : target));
-    if (question >= 0)
-        request.query.setQuery(QString::fromUtf8(target.mid(question + 1)));
-    it->busy = true;
-    it->closeAfter = request.headers.value("connection").toLower() == "close";
-    handle(socket, request);
-}
-
 std::optional<Fault> Server::takeFault(const QString& category) {
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         const bool matches = it->on == QLatin1String("any") || it->on == category ||
@@ -223,18 +120,12 @@ std::optional<Fault> Server::takeFault(const QString& category) {
 }
 
 void Server::handle(QTcpSocket* socket, const Request& request) {
-    QString category;
-    if (request.path == QLatin1String("/identity/v1/oauth2/token"))
-        category = QStringLiteral("token");
-    else if (request.path == QLatin1String("/commerce/feedback/v1/feedback"))
-        category = QStringLiteral("entries");
-    else if (request.path == QLatin1String("/commerce/feedback/v1/feedback_rating_summary"))
-        category = QStringLiteral("summary");
-    else if (request.path.startsWith(QLatin1String("/admin/"))) {
+    if (request.path.startsWith(QLatin1String("/admin/"))) {
         deliver(socket, admin(request), nullptr);
         return;
     }
     m_stats["requests"] += 1;
+    const QString category = categoryOf(request.path);
     if (category.isEmpty()) {
         deliver(socket,
                 {404,
@@ -245,140 +136,19 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
         return;
     }
     m_stats[category] += 1;
-
     const std::optional<Fault> fault = takeFault(category);
-    // The token endpoint speaks OAuth, the others the API's error envelope.
-    const bool oauth = category == QLatin1String("token");
-    Response response;
-    if (fault && fault->kind == QLatin1String("unauthorized")) {
-        response = {401,
-                    oauth ? oauthError(QStringLiteral("invalid_client"),
-                                       QStringLiteral("client authentication failed"))
-                          : json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
-                                               QStringLiteral("OAuth"))),
-                    {}};
-    } else if (fault && fault->kind == QLatin1String("status")) {
-        response = {
-            fault->status,
-            oauth ? oauthError(fault->status == 500 ? QStringLiteral("server_error")
-                                                    : QStringLiteral("temporarily_unavailable"),
-                               QStringLiteral("Injected fault"))
-                  : json(errorEnvelope(
-                        fault->status == 429 ? 2001 : 10001, QStringLiteral("Injected fault"),
-                        QStringLiteral("API_FEEDBACK"), QStringLiteral("APPLICATION"))),
-            {}};
-        if (fault->retryAfterS >= 0)
-            response.headers.append({"Retry-After", QByteArray::number(fault->retryAfterS)});
-    } else if (fault && fault->kind == QLatin1String("malformed")) {
-        response = {200, "{\"feedbackEntries\": [{\"feedbackId\": \"1\", \"commentType\": ", {}};
-    } else if (fault && fault->kind == QLatin1String("sparse") &&
-               category == QLatin1String("entries")) {
-        // Every field of an entry may be absent.
-        response = {200,
-                    "{\"feedbackEntries\":[{\"feedbackId\":\"nur-id\"},{},{\"commentType\":"
-                    "\"NEUTRAL\",\"feedbackEnteredDate\":\"gestern\",\"providerUserDetail\":"
-                    "{\"role\":\"SELLER\"},\"orderLineItemSummary\":{\"listingId\":\"4711\"}}]}",
-                    {}};
-    } else if (fault && fault->kind == QLatin1String("wrongshape")) {
-        response = {
-            200, "{\"feedbackEntries\": \"kaputt\", \"pagination\": {\"total\": \"viele\"}}", {}};
-    } else if (category == QLatin1String("token")) {
-        response = token(request);
-    } else if (category == QLatin1String("entries")) {
-        response = entries(request, fault ? &*fault : nullptr);
-    } else {
-        response = summary(request);
-    }
-    if (response.status == 401)
+    const Fault* applied = fault ? &*fault : nullptr;
+    std::optional<Response> response = applied ? injected(*applied, category) : std::nullopt;
+    if (!response)
+        response = category == QLatin1String("token")     ? token(request)
+                   : category == QLatin1String("entries") ? entries(request, applied)
+                                                          : summary(request);
+    if (response->status == 401)
         m_stats["unauthorized"] += 1;
-    deliver(socket, response, fault ? &*fault : nullptr);
+    deliver(socket, *response, applied);
 }
 
-void Server::deliver(QTcpSocket* socket, const Response& response, const Fault* fault) {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
-                      reason(response.status) + "\r\nContent-Type: application/json\r\n";
-    for (const auto& [name, value] : response.headers)
-        head += name + ": " + value + "\r\n";
-    const QString kind = fault ? fault->kind : QString();
-    if (kind == QLatin1String("reset")) {
-        socket->abort();
-        return;
-    }
-    if (kind == QLatin1String("hang"))
-        return; // the connection stays open and busy until the client gives up
-    if (kind == QLatin1String("oversize")) {
-        const qint64 claimed = 11LL * 1024 * 1024;
-        write(socket, head + "Content-Length: " + QByteArray::number(claimed) + "\r\n\r\n", false);
-        auto* timer = new QTimer(socket);
-        auto sent = std::make_shared<qint64>(0);
-        connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, claimed] {
-            if (socket->bytesToWrite() > 256 * 1024)
-                return;
-            const qint64 chunk = std::min<qint64>(64 * 1024, claimed - *sent);
-            write(socket, QByteArray(chunk, ' '), false);
-            *sent += chunk;
-            if (*sent >= claimed) {
-                timer->stop();
-                timer->deleteLater();
-                done(socket);
-            }
-        });
-        timer->start(1);
-        return;
-    }
-    const QByteArray whole = head + "Content-Length: " + QByteArray::number(response.body.size()) +
-                             "\r\n\r\n" + response.body;
-    if (kind == QLatin1String("truncated")) {
-        write(socket, whole.left(head.size() + 30 + response.body.size() / 2), true);
-        return;
-    }
-    if (kind == QLatin1String("drip")) {
-        auto* timer = new QTimer(socket);
-        auto offset = std::make_shared<qsizetype>(0);
-        const int bytes = std::max(1, fault->bytes);
-        connect(timer, &QTimer::timeout, socket, [this, socket, timer, offset, whole, bytes] {
-            write(socket, whole.mid(*offset, bytes), false);
-            *offset += bytes;
-            if (*offset >= whole.size()) {
-                timer->stop();
-                timer->deleteLater();
-                done(socket);
-            }
-        });
-        timer->start(std::max(1, fault->ms));
-        return;
-    }
-    if (kind == QLatin1String("delay")) {
-        QTimer::singleShot(fault->ms, socket, [this, socket, whole] {
-            write(socket, whole, false);
-            done(socket);
-        });
-        return;
-    }
-    write(socket, whole, false);
-    done(socket);
-}
-
-void Server::write(QTcpSocket* socket, const QByteArray& data, bool close) {
-    socket->write(data);
-    if (close)
-        socket->disconnectFromHost();
-}
-
-void Server::done(QTcpSocket* socket) {
-    auto it = m_connections.find(socket);
-    if (it == m_connections.end())
-        return;
-    if (it->closeAfter) {
-        socket->disconnectFromHost();
-        return;
-    }
-    it->busy = false;
-    // The next request may already wait in the buffer.
-    QTimer::singleShot(0, socket, [this, socket] { processNext(socket); });
-}
-
-Server::Response Server::token(const Request& request) {
+Response Server::token(const Request& request) {
     auto refuse = [](int status, const QString& error, const QString& description) {
         return Response{status, oauthError(error, description), {}};
     };
@@ -435,287 +205,6 @@ std::optional<QString> Server::authorise(const Request& request) {
     if (it == m_tokens.constEnd() || it->expiresMs <= m_running.elapsed())
         return std::nullopt;
     return it->member;
-}
-
-Server::Response Server::entries(const Request& request, const Fault* fault) {
-    const QString domain = QStringLiteral("API_FEEDBACK");
-    const auto member = authorise(request);
-    if (!member)
-        return {401,
-                json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
-                                   QStringLiteral("OAuth"))),
-                {}};
-    auto bad = [&](int errorId, const QString& message) {
-        return Response{400, json(errorEnvelope(errorId, message, domain)), {}};
-    };
-    const QUrlQuery& q = request.query;
-    const QString user = q.queryItemValue("user_id", QUrl::FullyDecoded);
-    if (user.isEmpty())
-        return bad(501000, QStringLiteral("The 'user_id' value is missing or invalid."));
-    const QString type = q.queryItemValue("feedback_type");
-    if (type != QLatin1String("FEEDBACK_RECEIVED") && type != QLatin1String("FEEDBACK_SENT"))
-        return bad(501001, QStringLiteral("The 'feedback_type' value is missing or invalid."));
-    if (q.hasQueryItem("sort") && q.queryItemValue("sort") != QLatin1String("TIME"))
-        return bad(501035, QStringLiteral("The 'sort' value is invalid."));
-    qint64 limit = 25;
-    if (q.hasQueryItem("limit") &&
-        (!parseWhole(q.queryItemValue("limit"), limit) || limit < 25 || limit > 200))
-        return bad(501002, QStringLiteral("The 'limit' value must be from 25 to 200."));
-    qint64 offset = 0;
-    if (q.hasQueryItem("offset") && (!parseWhole(q.queryItemValue("offset"), offset) || offset < 0))
-        return bad(501002, QStringLiteral("The 'offset' value is invalid."));
-    int only = -1;
-    if (q.hasQueryItem("filter")) {
-        const QString filter = q.queryItemValue("filter", QUrl::FullyDecoded);
-        const QStringList names{"commentType:POSITIVE", "commentType:NEUTRAL",
-                                "commentType:NEGATIVE"};
-        only = int(names.indexOf(filter));
-        if (only < 0)
-            return bad(501036, QStringLiteral("The 'commentType' value is invalid."));
-    }
-    if (!m_market->hasMember(user))
-        return bad(501000, QStringLiteral("The 'user_id' value is missing or invalid."));
-    if (type == QLatin1String("FEEDBACK_SENT"))
-        return bad(501039, QStringLiteral("No feedback found."));
-
-    const QString kind = fault ? fault->kind : QString();
-    // Ratings that arrive just before this answer.
-    if (kind == QLatin1String("arrive"))
-        m_market->addGenerated(user, std::max(1, fault->n), nowMs());
-    const bool unmasked = !member->isEmpty() && member->compare(user, Qt::CaseInsensitive) == 0;
-    const qint64 all = m_market->total(user);
-    // Written by hand: pages are the simulator's hot path.
-    QByteArray list;
-    list.reserve(int(limit) * 600);
-    qint64 count = 0;
-    qint64 total = all;
-    auto entry = [&](const Rating& r) {
-        if (count++ > 0)
-            list += ',';
-        list += "{\"feedbackId\":";
-        appendJsonString(list, r.id);
-        list += ",\"commentType\":";
-        appendJsonString(list, r.kindText.isEmpty() ? kindName(r.kind) : r.kindText);
-        list += ",\"feedbackComment\":{\"commentText\":";
-        if (kind == QLatin1String("badutf8") && count == 1) {
-            // One byte that is no UTF-8 in the first comment.
-            QByteArray text;
-            appendJsonString(text, r.comment);
-            list += text.left(1) + '\xff' + text.mid(1);
-        } else {
-            appendJsonString(list, r.comment);
-        }
-        list += '}';
-        if (!r.dateText) {
-            list += ",\"feedbackEnteredDate\":\"" + isoDate(r.dateMs, r.dateMs % 5 != 0) + '"';
-        } else if (!r.dateText->isEmpty()) {
-            list += ",\"feedbackEnteredDate\":";
-            appendJsonString(list, *r.dateText);
-        }
-        list += ",\"feedbackScore\":" + QByteArray::number(r.score) + ",\"feedbackState\":\"" +
-                r.state.toLatin1() + "\",\"providerUserDetail\":{\"role\":\"" +
-                (r.buyerGave ? "BUYER" : "SELLER") + '"';
-        if (!r.giverAbsent) {
-            list += ",\"userId\":";
-            appendJsonString(
-                list, r.buyerGave && !unmasked && !r.giver.isEmpty() ? maskName(r.giver) : r.giver);
-        }
-        list += '}';
-        if (unmasked) {
-            list += ",\"orderLineItemSummary\":{\"listingId\":";
-            appendJsonString(list, r.listingId);
-            list += '}';
-        }
-        list += '}';
-    };
-    if (only < 0) {
-        for (qint64 i = offset; i < std::min(all, offset + limit); ++i)
-            entry(m_market->at(user, i));
-    } else {
-        total = 0;
-        for (qint64 i = 0; i < all; ++i) {
-            const Rating r = m_market->at(user, i);
-            if (r.kind != only)
-                continue;
-            if (total >= offset && total < offset + limit)
-                entry(r);
-            ++total;
-        }
-    }
-    if (kind == QLatin1String("overcount"))
-        total += fault->n;
-    if (total == 0)
-        return bad(501039, QStringLiteral("No feedback found."));
-    const QString base = QStringLiteral("/commerce/feedback/v1/feedback?user_id=%1&feedback_type=%2"
-                                        "&sort=TIME&limit=%3&offset=")
-                             .arg(QString::fromLatin1(QUrl::toPercentEncoding(user)), type)
-                             .arg(limit);
-    QJsonObject pagination{
-        {"total", total}, {"count", count}, {"limit", limit}, {"offset", offset}};
-    if (offset + limit < total)
-        pagination.insert("next", base + QString::number(offset + limit));
-    if (offset > 0)
-        pagination.insert("prev", base + QString::number(std::max<qint64>(0, offset - limit)));
-    return {
-        200, "{\"feedbackEntries\":[" + list + "],\"pagination\":" + json(pagination) + '}', {}};
-}
-
-Server::Response Server::summary(const Request& request) {
-    const QString domain = QStringLiteral("API_FEEDBACK");
-    if (!authorise(request))
-        return {401,
-                json(errorEnvelope(1001, QStringLiteral("Invalid access token"),
-                                   QStringLiteral("OAuth"))),
-                {}};
-    auto bad = [&](int errorId, const QString& message) {
-        return Response{400, json(errorEnvelope(errorId, message, domain)), {}};
-    };
-    // The contract lists no error of its own for a missing user_id here.
-    const QString user = request.query.queryItemValue("user_id", QUrl::FullyDecoded);
-    if (user.isEmpty())
-        return bad(501002, QStringLiteral("The 'user_id' value is missing."));
-    const QStringList filter =
-        request.query.queryItemValue("filter", QUrl::FullyDecoded).split(u',');
-    if (!filter.contains(QStringLiteral("ratingType:OVERALL_EXPERIENCE")))
-        return bad(501022, QStringLiteral("The 'ratingType' value is missing or invalid."));
-    qint64 days = -1;
-    for (const QString& part : filter)
-        if (part.startsWith(m_options.summaryPeriodKey + QLatin1Char(':')))
-            parseWhole(part.mid(m_options.summaryPeriodKey.size() + 1), days);
-    if (days < 1 || days > 3650)
-        return bad(501037, QStringLiteral("The period value is missing or invalid."));
-    if (!m_market->hasMember(user))
-        return {404,
-                json(errorEnvelope(501023, QStringLiteral("The user was not found."), domain,
-                                   QStringLiteral("APPLICATION"))),
-                {}};
-    const Marketplace::Counts counts = m_market->countsSince(user, nowMs() - days * kDayMs);
-    QJsonArray roles;
-    for (int role = 0; role < 2; ++role) {
-        const qint64* c = counts.byRole[role];
-        const qint64 all = c[0] + c[1] + c[2];
-        if (all == 0)
-            continue;
-        QJsonArray metrics{QJsonObject{{"metricName", "COUNT"}, {"metricValue", all}}};
-        if (c[0] + c[2] > 0)
-            metrics.append(QJsonObject{
-                {"metricName", "POSITIVE_PERCENT_EXCLUDING_NEUTRAL_FEEDBACK"},
-                {"metricValue", std::round(1000.0 * double(c[0]) / double(c[0] + c[2])) / 10.0}});
-        roles.append(QJsonObject{
-            {"userRoleType", role == 0 ? "SELLER" : "BUYER"},
-            {"period", QJsonObject{{"unit", "DAY"}, {"value", days}}},
-            {"feedbackMetrics", metrics},
-            {"feedbackRatingValueDistribution",
-             QJsonArray{QJsonObject{{"value", "POSITIVE"}, {"count", c[0]}},
-                        QJsonObject{{"value", "NEUTRAL"}, {"count", c[1]}},
-                        QJsonObject{{"value", "NEGATIVE"}, {"count", c[2]}}}},
-        });
-    }
-    return {200,
-            json(QJsonObject{{"feedbackRatingSummary",
-                              QJsonArray{QJsonObject{{"ratingType", "OVERALL_EXPERIENCE"},
-                                                     {"ratingSummaryByRatingType", roles}}}}}),
-            {}};
-}
-
-// A rating withdrawn (no longer listed) or given another state (listed).
-Server::Response Server::changeRating(const QString& what, const QUrlQuery& q,
-                                      const QString& user) {
-    if (what == QLatin1String("withdraw")) {
-        const bool withdrawn = m_market->withdraw(user, q.queryItemValue("id"));
-        return {200, json({{"withdrawn", withdrawn}, {"total", m_market->total(user)}}), {}};
-    }
-    const QString state = q.queryItemValue("state");
-    if (!QStringList{"ENTERED", "WITHDRAWN", "HIDDEN", "REVISED"}.contains(state))
-        return {400, json(QJsonObject{{"error", QStringLiteral("unknown state")}}), {}};
-    return {200, json({{"changed", m_market->setState(user, q.queryItemValue("id"), state)}}), {}};
-}
-
-Server::Response Server::admin(const Request& request) {
-    const QUrlQuery& q = request.query;
-    const QString user = q.queryItemValue("user", QUrl::FullyDecoded);
-    auto ok = [](const QJsonObject& o) { return Response{200, json(o), {}}; };
-    auto fail = [](const QString& message) {
-        return Response{400, json(QJsonObject{{"error", message}}), {}};
-    };
-    const QString what = request.path.mid(7);
-    if (what == QLatin1String("stats")) {
-        QJsonObject o;
-        for (auto it = m_stats.cbegin(); it != m_stats.cend(); ++it)
-            o.insert(it.key(), it.value());
-        o.insert("nowMs", nowMs());
-        return ok(o);
-    }
-    if (request.method != "POST")
-        return fail(QStringLiteral("POST only"));
-    if (what == QLatin1String("member")) {
-        m_market->setMember(user, q.queryItemValue("count").toLongLong());
-        return ok({{"member", user}, {"total", m_market->total(user)}});
-    }
-    if (what == QLatin1String("add")) {
-        if (!m_market->hasMember(user))
-            return fail(QStringLiteral("unknown member"));
-        if (request.body.trimmed().isEmpty()) {
-            const QStringList ids = m_market->addGenerated(
-                user, std::max(1, q.queryItemValue("count").toInt()), nowMs());
-            return ok({{"ids", QJsonArray::fromStringList(ids)}, {"total", m_market->total(user)}});
-        }
-        const QJsonObject o = QJsonDocument::fromJson(request.body).object();
-        Rating r;
-        r.id = o.value("feedbackId").toString();
-        const QString kind = o.value("commentType").toString("POSITIVE");
-        r.kind = kind == QLatin1String("NEGATIVE")  ? Negative
-                 : kind == QLatin1String("NEUTRAL") ? Neutral
-                                                    : Positive;
-        if (kind != kindName(r.kind))
-            r.kindText = kind;
-        r.comment = o.value("commentText").toString();
-        r.giver = o.value("giver").toString();
-        r.giverAbsent = !o.contains("giver");
-        r.buyerGave = o.value("role").toString("BUYER") == QLatin1String("BUYER");
-        r.listingId = o.value("listingId").toString();
-        const QDateTime when = QDateTime::fromString(o.value("date").toString(), Qt::ISODateWithMs);
-        r.dateMs = when.isValid() ? when.toMSecsSinceEpoch() : nowMs();
-        // A date that is no date, or none at all, is served as such.
-        if (o.contains("date") && !when.isValid())
-            r.dateText = o.value("date").toString();
-        const QString id = m_market->add(user, r);
-        return ok({{"ids", QJsonArray{id}}, {"total", m_market->total(user)}});
-    }
-    if (what == QLatin1String("withdraw") || what == QLatin1String("state"))
-        return changeRating(what, q, user);
-    if (what == QLatin1String("fault")) {
-        Fault f;
-        f.on = q.queryItemValue("on").isEmpty() ? f.on : q.queryItemValue("on");
-        f.kind = q.queryItemValue("kind");
-        const QStringList kinds{"delay",     "hang",       "drip",      "unauthorized", "status",
-                                "malformed", "wrongshape", "sparse",    "truncated",    "reset",
-                                "oversize",  "arrive",     "overcount", "badutf8"};
-        if (!kinds.contains(f.kind))
-            return fail(QStringLiteral("unknown fault kind"));
-        auto number = [&](const char* name, int fallback) {
-            return q.hasQueryItem(name) ? q.queryItemValue(name).toInt() : fallback;
-        };
-        f.count = number("count", 1);
-        f.after = number("after", 0);
-        f.status = number("status", 500);
-        f.retryAfterS = number("retryAfter", -1);
-        f.ms = number("ms", 0);
-        f.bytes = number("bytes", 64);
-        f.n = number("n", 1);
-        addFault(f);
-        return ok({{"faults", qint64(m_faults.size())}});
-    }
-    if (what == QLatin1String("clear")) {
-        m_faults.clear();
-        m_stats.clear();
-        return ok({});
-    }
-    if (what == QLatin1String("expire-tokens")) {
-        m_tokens.clear();
-        return ok({});
-    }
-    return fail(QStringLiteral("unknown admin command"));
 }
 
 } // namespace marktsim

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "fault.h"
+#include "httpRequest.h"
 #include "marketplace.h"
 
 #include <deque>
+#include <optional>
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <QUrlQuery>
 
 class QTcpServer;
 class QTcpSocket;
@@ -23,20 +25,6 @@ struct ServerOptions {
     QString refreshTokenMember; // whose token it is
     qint64 tokenLifetimeS = 7200;
     QString summaryPeriodKey = QStringLiteral("lookbackPeriodInDays");
-};
-
-// One injected fault, applied to the next matching requests.
-struct Fault {
-    QString on = QStringLiteral("api"); // token, entries, summary, api, any
-    QString kind; // delay, hang, drip, unauthorized, status, malformed, wrongshape, sparse,
-                  // truncated, reset, oversize, arrive, overcount, badutf8
-    int count = 1;
-    int after = 0; // matching requests let through first
-    int status = 500;
-    int retryAfterS = -1;
-    int ms = 0;
-    int bytes = 64;
-    int n = 1; // arrive: ratings that arrive; overcount: entries counted too many
 };
 
 // The marketplace's feedback interface on 127.0.0.1, with an admin interface
@@ -57,41 +45,45 @@ public:
     void addFault(const Fault& fault) { m_faults.push_back(fault); }
 
 private:
-    struct Request {
-        QByteArray method;
-        QString path;
-        QUrlQuery query;
-        QHash<QByteArray, QByteArray> headers; // lower-case names
-        QByteArray body;
-    };
-    struct Response {
-        int status = 200;
-        QByteArray body;
-        QList<QPair<QByteArray, QByteArray>> headers;
-    };
     struct Connection {
         QByteArray buffer;
         bool busy = false;
         bool closeAfter = false; // the client asked for "Connection: close"
     };
 
+    // connection.cpp
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void processNext(QTcpSocket* socket);
-    void handle(QTcpSocket* socket, const Request& request);
     void deliver(QTcpSocket* socket, const Response& response, const Fault* fault);
+    bool deliverFaulty(QTcpSocket* socket, const QByteArray& head, const QByteArray& body,
+                       const Fault& fault);
+    void sendOversize(QTcpSocket* socket, const QByteArray& head);
+    void drip(QTcpSocket* socket, const QByteArray& whole, const Fault& fault);
     void write(QTcpSocket* socket, const QByteArray& data, bool close);
     void done(QTcpSocket* socket);
 
+    // server.cpp
+    void handle(QTcpSocket* socket, const Request& request);
+    std::optional<Fault> takeFault(const QString& category);
     Response token(const Request& request);
-    Response entries(const Request& request, const Fault* fault);
-    Response summary(const Request& request);
-    Response admin(const Request& request);
-    Response changeRating(const QString& what, const QUrlQuery& query, const QString& user);
     // The member a valid token may see unmasked; nullopt when the token is bad.
     std::optional<QString> authorise(const Request& request);
 
-    std::optional<Fault> takeFault(const QString& category);
+    // feedback.cpp
+    Response entries(const Request& request, const Fault* fault);
+    Response summary(const Request& request);
+
+    // admin.cpp
+    Response admin(const Request& request);
+    Response adminStats(const Request& request);
+    Response adminMember(const Request& request);
+    Response adminAdd(const Request& request);
+    Response adminWithdraw(const Request& request);
+    Response adminState(const Request& request);
+    Response adminFault(const Request& request);
+    Response adminClear(const Request& request);
+    Response adminExpireTokens(const Request& request);
 
     Marketplace* m_market;
     ServerOptions m_options;
@@ -105,7 +97,6 @@ private:
     };
     QHash<QString, TokenInfo> m_tokens;
     std::deque<Fault> m_faults;
-    QMap<QString, int> m_seen; // requests per category, for faults with "after"
     QMap<QString, qint64> m_stats;
     quint64 m_tokenSerial = 0;
 };
