@@ -4,6 +4,8 @@
 #include "errors/procedure.h"
 
 #include <cmath>
+#include <limits>
+#include <optional>
 
 namespace modHTML2Text {
 
@@ -177,6 +179,49 @@ QString BaseConvert(const QString& NumIn, quint8 BaseIn, quint8 BaseOut) {
     return result;
 }
 
+namespace {
+
+// Decimal with an optional comma fraction, rounded half to even; nullopt for
+// anything else.
+std::optional<qint64> decimalValue(const QString& s) {
+    const qsizetype comma = s.indexOf(QLatin1Char(','));
+    const QString whole = comma < 0 ? s : s.left(comma);
+    const QString fraction = comma < 0 ? QString() : s.mid(comma + 1);
+    bool digitsOnly = !fraction.isEmpty() || comma < 0;
+    for (QChar ch : fraction)
+        digitsOnly = digitsOnly && ch.isDigit() && ch.unicode() < 128;
+    if (!digitsOnly || whole.isEmpty() || whole.contains(QLatin1Char(' ')))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = whole.toLongLong(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    if (fraction.isEmpty())
+        return value;
+    const double f = QString(QStringLiteral("0.") + fraction).toDouble();
+    const bool negative = whole.startsWith(QLatin1Char('-'));
+    const qint64 magnitude = negative ? -value : value;
+    qint64 rounded = magnitude;
+    if (f > 0.5 || (f == 0.5 && (magnitude % 2) != 0))
+        rounded = magnitude + 1;
+    return negative ? -rounded : rounded;
+}
+
+// "&H1F" and "&O17" are hexadecimal and octal.
+std::optional<qint64> numberValue(const QString& s) {
+    bool ok = false;
+    qint64 value = 0;
+    if (s.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
+        value = s.mid(2).toLongLong(&ok, 16);
+    else if (s.startsWith(QLatin1String("&O"), Qt::CaseInsensitive))
+        value = s.mid(2).toLongLong(&ok, 8);
+    else
+        return decimalValue(s);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+} // namespace
+
 qint32 funCLng(const QString& Text) {
     errors::Procedure p("[modHTML2Text] Function funCLng(Text As String) As Long",
                         errors::Handling::LeaveSilently);
@@ -187,39 +232,13 @@ qint32 funCLng(const QString& Text) {
             s.remove(0, 1);
         while (!s.isEmpty() && isBlank(s.back()))
             s.chop(1);
-        bool ok = false;
-        qint64 value = 0;
-        if (s.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
-            value = s.mid(2).toLongLong(&ok, 16);
-        } else if (s.startsWith(QLatin1String("&O"), Qt::CaseInsensitive)) {
-            value = s.mid(2).toLongLong(&ok, 8);
-        } else {
-            // Decimal with an optional comma fraction, rounded half to even.
-            const qsizetype comma = s.indexOf(QLatin1Char(','));
-            const QString whole = comma < 0 ? s : s.left(comma);
-            const QString fraction = comma < 0 ? QString() : s.mid(comma + 1);
-            bool digitsOnly = !fraction.isEmpty() || comma < 0;
-            for (QChar ch : fraction)
-                digitsOnly = digitsOnly && ch.isDigit() && ch.unicode() < 128;
-            if (digitsOnly && !whole.isEmpty() && !whole.contains(QLatin1Char(' '))) {
-                value = whole.toLongLong(&ok, 10);
-                if (ok && !fraction.isEmpty()) {
-                    const double f = QString(QStringLiteral("0.") + fraction).toDouble();
-                    const bool negative = whole.startsWith(QLatin1Char('-'));
-                    const qint64 magnitude = negative ? -value : value;
-                    qint64 rounded = magnitude;
-                    if (f > 0.5 || (f == 0.5 && (magnitude % 2) != 0))
-                        rounded = magnitude + 1;
-                    value = negative ? -rounded : rounded;
-                }
-            }
-        }
-        if (!ok)
+        const std::optional<qint64> value = numberValue(s);
+        if (!value)
             errors::raise(errors::RuntimeError::TypeMismatch);
-        if (value < std::numeric_limits<qint32>::min() ||
-            value > std::numeric_limits<qint32>::max())
+        if (*value < std::numeric_limits<qint32>::min() ||
+            *value > std::numeric_limits<qint32>::max())
             errors::raise(errors::RuntimeError::Overflow);
-        result = static_cast<qint32>(value);
+        result = static_cast<qint32>(*value);
     });
     return result;
 }
