@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QtGlobal>
 
 // Numbers and names that the store, the feedback source, the view and the
@@ -26,5 +27,21 @@ inline constexpr qint16 kPositive = 1;
 inline constexpr qint16 kNeutral = 2;
 inline constexpr qint16 kNegative = 3;
 inline constexpr qint16 kUnknownKind = 4;
+
+// The same kinds as a type, for code that does not have to pass the number.
+enum class Kind : qint16 {
+    Placeholder = kPlaceholder,
+    Positive = kPositive,
+    Neutral = kNeutral,
+    Negative = kNegative,
+    Unknown = kUnknownKind,
+};
+
+// The kind a stored number stands for; none for a number no kind has.
+constexpr std::optional<Kind> kindOf(qint64 number) {
+    if (number < kPlaceholder || number > kUnknownKind)
+        return std::nullopt;
+    return Kind(number);
+}
 
 } // namespace feedback

@@ -2,6 +2,7 @@
 
 #include "base/feedbackConstants.h"
 #include "base/privateFiles.h"
+#include "store/shownRating.h"
 
 #include <array>
 #include <QDir>
@@ -15,19 +16,20 @@ namespace {
 constexpr qint64 kProgressEvery = 500;
 constexpr qsizetype kChunk = 256 * 1024;
 
-QString kindName(const QString& number) {
-    switch (number.toInt()) {
-    case feedback::kPositive:
+QString kindName(std::optional<feedback::Kind> kind) {
+    switch (kind.value_or(feedback::Kind::Unknown)) {
+    case feedback::Kind::Positive:
         return QStringLiteral("positiv");
-    case feedback::kNeutral:
+    case feedback::Kind::Neutral:
         return QStringLiteral("neutral");
-    case feedback::kNegative:
+    case feedback::Kind::Negative:
         return QStringLiteral("negativ");
-    case feedback::kPlaceholder:
+    case feedback::Kind::Placeholder:
         return QStringLiteral("nicht geliefert");
-    default:
-        return QStringLiteral("unbekannt");
+    case feedback::Kind::Unknown:
+        break;
     }
+    return QStringLiteral("unbekannt");
 }
 
 void appendCsvField(QByteArray& out, QString value) {
@@ -91,8 +93,8 @@ const char* const kColumns[6] = {"Datum", "Art", "K/V", "Mitglied", "Artikel", "
 
 // The six exported values of a row in the order of kColumns.
 std::array<QString, 6> exported(const modData::RatingRow& row) {
-    return {row.value(3), kindName(row.value(0)), row.value(2),
-            row.value(4), row.value(5),           row.value(1)};
+    const ShownRating r = shownRating(row);
+    return {r.date, kindName(r.kind), r.kv, r.member, r.item, r.text};
 }
 
 void appendRow(QByteArray& out, ExportFormat format, const modData::RatingRow& row, bool first) {

@@ -8,6 +8,7 @@
 #include "store/modData.h"
 #include "store/ratingQuery.h"
 #include "store/ratingState.h"
+#include "store/shownRating.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -33,12 +34,14 @@ struct View {
 };
 
 QStringList cells(const modData::RatingRow& row, qint32 nr) {
-    bool ok = false;
-    const int value = row.value(0).toInt(&ok);
-    return {QString::number(nr), ok ? artName(value) : row.value(0),
-            row.value(1),        row.value(2),
-            row.value(3),        row.value(4),
-            row.value(5)};
+    const store::ShownRating r = store::shownRating(row);
+    return {QString::number(nr),
+            r.kind ? artName(int(*r.kind)) : r.number,
+            r.text,
+            r.kv,
+            r.date,
+            r.member,
+            r.item};
 }
 
 QString prozentZeile(const View& v) {
@@ -73,10 +76,14 @@ QString caption(const View& v, int art, qint32 first, qint32 last) {
 
 QJsonObject rowObject(const modData::RatingRow& row, qint32 nr) {
     const QStringList c = cells(row, nr);
-    return QJsonObject{
-        {"nr", c.at(0).toInt()}, {"art", c.at(1)},    {"bewertungszahl", row.value(0).toInt()},
-        {"kommentar", c.at(2)},  {"kv", c.at(3)},     {"datum", c.at(4)},
-        {"mitglied", c.at(5)},   {"artikel", c.at(6)}};
+    return QJsonObject{{"nr", c.at(0).toInt()},
+                       {"art", c.at(1)},
+                       {"bewertungszahl", store::shownRating(row).number.toInt()},
+                       {"kommentar", c.at(2)},
+                       {"kv", c.at(3)},
+                       {"datum", c.at(4)},
+                       {"mitglied", c.at(5)},
+                       {"artikel", c.at(6)}};
 }
 
 void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
