@@ -39,9 +39,9 @@ struct Check {
 
 // One "Jetzt Prüfen" without a window: the run, then storing what it fetched.
 // cancelOnPage: the run is cancelled as soon as it asks for that page.
-Check runCheck(int cancelOnPage = 0) {
+Check runCheck(int cancelOnPage = 0, int answer = app::vbYes) {
     testsupport::MessageBoxAnswerer boxes;
-    boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
+    boxes.answer(answer).answer(app::vbOK).answer(app::vbOK);
     retrieval::OwnUpdateRun run(modini::settings());
     QEventLoop loop;
     QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
@@ -141,6 +141,7 @@ private slots:
         QTest::addColumn<int>("ratings");
         QTest::addColumn<QStringList>("fault"); // kind, then name=value pairs
         QTest::addColumn<int>("cancelOnPage");
+        QTest::addColumn<int>("answer"); // to the question
         QTest::addColumn<Kind>("firstKind");
         QTest::addColumn<int>("firstAdded");
         QTest::addColumn<int>("firstPlaceholders");
@@ -149,22 +150,24 @@ private slots:
 
         QTest::newRow("503 from page 2 on, past every retry")
             << 450 << QStringList{"status", "on=entries", "after=2", "status=503", "count=50"} << 0
-            << Kind::CutShort << 200 << 0 << 450 << 5;
+            << int(app::vbYes) << Kind::CutShort << 200 << 0 << 450 << 5;
         QTest::newRow("404 in the middle")
             << 5000 << QStringList{"status", "on=entries", "after=3", "status=404"} << 0
-            << Kind::CutShort << 390 << 0 << 5000 << 30;
+            << int(app::vbYes) << Kind::CutShort << 390 << 0 << 5000 << 30;
         QTest::newRow("cut at half of 20,000: the second check jumps")
             << 20000 << QStringList{"status", "on=entries", "after=53", "status=503", "count=50"}
-            << 0 << Kind::CutShort << 9890 << 0 << 20000 << 62;
+            << 0 << int(app::vbYes) << Kind::CutShort << 9890 << 0 << 20000 << 62;
         QTest::newRow("cancelled on page 2")
             << 450 << QStringList{"delay", "on=entries", "after=2", "ms=3000"} << 2
-            << Kind::Cancelled << 200 << 0 << 450 << 5;
+            << int(app::vbYes) << Kind::Cancelled << 200 << 0 << 450 << 5;
         QTest::newRow("a rating arrives between pages")
-            << 450 << QStringList{"arrive", "on=entries", "after=2"} << 0 << Kind::Stored << 450
-            << 0 << 451 << 3;
+            << 450 << QStringList{"arrive", "on=entries", "after=2"} << 0 << int(app::vbYes)
+            << Kind::Stored << 450 << 0 << 451 << 3;
         QTest::newRow("the total counts 800 never delivered")
             << 5000 << QStringList{"overcount", "on=entries", "n=800", "count=1000"} << 0
-            << Kind::Stored << 5000 << 800 << 5000 << 2;
+            << int(app::vbYes) << Kind::Stored << 5000 << 800 << 5000 << 2;
+        QTest::newRow("declined") << 450 << QStringList() << 0 << int(app::vbNo) << Kind::Declined
+                                  << 0 << 0 << 450 << 4;
     }
     void convergesAfterAFault() {
         QFETCH(int, ratings);
@@ -173,12 +176,12 @@ private slots:
         if (!fault.isEmpty())
             QVERIFY(sim->fault(fault.first(), fault.mid(1)));
 
-        const Check first = runCheck(fetch<int>("cancelOnPage"));
+        const Check first = runCheck(fetch<int>("cancelOnPage"), fetch<int>("answer"));
         QTEST(first.outcome.kind, "firstKind");
         QTEST(first.outcome.added, "firstAdded");
         QTEST(int(placeholders()), "firstPlaceholders");
         QCOMPARE(realStored(), qint64(first.outcome.added));
-        if (first.outcome.kind != Kind::Stored)
+        if (first.outcome.kind == Kind::CutShort || first.outcome.kind == Kind::Cancelled)
             QCOMPARE(first.outcome.remaining, ratings - first.outcome.added);
 
         sim->admin(QStringLiteral("clear"));
@@ -189,6 +192,12 @@ private slots:
                  qPrintable(QStringLiteral("%1 requests").arg(second.requests)));
         // And then nothing is new.
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+    }
+
+    void anUnknownMemberStoresNothing() {
+        start(QStringLiteral("bert:10"));
+        QCOMPARE(runCheck().outcome.kind, Kind::UnknownMember);
+        QCOMPARE(realStored() + placeholders(), 0);
     }
 
     void aWithdrawalDoesNotHideNewRatings() {

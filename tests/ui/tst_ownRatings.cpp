@@ -1,6 +1,5 @@
 // "Jetzt Prüfen" through the window: the real window, the progress window,
 // the feedback source against the marketplace simulator, and a real database.
-// What a run stores after faults is the core's, tested without the window.
 #include "answerers.h"
 #include "app/modGlobal.h"
 #include "guiDriver.h"
@@ -27,6 +26,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using testsupport::fetch;
 using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
@@ -81,44 +81,109 @@ private slots:
         sim.reset();
     }
 
-    void firstCheckSecondCheckAndNewRatings() {
+    // One check per way a run ends: the boxes the window shows ("style|text",
+    // a "*" standing for any text), then what it lists. What a run stores is
+    // the core's (tst_ownSync); here the window's words and its list.
+    void aCheckThroughTheWindow_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<bool>("checkedBefore"); // then 5 placeholders beyond the total
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("cancel"); // while the second page is on its way
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("stored");
+        const auto box = [](int style, const QString& text) {
+            return QString::number(style) + QLatin1Char('|') + text;
+        };
+        const QString question = box(app::vbYesNo, QStringLiteral("Sie haben 450") + kQuestionTail);
+        const QString nothingNew = box(app::vbInformation, kNothingNew);
+        const QString rest = QStringLiteral(
+            " Gespeichert: 200 neue Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
+            "geladen.");
+        const QString page1 = QStringLiteral("Anzeige: 1 - 200 von 450");
+        const QString only200 = QStringLiteral("Anzeige: 1 - 200 von 200");
+        row("new ratings", "anna", false, QStringList(), int(app::vbYes), false,
+            QStringList{question}, page1, 450);
+        // No question; placeholders the marketplace no longer counts go.
+        row("nothing new", "anna", true, QStringList(), int(app::vbYes), false,
+            QStringList{nothingNew}, page1, 450);
+        // A refusal needs no further word: there were new ones.
+        row("declined", "anna", false, QStringList(), int(app::vbNo), false, QStringList{question},
+            QStringLiteral("keine Bewertungen vorhanden"), 0);
+        row("cut short", "anna", false,
+            QStringList{"status", "on=entries", "after=2", "status=503", "count=20"},
+            int(app::vbYes), false,
+            QStringList{
+                question,
+                box(app::vbCritical,
+                    QStringLiteral("Fehler bei der Verbindungsaufnahme: 503\r Beschreibung: "
+                                   "*\rBitte prüfen Sie ob eine Internetverbindung "
+                                   "besteht.")),
+                box(app::vbExclamation,
+                    QStringLiteral("Der Ladevorgang wurde unterbrochen.") + rest)},
+            only200, 200);
+        row("cancelled", "anna", false, QStringList{"delay", "on=entries", "after=2", "ms=3000"},
+            int(app::vbYes), true,
+            QStringList{question, box(app::vbExclamation,
+                                      QStringLiteral("Der Ladevorgang wurde abgebrochen.") + rest)},
+            only200, 200);
+        row("unknown member", "niemand", false, QStringList(), int(app::vbYes), false,
+            QStringList{box(app::vbCritical,
+                            QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. "
+                                           "Bitte überprüfen Sie den Mitgliedsnamen, und "
+                                           "versuchen Sie es erneut!")),
+                        nothingNew},
+            QStringLiteral("keine Bewertungen vorhanden"), 0);
+    }
+    void aCheckThroughTheWindow() {
+        QFETCH(QString, user);
+        QFETCH(QStringList, fault);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, stored);
         startSim({"anna:450"});
-        frmAnzeige& w = openWindow(QStringLiteral("anna"));
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbYes);
+        frmAnzeige& w = openWindow(user);
+        if (fetch<bool>("checkedBefore")) {
+            testsupport::MessageBoxAnswerer first;
+            first.answer(app::vbYes);
+            w.ZorButton1_Click();
+            QCOMPARE(this->stored(), 450);
+            QVERIFY(store::storeFetched(modData::Table::Own, user, {},
+                                        store::StoreMode::MakeUpTotal, 455)
+                        .ok);
+        }
+        if (!fault.isEmpty())
+            QVERIFY(sim->fault(fault.first(), fault.mid(1)));
+        if (fetch<bool>("cancel")) {
+            ui::frmLade& lade = Form<ui::frmLade>::get();
+            connect(&lade, &ui::frmLade::runCreated, this, [&lade](retrieval::LoadRun* run) {
+                connect(run, &retrieval::LoadRun::changed, &lade, [&lade, run] {
+                    if (run->label1().endsWith(QStringLiteral("(2 von 3)")))
+                        QTimer::singleShot(0, &lade, [&lade] { lade.cmdabort()->click(); });
+                });
+            });
+        }
+        testsupport::MessageBoxAnswerer shown;
+        shown.answer(fetch<int>("answer")).answer(app::vbOK).answer(app::vbOK);
         w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].text, QStringLiteral("Sie haben 450") + kQuestionTail);
-        QCOMPARE(boxes.shown[0].buttons(), int(app::vbYesNo));
-        QCOMPARE(boxes.shown[0].icon(), 0);
-        // The page captions of the run: tst_cli einLauf "erster Lauf".
-        QCOMPARE(stored(), 450);
-        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 450"));
-        QCOMPARE(w.liste().rowCount(), 201);
+        QCOMPARE(shown.shown.size(), boxes.size());
+        for (int i = 0; i < boxes.size(); ++i) {
+            const QString text = QString::number(shown.shown[i].style) + '|' + shown.shown[i].text;
+            const QStringList parts = boxes[i].split(QLatin1Char('*'));
+            QVERIFY2(text.startsWith(parts.first()) && text.endsWith(parts.last()) &&
+                         !text.contains(QLatin1Char('\n')),
+                     qPrintable(text));
+        }
+        QCOMPARE(shown.unexpected, 0);
+        QCOMPARE(this->stored(user), stored);
+        // The caption, the list, the sums and the buttons tell what is stored.
+        QTEST(w.lblinfo()->text(), "caption");
+        QCOMPARE(w.liste().rowCount(), qMin(stored, 200) + 1);
+        QCOMPARE(w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
+                     w.lblsumme(3)->text().toInt(),
+                 stored);
+        QCOMPARE(w.button(ui::FeedbackView::cmdnext)->isEnabled(), stored > 200);
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
-        const int shownLabels = w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
-                                w.lblsumme(3)->text().toInt();
-        QCOMPARE(shownLabels, 450);
-
-        // Nothing new: no question, the information message; placeholders
-        // the marketplace no longer counts go.
-        QVERIFY(store::storeFetched(modData::Table::Own, QStringLiteral("anna"), {},
-                                    store::StoreMode::MakeUpTotal, 455)
-                    .ok);
-        boxes.answer(app::vbOK);
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[1].text, kNothingNew);
-        QCOMPARE(boxes.shown[1].icon(), int(app::vbInformation));
-        QCOMPARE(stored(), 450);
-
-        // 15 new ones arrive at the marketplace.
-        sim->admin(QStringLiteral("add"), QUrlQuery{{"user", "anna"}, {"count", "15"}});
-        boxes.answer(app::vbYes);
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown[2].text, QStringLiteral("Sie haben 15") + kQuestionTail);
-        QCOMPARE(stored(), 465);
-        QCOMPARE(boxes.unexpected, 0);
     }
 
     // "Aktionen", "Vollständig prüfen": a rating the marketplace no longer
@@ -147,85 +212,6 @@ private slots:
         QVERIFY(w.liste().captions(2).at(0).contains(QStringLiteral("(zurückgezogen) ")));
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
         QCOMPARE(boxes.unexpected, 0);
-    }
-
-    void declinedThenCancelledThenPaging() {
-        startSim({"anna:450"});
-        frmAnzeige& w = openWindow(QStringLiteral("anna"));
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbNo);
-        w.ZorButton1_Click();
-        // A refusal needs no further word: there were new ones.
-        QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(stored(), 0);
-
-        // Cancelled while the second page is on its way: the first is kept.
-        sim->fault(QStringLiteral("delay"), {"on=entries", "after=2", "ms=3000"});
-        boxes.answer(app::vbYes).answer(app::vbOK);
-        ui::frmLade& lade = Form<ui::frmLade>::get();
-        connect(&lade, &ui::frmLade::runCreated, this, [&lade](retrieval::LoadRun* run) {
-            connect(run, &retrieval::LoadRun::changed, &lade, [&lade, run] {
-                if (run->label1().endsWith(QStringLiteral("(2 von 3)")))
-                    QTimer::singleShot(0, &lade, [&lade] { lade.cmdabort()->click(); });
-            });
-        });
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.last().text,
-                 QStringLiteral("Der Ladevorgang wurde abgebrochen. Gespeichert: 200 neue "
-                                "Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
-                                "geladen."));
-        QCOMPARE(stored(), 200);
-        // The caption, the list and the page buttons tell what is stored.
-        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 200"));
-        QVERIFY(!w.button(ui::FeedbackView::cmdnext)->isEnabled());
-        QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
-        QCOMPARE(boxes.unexpected, 0);
-    }
-
-    void aConnectionErrorInTheSecondPhaseStoresWhatArrived() {
-        startSim({"anna:450"});
-        frmAnzeige& w = openWindow(QStringLiteral("anna"));
-        sim->fault(QStringLiteral("status"), {"on=entries", "after=2", "status=503", "count=20"});
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbYes).answer(app::vbOK).answer(app::vbOK);
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.size(), 3);
-        const QString error = boxes.shown[1].text;
-        QVERIFY2(error.startsWith(QStringLiteral("Fehler bei der Verbindungsaufnahme: 503\r "
-                                                 "Beschreibung: ")),
-                 qPrintable(error));
-        QVERIFY(error.endsWith(
-            QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht.")));
-        QVERIFY(!error.contains(QLatin1Char('\n')));
-        QCOMPARE(boxes.shown[1].icon(), int(app::vbCritical));
-        QCOMPARE(boxes.shown[2].text,
-                 QStringLiteral("Der Ladevorgang wurde unterbrochen. Gespeichert: 200 neue "
-                                "Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
-                                "geladen."));
-        QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 200"));
-
-        // Once the marketplace answers again, the rest comes.
-        sim->admin(QStringLiteral("clear"));
-        boxes.answer(app::vbYes);
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown[3].text, QStringLiteral("Sie haben 250") + kQuestionTail);
-        QCOMPARE(stored(), 450);
-        QCOMPARE(boxes.unexpected, 0);
-    }
-
-    void anUnknownMember() {
-        startSim({"anna:10"});
-        frmAnzeige& w = openWindow(QStringLiteral("niemand"));
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbOK).answer(app::vbOK);
-        w.ZorButton1_Click();
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[0].text,
-                 QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte "
-                                "überprüfen Sie den Mitgliedsnamen, und versuchen Sie es erneut!"));
-        QCOMPARE(boxes.shown[0].icon(), int(app::vbCritical));
-        QCOMPARE(boxes.shown[1].text, kNothingNew);
-        QCOMPARE(stored(QStringLiteral("niemand")), 0);
     }
 
     // message: how the critical message ends.
