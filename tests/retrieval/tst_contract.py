@@ -147,8 +147,9 @@ class Check:
             self.fail(what, "no JSON: %s" % e)
             return None
 
-    def api(self, what, path, answer, status, fault=False):
-        """An answer of the feedback API for the contract's path."""
+    def api(self, what, path, answer, status, fault=False, error_id=None):
+        """An answer of the feedback API for the contract's path; error_id: the
+        first error's id where the request decides it."""
         got, headers, raw = answer
         if got != status:
             self.fail(what, "status %d, expected %d" % (got, status))
@@ -165,6 +166,10 @@ class Check:
         self.valid(what, self.contract.envelope, value)
         codes = responses.get(str(got), {}).get("x-response-codes", {}).get("errors")
         errors = value.get("errors") if isinstance(value, dict) else None
+        if error_id is not None:
+            first = errors[0] if isinstance(errors, list) and errors else {}
+            if (first.get("errorId"), bool(first.get("message"))) != (error_id, True):
+                self.fail(what, "first error %s, expected id %d and a message" % (first, error_id))
         for error in errors if codes is not None and isinstance(errors, list) else []:
             listed = codes.get(str(error.get("errorId")))
             if listed is None:
@@ -236,23 +241,27 @@ def entries(sim, check, app, user):
     pages = [("page %d" % n, ALICE + "&sort=TIME&limit=200&offset=%d" % (200 * n), 200)
              for n in range(3)]
     answers = pages + [
-        ("default limit", ALICE, 200),
         ("negative ones", ALICE + "&sort=TIME&filter=commentType:NEGATIVE&limit=25", 200),
         ("none received", "user_id=leer&feedback_type=FEEDBACK_RECEIVED", 400),
         ("sent", "user_id=alice&feedback_type=FEEDBACK_SENT", 400),
         ("unknown member", "user_id=niemand&feedback_type=FEEDBACK_RECEIVED", 400),
-        ("no user", "feedback_type=FEEDBACK_RECEIVED", 400),
-        ("no type", "user_id=alice", 400),
-        ("bad sort", ALICE + "&sort=NAME", 400),
-        ("limit 24", ALICE + "&limit=24", 400),
-        ("negative offset", ALICE + "&offset=-1", 400),
-        ("bad comment type", ALICE + "&filter=commentType:GUT", 400)]
-    for what, query, status in answers:
-        check.api("entries, " + what, path, get(query), status)
+        ("no user", "feedback_type=FEEDBACK_RECEIVED", 400, 501000),
+        ("no type", "user_id=alice", 400, 501001),
+        ("bad sort", ALICE + "&sort=NAME", 400, 501035),
+        ("limit 24", ALICE + "&limit=24", 400, 501002),
+        ("limit 201", ALICE + "&limit=201", 400, 501002),
+        ("limit text", ALICE + "&limit=viele", 400, 501002),
+        ("negative offset", ALICE + "&offset=-1", 400, 501002),
+        ("bad comment type", ALICE + "&filter=commentType:GUT", 400, 501036)]
+    for what, query, status, *error_id in answers:
+        check.api("entries, " + what, path, get(query), status, error_id=(error_id or [None])[0])
+    default = check.api("entries, default limit", path, get(ALICE), 200)
+    if default and len(default["feedbackEntries"]) != 25:
+        check.fail("entries, default limit", "not 25 entries")
     page = check.api("entries, own with a user token", path, get(ALICE + "&limit=25", user), 200)
     if page and "orderLineItemSummary" not in page["feedbackEntries"][0]:
         check.fail("entries, own with a user token", "no item numbers: the test misses a field")
-    check.api("entries, no token", path, get(ALICE, ""), 401)
+    check.api("entries, no token", path, get(ALICE, ""), 401, error_id=1001)
     for kind, parameters, status in FAULTS + ENTRY_FAULTS:
         sim.admin("fault", "on=entries&kind=" + kind + parameters)
         check.api("entries under %s%s" % (kind, parameters), path, get(ALICE + "&limit=25"),
@@ -267,14 +276,14 @@ def summaries(sim, check, app):
                for days in (30, 180, 365)]
     answers += [
         ("no ratings", get("leer", "lookbackPeriodInDays:365"), 200),
-        ("unknown member", get("niemand", "lookbackPeriodInDays:30"), 404),
+        ("unknown member", get("niemand", "lookbackPeriodInDays:30"), 404, 501023),
         ("period named the other way", get("alice", "period:30"), 400),
         ("no rating type", sim.call(API + path + "?user_id=alice&filter=lookbackPeriodInDays:30",
                                     headers={"Authorization": "Bearer " + app}), 400),
         ("no user", get("", "lookbackPeriodInDays:30"), 400),
         ("no token", get("alice", "lookbackPeriodInDays:30", ""), 401)]
-    for what, answer, status in answers:
-        check.api("summary, " + what, path, answer, status)
+    for what, answer, status, *error_id in answers:
+        check.api("summary, " + what, path, answer, status, error_id=(error_id or [None])[0])
     for kind, parameters, status in FAULTS + [("sparse", "", 200)]:
         sim.admin("fault", "on=summary&kind=" + kind + parameters)
         check.api("summary under %s%s" % (kind, parameters), path,

@@ -1,6 +1,6 @@
-// The marketplace simulator where the feedback source never takes it: requests
-// the source does not send, bytes no client sends whole, and the demo. What the
-// source does send is tested through the source.
+// The marketplace simulator where the feedback source never takes it: bytes no
+// client sends whole, and the demo. Requests the source does not send are
+// tst_contract's; what the source does send is tested through the source.
 #include "httpRequest.h"
 #include "marktsimProcess.h"
 #include "testData.h"
@@ -20,10 +20,8 @@ using testsupport::row;
 namespace {
 
 const QString kFeedback = QStringLiteral("/commerce/feedback/v1/feedback?");
-const QString kAlice = QStringLiteral("user_id=alice&feedback_type=FEEDBACK_RECEIVED");
 
 struct Answer {
-    int status = 0;
     QJsonObject json;
     QByteArray body;
 };
@@ -60,7 +58,6 @@ class MarktsimTest : public QObject {
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
         Answer a;
-        a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         a.body = reply->readAll();
         a.json = QJsonDocument::fromJson(a.body).object();
         reply->deleteLater();
@@ -83,59 +80,6 @@ private slots:
         token = tokenOf(sim);
         // Characters a bearer header must carry unchanged.
         QVERIFY(token.contains('^') && token.contains('#'));
-    }
-
-    void tokenEndpointRefuses_data() {
-        QTest::addColumn<QByteArray>("form");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("no scope") << QByteArray("grant_type=client_credentials") << "invalid_scope";
-        QTest::newRow("other grant")
-            << QByteArray("grant_type=password") << "unsupported_grant_type";
-    }
-    void tokenEndpointRefuses() {
-        const Answer a = call(sim, "/identity/v1/oauth2/token", {}, fetch<QByteArray>("form"));
-        QCOMPARE(a.status, 400);
-        QCOMPARE(a.json["error"].toString(), fetch<QString>("error"));
-    }
-
-    // entries: how many an answer of status 200 lists.
-    void requestValidation_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<bool>("bearer");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("errorId");
-        QTest::addColumn<int>("entries");
-        const auto row = [](const char* name, const QString& request, int status, int errorId,
-                            bool bearer = true, int entries = 0) {
-            QTest::newRow(name) << request << bearer << status << errorId << entries;
-        };
-        row("no token", kFeedback + kAlice, 401, 1001, false);
-        row("no user", kFeedback + "feedback_type=FEEDBACK_RECEIVED", 400, 501000);
-        row("no type", kFeedback + "user_id=alice", 400, 501001);
-        row("bad sort", kFeedback + kAlice + "&sort=NAME", 400, 501035);
-        row("limit 24", kFeedback + kAlice + "&limit=24", 400, 501002);
-        row("limit 201", kFeedback + kAlice + "&limit=201", 400, 501002);
-        row("limit text", kFeedback + kAlice + "&limit=viele", 400, 501002);
-        row("negative offset", kFeedback + kAlice + "&offset=-1", 400, 501002);
-        row("bad comment type", kFeedback + kAlice + "&filter=commentType:GUT", 400, 501036);
-        row("default limit", kFeedback + kAlice, 200, 0, true, 25);
-        // The source asks for the summary only of a member it has counted.
-        row("summary of an unknown member",
-            "/commerce/feedback/v1/feedback_rating_summary?user_id=niemand&filter=ratingType:"
-            "OVERALL_EXPERIENCE,lookbackPeriodInDays:30",
-            404, 501023);
-    }
-    void requestValidation() {
-        QFETCH(int, status);
-        const Answer a =
-            call(sim, fetch<QString>("request"), fetch<bool>("bearer") ? token : QByteArray());
-        QCOMPARE(a.status, status);
-        const QJsonValue error = a.json["errors"][0];
-        QCOMPARE(error["errorId"].toInt(), fetch<int>("errorId"));
-        QCOMPARE(error["message"].toString().isEmpty(), status == 200);
-        if (status == 400)
-            QCOMPARE(error["domain"].toString(), QStringLiteral("API_FEEDBACK"));
-        QCOMPARE(a.json["feedbackEntries"].toArray().size(), fetch<int>("entries"));
     }
 
     // The request parser, on what one read of a connection may hold.

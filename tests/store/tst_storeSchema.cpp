@@ -47,6 +47,18 @@ INSERT INTO UebersichtBewertung (Pos1, Gesamt, Prozent, Datum, Ebayuser) VALUES
     (1, 1, '100', '2021-02-01 10:00', 'Fremd');
 )SQL";
 
+// A file of an earlier version: its schema's statements, in the settings that
+// version gave its files, then `more`; the folder's config names it.
+QString earlierFile(testsupport::ProgramFolder& folder, const char* schema,
+                    const QByteArray& more) {
+    modGlobal::resetGlobals();
+    const QString path = folder.file("noten.db");
+    const QByteArray statements = testsupport::readFile(QStringLiteral(STORE_DATA "/") + schema);
+    storetest::makeFile(path, "PRAGMA cipher_page_size = 4096;" + statements + more);
+    folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+    return path;
+}
+
 QStringList texts(const Page& page) {
     QStringList result;
     for (const RatingRow& row : page)
@@ -61,14 +73,8 @@ class StoreSchemaTest : public QObject {
 
 private slots:
     void versionOneFileIsBroughtUpToDate() {
-        modGlobal::resetGlobals();
         testsupport::ProgramFolder folder;
-        const QString path = folder.file("noten.db");
-        QFile v1(QStringLiteral(STORE_DATA "/schema-v1.sql"));
-        QVERIFY(v1.open(QIODevice::ReadOnly));
-        // The settings the earlier version gave its files, and nothing else.
-        storetest::makeFile(path, "PRAGMA cipher_page_size = 4096;" + v1.readAll() + kVersion1Rows);
-        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+        const QString path = earlierFile(folder, "schema-v1.sql", kVersion1Rows);
         modData::InitDB();
 
         QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
@@ -105,13 +111,8 @@ private slots:
     }
 
     void versionThreeFileGetsTheStateColumn() {
-        modGlobal::resetGlobals();
         testsupport::ProgramFolder folder;
-        const QString path = folder.file("noten.db");
-        QFile v3(QStringLiteral(STORE_DATA "/schema-v3.sql"));
-        QVERIFY(v3.open(QIODevice::ReadOnly));
-        storetest::makeFile(path, "PRAGMA cipher_page_size = 4096;" + v3.readAll() + kVersion3Rows);
-        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+        const QString path = earlierFile(folder, "schema-v3.sql", kVersion3Rows);
         modData::InitDB();
         QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
 
@@ -153,23 +154,18 @@ private slots:
     // A file of the version before the full-text index gets one, built once,
     // with its progress told.
     void aFileWithoutTheIndexGetsIt() {
-        modGlobal::resetGlobals();
-        testsupport::ProgramFolder folder;
-        const QString path = folder.file("noten.db");
-        QFile v3(QStringLiteral(STORE_DATA "/schema-v3.sql"));
-        QVERIFY(v3.open(QIODevice::ReadOnly));
         // What a file of version 2 lacks: the index tables and their triggers.
-        QByteArray v2 = "PRAGMA cipher_page_size = 4096;" + v3.readAll() +
-                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
+        QByteArray v2 = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
                         "i < 30) INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, "
                         "Datum, Usereigen, FeedbackID) SELECT 1, 'Bewertung ' || i, "
                         "'2026-01-01 09:00', 'anna', 'id' || i FROM n;";
         for (const char* table : {"Bewertungeneigen", "BewertungenTemp"})
             for (const char* trigger : {"hinzu", "weg", "vorher", "nachher"})
                 v2 += QByteArray("DROP TRIGGER ") + table + "_suche_" + trigger + ";";
-        storetest::makeFile(path, v2 + "DROP TABLE BewertungeneigenSuche; DROP TABLE "
-                                       "BewertungenTempSuche; PRAGMA user_version = 2;");
-        folder.writeConfig("[Main]\nDatabase=" + path.toUtf8() + "\n[User]\nUsername=anna\n");
+        testsupport::ProgramFolder folder;
+        const QString path = earlierFile(folder, "schema-v3.sql",
+                                         v2 + "DROP TABLE BewertungeneigenSuche; DROP TABLE "
+                                              "BewertungenTempSuche; PRAGMA user_version = 2;");
         QList<qint64> told;
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
