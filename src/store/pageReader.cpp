@@ -92,7 +92,7 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
         return {};
     if (start < 1 || start > total)
         positionError();
-    const QList<RatingRow> page = store::readRatingPage(
+    QList<RatingRow> page = store::readRatingPage(
         {table, sUser, kind, start, kPageSize, total, store::RowTexts::Values});
     if (progress && pageProgress()) {
         for (qint32 counter = 1; counter <= page.size(); ++counter)
