@@ -26,27 +26,28 @@ modData::RatingRow rowOf(const Statement& q, RowTexts texts) {
     return row;
 }
 
-QList<modData::RatingRow> readRatingPage(const PageSpec& spec) {
+QList<modData::RatingRow> readRatingPage(const PageRequest& request) {
     QList<modData::RatingRow> page;
-    const qint64 last = spec.total ? std::min(spec.firstRow + spec.rows - 1, *spec.total)
-                                   : spec.firstRow + spec.rows - 1;
-    const qint64 rows = last - spec.firstRow + 1;
+    const qint64 last = request.total
+                            ? std::min(request.firstRow + request.rows - 1, *request.total)
+                            : request.firstRow + request.rows - 1;
+    const qint64 rows = last - request.firstRow + 1;
     if (rows <= 0)
         return page;
     // Rows to skip from the newest end, or from the oldest.
-    const bool fromOldest = spec.total && spec.firstRow - 1 > *spec.total - last;
-    const sql::Queries& sql = sql::queries(spec.table);
+    const bool fromOldest = request.total && request.firstRow - 1 > *request.total - last;
+    const sql::Queries& sql = sql::queries(request.table);
     Connection& c = openConnection();
     {
-        auto q = fromOldest ? c.cached(spec.kind ? sql.pageKindFromOldest : sql.pageFromOldest)
-                            : c.cached(spec.kind ? sql.pageKind : sql.page);
-        q->bind(1, spec.member).bind(2, rows);
-        q->bind(3, fromOldest ? *spec.total - last : spec.firstRow - 1);
-        if (spec.kind)
-            q->bind(4, qint64(*spec.kind));
+        auto q = fromOldest ? c.cached(request.kind ? sql.pageKindFromOldest : sql.pageFromOldest)
+                            : c.cached(request.kind ? sql.pageKind : sql.page);
+        q->bind(1, request.member).bind(2, rows);
+        q->bind(3, fromOldest ? *request.total - last : request.firstRow - 1);
+        if (request.kind)
+            q->bind(4, qint64(*request.kind));
         page.reserve(int(std::min<qint64>(rows, modData::kPageSize)));
         while (q->next())
-            page << rowOf(*q, spec.texts);
+            page << rowOf(*q, request.texts);
     }
     if (fromOldest)
         std::reverse(page.begin(), page.end());

@@ -20,7 +20,7 @@ enum class RowTexts { Values, Columns };
 // Ebayuser and Artikel, in that order.
 modData::RatingRow rowOf(const Statement& q, RowTexts texts);
 
-struct PageSpec {
+struct PageRequest {
     modData::Table table = modData::Table::Own;
     QString member;
     std::optional<qint16> kind; // none: every kind
@@ -33,6 +33,6 @@ struct PageSpec {
 };
 
 // Only the rows asked for are read.
-QList<modData::RatingRow> readRatingPage(const PageSpec& spec);
+QList<modData::RatingRow> readRatingPage(const PageRequest& request);
 
 } // namespace store
