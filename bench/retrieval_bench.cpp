@@ -1,6 +1,5 @@
 // Fetching a large member through the feedback source from the simulator on
 // loopback: lines per second end to end, and what memory does meanwhile.
-#include "app/modGlobal.h"
 #include "app/modini.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"

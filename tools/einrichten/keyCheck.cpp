@@ -1,6 +1,5 @@
 #include "keyCheck.h"
 
-#include "app/modGlobal.h"
 #include "app/modini.h"
 #include "retrieval/clsTalmBewertungen.h"
 

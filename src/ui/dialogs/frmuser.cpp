@@ -2,7 +2,6 @@
 
 #include "app/modGlobal.h"
 #include "app/msgBox.h"
-#include "app/vbConvert.h"
 #include "base/clock.h"
 #include "errors/procedure.h"
 #include "retrieval/modIConnect.h"
