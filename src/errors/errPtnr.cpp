@@ -34,6 +34,7 @@ QString ErrPtnr::protocol(const ErrorReport& report) const {
 int ErrPtnr::OnError(const QString& AktModul, const QString& AktProc, const RuntimeError& error,
                      int line) {
     m_last = ErrorReport{error.number(), error.description(), AktModul, AktProc, line};
+    ++m_reports;
     if (m_progInfo.isEmpty())
         m_progInfo = defaultProgInfo();
 

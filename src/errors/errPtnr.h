@@ -59,6 +59,8 @@ public:
 
     // The last report handed to the chooser.
     const ErrorReport& lastReport() const { return m_last; }
+    // How many errors were reported since the program started.
+    quint64 reports() const { return m_reports; }
 
 private:
     ErrPtnr() = default;
@@ -69,6 +71,18 @@ private:
     std::function<void()> m_terminator;
     std::optional<SystemInfo> m_systemInfo;
     ErrorReport m_last;
+    quint64 m_reports = 0;
+};
+
+// Whether an error was reported while it lived: what a step that goes on
+// after an error answers for its caller.
+class ErrorWatch {
+public:
+    ErrorWatch() : m_start(ErrPtnr::instance().reports()) {}
+    [[nodiscard]] bool seen() const { return ErrPtnr::instance().reports() != m_start; }
+
+private:
+    quint64 m_start;
 };
 
 } // namespace errors

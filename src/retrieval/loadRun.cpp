@@ -79,6 +79,7 @@ void LoadRun::close(retrieval::SyncOutcome::Kind end) {
         return;
     m_closed = true;
     m_result.end = end;
+    m_result.errorReported = m_errors.seen();
     // Nothing of the source reaches a closed run.
     if (m_source) {
         m_source->disconnect(this);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "errors/errPtnr.h"
 #include "retrieval/syncOutcome.h"
 
 #include <memory>
@@ -88,6 +89,7 @@ private:
     QString m_label1;
     QString m_label2;
     bool m_closed = false;
+    errors::ErrorWatch m_errors;
 };
 
 } // namespace retrieval

@@ -47,7 +47,8 @@ struct FetchResult {
     // For the main window's flag: whether nothing is to be stored, when the
     // run decided it.
     std::optional<bool> keineBewertungen;
-    bool abort = false; // the member was not found or the user cancelled
+    bool abort = false;         // the member was not found or the user cancelled
+    bool errorReported = false; // an error was reported while the run lasted
     // A full check: every listed rating's id and state, and the entries it
     // skipped for want of an id or a kind.
     QHash<QString, QString> listed;

@@ -120,7 +120,6 @@ ConsoleChooser::~ConsoleChooser() {
 }
 
 int ConsoleChooser::choose(const errors::ErrorReport& report) {
-    ++m_errors;
     QString text = terminalLines(errors::ErrPtnr::instance().protocol(report));
     if (!text.endsWith(QLatin1Char('\n')))
         text += QLatin1Char('\n');

@@ -55,12 +55,10 @@ public:
     ~ConsoleChooser() override;
 
     int choose(const errors::ErrorReport& report) override;
-    int errors() const { return m_errors; }
     // Told after each error (a run in progress cancels itself then).
     void setOnError(std::function<void()> onError) { m_onError = std::move(onError); }
 
 private:
-    int m_errors = 0;
     std::function<void()> m_onError;
     errors::ErrorChooser* m_previous;
 };

@@ -30,27 +30,29 @@ int unsuccessful(Kind kind, bool interrupted) {
     }
 }
 
+struct Loaded {
+    retrieval::FetchResult fetched;
+    bool interrupted = false; // by Ctrl+C or SIGTERM
+};
+
 // Runs a foreign member's load or profile request; what it fetched.
-retrieval::FetchResult load(ConsoleChooser& chooser, bool& interrupted,
-                            const std::function<void(retrieval::ForeignLoadRun&)>& start) {
+Loaded load(ConsoleChooser& chooser, const std::function<void(retrieval::ForeignLoadRun&)>& start) {
     ProgressPrinter printer;
     retrieval::ForeignLoadRun run(modini::settings());
-    interrupted = runToEnd(run, printer, chooser, [&run, &start] { start(run); });
-    return run.result();
+    const bool interrupted = runToEnd(run, printer, chooser, [&run, &start] { start(run); });
+    return {run.takeResult(), interrupted};
 }
 
 } // namespace
 
 int FremdCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) {
-    if (!connected())
+    if (checkConnection() != Connection::Online)
         return kKeineVerbindung;
     const retrieval::ForeignSearch search{args.name, args.anzahl, args.arten[0], args.arten[1],
                                           args.arten[2]};
 
-    bool interrupted = false;
-    const retrieval::FetchResult fetched =
-        load(chooser, interrupted,
-             [&search](retrieval::ForeignLoadRun& run) { run.checkneueBewertungen(search); });
+    const auto [fetched, interrupted] = load(
+        chooser, [&search](retrieval::ForeignLoadRun& run) { run.checkneueBewertungen(search); });
     // After a connection error the search goes on with what arrived.
     const bool arrived = fetched.end == Kind::Stored || fetched.end == Kind::CutShort;
     if (!arrived || interrupted)
@@ -77,12 +79,10 @@ int FremdCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, 
 
 int ProfilCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                                  ConsolePresenter&) {
-    if (!connected())
+    if (checkConnection() != Connection::Online)
         return kKeineVerbindung;
-    bool interrupted = false;
-    const retrieval::FetchResult fetched =
-        load(chooser, interrupted,
-             [&args](retrieval::ForeignLoadRun& run) { run.getbewertungen(args.name); });
+    const auto [fetched, interrupted] =
+        load(chooser, [&args](retrieval::ForeignLoadRun& run) { run.getbewertungen(args.name); });
     if (fetched.end != Kind::Stored || fetched.profile.size() < 11 || interrupted)
         return unsuccessful(fetched.end, interrupted);
 

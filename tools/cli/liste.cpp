@@ -163,7 +163,7 @@ int streamRatings(const Arguments& args, const QString& member, const store::Rat
     return kOk;
 }
 
-int ListeCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter&) {
+int ListeCommand::runOnDatabase(const Arguments& args, ConsoleChooser&, ConsolePresenter&) {
     if (args.alle) {
         store::RatingFilter filter;
         filter.kind = qint16(args.art);
@@ -175,6 +175,8 @@ int ListeCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, 
     v.foreign = !args.fremd.isEmpty();
     v.user = v.foreign ? args.fremd : modGlobal::sStandardUser;
     const QString& table = v.foreign ? kForeignTable : kOwnTable;
+    // The counts' procedures report their own errors and go on with 0.
+    const errors::ErrorWatch counting;
     for (int n = 1; n <= 3; ++n)
         v.counts[n - 1] = modData::read_BewertungenPosZahl(v.user, n, table);
     if (args.art != 0)
@@ -192,7 +194,7 @@ int ListeCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser, 
                                             QStringLiteral("liste"), e, 0);
         return kFehler;
     }
-    if (chooser.errors() > 0)
+    if (counting.seen())
         return kFehler;
 
     const qint32 size = modData::kPageSize;

@@ -37,6 +37,7 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
     default:
         return kFehler;
     }
+    const errors::ErrorWatch storing;
     const store::ListingReport report =
         retrieval::storeFullCheck(fetched, modGlobal::sStandardUser);
     const QString message = terminalLines(retrieval::fullCheckMessage(report, fetched)) + '\n';
@@ -45,7 +46,7 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
         return kFehler;
     }
     out(message);
-    return chooser.errors() > 0 ? kFehler : kOk;
+    return fetched.errorReported || storing.seen() ? kFehler : kOk;
 }
 
 } // namespace
@@ -60,8 +61,8 @@ int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser
         app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
         return kFehler;
     }
-    if (!connected())
-        return chooser.errors() > 0 ? kFehler : kKeineVerbindung;
+    if (const Connection c = checkConnection(); c != Connection::Online)
+        return c == Connection::Failed ? kFehler : kKeineVerbindung;
     if (args.vollstaendig)
         return fullCheck(printer, chooser);
 
@@ -71,7 +72,7 @@ int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser
         runToEnd(run, printer, chooser, [&run] { run.checkneueBewertungen(); });
         fetched = run.result();
     }
-    const int errorsBefore = chooser.errors();
+    const errors::ErrorWatch storing;
 
     const qint32 lines = qint32(fetched.ratings.size());
     if (lines > 0)
@@ -112,7 +113,8 @@ int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser
                 .arg(outcome.placeholders));
     if (const QString message = retrieval::outcomeMessage(outcome); !message.isEmpty())
         err(message + QLatin1Char('\n'));
-    if (chooser.errors() > errorsBefore || (chooser.errors() > 0 && outcome.kind != Kind::Stored))
+    // An error that cancelled the run, or one while storing, fails the command.
+    if (storing.seen() || (fetched.errorReported && outcome.kind != Kind::Stored))
         return kFehler;
     if (outcome.kind == Kind::Cancelled)
         return kAbgebrochen;

@@ -90,12 +90,13 @@ bool openDatabase(const char* command, store::Access access) {
     return true;
 }
 
-bool connected() {
+Connection checkConnection() {
+    const errors::ErrorWatch watch;
     if (modIConnect::Ping())
-        return true;
+        return Connection::Online;
     app::MsgBox(QStringLiteral("Es besteht keine Verbindung zum Internet!"),
                 app::vbOKOnly | app::vbCritical);
-    return false;
+    return watch.seen() ? Connection::Failed : Connection::Offline;
 }
 
 bool runToEnd(retrieval::LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,

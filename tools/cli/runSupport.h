@@ -76,8 +76,10 @@ private:
 // is said on stderr.
 bool openDatabase(const char* command, store::Access access = store::Access::Write);
 
-// The connection check; says so when there is none.
-bool connected();
+// The connection check; says so when there is none. Failed: the check
+// itself reported an error.
+enum class Connection { Online, Offline, Failed };
+[[nodiscard]] Connection checkConnection();
 
 // Starts a load run and lets it run until it closes, printing what it says;
 // Ctrl+C or SIGTERM, or an error nobody could answer, cancel it as the
