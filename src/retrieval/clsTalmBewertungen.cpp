@@ -89,7 +89,8 @@ bool clsTalmBewertungen::begin() {
     if (m_nam.proxy().type() != proxy)
         m_nam.setProxy(QNetworkProxy(proxy));
     m_base = setup.endpoint.base;
-    m_token = retrieval::TokenSource(retrieval::tokenKindFor(settings), m_base, settings);
+    m_appToken = retrieval::TokenSource(retrieval::TokenKind::Application, m_base, settings);
+    m_userToken = retrieval::TokenSource(retrieval::TokenKind::User, m_base, settings);
     return true;
 }
 
@@ -124,28 +125,30 @@ void clsTalmBewertungen::httpFehler(int status, const QByteArray& body) {
     fail(retrieval::httpFault(status, body, m_settings.file));
 }
 
-void clsTalmBewertungen::withToken(const std::function<void(const QString& token)>& then) {
-    if (const auto token = m_token.cached())
+void clsTalmBewertungen::withToken(retrieval::TokenKind kind,
+                                   const std::function<void(const QString& token)>& then) {
+    retrieval::TokenSource& source = tokens(kind);
+    if (const auto token = source.cached())
         return then(*token);
     m_http->start(
-        m_token.request(), m_token.form(), [this, now = current(), then](const auto& result) {
+        source.request(), source.form(), [this, kind, now = current(), then](const auto& result) {
             if (!now.holds())
                 return;
             if (!result.ok)
                 return fail({result.number, result.description});
             if (result.status != 200)
                 return fail(retrieval::tokenFault(result.status, result.body, m_settings.file));
-            const auto token = m_token.accept(result.body, m_timing.tokenMarginS);
+            const auto token = tokens(kind).accept(result.body, m_timing.tokenMarginS);
             if (!token)
                 return fail(retrieval::malformedFault());
             then(*token);
         });
 }
 
-void clsTalmBewertungen::apiGet(const QString& path, const QString& query, const Answer& onAnswer,
-                                bool repeated) {
+void clsTalmBewertungen::apiGet(retrieval::TokenKind kind, const QString& path,
+                                const QString& query, const Answer& onAnswer, bool repeated) {
     const Current now = current();
-    withToken([=, this](const QString& token) {
+    withToken(kind, [=, this](const QString& token) {
         QUrl url(m_base + path);
         url.setQuery(query, QUrl::StrictMode);
         QNetworkRequest request(url);
@@ -160,9 +163,9 @@ void clsTalmBewertungen::apiGet(const QString& path, const QString& query, const
                 if (!result.ok)
                     return fail({result.number, result.description});
                 if (result.status == 401) {
-                    m_token.forget();
+                    tokens(kind).forget();
                     if (!repeated)
-                        return apiGet(path, query, onAnswer, true);
+                        return apiGet(kind, path, query, onAnswer, true);
                 }
                 onAnswer(result.status, result.body);
             },
@@ -171,6 +174,12 @@ void clsTalmBewertungen::apiGet(const QString& path, const QString& query, const
                     emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
             });
     });
+}
+
+void clsTalmBewertungen::entriesGet(const QString& user, int limit, qint64 offset,
+                                    const Answer& onAnswer) {
+    apiGet(retrieval::tokenKindFor(m_settings, user), QLatin1String(kEntriesPath),
+           entriesQuery(user, limit, offset), onAnswer);
 }
 
 QString clsTalmBewertungen::entriesQuery(const QString& user, int limit, qint64 offset) const {
@@ -215,20 +224,20 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
     p.step([&] {
         if (!begin())
             return;
-        apiGet(QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
-               [this](int status, const QByteArray& body) {
-                   const auto count = readCount(status, body);
-                   if (!count)
-                       return;
-                   if (!count->head.ratings.empty() || count->total > 0) {
-                       if (!stillAfter([&] { emit pageArrived(count->head); }))
+        entriesGet(sUser, feedback::kSmallestRequest, 0,
+                   [this](int status, const QByteArray& body) {
+                       const auto count = readCount(status, body);
+                       if (!count)
                            return;
-                   }
-                   const qint32 total = count->total;
-                   const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
-                   if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
-                       finish();
-               });
+                       if (!count->head.ratings.empty() || count->total > 0) {
+                           if (!stillAfter([&] { emit pageArrived(count->head); }))
+                               return;
+                       }
+                       const qint32 total = count->total;
+                       const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
+                       if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
+                           finish();
+                   });
         result = true;
     });
     return result;
@@ -292,11 +301,10 @@ void clsTalmBewertungen::requestPage(const QString& user, qint64 offset, qint32 
     m_reportBytes = true;
     const int requestLimit =
         limit <= feedback::kSmallestRequest ? feedback::kSmallestRequest : kSeite;
-    apiGet(QLatin1String(kEntriesPath), entriesQuery(user, requestLimit, offset),
-           [=, this](int status, const QByteArray& body) {
-               if (const auto page = readPage(status, body, user, offset, limit, kinds))
-                   reportPage(*page);
-           });
+    entriesGet(user, requestLimit, offset, [=, this](int status, const QByteArray& body) {
+        if (const auto page = readPage(status, body, user, offset, limit, kinds))
+            reportPage(*page);
+    });
 }
 
 std::optional<retrieval::FeedbackPage>
@@ -361,8 +369,8 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
             std::fill(std::begin(period), std::end(period), 0);
         m_prozent.clear();
         m_periodKeySwitched = false;
-        apiGet(
-            QLatin1String(kEntriesPath), entriesQuery(sUser, feedback::kSmallestRequest, 0),
+        entriesGet(
+            sUser, feedback::kSmallestRequest, 0,
             [this, user = sUser](int status, const QByteArray& body) {
                 const auto count = readCount(status, body);
                 if (!count)
@@ -389,40 +397,43 @@ void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bo
             .arg(otherKey ? QStringLiteral("period") : QStringLiteral("lookbackPeriodInDays"))
             .arg(kPerioden[periodIndex]);
     const QString query = QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter));
-    apiGet(QLatin1String(kSummaryPath), query, [=, this](int status, const QByteArray& body) {
-        const AnswerClass answer = retrieval::classifyAnswer(status, body);
-        if (answer == AnswerClass::PeriodNamedOtherwise && !m_periodKeySwitched) {
-            // The marketplace names the period filter the other way; once only.
-            m_periodKeySwitched = true;
-            summaryUsesPeriodKey() = !otherKey;
-            return requestSummary(user, periodIndex, !otherKey);
-        }
-        if (answer != AnswerClass::Ok)
-            return httpFehler(status, body);
-        const auto summary = feedbackJson::parseSummary(body);
-        if (!summary)
-            return fail(retrieval::malformedFault());
-        m_counts[periodIndex][0] = summary->positive;
-        m_counts[periodIndex][1] = summary->neutral;
-        m_counts[periodIndex][2] = summary->negative;
-        if (periodIndex < 2)
-            return requestSummary(user, periodIndex + 1, otherKey);
+    // The summary takes only the application token's read-only scope.
+    apiGet(retrieval::TokenKind::Application, QLatin1String(kSummaryPath), query,
+           [=, this](int status, const QByteArray& body) {
+               const AnswerClass answer = retrieval::classifyAnswer(status, body);
+               if (answer == AnswerClass::PeriodNamedOtherwise && !m_periodKeySwitched) {
+                   // The marketplace names the period filter the other way; once only.
+                   m_periodKeySwitched = true;
+                   summaryUsesPeriodKey() = !otherKey;
+                   return requestSummary(user, periodIndex, !otherKey);
+               }
+               if (answer != AnswerClass::Ok)
+                   return httpFehler(status, body);
+               const auto summary = feedbackJson::parseSummary(body);
+               if (!summary)
+                   return fail(retrieval::malformedFault());
+               m_counts[periodIndex][0] = summary->positive;
+               m_counts[periodIndex][1] = summary->neutral;
+               m_counts[periodIndex][2] = summary->negative;
+               if (periodIndex < 2)
+                   return requestSummary(user, periodIndex + 1, otherKey);
 
-        if (summary->percent)
-            m_prozent = feedbackJson::prozentText(*summary->percent);
-        else if (summary->positive + summary->negative > 0)
-            m_prozent = feedbackJson::prozentText(100.0 * double(summary->positive) /
-                                                  double(summary->positive + summary->negative));
-        else
-            m_prozent = QStringLiteral("-");
-        QStringList profile;
-        for (int kind = 0; kind < 3; ++kind)
-            for (int period = 0; period < 3; ++period)
-                profile << QString::number(m_counts[period][kind]);
-        profile << QString::number(m_score) << m_prozent;
-        if (stillAfter([&] { emit UebersichtBewertung(profile); }))
-            finish();
-    });
+               if (summary->percent)
+                   m_prozent = feedbackJson::prozentText(*summary->percent);
+               else if (summary->positive + summary->negative > 0)
+                   m_prozent =
+                       feedbackJson::prozentText(100.0 * double(summary->positive) /
+                                                 double(summary->positive + summary->negative));
+               else
+                   m_prozent = QStringLiteral("-");
+               QStringList profile;
+               for (int kind = 0; kind < 3; ++kind)
+                   for (int period = 0; period < 3; ++period)
+                       profile << QString::number(m_counts[period][kind]);
+               profile << QString::number(m_score) << m_prozent;
+               if (stillAfter([&] { emit UebersichtBewertung(profile); }))
+                   finish();
+           });
 }
 
 void clsTalmBewertungen::resetSeite() {

@@ -134,9 +134,15 @@ private:
     void fail(const retrieval::SourceFault& fault);
     void finish();
     void httpFehler(int status, const QByteArray& body);
-    void withToken(const std::function<void(const QString& token)>& then);
-    void apiGet(const QString& path, const QString& query, const Answer& onAnswer,
-                bool repeated = false);
+    retrieval::TokenSource& tokens(retrieval::TokenKind kind) {
+        return kind == retrieval::TokenKind::User ? m_userToken : m_appToken;
+    }
+    void withToken(retrieval::TokenKind kind,
+                   const std::function<void(const QString& token)>& then);
+    void apiGet(retrieval::TokenKind kind, const QString& path, const QString& query,
+                const Answer& onAnswer, bool repeated = false);
+    // A request for a member's entries.
+    void entriesGet(const QString& user, int limit, qint64 offset, const Answer& onAnswer);
     QString entriesQuery(const QString& user, int limit, qint64 offset) const;
     // getSeite and getSeiteFilter: a page by its number, all kinds without a filter.
     bool startPage(const char* signature, const QString& user, qint32 page, qint32 limit,
@@ -154,7 +160,8 @@ private:
     QNetworkAccessManager m_nam;
     std::unique_ptr<retrieval::HttpExchange> m_http;
     Timing m_timing;
-    retrieval::TokenSource m_token;
+    retrieval::TokenSource m_appToken;
+    retrieval::TokenSource m_userToken;
     QString m_base;
     app::Settings m_settings;
     QString m_marketplaceId;

@@ -30,8 +30,11 @@ QString enc(const QString& value) {
 
 } // namespace
 
-TokenKind tokenKindFor(const app::MarktplatzSettings& settings) {
-    return settings.refreshToken.isEmpty() ? TokenKind::Application : TokenKind::User;
+TokenKind tokenKindFor(const app::Settings& settings, const QString& member) {
+    // Member names are case-insensitive at the marketplace.
+    const bool own = member.compare(settings.username, Qt::CaseInsensitive) == 0;
+    return own && !settings.marktplatz.refreshToken.isEmpty() ? TokenKind::User
+                                                              : TokenKind::Application;
 }
 
 TokenSource::TokenSource(TokenKind kind, const QString& base,

@@ -13,8 +13,10 @@ namespace retrieval {
 // member's ratings, a user token (from a refresh token) one's own unmasked.
 enum class TokenKind { Application, User };
 
-// The kind today's settings ask for: a user token when they hold a refresh token.
-TokenKind tokenKindFor(const app::MarktplatzSettings& settings);
+// The kind a request about a member's entries needs: the user token for the
+// signed-in member's own, when there is one; the rating summary and other
+// members always take the application token, as the marketplace demands.
+TokenKind tokenKindFor(const app::Settings& settings, const QString& member);
 
 // The access tokens of one kind for one marketplace and client. Tokens are
 // kept per process for their lifetime: the marketplace allows only so many

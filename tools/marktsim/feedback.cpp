@@ -202,9 +202,10 @@ QJsonObject roleSummary(int role, const qint64* c, qint64 days) {
 } // namespace
 
 Response Server::entries(const Request& request, const Fault* fault) {
-    const auto member = authorise(request);
-    if (!member)
-        return invalidToken();
+    const auto access = authorise(request, {kFeedbackScope, kReadonlyScope});
+    if (const Response* refusal = std::get_if<Response>(&access))
+        return *refusal;
+    const QString& member = std::get<QString>(access);
     const auto parsed = parseEntriesQuery(request.query);
     if (const Response* refusal = std::get_if<Response>(&parsed))
         return *refusal;
@@ -218,7 +219,7 @@ Response Server::entries(const Request& request, const Fault* fault) {
     // Ratings that arrive just before this answer.
     if (kindIs(FaultKind::Arrive))
         m_market->addGenerated(q.user, std::max(1, fault->n), nowMs());
-    const bool unmasked = !member->isEmpty() && member->compare(q.user, Qt::CaseInsensitive) == 0;
+    const bool unmasked = !member.isEmpty() && member.compare(q.user, Qt::CaseInsensitive) == 0;
     QByteArray list;
     list.reserve(int(q.limit) * 600);
     qint64 count = 0;
@@ -239,8 +240,10 @@ Response Server::entries(const Request& request, const Fault* fault) {
 }
 
 Response Server::summary(const Request& request) {
-    if (!authorise(request))
-        return invalidToken();
+    // Only the application token's read-only scope may ask for the summary.
+    const auto access = authorise(request, {kReadonlyScope});
+    if (const Response* refusal = std::get_if<Response>(&access))
+        return *refusal;
     // The contract lists no error of its own for a missing user_id here.
     const QString user = request.query.queryItemValue("user_id", QUrl::FullyDecoded);
     if (user.isEmpty())

@@ -23,6 +23,15 @@ Response invalidToken() {
         {}};
 }
 
+Response accessDenied() {
+    QJsonObject error{{"errorId", 1100},
+                      {"domain", "ACCESS"},
+                      {"category", "REQUEST"},
+                      {"message", "Access denied"},
+                      {"longMessage", "Insufficient permissions to fulfill the request."}};
+    return {403, json(QJsonObject{{"errors", QJsonArray{error}}}), {}};
+}
+
 QByteArray oauthError(const QString& error, const QString& description) {
     return json(QJsonObject{{"error", error}, {"error_description", description}});
 }

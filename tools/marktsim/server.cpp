@@ -167,15 +167,26 @@ Response Server::token(const Request& request) {
     const QString grant = form.queryItemValue("grant_type", QUrl::FullyDecoded);
     const QString scope = form.queryItemValue("scope", QUrl::FullyDecoded);
     QString member;
+    QStringList scopes = scope.split(u' ', Qt::SkipEmptyParts);
+    const auto invalidScope = [&refuse] {
+        return refuse(400, QStringLiteral("invalid_scope"),
+                      QStringLiteral("The requested scope is invalid"));
+    };
     if (grant == QLatin1String("client_credentials")) {
         if (!scope.contains(QLatin1String("commerce.feedback")))
-            return refuse(400, QStringLiteral("invalid_scope"),
-                          QStringLiteral("The requested scope is invalid"));
+            return invalidScope();
     } else if (grant == QLatin1String("refresh_token")) {
         const QString refresh = form.queryItemValue("refresh_token", QUrl::FullyDecoded);
         if (m_options.refreshToken.isEmpty() || refresh != m_options.refreshToken)
             return refuse(400, QStringLiteral("invalid_grant"),
                           QStringLiteral("the provided authorization refresh token is invalid"));
+        // A user grant gives the scopes the member agreed to, never more.
+        const QStringList granted{kFeedbackScope, kIdentityScope};
+        if (scopes.isEmpty())
+            scopes = granted;
+        for (const QString& s : std::as_const(scopes))
+            if (!granted.contains(s))
+                return invalidScope();
         member = m_options.refreshTokenMember;
     } else {
         return refuse(400, QStringLiteral("unsupported_grant_type"),
@@ -186,7 +197,7 @@ Response Server::token(const Request& request) {
                               .arg(member.isEmpty() ? 1 : 3)
                               .arg(QString::number(++m_tokenSerial) + QLatin1Char('#') +
                                    QString::number(QRandomGenerator::global()->generate64(), 36));
-    m_tokens.insert(token, {m_running.elapsed() + m_options.tokenLifetimeS * 1000, member});
+    m_tokens.insert(token, {m_running.elapsed() + m_options.tokenLifetimeS * 1000, member, scopes});
     return {200,
             json(QJsonObject{{"access_token", token},
                              {"expires_in", m_options.tokenLifetimeS},
@@ -197,14 +208,19 @@ Response Server::token(const Request& request) {
             {{"Cache-Control", "no-store"}, {"Pragma", "no-cache"}}};
 }
 
-std::optional<QString> Server::authorise(const Request& request) {
+std::variant<QString, Response> Server::authorise(const Request& request,
+                                                  const QStringList& scopes) {
     const QByteArray header = request.headers.value("authorization");
     if (!header.startsWith("Bearer "))
-        return std::nullopt;
+        return invalidToken();
     const auto it = m_tokens.constFind(QString::fromUtf8(header.mid(7)));
     if (it == m_tokens.constEnd() || it->expiresMs <= m_running.elapsed())
-        return std::nullopt;
-    return it->member;
+        return invalidToken();
+    for (const QString& s : scopes)
+        if (it->scopes.contains(s))
+            return it->member;
+    m_stats["denied"] += 1;
+    return accessDenied();
 }
 
 } // namespace marktsim

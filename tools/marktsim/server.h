@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <variant>
 
 class QTcpServer;
 class QTcpSocket;
@@ -67,8 +68,10 @@ private:
     void handle(QTcpSocket* socket, const Request& request);
     std::optional<Fault> takeFault(const QString& category);
     Response token(const Request& request);
-    // The member a valid token may see unmasked; nullopt when the token is bad.
-    std::optional<QString> authorise(const Request& request);
+    // The member a valid token may see unmasked ("" for an application
+    // token), or the refusal: 401 for a bad token, 403 for one that holds
+    // none of the scopes the request takes.
+    std::variant<QString, Response> authorise(const Request& request, const QStringList& scopes);
 
     // feedback.cpp
     Response entries(const Request& request, const Fault* fault);
@@ -94,6 +97,7 @@ private:
     struct TokenInfo {
         qint64 expiresMs;
         QString member; // user token: whose
+        QStringList scopes;
     };
     QHash<QString, TokenInfo> m_tokens;
     std::deque<Fault> m_faults;
