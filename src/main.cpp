@@ -1,3 +1,4 @@
+#include "app/applicationKeys.h"
 #include "base/qtTranslations.h"
 #include "ui/modGlobalMain.h"
 
@@ -11,5 +12,13 @@ int main(int argc, char** argv) {
     // The window belongs to the menu entry of that name (Wayland, task bars).
     QApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/notenschau.png")));
+    // --anwendung DATEI names the application keys of another installation.
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--anwendung") && i + 1 < args.size())
+            app::useApplicationKeysFile(args[++i]);
+        else if (args[i].startsWith(QLatin1String("--anwendung=")))
+            app::useApplicationKeysFile(args[i].mid(12));
+    }
     return modGlobal::runProgram();
 }

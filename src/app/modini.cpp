@@ -47,10 +47,14 @@ void fnGetPfadeFaktorFromINI() {
     p.setPassOnSource("ini::fnGetPfadeFaktorFromINI ");
 
     app::ProfileFile ini;
-    p.step([&] { ini = app::ProfileFile::load(configPath()); });
+    app::ApplicationKeys application;
+    p.step([&] {
+        ini = app::ProfileFile::load(configPath());
+        application = app::readApplicationKeys(app::ProfileFile::load(app::applicationKeysPath()));
+    });
     p.step([&] {
         app::SettingsRead read =
-            app::readSettings(ini, app::Deployment::current(), base::programFolder());
+            app::readSettings(ini, app::Deployment::current(), base::programFolder(), application);
         read.settings.file = configPath();
         publish(read.settings);
         if (!read.badKey.isEmpty())

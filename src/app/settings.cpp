@@ -14,6 +14,7 @@ namespace {
 struct Context {
     const Deployment& deployment;
     const QString& programFolder;
+    const ApplicationKeys& application;
 };
 
 using Fallback = QString (*)(const Settings&, const Context&);
@@ -73,8 +74,18 @@ bool plattform(Settings& s, const QString& value, const Context& c) {
 QString defaultDomain(const Settings&, const Context& c) {
     return c.deployment.defaultDomain;
 }
-QString defaultApi(const Settings&, const Context&) {
-    return MarktplatzSettings().apiUrl;
+QString defaultApi(const Settings&, const Context& c) {
+    return c.application.apiUrl.isEmpty() ? MarktplatzSettings().apiUrl : c.application.apiUrl;
+}
+template <QString ApplicationKeys::*field> QString installed(const Settings&, const Context& c) {
+    return c.application.*field;
+}
+QString anmeldeUrl(const Settings& s, const Context& c) {
+    return c.application.anmeldeUrl.isEmpty() ? defaultAnmeldeUrl(s.marktplatz.apiUrl)
+                                              : c.application.anmeldeUrl;
+}
+QString identityUrl(const Settings& s, const Context&) {
+    return defaultIdentityUrl(s.marktplatz.apiUrl);
 }
 // The first check host is the API's own.
 QString apiHost(const Settings& s, const Context&) {
@@ -87,7 +98,7 @@ QString secondHost(const Settings&, const Context&) {
 
 // In the order they are read: a bad Boolean leaves the keys after it unread.
 // An empty platform would strip the domain out of both page hosts.
-const std::array<Key, 12> kKeys{{
+const std::array<Key, 15> kKeys{{
     {"Main", "Database", none, Plain, database},
     {"User", "Username", none, Plain, text<&Settings::username>},
     {"Main", "checkInet", yes, Plain, flag<&Settings::checkInet>},
@@ -95,8 +106,16 @@ const std::array<Key, 12> kKeys{{
     {"Main", "KuntaBrowser", yes, Plain, flag<&Settings::kuntaBrowser>},
     {"Marktplatz", "ApiUrl", defaultApi, Trimmed | EmptyIsDefault,
      market<&MarktplatzSettings::apiUrl>},
-    {"Marktplatz", "ClientId", none, Trimmed, market<&MarktplatzSettings::clientId>},
-    {"Marktplatz", "ClientSecret", none, Trimmed, market<&MarktplatzSettings::clientSecret>},
+    {"Marktplatz", "ClientId", installed<&ApplicationKeys::clientId>, Trimmed | EmptyIsDefault,
+     market<&MarktplatzSettings::clientId>},
+    {"Marktplatz", "ClientSecret", installed<&ApplicationKeys::clientSecret>,
+     Trimmed | EmptyIsDefault, market<&MarktplatzSettings::clientSecret>},
+    {"Marktplatz", "RuName", installed<&ApplicationKeys::ruName>, Trimmed | EmptyIsDefault,
+     market<&MarktplatzSettings::ruName>},
+    {"Marktplatz", "AnmeldeUrl", anmeldeUrl, Trimmed | EmptyIsDefault,
+     market<&MarktplatzSettings::anmeldeUrl>},
+    {"Marktplatz", "IdentityUrl", identityUrl, Trimmed | EmptyIsDefault,
+     market<&MarktplatzSettings::identityUrl>},
     {"Marktplatz", "RefreshToken", none, Trimmed, market<&MarktplatzSettings::refreshToken>},
     {"Marktplatz", "Zeitlimit", none, Trimmed, market<&MarktplatzSettings::zeitlimit>},
     {"Main", "PruefHost1", apiHost, Trimmed | EmptyIsDefault,
@@ -108,8 +127,8 @@ const std::array<Key, 12> kKeys{{
 } // namespace
 
 SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
-                          const QString& programFolder) {
-    const Context context{deployment, programFolder};
+                          const QString& programFolder, const ApplicationKeys& application) {
+    const Context context{deployment, programFolder, application};
     SettingsRead read;
     for (const Key& key : kKeys) {
         const QString fallback = key.fallback(read.settings, context);
@@ -125,6 +144,30 @@ SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
         }
     }
     return read;
+}
+
+namespace {
+// The marketplace's own hosts by interface host: production, then sandbox.
+QString marketplaceHost(const QString& apiUrl, const char* production, const char* sandbox) {
+    const QUrl url(apiUrl.trimmed());
+    if (url.scheme() == QLatin1String("https") && url.host() == QLatin1String("api.ebay.com"))
+        return QString::fromLatin1(production);
+    if (url.scheme() == QLatin1String("https") &&
+        url.host() == QLatin1String("api.sandbox.ebay.com"))
+        return QString::fromLatin1(sandbox);
+    QString own = apiUrl.trimmed();
+    while (own.endsWith(QLatin1Char('/')))
+        own.chop(1);
+    return own;
+}
+} // namespace
+
+QString defaultAnmeldeUrl(const QString& apiUrl) {
+    return marketplaceHost(apiUrl, "https://auth.ebay.com", "https://auth.sandbox.ebay.com");
+}
+
+QString defaultIdentityUrl(const QString& apiUrl) {
+    return marketplaceHost(apiUrl, "https://apiz.ebay.com", "https://apiz.sandbox.ebay.com");
 }
 
 } // namespace app

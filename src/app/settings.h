@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/applicationKeys.h"
 #include "app/marketplaceUrls.h"
 
 #include <QString>
@@ -14,6 +15,9 @@ struct MarktplatzSettings {
     QString clientId;
     QString clientSecret;
     QString refreshToken; // optional: a user token gives one's own ratings unmasked
+    QString ruName;       // the application's redirect name, for signing in
+    QString anmeldeUrl;   // where the consent page is
+    QString identityUrl;  // where the identity interface is
     QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
     QString pruefHost1 = QStringLiteral("api.ebay.com");
     QString pruefHost2 = QStringLiteral("www.ebay.de");
@@ -40,8 +44,15 @@ struct SettingsRead {
 };
 
 // Reads the settings from a profile file. Relative database paths count from
-// programFolder; the marketplace addresses follow the platform.
+// programFolder; the marketplace addresses follow the platform. A key of the
+// application left out or empty there is the installation's.
 SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
-                          const QString& programFolder);
+                          const QString& programFolder, const ApplicationKeys& application = {});
+
+// The consent page's and the identity interface's hosts that go with an
+// interface address: the marketplace's own for production and sandbox, the
+// interface itself for any other (the simulator).
+QString defaultAnmeldeUrl(const QString& apiUrl);
+QString defaultIdentityUrl(const QString& apiUrl);
 
 } // namespace app

@@ -38,6 +38,13 @@ QString setOrdner(Arguments& a, const QString& value) {
     return {};
 }
 
+QString setAnwendung(Arguments& a, const QString& value) {
+    if (value.trimmed().isEmpty())
+        return QStringLiteral("Die Option --anwendung braucht eine Datei.");
+    a.anwendung = value;
+    return {};
+}
+
 QString setFremd(Arguments& a, const QString& value) {
     if (value.trimmed().isEmpty())
         return QStringLiteral("Die Option --fremd braucht einen Mitgliedsnamen.");
@@ -118,6 +125,9 @@ struct Option {
 constexpr Option kOptions[] = {
     {"--ordner", "VERZEICHNIS", 0,
      "Programmordner mit Bin/config.INI\n(Vorgabe: der Ordner des Programms)", setOrdner},
+    {"--anwendung", "DATEI", 0,
+     "die Schlüssel der Anwendung beim Marktplatz\n(Vorgabe: /etc/notenschau/anwendung.ini)",
+     setAnwendung},
     {"--ja", nullptr, bit(Command::Pruefen), "ohne Rückfrage laden (für Zeitpläne und Skripte)",
      [](Arguments& a, const QString&) {
          a.ja = true;

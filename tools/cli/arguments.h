@@ -24,6 +24,7 @@ enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil, Suche, 
 struct Arguments {
     Command command = Command::None;
     QString ordner;            // empty: the executable's folder
+    QString anwendung;         // the application keys' file; empty: the installation's
     bool ja = false;           // pruefen: load without asking
     bool vollstaendig = false; // pruefen: walk the whole list and mark what is withdrawn
     QString fremd;             // liste: a foreign member instead of the standard user

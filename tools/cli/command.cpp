@@ -1,5 +1,6 @@
 #include "command.h"
 
+#include "app/applicationKeys.h"
 #include "app/modini.h"
 #include "base/programFolder.h"
 #include "runSupport.h"
@@ -24,6 +25,8 @@ int DatabaseCommand::run() {
         }
         base::setProgramFolder(m_args.ordner);
     }
+    if (!m_args.anwendung.isEmpty())
+        app::useApplicationKeysFile(m_args.anwendung);
     // Without its configuration the program could only say that the database
     // is not reachable; the missing file is the clearer message.
     if (!QFileInfo(modini::configPath()).isFile()) {

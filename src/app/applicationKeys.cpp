@@ -1,0 +1,30 @@
+#include "app/applicationKeys.h"
+
+#include "app/profileFile.h"
+
+#include <QtGlobal>
+
+namespace app {
+
+namespace {
+constexpr char kVariable[] = "NOTENSCHAU_ANWENDUNG";
+}
+
+QString applicationKeysPath() {
+    const QString named = qEnvironmentVariable(kVariable);
+    return named.isEmpty() ? QStringLiteral("/etc/notenschau/anwendung.ini") : named;
+}
+
+void useApplicationKeysFile(const QString& path) {
+    // The environment carries it to the programs started from here as well.
+    qputenv(kVariable, path.toLocal8Bit());
+}
+
+ApplicationKeys readApplicationKeys(const ProfileFile& file) {
+    const auto key = [&file](const char* name) {
+        return file.value(QStringLiteral("Anwendung"), QLatin1String(name), QString()).trimmed();
+    };
+    return {key("ClientId"), key("ClientSecret"), key("RuName"), key("ApiUrl"), key("AnmeldeUrl")};
+}
+
+} // namespace app
