@@ -77,10 +77,16 @@ Response Server::admin(const Request& request) {
         bool postOnly;
     };
     static const Command commands[] = {
-        {"stats", &Server::adminStats, false}, {"member", &Server::adminMember, true},
-        {"add", &Server::adminAdd, true},      {"withdraw", &Server::adminWithdraw, true},
-        {"state", &Server::adminState, true},  {"fault", &Server::adminFault, true},
-        {"clear", &Server::adminClear, true},  {"expire-tokens", &Server::adminExpireTokens, true},
+        {"stats", &Server::adminStats, false},
+        {"member", &Server::adminMember, true},
+        {"add", &Server::adminAdd, true},
+        {"withdraw", &Server::adminWithdraw, true},
+        {"state", &Server::adminState, true},
+        {"fault", &Server::adminFault, true},
+        {"clear", &Server::adminClear, true},
+        {"expire-tokens", &Server::adminExpireTokens, true},
+        {"consent", &Server::adminConsent, true},
+        {"revoke", &Server::adminRevoke, true},
     };
     const QString what = request.path.mid(QStringLiteral("/admin/").size());
     const Command* command =
@@ -155,6 +161,38 @@ Response Server::adminClear(const Request&) {
 Response Server::adminExpireTokens(const Request&) {
     m_tokens.clear();
     return ok({});
+}
+
+// How the consent page answers from now on, and for whom it agrees.
+Response Server::adminConsent(const Request& request) {
+    static const QHash<QString, ConsentMode> modes{{QStringLiteral("manual"), ConsentMode::Manual},
+                                                   {QStringLiteral("auto"), ConsentMode::Auto},
+                                                   {QStringLiteral("deny"), ConsentMode::Deny}};
+    const QString mode = request.query.queryItemValue("mode");
+    if (!modes.contains(mode))
+        return fail(QStringLiteral("mode: manual, auto or deny"));
+    const QString member = request.query.queryItemValue("member", QUrl::FullyDecoded);
+    if (!member.isEmpty() && !m_market->hasMember(member))
+        return fail(QStringLiteral("unknown member"));
+    m_consentMode = modes.value(mode);
+    m_consentMember = member;
+    return ok({{"mode", mode}, {"member", member}});
+}
+
+// The marketplace forgets every refresh token it gave (or a member's), as when
+// a member withdraws an application's access.
+Response Server::adminRevoke(const Request& request) {
+    const QString member = request.query.queryItemValue("member", QUrl::FullyDecoded);
+    qint64 revoked = 0;
+    for (auto it = m_refreshTokens.begin(); it != m_refreshTokens.end();) {
+        if (member.isEmpty() || it->member.compare(member, Qt::CaseInsensitive) == 0) {
+            it = m_refreshTokens.erase(it);
+            ++revoked;
+        } else {
+            ++it;
+        }
+    }
+    return ok({{"revoked", revoked}});
 }
 
 } // namespace marktsim

@@ -7,10 +7,14 @@ QByteArray reason(int status) {
     switch (status) {
     case 200:
         return "OK";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
     case 401:
         return "Unauthorized";
+    case 403:
+        return "Forbidden";
     case 404:
         return "Not Found";
     case 429:
@@ -64,10 +68,15 @@ std::variant<ParsedRequest, RequestError> parseRequest(const QByteArray& buffer)
 }
 
 QByteArray responseHead(const Response& response) {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
-                      reason(response.status) + "\r\nContent-Type: application/json\r\n";
-    for (const auto& [name, value] : response.headers)
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status) + "\r\n";
+    bool typed = false;
+    for (const auto& [name, value] : response.headers) {
         head += name + ": " + value + "\r\n";
+        typed = typed || name.compare("Content-Type", Qt::CaseInsensitive) == 0;
+    }
+    if (!typed)
+        head += "Content-Type: application/json\r\n";
     return head;
 }
 

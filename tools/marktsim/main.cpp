@@ -37,6 +37,11 @@ struct Options {
     QCommandLineOption refresh{
         "refresh-token", "Accepted refresh token and the member it belongs to.", "token:member"};
     QCommandLineOption lifetime{"token-lifetime", "Seconds a token lives.", "s", "7200"};
+    QCommandLineOption refreshLifetime{"refresh-token-lifetime",
+                                       "Seconds a refresh token lives (default 18 months).", "s",
+                                       "47304000"};
+    QCommandLineOption ruName{"runame", "The application's redirect name (RuName).", "name",
+                              marktsim::ServerOptions().ruName};
     QCommandLineOption periodKey{
         "summary-period-key",
         "Name of the summary's period filter (lookbackPeriodInDays or period).", "key",
@@ -52,7 +57,7 @@ struct Options {
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({port, seed, member, reference, clientId, clientSecret, refresh, lifetime,
-                           periodKey, demo, demoInterval, grow});
+                           refreshLifetime, ruName, periodKey, demo, demoInterval, grow});
     }
 };
 
@@ -109,6 +114,10 @@ std::variant<Setup, QString> readSetup(const QCommandLineParser& parser, const O
     setup.options.tokenLifetimeS = parser.value(o.lifetime).toLongLong(&ok);
     if (!ok || setup.options.tokenLifetimeS < 1)
         return QStringLiteral("--token-lifetime: not a positive number");
+    setup.options.refreshTokenLifetimeS = parser.value(o.refreshLifetime).toLongLong(&ok);
+    if (!ok || setup.options.refreshTokenLifetimeS < 1)
+        return QStringLiteral("--refresh-token-lifetime: not a positive number");
+    setup.options.ruName = parser.value(o.ruName);
     setup.options.summaryPeriodKey = parser.value(o.periodKey);
     const uint port = parser.value(o.port).toUInt(&ok);
     if (!ok || port > 65535)

@@ -3,7 +3,6 @@
 #include "replies.h"
 
 #include <QHostAddress>
-#include <QRandomGenerator>
 #include <QTcpServer>
 
 namespace marktsim {
@@ -19,6 +18,10 @@ constexpr Endpoint kEndpoints[] = {
     {"/identity/v1/oauth2/token", "token"},
     {"/commerce/feedback/v1/feedback", "entries"},
     {"/commerce/feedback/v1/feedback_rating_summary", "summary"},
+    {"/oauth2/authorize", "authorize"},
+    {"/oauth2/consent", "consent"},
+    {"/oauth2/ThirdPartyAuthSucessFailure", "accept"},
+    {"/commerce/identity/v1/user/", "identity"},
 };
 
 QString categoryOf(const QString& path) {
@@ -83,6 +86,10 @@ Server::Server(Marketplace* market, const ServerOptions& options, qint64 referen
     : QObject(parent), m_market(market), m_options(options), m_referenceMs(referenceMs),
       m_server(new QTcpServer(this)) {
     m_running.start();
+    if (!options.refreshToken.isEmpty())
+        m_refreshTokens.insert(options.refreshToken, {options.refreshTokenMember,
+                                                      {kFeedbackScope, kIdentityScope},
+                                                      options.refreshTokenLifetimeS * 1000});
     connect(m_server, &QTcpServer::newConnection, this, &Server::onNewConnection);
 }
 
@@ -119,6 +126,21 @@ std::optional<Fault> Server::takeFault(const QString& category) {
     return std::nullopt;
 }
 
+Response Server::answer(const QString& category, const Request& request, const Fault* fault) {
+    using Handler = Response (Server::*)(const Request&);
+    static const QHash<QString, Handler> handlers{
+        {QStringLiteral("token"), &Server::token},
+        {QStringLiteral("summary"), &Server::summary},
+        {QStringLiteral("authorize"), &Server::authorize},
+        {QStringLiteral("consent"), &Server::consent},
+        {QStringLiteral("accept"), &Server::acceptPage},
+        {QStringLiteral("identity"), &Server::identity},
+    };
+    if (category == QLatin1String("entries"))
+        return entries(request, fault);
+    return (this->*handlers.value(category))(request);
+}
+
 void Server::handle(QTcpSocket* socket, const Request& request) {
     if (request.path.startsWith(QLatin1String("/admin/"))) {
         deliver(socket, admin(request), nullptr);
@@ -140,72 +162,10 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     const Fault* applied = fault ? &*fault : nullptr;
     std::optional<Response> response = applied ? injected(*applied, category) : std::nullopt;
     if (!response)
-        response = category == QLatin1String("token")     ? token(request)
-                   : category == QLatin1String("entries") ? entries(request, applied)
-                                                          : summary(request);
+        response = answer(category, request, applied);
     if (response->status == 401)
         m_stats["unauthorized"] += 1;
     deliver(socket, *response, applied);
-}
-
-Response Server::token(const Request& request) {
-    auto refuse = [](int status, const QString& error, const QString& description) {
-        return Response{status, oauthError(error, description), {}};
-    };
-    if (request.method != "POST")
-        return refuse(400, QStringLiteral("invalid_request"), QStringLiteral("POST only"));
-    const QByteArray expected =
-        "Basic " +
-        (m_options.clientId + QLatin1Char(':') + m_options.clientSecret).toUtf8().toBase64();
-    if (request.headers.value("authorization") != expected)
-        return refuse(401, QStringLiteral("invalid_client"),
-                      QStringLiteral("client authentication failed"));
-    if (!request.headers.value("content-type").startsWith("application/x-www-form-urlencoded"))
-        return refuse(400, QStringLiteral("invalid_request"),
-                      QStringLiteral("request is missing a required parameter"));
-    QUrlQuery form(QString::fromUtf8(request.body).replace(u'+', u' '));
-    const QString grant = form.queryItemValue("grant_type", QUrl::FullyDecoded);
-    const QString scope = form.queryItemValue("scope", QUrl::FullyDecoded);
-    QString member;
-    QStringList scopes = scope.split(u' ', Qt::SkipEmptyParts);
-    const auto invalidScope = [&refuse] {
-        return refuse(400, QStringLiteral("invalid_scope"),
-                      QStringLiteral("The requested scope is invalid"));
-    };
-    if (grant == QLatin1String("client_credentials")) {
-        if (!scope.contains(QLatin1String("commerce.feedback")))
-            return invalidScope();
-    } else if (grant == QLatin1String("refresh_token")) {
-        const QString refresh = form.queryItemValue("refresh_token", QUrl::FullyDecoded);
-        if (m_options.refreshToken.isEmpty() || refresh != m_options.refreshToken)
-            return refuse(400, QStringLiteral("invalid_grant"),
-                          QStringLiteral("the provided authorization refresh token is invalid"));
-        // A user grant gives the scopes the member agreed to, never more.
-        const QStringList granted{kFeedbackScope, kIdentityScope};
-        if (scopes.isEmpty())
-            scopes = granted;
-        for (const QString& s : std::as_const(scopes))
-            if (!granted.contains(s))
-                return invalidScope();
-        member = m_options.refreshTokenMember;
-    } else {
-        return refuse(400, QStringLiteral("unsupported_grant_type"),
-                      QStringLiteral("grant type in request is not supported"));
-    }
-    // The real tokens hold ^ and #; so do ours.
-    const QString token = QStringLiteral("v^1.1#i^1#p^%1#r^0#I^3#t^%2")
-                              .arg(member.isEmpty() ? 1 : 3)
-                              .arg(QString::number(++m_tokenSerial) + QLatin1Char('#') +
-                                   QString::number(QRandomGenerator::global()->generate64(), 36));
-    m_tokens.insert(token, {m_running.elapsed() + m_options.tokenLifetimeS * 1000, member, scopes});
-    return {200,
-            json(QJsonObject{{"access_token", token},
-                             {"expires_in", m_options.tokenLifetimeS},
-                             {"token_type", member.isEmpty()
-                                                ? QStringLiteral("Application Access Token")
-                                                : QStringLiteral("User Access Token")}}),
-            // RFC 6749 5.1: an answer holding a token is never cached.
-            {{"Cache-Control", "no-store"}, {"Pragma", "no-cache"}}};
 }
 
 std::variant<QString, Response> Server::authorise(const Request& request,

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QJsonObject>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -25,6 +26,11 @@ struct ServerOptions {
     QString refreshToken;       // accepted refresh token, when set
     QString refreshTokenMember; // whose token it is
     qint64 tokenLifetimeS = 7200;
+    // The redirect name of the application's accept page, as the
+    // marketplace's developer account registers it.
+    QString ruName = QStringLiteral("Notenschau_Demo-Notensch-Demo-abcdefgh");
+    qint64 refreshTokenLifetimeS = 47'304'000; // 18 months
+    qint64 codeLifetimeS = 299;
     QString summaryPeriodKey = QStringLiteral("lookbackPeriodInDays");
 };
 
@@ -44,6 +50,10 @@ public:
     qint64 nowMs() const;
 
     void addFault(const Fault& fault) { m_faults.push_back(fault); }
+
+    // How the consent page answers: shown to the user, or agreed or refused
+    // at once (tests).
+    enum class ConsentMode { Manual, Auto, Deny };
 
 private:
     struct Connection {
@@ -67,7 +77,20 @@ private:
     // server.cpp
     void handle(QTcpSocket* socket, const Request& request);
     std::optional<Fault> takeFault(const QString& category);
+    Response answer(const QString& category, const Request& request, const Fault* fault);
+
+    // oauth.cpp
     Response token(const Request& request);
+    Response codeGrant(const QUrlQuery& form);
+    Response refreshGrant(const QUrlQuery& form, const QStringList& scopes);
+    Response issueToken(const QString& member, const QStringList& scopes,
+                        const QJsonObject& more = {});
+    Response authorize(const Request& request);
+    Response consent(const Request& request);
+    Response acceptPage(const Request& request);
+    Response identity(const Request& request);
+    // The accept page's address with a code for the member, or with the refusal.
+    Response redirectToAccept(const QUrlQuery& asked, const QString& member, bool agreed);
     // The member a valid token may see unmasked ("" for an application
     // token), or the refusal: 401 for a bad token, 403 for one that holds
     // none of the scopes the request takes.
@@ -87,6 +110,8 @@ private:
     Response adminFault(const Request& request);
     Response adminClear(const Request& request);
     Response adminExpireTokens(const Request& request);
+    Response adminConsent(const Request& request);
+    Response adminRevoke(const Request& request);
 
     Marketplace* m_market;
     ServerOptions m_options;
@@ -100,6 +125,15 @@ private:
         QStringList scopes;
     };
     QHash<QString, TokenInfo> m_tokens;
+    struct Grant {
+        QString member;
+        QStringList scopes;
+        qint64 expiresMs; // of the running clock
+    };
+    QHash<QString, Grant> m_codes;         // authorization codes, each used once
+    QHash<QString, Grant> m_refreshTokens; // refresh tokens given out
+    ConsentMode m_consentMode = ConsentMode::Manual;
+    QString m_consentMember; // who agrees when no one is named
     std::deque<Fault> m_faults;
     QMap<QString, qint64> m_stats;
     quint64 m_tokenSerial = 0;
