@@ -272,6 +272,9 @@ std::optional<TokenAnswer> parseToken(const QByteArray& body) {
         return std::nullopt;
     if (const auto expires = wholeNumber(root->value(QStringLiteral("expires_in"))))
         answer.expiresIn = *expires;
+    answer.refreshToken = root->value(QStringLiteral("refresh_token")).toString();
+    if (const auto expires = wholeNumber(root->value(QStringLiteral("refresh_token_expires_in"))))
+        answer.refreshExpiresIn = *expires;
     return answer;
 }
 

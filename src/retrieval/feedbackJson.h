@@ -57,6 +57,8 @@ QString prozentText(double percent);
 struct TokenAnswer {
     QString accessToken;
     qint64 expiresIn = 7200;
+    QString refreshToken;        // only an authorization code's answer has one
+    qint64 refreshExpiresIn = 0; // seconds, with refreshToken
 };
 std::optional<TokenAnswer> parseToken(const QByteArray& body);
 
