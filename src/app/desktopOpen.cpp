@@ -207,9 +207,14 @@ OpenResult openOnDesktop(const QString& address, const QString& workingDirectory
         return OpenResult::Refused;
     if (address.startsWith(QLatin1Char('/')) && !QFileInfo::exists(address))
         return OpenResult::NotStarted;
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {address}, workingDirectory)
-               ? OpenResult::Opened
-               : OpenResult::NotStarted;
+    // What xdg-open says of browsers it tried is not the user's business.
+    QProcess process;
+    process.setProgram(QStringLiteral("xdg-open"));
+    process.setArguments({address});
+    process.setWorkingDirectory(workingDirectory);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached() ? OpenResult::Opened : OpenResult::NotStarted;
 }
 
 } // namespace app

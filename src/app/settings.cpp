@@ -98,7 +98,7 @@ QString secondHost(const Settings&, const Context&) {
 
 // In the order they are read: a bad Boolean leaves the keys after it unread.
 // An empty platform would strip the domain out of both page hosts.
-const std::array<Key, 15> kKeys{{
+const std::array<Key, 16> kKeys{{
     {"Main", "Database", none, Plain, database},
     {"User", "Username", none, Plain, text<&Settings::username>},
     {"Main", "checkInet", yes, Plain, flag<&Settings::checkInet>},
@@ -117,6 +117,7 @@ const std::array<Key, 15> kKeys{{
     {"Marktplatz", "IdentityUrl", identityUrl, Trimmed | EmptyIsDefault,
      market<&MarktplatzSettings::identityUrl>},
     {"Marktplatz", "RefreshToken", none, Trimmed, market<&MarktplatzSettings::refreshToken>},
+    {"Marktplatz", "AnmeldungBis", none, Trimmed, market<&MarktplatzSettings::anmeldungBis>},
     {"Marktplatz", "Zeitlimit", none, Trimmed, market<&MarktplatzSettings::zeitlimit>},
     {"Main", "PruefHost1", apiHost, Trimmed | EmptyIsDefault,
      market<&MarktplatzSettings::pruefHost1>},

@@ -18,6 +18,7 @@ struct MarktplatzSettings {
     QString ruName;       // the application's redirect name, for signing in
     QString anmeldeUrl;   // where the consent page is
     QString identityUrl;  // where the identity interface is
+    QString anmeldungBis; // yyyy-MM-dd: when the refresh token runs out; empty: unknown
     QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
     QString pruefHost1 = QStringLiteral("api.ebay.com");
     QString pruefHost2 = QStringLiteral("www.ebay.de");

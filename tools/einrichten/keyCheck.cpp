@@ -53,9 +53,11 @@ void KeyCheck::start(const Values& v, Done done) {
     app::Settings settings;
     settings.file = modini::configPath();
     settings.plattform = v.plattform;
+    // A refresh token is the member's: the check asks for the member's own.
+    settings.username = v.member;
     settings.marktplatz.apiUrl = v.apiUrl;
-    settings.marktplatz.clientId = v.clientId;
-    settings.marktplatz.clientSecret = v.clientSecret;
+    settings.marktplatz.clientId = v.effectiveClientId();
+    settings.marktplatz.clientSecret = v.effectiveClientSecret();
     settings.marktplatz.refreshToken = v.refreshToken;
     // A cached token would hide a wrong secret: tokens are cached without it.
     retrieval::clsTalmBewertungen::clearTokenCache();

@@ -1,9 +1,13 @@
 // notenschau-einrichten: a user's own Notenschau folder. See kUsage.
+#include "app/applicationKeys.h"
+#include "app/desktopOpen.h"
+#include "app/profileFile.h"
 #include "base/programFolder.h"
 #include "base/qtTranslations.h"
 #include "keyCheck.h"
 #include "setup.h"
 #include "setupWindow.h"
+#include "signInSetup.h"
 #include "version.h"
 
 #include <cerrno>
@@ -33,6 +37,13 @@ constexpr const char* kUsage =
     "Was die Optionen nicht angeben, wird im Terminal erfragt; ohne Terminal (aus\n"
     "dem Startmenü) öffnet sich ein Fenster.\n"
     "\n"
+    "  --anmelden             bei eBay anmelden: die Adresse der Zustimmungsseite\n"
+    "                         wird ausgegeben und im Browser geöffnet; danach die\n"
+    "                         Adresse der Seite, auf der Sie landen, oder den Code\n"
+    "                         einfügen. Das Mitglied ist, wer sich anmeldet.\n"
+    "  --anwendung DATEI      die Schlüssel der Anwendung\n"
+    "                         (/etc/notenschau/anwendung.ini)\n"
+    "  --anmelde-url URL      Adresse der Anmeldung (passend zu --api-url)\n"
     "  --mitglied NAME        Ihr Mitgliedsname auf dem Marktplatz\n"
     "  --client-id ID         ClientId Ihrer Anwendung\n"
     "  --client-secret GEHEIM ClientSecret Ihrer Anwendung; \"-\" liest es als eine\n"
@@ -60,6 +71,7 @@ constexpr const char* kUsage =
     "  5  der Marktplatz hat die Zugangsdaten abgelehnt\n"
     "  6  schon eingerichtet (ohne --ueberschreiben)\n"
     "  7  abgebrochen\n"
+    "  8  die Anmeldung wurde abgelehnt, oder der Code ist nicht (mehr) gültig\n"
     "Mit --starten endet das Programm mit dem Rückgabewert von Notenschau.\n";
 
 void print(std::FILE* f, const QString& text) {
@@ -148,6 +160,8 @@ bool displayAvailable() {
 
 struct Call {
     setup::Values values;
+    bool signIn = false;
+    QString anmeldeUrl;
     bool refreshTokenGiven = false;
     bool start = false;
     bool window = false;
@@ -170,8 +184,11 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     const QCommandLineOption window(QStringLiteral("fenster"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption signIn(QStringLiteral("anmelden"));
+    const QCommandLineOption keys(QStringLiteral("anwendung"), {}, QStringLiteral("DATEI"));
+    const QCommandLineOption anmeldeUrl(QStringLiteral("anmelde-url"), {}, QStringLiteral("URL"));
     parser.addOptions({member, clientId, secret, refresh, apiUrl, plattform, folder, overwrite,
-                       start, window, help, version});
+                       start, window, help, version, signIn, keys, anmeldeUrl});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -195,6 +212,11 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     call.window = parser.isSet(window);
     call.help = parser.isSet(help);
     call.version = parser.isSet(version);
+    call.signIn = parser.isSet(signIn);
+    call.anmeldeUrl = parser.value(anmeldeUrl).trimmed();
+    if (parser.isSet(keys))
+        app::useApplicationKeysFile(parser.value(keys));
+    v.installed = app::readApplicationKeys(app::ProfileFile::load(app::applicationKeysPath()));
     return call;
 }
 
@@ -211,6 +233,16 @@ setup::Outcome setUpHere(setup::Values v, bool refreshTokenGiven, const QString&
     if (!check.ok())
         return check;
     return setup::write(v, installed, check.ratings);
+}
+
+// Signs in on the terminal: the consent page's address on stdout, the paste
+// from stdin.
+setup::Outcome signInHere(const Call& call, const QString& installed) {
+    setup::SignInIo io;
+    io.say = [](const QString& line) { print(stdout, line); };
+    io.ask = [](const QString& prompt) { return ask(prompt, false); };
+    io.openBrowser = [](const QUrl& url) { app::openOnDesktop(url.toString(QUrl::FullyEncoded)); };
+    return setup::signInHere(call.values, call.anmeldeUrl, installed, io);
 }
 
 setup::Outcome setUpInWindow(const setup::Values& v, const QString& installed) {
@@ -283,8 +315,8 @@ int main(int argc, char** argv) {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     const QString folder = setup::normalised(values).folder;
     const bool setUpNeeded = !call->start || !setup::isSetUp(folder);
-    const bool window =
-        setUpNeeded && (call->window || (!terminal && !setup::missing(values).isEmpty()));
+    const bool window = setUpNeeded && !call->signIn &&
+                        (call->window || (!terminal && !setup::missing(values).isEmpty()));
     // Started from the menu, a failure is shown, since nobody reads stderr.
     const bool gui = window || (call->start && !terminal && displayAvailable());
     if (window && !displayAvailable()) {
@@ -312,7 +344,11 @@ int main(int argc, char** argv) {
         return finish(outcome);
     };
 
-    if (setUpNeeded) {
+    if (call->signIn) {
+        const setup::Outcome outcome = signInHere(*call, installed);
+        if (!outcome.ok() || !call->start)
+            return finish(outcome);
+    } else if (setUpNeeded) {
         const setup::Outcome outcome = window
                                            ? setUpInWindow(values, installed)
                                            : setUpHere(values, call->refreshTokenGiven, installed);

@@ -146,7 +146,8 @@ Values normalised(Values v) {
                        &v.plattform, &v.folder})
         *s = s->trimmed();
     if (v.apiUrl.isEmpty())
-        v.apiUrl = QString::fromLatin1(kDefaultApiUrl);
+        v.apiUrl =
+            v.installed.apiUrl.isEmpty() ? QString::fromLatin1(kDefaultApiUrl) : v.installed.apiUrl;
     if (v.plattform.isEmpty())
         v.plattform = QString::fromLatin1(kDefaultPlattform);
     v.folder = QDir::cleanPath(QDir::current().absoluteFilePath(
@@ -154,13 +155,33 @@ Values normalised(Values v) {
     return v;
 }
 
+Values withStored(Values v) {
+    const QString folder = normalised(v).folder;
+    if (!isSetUp(folder))
+        return v;
+    const app::ProfileFile ini = app::ProfileFile::load(configFile(folder));
+    const std::pair<QString*, std::pair<const char*, const char*>> fields[] = {
+        {&v.member, {"User", "Username"}},
+        {&v.clientId, {"Marktplatz", "ClientId"}},
+        {&v.clientSecret, {"Marktplatz", "ClientSecret"}},
+        {&v.refreshToken, {"Marktplatz", "RefreshToken"}},
+        {&v.apiUrl, {"Marktplatz", "ApiUrl"}},
+        {&v.plattform, {"Main", "Plattform"}},
+        {&v.ruName, {"Marktplatz", "RuName"}},
+    };
+    for (const auto& [value, key] : fields)
+        if (value->isEmpty())
+            *value = ini.value(QLatin1String(key.first), QLatin1String(key.second), {});
+    return v;
+}
+
 QStringList missing(const Values& v) {
     QStringList names;
     if (v.member.trimmed().isEmpty())
         names << QStringLiteral("--mitglied");
-    if (v.clientId.trimmed().isEmpty())
+    if (v.effectiveClientId().trimmed().isEmpty())
         names << QStringLiteral("--client-id");
-    if (v.clientSecret.trimmed().isEmpty())
+    if (v.effectiveClientSecret().trimmed().isEmpty())
         names << QStringLiteral("--client-secret");
     return names;
 }
@@ -234,6 +255,11 @@ QString configText(const Values& v, const QString& templateText) {
     };
     if (apiHost.isEmpty())
         settings.erase(settings.begin() + 2);
+    // A sign-in's own keys; absent ones stay out of a configuration set up by hand.
+    if (!v.ruName.isEmpty())
+        settings.push_back({market, QStringLiteral("RuName"), v.ruName});
+    if (!v.anmeldungBis.isEmpty())
+        settings.push_back({market, QStringLiteral("AnmeldungBis"), v.anmeldungBis});
 
     QStringList lines;
     QString section;
@@ -313,7 +339,13 @@ QString refreshProgramFiles(const QString& installed, const QString& folder) {
     return {};
 }
 
-Outcome write(const Values& v, const QString& installed, qint32 ratings) {
+QString readConfigText(const QString& folder) {
+    QFile file(configFile(folder));
+    return file.open(QIODevice::ReadOnly) ? base::decodeText(file.readAll()) : QString();
+}
+
+Outcome write(const Values& v, const QString& installed, qint32 ratings,
+              const std::optional<QString>& given) {
     const bool newFolder = !QFileInfo::exists(v.folder);
     if (QString error = refreshProgramFiles(installed, v.folder); !error.isEmpty())
         return {Status::Failed, error, ratings};
@@ -343,7 +375,8 @@ Outcome write(const Values& v, const QString& installed, qint32 ratings) {
     }
 
     QFile templateFile(installed + QStringLiteral("/Bin/config.INI"));
-    const QString templateText = templateFile.open(QIODevice::ReadOnly)
+    const QString templateText = given ? *given
+                                 : templateFile.open(QIODevice::ReadOnly)
                                      ? base::decodeText(templateFile.readAll())
                                      : builtInTemplate();
     QSaveFile config(configFile(v.folder));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/applicationKeys.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,7 @@ enum class Status {
     KeysRefused = 5,
     AlreadySetUp = 6, // a configuration is there and --ueberschreiben was not given
     Cancelled = 7,
+    SignInRefused = 8, // refused on the consent page, or the code is not usable
 };
 
 struct Outcome {
@@ -40,7 +43,16 @@ struct Values {
     QString apiUrl;       // empty: kDefaultApiUrl
     QString plattform;    // empty: kDefaultPlattform
     QString folder;       // empty: defaultFolder()
+    QString ruName;       // only when given: else the installation's
+    QString anmeldungBis; // yyyy-MM-dd: when a sign-in runs out
     bool overwrite = false;
+    // The installation's keys: what ClientId and ClientSecret leave empty.
+    app::ApplicationKeys installed;
+
+    QString effectiveClientId() const { return clientId.isEmpty() ? installed.clientId : clientId; }
+    QString effectiveClientSecret() const {
+        return clientSecret.isEmpty() ? installed.clientSecret : clientSecret;
+    }
 };
 
 // ~/.local/share/notenschau/programm, or below $XDG_DATA_HOME.
@@ -62,8 +74,12 @@ const QStringList& copiedPrograms();
 // with their defaults.
 Values normalised(Values values);
 
+// The values, and where they are empty those of a configuration that is
+// already there: changing one key then means typing one key.
+Values withStored(Values values);
+
 // Which of member, ClientId and ClientSecret are still empty, by their
-// option names.
+// option names; keys the installation holds are not missing.
 QStringList missing(const Values& values);
 
 // Everything that can be said without the marketplace: the values are
@@ -82,7 +98,12 @@ QString configText(const Values& values, const QString& templateText);
 QString refreshProgramFiles(const QString& installed, const QString& folder);
 
 // Writes the folder after the keys were checked: program files, a fresh
-// database unless one is there, then the configuration (0600, in one step).
-Outcome write(const Values& values, const QString& installed, qint32 ratings);
+// database unless one is there, then the configuration (0600, in one step),
+// made from the installed template or from the text given.
+Outcome write(const Values& values, const QString& installed, qint32 ratings,
+              const std::optional<QString>& templateText = std::nullopt);
+
+// The folder's configuration as text; empty when there is none.
+QString readConfigText(const QString& folder);
 
 } // namespace setup

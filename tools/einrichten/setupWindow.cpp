@@ -23,27 +23,6 @@ QLineEdit* field(const QString& name, const QString& text, QWidget* parent, bool
     return edit;
 }
 
-// The options' values, and where they are empty those of a configuration
-// that is already there: changing one key then means typing one key.
-Values withStored(Values v) {
-    const QString folder = normalised(v).folder;
-    if (!isSetUp(folder))
-        return v;
-    const app::ProfileFile ini = app::ProfileFile::load(configFile(folder));
-    const std::pair<QString*, std::pair<const char*, const char*>> fields[] = {
-        {&v.member, {"User", "Username"}},
-        {&v.clientId, {"Marktplatz", "ClientId"}},
-        {&v.clientSecret, {"Marktplatz", "ClientSecret"}},
-        {&v.refreshToken, {"Marktplatz", "RefreshToken"}},
-        {&v.apiUrl, {"Marktplatz", "ApiUrl"}},
-        {&v.plattform, {"Main", "Plattform"}},
-    };
-    for (const auto& [value, key] : fields)
-        if (value->isEmpty())
-            *value = ini.value(QLatin1String(key.first), QLatin1String(key.second), {});
-    return v;
-}
-
 } // namespace
 
 SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget* parent)

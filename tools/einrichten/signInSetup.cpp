@@ -1,0 +1,139 @@
+#include "signInSetup.h"
+
+#include "keyCheck.h"
+#include "retrieval/signIn.h"
+
+#include <QEventLoop>
+#include <utility>
+
+namespace setup {
+
+namespace {
+
+// The interface settings a sign-in speaks to: the values over the
+// installation's keys.
+app::MarktplatzSettings signInSettings(const Values& v, const QString& anmeldeUrl) {
+    app::MarktplatzSettings s;
+    s.apiUrl = v.apiUrl;
+    s.clientId = v.effectiveClientId();
+    s.clientSecret = v.effectiveClientSecret();
+    s.ruName = v.ruName.isEmpty() ? v.installed.ruName : v.ruName;
+    s.anmeldeUrl = !anmeldeUrl.isEmpty()               ? anmeldeUrl
+                   : !v.installed.anmeldeUrl.isEmpty() ? v.installed.anmeldeUrl
+                                                       : app::defaultAnmeldeUrl(v.apiUrl);
+    s.identityUrl = app::defaultIdentityUrl(v.apiUrl);
+    return s;
+}
+
+retrieval::SignInResult exchange(const app::MarktplatzSettings& settings, const QString& code) {
+    retrieval::SignInResult result =
+        retrieval::SignInError{retrieval::SignInFailure::Failed, QString()};
+    QEventLoop loop;
+    retrieval::SignInExchange exchange(settings);
+    exchange.start(code, [&](const retrieval::SignInResult& r) {
+        result = r;
+        loop.quit();
+    });
+    loop.exec();
+    return result;
+}
+
+// Another member's ratings are kept in the folder: going on is the user's
+// choice, and never without being asked.
+bool mayReplaceMember(const Values& stored, const QString& member, const SignInIo& io) {
+    if (stored.member.isEmpty() || stored.member.compare(member, Qt::CaseInsensitive) == 0)
+        return true;
+    io.say(QStringLiteral("Angemeldet ist %1, in %2 sind aber die Bewertungen von %3 "
+                          "gespeichert. Mit der Anmeldung wird %1 das Mitglied dieses Ordners; "
+                          "die Bewertungen von %3 bleiben gespeichert, werden aber nicht "
+                          "mehr angezeigt.")
+               .arg(member, stored.folder, stored.member));
+    const std::optional<QString> answer = io.ask(QStringLiteral("Fortfahren? [j/N] "));
+    return answer && (answer->compare(QLatin1String("j"), Qt::CaseInsensitive) == 0 ||
+                      answer->compare(QLatin1String("ja"), Qt::CaseInsensitive) == 0);
+}
+
+} // namespace
+
+Outcome signInFailed(const retrieval::SignInError& error) {
+    using F = retrieval::SignInFailure;
+    switch (error.failure) {
+    case F::NoKeys:
+        return {Status::BadCall, error.text};
+    case F::BadPaste:
+    case F::Refused:
+    case F::WrongState:
+    case F::CodeUnusable:
+        return {Status::SignInRefused, error.text};
+    case F::WrongRuName:
+        return {Status::KeysRefused, error.text};
+    case F::NoConnection:
+        return {Status::NoConnection, error.text};
+    case F::Failed:
+        break;
+    }
+    return {Status::Failed, error.text};
+}
+
+Outcome signInHere(Values v, const QString& anmeldeUrl, const QString& installed,
+                   const SignInIo& io) {
+    const bool setUp = isSetUp(normalised(v).folder);
+    const Values stored = normalised(withStored(v));
+    v = stored;
+    const app::MarktplatzSettings settings = signInSettings(v, anmeldeUrl);
+    QStringList missingKeys;
+    for (const auto& [name, value] : {std::pair{"ClientId", &settings.clientId},
+                                      {"ClientSecret", &settings.clientSecret},
+                                      {"RuName", &settings.ruName}})
+        if (value->isEmpty())
+            missingKeys << QLatin1String(name);
+    if (!missingKeys.isEmpty())
+        return signInFailed(
+            {retrieval::SignInFailure::NoKeys, QStringLiteral("Für die Anmeldung bei eBay fehlen "
+                                                              "Schlüssel der Anwendung: %1.")
+                                                   .arg(missingKeys.join(QStringLiteral(", ")))});
+
+    const QString state = retrieval::newSignInState();
+    const QUrl url = retrieval::consentUrl(settings, state);
+    io.say(QStringLiteral("Öffnen Sie diese Adresse im Browser, melden Sie sich bei eBay an und "
+                          "stimmen Sie zu:"));
+    io.say(url.toString(QUrl::FullyEncoded));
+    io.openBrowser(url);
+    const std::optional<QString> pasted =
+        io.ask(QStringLiteral("Fügen Sie danach die Adresse der Seite, auf der Sie gelandet sind, "
+                              "oder den Code hier ein: "));
+    if (!pasted)
+        return {Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+    const auto code = retrieval::codeFromPaste(*pasted, state);
+    if (const auto* error = std::get_if<retrieval::SignInError>(&code))
+        return signInFailed(*error);
+    const retrieval::SignInResult result = exchange(settings, std::get<QString>(code));
+    if (const auto* error = std::get_if<retrieval::SignInError>(&result))
+        return signInFailed(*error);
+    const retrieval::SignedIn& signedIn = std::get<retrieval::SignedIn>(result);
+
+    if (setUp && !mayReplaceMember(stored, signedIn.member, io))
+        return {Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+    v.member = signedIn.member;
+    v.refreshToken = signedIn.refreshToken;
+    v.anmeldungBis = signedIn.refreshExpires.toString(QStringLiteral("yyyy-MM-dd"));
+    // Signing in again is what a set-up folder is for: no --ueberschreiben needed.
+    v.overwrite = true;
+    if (const Outcome local = checkLocally(v, installed); !local.ok())
+        return local;
+    const Outcome check = checkKeys(v);
+    if (!check.ok())
+        return check;
+    // A folder set up already keeps every other setting it has.
+    Outcome written = write(v, installed, check.ratings,
+                            setUp ? readConfigText(v.folder) : std::optional<QString>());
+    if (written.ok())
+        written.message =
+            QStringLiteral("Angemeldet als %1; die Anmeldung gilt bis %2.\n")
+                .arg(signedIn.member,
+                     signedIn.refreshExpires.toLocalTime().toString(QStringLiteral("dd.MM.yyyy"))) +
+            written.message;
+    return written;
+}
+
+} // namespace setup
