@@ -1,5 +1,6 @@
 #include "retrieval/clsTalmBewertungen.h"
 
+#include "base/clock.h"
 #include "errors/procedure.h"
 #include "retrieval/feedbackJson.h"
 
@@ -130,12 +131,20 @@ void clsTalmBewertungen::withToken(retrieval::TokenKind kind,
     retrieval::TokenSource& source = tokens(kind);
     if (const auto token = source.cached())
         return then(*token);
+    // An expired sign-in is said as such; an application token instead
+    // would store masked names beside unmasked ones.
+    const QDate until = QDate::fromString(m_settings.marktplatz.anmeldungBis, Qt::ISODate);
+    if (kind == retrieval::TokenKind::User && until.isValid() && until < base::Clock::now().date())
+        return later([this, until] { fail(retrieval::signInExpiredFault(until)); });
     m_http->start(
         source.request(), source.form(), [this, kind, now = current(), then](const auto& result) {
             if (!now.holds())
                 return;
             if (!result.ok)
                 return fail({result.number, result.description});
+            if (result.status != 200 && kind == retrieval::TokenKind::User &&
+                retrieval::refusedSignIn(result.status, result.body))
+                return fail(retrieval::signInRevokedFault());
             if (result.status != 200)
                 return fail(retrieval::tokenFault(result.status, result.body, m_settings.file));
             const auto token = tokens(kind).accept(result.body, m_timing.tokenMarginS);

@@ -48,6 +48,12 @@ void LoadRun::showNotFound() {
 void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
     m_result.errorNumber = Number;
     m_result.detail = Description;
+    if (Number == retrieval::kFehlerAnmeldung) {
+        // Not the connection: the member must sign in again.
+        m_result.signInNeeded = true;
+        app::MsgBox(Description, app::vbCritical | app::vbOKOnly);
+        return;
+    }
     app::MsgBox(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") + QString::number(Number) +
                     QStringLiteral("\r Beschreibung: ") + Description +
                     QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht."),
@@ -56,7 +62,7 @@ void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
 
 bool LoadRun::isSettingsError(qint16 Number) {
     return Number == retrieval::kFehlerZugangsdaten || Number == retrieval::kFehlerAdresse ||
-           Number == retrieval::kFehlerEinstellung;
+           Number == retrieval::kFehlerEinstellung || Number == retrieval::kFehlerAnmeldung;
 }
 
 void LoadRun::setLabel1(const QString& text) {

@@ -144,6 +144,23 @@ SourceFault tokenFault(int status, const QByteArray& body, const QString& config
     return {qint16(status), description};
 }
 
+bool refusedSignIn(int status, const QByteArray& body) {
+    return status == 400 &&
+           feedbackJson::parseError(body).oauthError == QLatin1String("invalid_grant");
+}
+
+SourceFault signInRevokedFault() {
+    return {kFehlerAnmeldung,
+            QStringLiteral("eBay nimmt Ihre Anmeldung nicht mehr an: Sie ist abgelaufen oder "
+                           "wurde widerrufen. Bitte melden Sie sich neu an.")};
+}
+
+SourceFault signInExpiredFault(const QDate& expired) {
+    return {kFehlerAnmeldung, QStringLiteral("Ihre Anmeldung bei eBay ist am %1 abgelaufen. "
+                                             "Bitte melden Sie sich neu an.")
+                                  .arg(expired.toString(QStringLiteral("dd.MM.yyyy")))};
+}
+
 SourceFault vanishedMemberFault(const QString& user, int status) {
     return {qint16(status), QStringLiteral("Der Marktplatz kennt das Mitglied \"%1\" nicht mehr "
                                            "(HTTP-Status %2).")

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <variant>
 
@@ -54,6 +55,13 @@ SourceFault httpFault(int status, const QByteArray& body, const QString& configP
 // A refused token request: a fault of the marketplace reads as any request's,
 // only a refused client or refresh token points at the keys.
 SourceFault tokenFault(int status, const QByteArray& body, const QString& configPath);
+// A refresh grant's refusal that no retry mends: invalid_grant.
+bool refusedSignIn(int status, const QByteArray& body);
+// The marketplace no longer takes the member's sign-in (invalid_grant on a
+// refresh): it ran out or was revoked.
+SourceFault signInRevokedFault();
+// The sign-in ran out on the day the settings name.
+SourceFault signInExpiredFault(const QDate& expired);
 // A member the count knew and the page request no longer finds.
 SourceFault vanishedMemberFault(const QString& user, int status);
 SourceFault malformedFault();

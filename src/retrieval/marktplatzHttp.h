@@ -33,6 +33,7 @@ enum FehlerNummer : qint16 {
     kFehlerAdresse = 1005,
     kFehlerAufruf = 1006,
     kFehlerEinstellung = 1007,
+    kFehlerAnmeldung = 1008, // the sign-in ran out or was revoked: sign in again
 };
 
 struct HttpResult {

@@ -82,6 +82,19 @@ QString newSignInState() {
             .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
+QString signInExpiryNotice(const app::MarktplatzSettings& settings, const QDate& today) {
+    const QDate until = QDate::fromString(settings.anmeldungBis, Qt::ISODate);
+    if (settings.refreshToken.isEmpty() || !until.isValid() || today.daysTo(until) > 30)
+        return {};
+    const QString date = until.toString(QStringLiteral("dd.MM.yyyy"));
+    if (until < today)
+        return QStringLiteral("Ihre Anmeldung bei eBay ist am %1 abgelaufen. Bitte melden Sie "
+                              "sich neu an.")
+            .arg(date);
+    return QStringLiteral("Ihre Anmeldung bei eBay läuft am %1 ab. Bitte melden Sie sich neu an.")
+        .arg(date);
+}
+
 QUrl consentUrl(const app::MarktplatzSettings& settings, const QString& state) {
     QString base = settings.anmeldeUrl.trimmed();
     while (base.endsWith(QLatin1Char('/')))

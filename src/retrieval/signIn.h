@@ -24,6 +24,11 @@ QString userGrantScopes();
 // accept page's address must carry it back.
 QString newSignInState();
 
+// "Ihre Anmeldung bei eBay läuft am TT.MM.JJJJ ab. …" from 30 days before the
+// sign-in runs out, "… ist am TT.MM.JJJJ abgelaufen. …" after; empty before
+// then, and without a sign-in.
+QString signInExpiryNotice(const app::MarktplatzSettings& settings, const QDate& today);
+
 // The marketplace's consent page for this application.
 QUrl consentUrl(const app::MarktplatzSettings& settings, const QString& state);
 

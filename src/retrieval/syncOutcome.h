@@ -49,6 +49,7 @@ struct FetchResult {
     std::optional<bool> keineBewertungen;
     bool abort = false;         // the member was not found or the user cancelled
     bool errorReported = false; // an error was reported while the run lasted
+    bool signInNeeded = false;  // the member's sign-in ran out or was revoked
     // A full check: every listed rating's id and state, and the entries it
     // skipped for want of an id or a kind.
     QHash<QString, QString> listed;

@@ -3,8 +3,10 @@
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
+#include "base/clock.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
+#include "retrieval/signIn.h"
 #include "runSupport.h"
 #include "store/modData.h"
 #include "store/ratingState.h"
@@ -61,6 +63,10 @@ int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser
         app::MsgBox(missing, app::vbOKOnly | app::vbCritical);
         return kFehler;
     }
+    if (const QString notice =
+            retrieval::signInExpiryNotice(modini::marktplatz(), base::Clock::now().date());
+        !notice.isEmpty())
+        err(notice + QLatin1Char('\n'));
     if (const Connection c = checkConnection(); c != Connection::Online)
         return c == Connection::Failed ? kFehler : kKeineVerbindung;
     if (args.vollstaendig)

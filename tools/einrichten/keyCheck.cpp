@@ -20,6 +20,11 @@ Outcome fromFehler(qint16 number, const QString& description, const Values& v) {
                     .arg(v.apiUrl)};
     case retrieval::kFehlerZugangsdaten:
         return {Status::BadCall, QStringLiteral("ClientId und ClientSecret fehlen.")};
+    case retrieval::kFehlerAnmeldung:
+        return {Status::KeysRefused,
+                QStringLiteral("Der Marktplatz hat das RefreshToken abgelehnt: Es "
+                               "ist abgelaufen, widerrufen oder falsch. Bitte "
+                               "melden Sie sich an (--anmelden).")};
     case 400:
     case 401:
     case 403:
