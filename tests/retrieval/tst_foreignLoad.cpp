@@ -63,7 +63,6 @@ private slots:
                             "mittel:450", "--member", "knapp:201", "--member", "leer:0",
                             "--reference", "2026-11-30T12:00:00Z"}),
                  qPrintable(sim.errorString()));
-        talmtest::useSimulator(sim, {});
     }
     void init() {
         modGlobal::resetGlobals();
