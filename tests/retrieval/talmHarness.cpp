@@ -2,6 +2,7 @@
 
 #include "app/modini.h"
 
+#include <QEventLoop>
 #include <QTest>
 
 namespace talmtest {
@@ -144,6 +145,14 @@ qint64 Fixture::stat(marktsim::SimProcess& s, const char* name) {
 void Fixture::reset() {
     rec.reset();
     source.reset();
+}
+
+void untilClosed(retrieval::LoadRun& run, const std::function<void()>& start) {
+    QEventLoop loop;
+    QObject::connect(&run, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
+    start();
+    if (!run.isClosed())
+        loop.exec();
 }
 
 QStringList fields(const QString& line) {

@@ -3,6 +3,7 @@
 #include "app/modini.h"
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
+#include "retrieval/loadRun.h"
 
 #include <functional>
 #include <memory>
@@ -67,6 +68,9 @@ public:
     std::unique_ptr<retrieval::clsTalmBewertungen> source;
     std::unique_ptr<Recorder> rec;
 };
+
+// Starts a run and runs the event loop until the run has closed.
+void untilClosed(retrieval::LoadRun& run, const std::function<void()>& start);
 
 // Splits a feedback line at its separator.
 QStringList fields(const QString& line);

@@ -1,20 +1,13 @@
 #!/usr/bin/env python3
-"""The simulator held to the marketplace's published contract.
-
-Starts notenschau-marktsim on a free port, asks each endpoint it serves outside
-/admin for every kind of answer it gives, also under each fault that still
-yields JSON, and validates every answer against the contract's schema for its
-path and status: $refs resolved, every object closed to the properties its
-schema names. Error answers are the contract's envelope of Error objects, with
-the ids, domains and categories the contract lists for that path and status.
-The token endpoint is OAuth's, not the contract's: RFC 6749 5.1 and 5.2.
-
-Left out are the faults that yield no JSON or no answer (malformed, badutf8,
-truncated, oversize, reset, hang) and wrongshape, whose answer breaks the
-contract on purpose so that the client's handling of it can be tested.
+"""The simulator's answers held to the marketplace's published contract.
 
 Usage: tst_contract.py SIMULATOR CONTRACT
 """
+# Asks every endpoint outside /admin for each kind of answer, also under the
+# faults that still yield JSON, and validates each answer against the
+# contract's schema for its path and status, every object closed; the token
+# endpoint is held to OAuth's RFC 6749 5.1 and 5.2.
+
 import base64
 import json
 import subprocess
@@ -32,6 +25,7 @@ API = "/commerce/feedback/v1"
 TOKEN = "/identity/v1/oauth2/token"
 APP_SCOPE = "https://api.ebay.com/oauth/api_scope/commerce.feedback.readonly"
 USER_SCOPE = "https://api.ebay.com/oauth/api_scope/commerce.feedback"
+APP_FORM = "grant_type=client_credentials&scope=" + urllib.parse.quote(APP_SCOPE, safe="")
 ALICE = "user_id=alice&feedback_type=FEEDBACK_RECEIVED"
 SUMMARY = API + "/feedback_rating_summary?user_id=%s&filter=ratingType:OVERALL_EXPERIENCE,%s"
 
@@ -200,7 +194,10 @@ class Check:
         return ""
 
 
-# Faults queued before a request of their endpoint; each yields JSON.
+# Faults queued before a request of their endpoint; each yields JSON. Left out
+# are those that yield no JSON or no answer (malformed, badutf8, truncated,
+# oversize, reset, hang) and wrongshape, whose answer breaks the contract on
+# purpose so that the client's handling of it can be tested.
 FAULTS = [("unauthorized", "", 401), ("status", "&status=500", 500),
           ("status", "&status=503", 503), ("status", "&status=429&retryAfter=1", 429),
           ("delay", "&ms=10", 200), ("drip", "&bytes=700&ms=1", 200)]
@@ -208,8 +205,7 @@ ENTRY_FAULTS = [("sparse", "", 200), ("arrive", "&n=3", 200), ("overcount", "&n=
 
 
 def tokens(sim, check):
-    app = check.token("app token", sim.token("grant_type=client_credentials&scope=" +
-                                             urllib.parse.quote(APP_SCOPE, safe="")), 200)
+    app = check.token("app token", sim.token(APP_FORM), 200)
     user = check.token("user token", sim.token(
         "grant_type=refresh_token&refresh_token=alice-token&scope=" +
         urllib.parse.quote(USER_SCOPE, safe="")), 200)
@@ -227,9 +223,7 @@ def tokens(sim, check):
         check.token("token, " + what, answer, status, error)
     for kind, parameters, status in FAULTS:
         sim.admin("fault", "on=token&kind=" + kind + parameters)
-        check.token("token under %s%s" % (kind, parameters), sim.token(
-            "grant_type=client_credentials&scope=" + urllib.parse.quote(APP_SCOPE, safe="")),
-            status)
+        check.token("token under %s%s" % (kind, parameters), sim.token(APP_FORM), status)
     return app, user
 
 

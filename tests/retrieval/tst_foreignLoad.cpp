@@ -11,12 +11,12 @@
 #include "talmHarness.h"
 #include "testData.h"
 
-#include <QEventLoop>
 #include <QtTest>
 
 using Kind = retrieval::SyncOutcome::Kind;
 
 using testsupport::fetch;
+using testsupport::row;
 
 namespace {
 
@@ -29,18 +29,16 @@ struct Run {
 Run run(const retrieval::ForeignSearch& search, const QString& profileOf = {}) {
     Run r;
     retrieval::ForeignLoadRun load(modini::settings());
-    QEventLoop loop;
-    QObject::connect(&load, &retrieval::LoadRun::closed, &loop, &QEventLoop::quit);
     QObject::connect(&load, &retrieval::LoadRun::changed, &load, [&] {
         if (r.captions.isEmpty() || r.captions.last() != load.label1())
             r.captions << load.label1();
     });
-    if (profileOf.isEmpty())
-        load.checkneueBewertungen(search);
-    else
-        load.getbewertungen(profileOf);
-    if (!load.isClosed())
-        loop.exec();
+    talmtest::untilClosed(load, [&] {
+        if (profileOf.isEmpty())
+            load.checkneueBewertungen(search);
+        else
+            load.getbewertungen(profileOf);
+    });
     r.result = load.result();
     return r;
 }
@@ -65,7 +63,6 @@ private slots:
                             "mittel:450", "--member", "knapp:201", "--member", "leer:0",
                             "--reference", "2026-11-30T12:00:00Z"}),
                  qPrintable(sim.errorString()));
-        talmtest::useSimulator(sim, {});
     }
     void init() {
         modGlobal::resetGlobals();
@@ -149,36 +146,35 @@ private slots:
         QVERIFY(!r.result.abort);
     }
 
-    void anUnknownMemberAborts() {
-        testsupport::MessageBoxAnswerer boxes;
-        boxes.answer(app::vbOK);
-        const Run r = run({QStringLiteral("niemand"), 100, false, false, true});
-        QCOMPARE(r.result.end, Kind::UnknownMember);
-        QVERIFY(r.result.abort);
-        QCOMPARE(boxes.shown.size(), 1);
-    }
-
-    void profiles_data() {
+    // The ends other than ratings, of a rating load (load) or a profile
+    // request; boxes: the message boxes shown.
+    void ends_data() {
+        QTest::addColumn<bool>("load");
         QTest::addColumn<QString>("member");
         QTest::addColumn<QStringList>("fault");
         QTest::addColumn<Kind>("end");
         QTest::addColumn<bool>("abort");
-        QTest::newRow("a profile") << "mittel" << QStringList{} << Kind::Stored << false;
-        QTest::newRow("unknown member")
-            << "niemand" << QStringList{} << Kind::UnknownMember << true;
-        QTest::newRow("connection error")
-            << "mittel" << QStringList{"status", "on=summary", "status=503", "count=10"}
-            << Kind::NoConnection << false;
+        QTest::addColumn<int>("boxes");
+        row("a load of an unknown member", true, "niemand", QStringList(), Kind::UnknownMember,
+            true, 1);
+        row("a profile", false, "mittel", QStringList(), Kind::Stored, false, 0);
+        row("unknown member", false, "niemand", QStringList(), Kind::UnknownMember, true, 1);
+        row("connection error", false, "mittel",
+            QStringList{"status", "on=summary", "status=503", "count=10"}, Kind::NoConnection,
+            false, 1);
     }
-    void profiles() {
+    void ends() {
+        QFETCH(QString, member);
         QFETCH(QStringList, fault);
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         if (!fault.isEmpty())
             QVERIFY(sim.fault(fault.first(), fault.mid(1)));
-        const Run r = run({}, fetch<QString>("member"));
+        const Run r =
+            fetch<bool>("load") ? run({member, 100, false, false, true}) : run({}, member);
         QTEST(r.result.end, "end");
         QTEST(r.result.abort, "abort");
+        QTEST(int(boxes.shown.size()), "boxes");
         // The run says whether a profile came: after a connection error the
         // dialog's flag alone would not.
         QCOMPARE(r.result.profile.size(), r.result.end == Kind::Stored ? 11 : 0);

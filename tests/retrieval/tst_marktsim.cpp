@@ -17,28 +17,16 @@
 using testsupport::fetch;
 using testsupport::row;
 
-namespace {
-
-const QString kFeedback = QStringLiteral("/commerce/feedback/v1/feedback?");
-
-struct Answer {
-    QJsonObject json;
-    QByteArray body;
-};
-
-} // namespace
-
 class MarktsimTest : public QObject {
     Q_OBJECT
 
     marktsim::SimProcess sim;
     QNetworkAccessManager nam;
-    QByteArray token;
 
     // A GET with the bearer token, or with a form a POST with the client's
     // credentials.
-    Answer call(const marktsim::SimProcess& s, const QString& pathAndQuery,
-                const QByteArray& bearer, const QByteArray& form = {}) {
+    QJsonObject call(const marktsim::SimProcess& s, const QString& pathAndQuery,
+                     const QByteArray& bearer, const QByteArray& form = {}) {
         QNetworkRequest request(QUrl(s.baseUrl() + pathAndQuery));
         request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
         QNetworkReply* reply;
@@ -49,25 +37,21 @@ class MarktsimTest : public QObject {
                                  "Basic " + QByteArray("notenschau:geheim").toBase64());
             reply = nam.post(request, form);
         } else {
-            if (!bearer.isEmpty())
-                request.setRawHeader("Authorization", "Bearer " + bearer);
+            request.setRawHeader("Authorization", "Bearer " + bearer);
             reply = nam.get(request);
         }
         QEventLoop loop;
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         loop.exec();
-        Answer a;
-        a.body = reply->readAll();
-        a.json = QJsonDocument::fromJson(a.body).object();
+        const QJsonObject json = QJsonDocument::fromJson(reply->readAll()).object();
         reply->deleteLater();
-        return a;
+        return json;
     }
     QByteArray tokenOf(const marktsim::SimProcess& s) {
         return call(s, "/identity/v1/oauth2/token", {},
                     "grant_type=client_credentials&scope=https%3A%2F%2Fapi.ebay.com%2Foauth%2Fapi_"
-                    "scope%2Fcommerce.feedback.readonly")
-            .json["access_token"]
+                    "scope%2Fcommerce.feedback.readonly")["access_token"]
             .toString()
             .toUtf8();
     }
@@ -77,7 +61,7 @@ private slots:
         QVERIFY2(sim.start({"--seed", "3", "--reference", "2026-01-01T00:00:00Z", "--member",
                             "alice:450"}),
                  qPrintable(sim.errorString()));
-        token = tokenOf(sim);
+        const QByteArray token = tokenOf(sim);
         // Characters a bearer header must carry unchanged.
         QVERIFY(token.contains('^') && token.contains('#'));
     }
@@ -133,10 +117,11 @@ private slots:
     void demoMarketplace() {
         marktsim::SimProcess demo;
         QVERIFY(demo.start({"--demo"}));
-        const Answer a =
-            call(demo, kFeedback + "user_id=notenschau_demo&feedback_type=FEEDBACK_RECEIVED",
-                 tokenOf(demo));
-        QCOMPARE(a.json["pagination"]["total"].toInt(), 1234);
+        const QJsonObject a = call(demo,
+                                   "/commerce/feedback/v1/feedback?user_id=notenschau_demo&"
+                                   "feedback_type=FEEDBACK_RECEIVED",
+                                   tokenOf(demo));
+        QCOMPARE(a["pagination"]["total"].toInt(), 1234);
     }
 };
 

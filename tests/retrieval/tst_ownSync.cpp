@@ -13,12 +13,10 @@
 #include "store/modData.h"
 #include "store/ratingState.h"
 #include "store/ratingStoring.h"
-#include "store/schema.h"
 #include "storeFixture.h"
 #include "talmHarness.h"
 #include "testData.h"
 
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QtTest>
 
@@ -26,6 +24,7 @@ using Kind = retrieval::SyncOutcome::Kind;
 Q_DECLARE_METATYPE(Kind)
 
 using testsupport::fetch;
+using testsupport::row;
 
 namespace {
 
@@ -43,8 +42,6 @@ Check runCheck(int cancelOnPage = 0, int answer = app::vbYes) {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(answer).answer(app::vbOK).answer(app::vbOK);
     retrieval::OwnUpdateRun run(modini::settings());
-    QEventLoop loop;
-    QObject::connect(&run, &retrieval::OwnUpdateRun::closed, &loop, &QEventLoop::quit);
     if (cancelOnPage > 0)
         QObject::connect(&run, &retrieval::OwnUpdateRun::changed, &run, [&run, cancelOnPage] {
             if (run.label1().startsWith(
@@ -52,9 +49,7 @@ Check runCheck(int cancelOnPage = 0, int answer = app::vbYes) {
                 QMetaObject::invokeMethod(&run, &retrieval::OwnUpdateRun::cmdabort_Click,
                                           Qt::QueuedConnection);
         });
-    run.checkneueBewertungen();
-    if (!run.isClosed())
-        loop.exec();
+    talmtest::untilClosed(run, [&] { run.checkneueBewertungen(); });
     Check c;
     c.requests = run.requests();
     c.outcome = retrieval::storeOwnRun(run.result(), modGlobal::sStandardUser);
@@ -74,11 +69,7 @@ FullCheck runFullCheck() {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbOK);
     retrieval::FullCheckRun run(modini::settings());
-    QEventLoop loop;
-    QObject::connect(&run, &retrieval::FullCheckRun::closed, &loop, &QEventLoop::quit);
-    run.start();
-    if (!run.isClosed())
-        loop.exec();
+    talmtest::untilClosed(run, [&] { run.start(); });
     FullCheck c;
     c.end = run.result().end;
     if (c.end == Kind::Stored) {
@@ -139,7 +130,7 @@ private slots:
     // A first check that meets a fault, then a check once the fault is gone.
     void convergesAfterAFault_data() {
         QTest::addColumn<int>("ratings");
-        QTest::addColumn<QStringList>("fault"); // kind, then name=value pairs
+        QTest::addColumn<QString>("fault"); // on the page request: kind, then name=value pairs
         QTest::addColumn<int>("cancelOnPage");
         QTest::addColumn<int>("answer"); // to the question
         QTest::addColumn<Kind>("firstKind");
@@ -148,33 +139,27 @@ private slots:
         QTest::addColumn<int>("total");        // at the marketplace in the end
         QTest::addColumn<int>("mostRequests"); // of the second check
 
-        QTest::newRow("503 from page 2 on, past every retry")
-            << 450 << QStringList{"status", "on=entries", "after=2", "status=503", "count=50"} << 0
-            << int(app::vbYes) << Kind::CutShort << 200 << 0 << 450 << 5;
-        QTest::newRow("404 in the middle")
-            << 5000 << QStringList{"status", "on=entries", "after=3", "status=404"} << 0
-            << int(app::vbYes) << Kind::CutShort << 390 << 0 << 5000 << 30;
-        QTest::newRow("cut at half of 20,000: the second check jumps")
-            << 20000 << QStringList{"status", "on=entries", "after=53", "status=503", "count=50"}
-            << 0 << int(app::vbYes) << Kind::CutShort << 9890 << 0 << 20000 << 62;
-        QTest::newRow("cancelled on page 2")
-            << 450 << QStringList{"delay", "on=entries", "after=2", "ms=3000"} << 2
-            << int(app::vbYes) << Kind::Cancelled << 200 << 0 << 450 << 5;
-        QTest::newRow("a rating arrives between pages")
-            << 450 << QStringList{"arrive", "on=entries", "after=2"} << 0 << int(app::vbYes)
-            << Kind::Stored << 450 << 0 << 451 << 3;
-        QTest::newRow("the total counts 800 never delivered")
-            << 5000 << QStringList{"overcount", "on=entries", "n=800", "count=1000"} << 0
-            << int(app::vbYes) << Kind::Stored << 5000 << 800 << 5000 << 2;
-        QTest::newRow("declined") << 450 << QStringList() << 0 << int(app::vbNo) << Kind::Declined
-                                  << 0 << 0 << 450 << 4;
+        const int yes = app::vbYes;
+        row("503 from page 2 on, past every retry", 450, "status after=2 status=503 count=50", 0,
+            yes, Kind::CutShort, 200, 0, 450, 5);
+        row("404 in the middle", 5000, "status after=3 status=404", 0, yes, Kind::CutShort, 390, 0,
+            5000, 30);
+        row("cut at half of 20,000: the second check jumps", 20000,
+            "status after=53 status=503 count=50", 0, yes, Kind::CutShort, 9890, 0, 20000, 62);
+        row("cancelled on page 2", 450, "delay after=2 ms=3000", 2, yes, Kind::Cancelled, 200, 0,
+            450, 5);
+        row("a rating arrives between pages", 450, "arrive after=2", 0, yes, Kind::Stored, 450, 0,
+            451, 3);
+        row("the total counts 800 never delivered", 5000, "overcount n=800 count=1000", 0, yes,
+            Kind::Stored, 5000, 800, 5000, 2);
+        row("declined", 450, "", 0, int(app::vbNo), Kind::Declined, 0, 0, 450, 4);
     }
     void convergesAfterAFault() {
         QFETCH(int, ratings);
-        QFETCH(QStringList, fault);
+        const QStringList fault = fetch<QString>("fault").split(u' ', Qt::SkipEmptyParts);
         start(QStringLiteral("%1:%2").arg(kMember).arg(ratings));
         if (!fault.isEmpty())
-            QVERIFY(sim->fault(fault.first(), fault.mid(1)));
+            QVERIFY(sim->fault(fault.first(), fault.mid(1) << "on=entries"));
 
         const Check first = runCheck(fetch<int>("cancelOnPage"), fetch<int>("answer"));
         QTEST(first.outcome.kind, "firstKind");
@@ -212,6 +197,10 @@ private slots:
         // Withdrawn ratings stay: they are the member's history.
         QCOMPARE(realStored(), 452);
         QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        // The marketplace and the store match member names in any letter case.
+        modGlobal::sStandardUser = QStringLiteral("ANNA");
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        QCOMPARE(modData::read_Anzahl(QStringLiteral("Anna")), 452);
     }
 
     // Entries the total counts and never delivers are padded once; later
@@ -313,15 +302,6 @@ private slots:
         QCOMPARE(single("SELECT count(*) FROM Bewertungeneigen WHERE Bewertungszahl <> 0"), 0);
         QCOMPARE(runCheck().outcome.added, 30);
         QCOMPARE(realStored(), 30);
-    }
-
-    // The marketplace and the store match member names in any letter case.
-    void theLetterCaseOfTheMemberNameDoesNotMatter() {
-        start(QStringLiteral("anna:450"));
-        QCOMPARE(runCheck().outcome.added, 450);
-        modGlobal::sStandardUser = QStringLiteral("ANNA");
-        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
-        QCOMPARE(modData::read_Anzahl(QStringLiteral("Anna")), 450);
     }
 
     // Entries the marketplace sends in odd shapes are each stored once, whole.

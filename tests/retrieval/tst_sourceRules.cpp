@@ -38,13 +38,13 @@ private slots:
         QTest::addColumn<QString>("zeitlimit");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("result"); // the base and deadline, or the fault's text
-        row("https", QString(" https://api.example/v1/?q=1#f "), QString("s"), QString(), 0,
-            QString("https://api.example/v1 60000"));
-        row("loopback http", QString("http://127.0.0.1:8080/sim/"), QString("s"), QString("5"), 0,
-            QString("http://127.0.0.1:8080/sim 5000 loopback"));
-        row("a host with its slash", QString("https://api.example/"), QString("s"), QString(), 0,
-            QString("https://api.example 60000"));
-        row("no secret", QString("https://api.example"), QString(), QString(), 1004,
+        row("https", " https://api.example/v1/?q=1#f ", "s", QString(), 0,
+            "https://api.example/v1 60000");
+        row("loopback http", "http://127.0.0.1:8080/sim/", "s", "5", 0,
+            "http://127.0.0.1:8080/sim 5000 loopback");
+        row("a host with its slash", "https://api.example/", "s", QString(), 0,
+            "https://api.example 60000");
+        row("no secret", "https://api.example", QString(), QString(), 1004,
             QString("Für den Zugriff auf den Marktplatz fehlen die Zugangsdaten. Bitte tragen Sie "
                     "ClientId und ClientSecret im Abschnitt [Marktplatz] der Datei %1 ein.")
                 .arg(kIni));
@@ -54,13 +54,12 @@ private slots:
                            "Bitte prüfen Sie ApiUrl im Abschnitt [Marktplatz] der Datei %2.");
         for (const char* url : {"http://192.0.2.10:8080", "http://api.ebay.com", "ftp://127.0.0.1/",
                                 "https://", "api.ebay.com"})
-            row(url, QString(url), QString("s"), QString(), 1005, address.arg(url, kIni));
+            row(url, url, "s", QString(), 1005, address.arg(url, kIni));
         const QString deadline =
             QStringLiteral("Der Wert \"%1\" von Zeitlimit im Abschnitt [Marktplatz] der Datei %2 "
                            "ist keine Zahl von Sekunden zwischen 1 und 3600.");
         for (const char* value : {"bald", "0", "3601"})
-            row(value, QString("https://api.example"), QString("s"), QString(value), 1007,
-                deadline.arg(value, kIni));
+            row(value, "https://api.example", "s", value, 1007, deadline.arg(value, kIni));
     }
     void settings() {
         app::MarktplatzSettings settings;
@@ -103,14 +102,11 @@ private slots:
                              kIni + u'.';
         row("unknown member", false, 404, QByteArray(), AnswerClass::UnknownMember,
             refused.arg(404));
-        row("unknown user id", false, 400, envelope(501000), AnswerClass::UnknownMember,
-            refused.arg(400) + " Meldung: nein");
-        row("no feedback", false, 400, envelope(501039), AnswerClass::NoFeedback,
-            refused.arg(400) + " Meldung: nein");
-        row("period key", false, 400, envelope(501037), AnswerClass::PeriodNamedOtherwise,
-            refused.arg(400) + " Meldung: nein");
-        row("other 400", false, 400, envelope(1), AnswerClass::Refused,
-            refused.arg(400) + " Meldung: nein");
+        const QString nein = refused.arg(400) + " Meldung: nein";
+        row("unknown user id", false, 400, envelope(501000), AnswerClass::UnknownMember, nein);
+        row("no feedback", false, 400, envelope(501039), AnswerClass::NoFeedback, nein);
+        row("period key", false, 400, envelope(501037), AnswerClass::PeriodNamedOtherwise, nein);
+        row("other 400", false, 400, envelope(1), AnswerClass::Refused, nein);
         row("403", false, 403, QByteArray("{}"), AnswerClass::Refused, refused.arg(403));
         row("401", false, 401, QByteArray(), AnswerClass::Refused,
             QStringLiteral("Der Marktplatz hat die Anmeldung abgelehnt (HTTP-Status 401). Bitte "
