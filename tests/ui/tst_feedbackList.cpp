@@ -47,9 +47,9 @@ private slots:
                                                      " Ebay-User", " Artikelnummer"}));
             QCOMPARE(list->image(1), 0);
             QVERIFY(!list->isOpenable(1));
-            QCOMPARE(list->scrListe()->value(), 1);
-            QCOMPARE(list->scrListe()->minimum(), 1);
-            QCOMPARE(list->scrListe()->maximum(), 1);
+            const QScrollBar* bar = list->scrListe();
+            QCOMPARE(QList<int>({bar->value(), bar->minimum(), bar->maximum()}),
+                     QList<int>({1, 1, 1}));
         };
         headerOnly();
         for (int i = 0; i < 30; ++i)
@@ -88,10 +88,13 @@ private slots:
         QCOMPARE(images, QList<int>({1, 2, 3, 0, 0, 0, 0}));
     }
 
+    // The newest page costs no widgets.
     void scrollingInWholeRows() {
-        for (int i = 0; i < 50; ++i)
-            addRow(1, QStringLiteral("01.11.2026 10:00"));
-        QCOMPARE(list->scrListe()->maximum(), 51);
+        const int before = int(list->findChildren<QWidget*>().size());
+        for (int i = 0; i < 200; ++i)
+            addRow(1 + i % 3, QStringLiteral("01.11.2026 10:00"));
+        QCOMPARE(int(list->findChildren<QWidget*>().size()), before);
+        QCOMPARE(list->scrListe()->maximum(), 201);
         QCOMPARE(list->scrListe()->value(), 1); // adding rows never scrolls
         QCOMPARE(list->scrListe()->pageStep(), 10);
 
@@ -145,13 +148,6 @@ private slots:
         QApplication::sendEvent(inWindow->surface(), &move);
         QVERIFY(inWindow->hasFocus());
         QCOMPARE(inWindow->surface()->cursor().shape(), Qt::PointingHandCursor);
-    }
-
-    void theNewestPageCostsNoWidgets() {
-        const int before = int(list->findChildren<QWidget*>().size());
-        for (int i = 0; i < 200; ++i)
-            addRow(1 + i % 3, QStringLiteral("01.11.2026 10:00"));
-        QCOMPARE(int(list->findChildren<QWidget*>().size()), before);
     }
 
     void paintsGridImagesAndABoldHeader() {

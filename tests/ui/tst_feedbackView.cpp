@@ -60,9 +60,7 @@ private slots:
         QCOMPARE(sums(), QStringList({"0", "0", "0"}));
         QCOMPARE(view->lblProzente(), QStringLiteral("Positive Bewertungen : 0 %"));
         QCOMPARE(enabledButtons(), QStringList({"Command1", "Command2", "Command3", "ZorButton1"}));
-        QVERIFY(view->menuEnabled());
-        QVERIFY(!view->progressVisible());
-        QVERIFY(!view->busyCursor());
+        QVERIFY(view->menuEnabled() && !view->progressVisible() && !view->busyCursor());
     }
 
     // The view's part of paging: the caption, the buttons that work, and a

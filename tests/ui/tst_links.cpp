@@ -17,6 +17,7 @@
 #include <QtTest>
 
 using testsupport::fetch;
+using testsupport::row;
 using testsupport::StandInDesktop;
 using About = ui::Form<ui::frmAbout>;
 
@@ -106,12 +107,11 @@ private slots:
         QTest::addColumn<QStringList>("inPath");
         QTest::addColumn<bool>("inBin");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("found first")
-            << QStringList{"hardinfo", "gnome-system-monitor"} << true << "gnome-system-monitor";
-        QTest::newRow("found second") << QStringList{} << true << "systeminfo";
-        QTest::newRow("none")
-            << QStringList{"systeminfo"} << false
-            << "Systeminformationsprogramm zur Zeit nicht verfügbar.|Notenschau|0";
+        row("found first", QStringList{"hardinfo", "gnome-system-monitor"}, true,
+            "gnome-system-monitor");
+        row("found second", QStringList{}, true, "systeminfo");
+        row("none", QStringList{"systeminfo"}, false,
+            "Systeminformationsprogramm zur Zeit nicht verfügbar.|Notenschau|0");
     }
     void systemInformation() {
         testsupport::ProgramFolder folder;

@@ -25,9 +25,19 @@ using ui::frmAnzeige;
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<testsupport::StoreFixture> store;
+
     static void settle() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
+    }
+
+    // The items' keys by id, "," between.
+    static QString keys(const ui::MenuAdapter& menu) {
+        QStringList keys;
+        for (int id = 1; id <= menu.itemCount(); ++id)
+            keys << menu.keyOf(id);
+        return keys.join(',');
     }
 
     frmAnzeige& load() {
@@ -37,24 +47,39 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
+    void init() { store = std::make_unique<testsupport::StoreFixture>(); }
     void cleanup() {
         Form<frmAnzeige>::unload();
         settle();
+        store.reset();
     }
 
+    // A database file others may read is said once, and nothing else.
+    void theFirstStartWithAnEmptyDatabase_data() {
+        QTest::addColumn<bool>("othersMayRead");
+        QTest::newRow("private file") << false;
+        QTest::newRow("others may read it") << true;
+    }
     void theFirstStartWithAnEmptyDatabase() {
-        testsupport::StoreFixture store(QStringLiteral("anna"));
+        QFETCH(bool, othersMayRead);
+        if (othersMayRead)
+            QFile::setPermissions(store->databasePath(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        testsupport::ErrorAnswerer answers;
+        testsupport::MessageBoxAnswerer boxes;
         frmAnzeige& w = load();
+        QCOMPARE(answers.reports.size(), 0);
+        QCOMPARE(boxes.shown.size(), othersMayRead ? 1 : 0);
+        if (othersMayRead)
+            QVERIFY(boxes.shown[0].text.contains("von anderen Benutzern gelesen"));
         QCOMPARE(w.liste().rowCount(), 1);
         for (auto b : {FeedbackView::Command1, FeedbackView::Command2, FeedbackView::Command3,
                        FeedbackView::cmdnext, FeedbackView::cmdprev, FeedbackView::cmdalleanzeigen})
             QVERIFY2(!w.button(b)->isEnabled(), qPrintable(w.button(b)->objectName()));
-        QVERIFY(w.button(FeedbackView::ZorButton1)->isEnabled());
-        QVERIFY(w.button(FeedbackView::ZorButton1)->isVisible());
-        QVERIFY(!w.cmdback()->isVisible());
-        QVERIFY(w.cmdClose()->isEnabled());
-        QVERIFY(w.menu().isEnabled(QStringLiteral("keyFile")));
-        QVERIFY(w.menu().isEnabled(QStringLiteral("keyFile1")));
+        QVERIFY(w.button(FeedbackView::ZorButton1)->isEnabled() &&
+                w.button(FeedbackView::ZorButton1)->isVisible());
+        QVERIFY(!w.cmdback()->isVisible() && w.cmdClose()->isEnabled());
+        QVERIFY(w.menu().isEnabled("keyFile") && w.menu().isEnabled("keyFile1"));
         QCOMPARE(w.lbluser()->text(), QStringLiteral("Standard-User: anna"));
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("keine Bewertungen vorhanden"));
         QVERIFY(w.isMaximized());
@@ -62,15 +87,13 @@ private slots:
     }
 
     void aStartShowsTheFirstPage() {
-        testsupport::StoreFixture store(QStringLiteral("anna"));
-        store.addRatings(QStringLiteral("anna"), 250, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
-                         {1, 1, 1, 2});
+        store->addRatings(QStringLiteral("anna"), 250, QDateTime(QDate(2026, 11, 1), QTime(9, 0)),
+                          {1, 1, 1, 2});
         frmAnzeige& w = load();
         QCOMPARE(w.liste().rowCount(), 201);
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 200 von 250"));
-        QCOMPARE(w.lblsumme(1)->text(), QStringLiteral("188"));
-        QCOMPARE(w.lblsumme(2)->text(), QStringLiteral("62"));
-        QCOMPARE(w.lblsumme(3)->text(), QStringLiteral("0"));
+        QCOMPARE(w.lblsumme(1)->text() + ' ' + w.lblsumme(2)->text() + ' ' + w.lblsumme(3)->text(),
+                 "188 62 0");
         QCOMPARE(w.lblProzente()->text(), QStringLiteral("Positive Bewertungen : 100 % "));
         QVERIFY(w.button(FeedbackView::cmdnext)->isEnabled());
         QVERIFY(!w.button(FeedbackView::cmdalleanzeigen)->isEnabled());
@@ -82,15 +105,9 @@ private slots:
     }
 
     void theMenu() {
-        testsupport::StoreFixture store;
         frmAnzeige& w = load();
-        QCOMPARE(w.menu().itemCount(), 13);
-        const QStringList keys = {
-            "keyFile",        "keyuser",  "",          "keyabout", "keyhelp",        "",
-            "keyexit",        "keyFile1", "keyDelete", "",         "keyBewertungen", "keyVerlauf",
-            "keyVollstaendig"};
-        for (int id = 1; id <= 13; ++id)
-            QCOMPARE(w.menu().keyOf(id), keys[id - 1]);
+        QCOMPARE(keys(w.menu()), "keyFile,keyuser,,keyabout,keyhelp,,keyexit,keyFile1,keyDelete,,"
+                                 "keyBewertungen,keyVerlauf,keyVollstaendig");
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
         // A failing add is passed over silently: here "keyFile" names a
@@ -102,15 +119,11 @@ private slots:
         testsupport::ErrorAnswerer answers;
         modGlobal::pbuildmenus(menu);
         QCOMPARE(answers.reports.size(), 0);
-        QStringList built;
-        for (int id = 1; id <= menu.itemCount(); ++id)
-            built << menu.keyOf(id);
-        QCOMPARE(built.join(','),
+        QCOMPARE(keys(menu),
                  "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyVerlauf,keyVollstaendig");
     }
 
     void closingUnloadsEveryWindow() {
-        testsupport::StoreFixture store;
         frmAnzeige& w = load();
         Form<ui::frmSplash>::get(); // another window still loaded
         QPointer<frmAnzeige> watch(&w);
@@ -125,19 +138,13 @@ private slots:
         const ui::WindowLayout l =
             ui::computeWindowLayout(ui::kStartClientWidth, ui::kStartClientHeight);
         QCOMPARE(l.picContainer, QRect(120, 960, 13435, 4210));
-        QCOMPARE(l.cmdCloseLeft, 12080);
-        QCOMPARE(l.zorButton1Left, 10440);
-        QCOMPARE(l.cmdbackLeft, 10440);
-        QCOMPARE(l.frame1Left, 8960);
-        QCOMPARE(l.cmdnextTop, 5270);
-        QCOMPARE(l.cmdprevTop, 5270);
-        QCOMPARE(l.frame1Top, 5240);
-        QCOMPARE(l.lblProzenteTop, 5330);
-        QCOMPARE(l.picture2Left, 7425);
+        QCOMPARE(
+            QList<int>({l.cmdCloseLeft, l.zorButton1Left, l.cmdbackLeft, l.frame1Left, l.cmdnextTop,
+                        l.cmdprevTop, l.frame1Top, l.lblProzenteTop, l.picture2Left}),
+            QList<int>({12080, 10440, 10440, 8960, 5270, 5270, 5240, 5330, 7425}));
     }
 
     void aRestoredWindowKeepsItsMinimumSize() {
-        testsupport::StoreFixture store;
         frmAnzeige& w = load();
         w.showNormal();
         QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -31,14 +31,6 @@ using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
 
-namespace {
-
-const QString kQuestionTail =
-    QStringLiteral(" neue Bewertungen. Sollen die neuen Bewertungen geladen werden?");
-const QString kNothingNew = QStringLiteral("Es sind keine neuen Bewertungen eingegangen");
-
-} // namespace
-
 class OwnRatingsTest : public QObject {
     Q_OBJECT
 
@@ -96,45 +88,41 @@ private slots:
         const auto box = [](int style, const QString& text) {
             return QString::number(style) + QLatin1Char('|') + text;
         };
-        const QString question = box(app::vbYesNo, QStringLiteral("Sie haben 450") + kQuestionTail);
-        const QString nothingNew = box(app::vbInformation, kNothingNew);
-        const QString rest = QStringLiteral(
-            " Gespeichert: 200 neue Bewertungen. Die übrigen 250 werden bei der nächsten Prüfung "
-            "geladen.");
-        const QString page1 = QStringLiteral("Anzeige: 1 - 200 von 450");
-        const QString only200 = QStringLiteral("Anzeige: 1 - 200 von 200");
-        row("new ratings", "anna", false, QStringList(), int(app::vbYes), false,
-            QStringList{question}, page1, 450);
+        const QString question = box(app::vbYesNo, "Sie haben 450 neue Bewertungen. Sollen die "
+                                                   "neuen Bewertungen geladen werden?");
+        const QString nothingNew =
+            box(app::vbInformation, "Es sind keine neuen Bewertungen eingegangen");
+        const QString rest = " Gespeichert: 200 neue Bewertungen. Die übrigen 250 werden bei der "
+                             "nächsten Prüfung geladen.";
+        const QString page1 = "Anzeige: 1 - 200 von 450", only200 = "Anzeige: 1 - 200 von 200";
+        const QString none = "keine Bewertungen vorhanden";
+        const QStringList noFault;
+        const int yes = app::vbYes;
+        row("new ratings", "anna", false, noFault, yes, false, QStringList{question}, page1, 450);
         // No question; placeholders the marketplace no longer counts go.
-        row("nothing new", "anna", true, QStringList(), int(app::vbYes), false,
-            QStringList{nothingNew}, page1, 450);
+        row("nothing new", "anna", true, noFault, yes, false, QStringList{nothingNew}, page1, 450);
         // A refusal needs no further word: there were new ones.
-        row("declined", "anna", false, QStringList(), int(app::vbNo), false, QStringList{question},
-            QStringLiteral("keine Bewertungen vorhanden"), 0);
+        row("declined", "anna", false, noFault, int(app::vbNo), false, QStringList{question}, none,
+            0);
         row("cut short", "anna", false,
-            QStringList{"status", "on=entries", "after=2", "status=503", "count=20"},
-            int(app::vbYes), false,
-            QStringList{
-                question,
-                box(app::vbCritical,
-                    QStringLiteral("Fehler bei der Verbindungsaufnahme: 503\r Beschreibung: "
-                                   "*\rBitte prüfen Sie ob eine Internetverbindung "
-                                   "besteht.")),
-                box(app::vbExclamation,
-                    QStringLiteral("Der Ladevorgang wurde unterbrochen.") + rest)},
+            QStringList{"status", "on=entries", "after=2", "status=503", "count=20"}, yes, false,
+            QStringList{question,
+                        box(app::vbCritical, "Fehler bei der Verbindungsaufnahme: 503\r "
+                                             "Beschreibung: *\rBitte prüfen Sie ob eine "
+                                             "Internetverbindung besteht."),
+                        box(app::vbExclamation, "Der Ladevorgang wurde unterbrochen." + rest)},
             only200, 200);
         row("cancelled", "anna", false, QStringList{"delay", "on=entries", "after=2", "ms=3000"},
-            int(app::vbYes), true,
-            QStringList{question, box(app::vbExclamation,
-                                      QStringLiteral("Der Ladevorgang wurde abgebrochen.") + rest)},
+            yes, true,
+            QStringList{question,
+                        box(app::vbExclamation, "Der Ladevorgang wurde abgebrochen." + rest)},
             only200, 200);
-        row("unknown member", "niemand", false, QStringList(), int(app::vbYes), false,
-            QStringList{box(app::vbCritical,
-                            QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. "
-                                           "Bitte überprüfen Sie den Mitgliedsnamen, und "
-                                           "versuchen Sie es erneut!")),
+        row("unknown member", "niemand", false, noFault, yes, false,
+            QStringList{box(app::vbCritical, "Der eingegebene Mitgliedsname wurde nicht gefunden. "
+                                             "Bitte überprüfen Sie den Mitgliedsnamen, und "
+                                             "versuchen Sie es erneut!"),
                         nothingNew},
-            QStringLiteral("keine Bewertungen vorhanden"), 0);
+            none, 0);
     }
     void aCheckThroughTheWindow() {
         QFETCH(QString, user);
@@ -228,8 +216,7 @@ private slots:
     }
     void noRunStarts() {
         startSim({"anna:10"});
-        frmAnzeige& w = openWindow(testsupport::fetch<QString>("user"),
-                                   testsupport::fetch<QByteArray>("mainLines"));
+        frmAnzeige& w = openWindow(fetch<QString>("user"), fetch<QByteArray>("mainLines"));
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         bool progressShown = false;
@@ -237,7 +224,7 @@ private slots:
                                  500);
         w.ZorButton1_Click();
         QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY2(boxes.shown[0].text.endsWith(testsupport::fetch<QString>("message")),
+        QVERIFY2(boxes.shown[0].text.endsWith(fetch<QString>("message")),
                  qPrintable(boxes.shown[0].text));
         QCOMPARE(boxes.shown[0].icon(), int(app::vbCritical));
         QVERIFY(!progressShown);

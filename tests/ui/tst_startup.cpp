@@ -1,9 +1,6 @@
-// The splash window, the one-instance windows, and the main window's start.
-#include "answerers.h"
-#include "storeFixture.h"
+// The splash window and the one-instance windows.
 #include "ui/dialogs/frmSplash.h"
 #include "ui/forms.h"
-#include "ui/main/frmAnzeige.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -50,32 +47,6 @@ private slots:
         QCOMPARE(Form<frmSplash>::get().lblProductName()->text(),
                  QStringLiteral("Notenschau wird gestartet.........."));
         Form<frmSplash>::unload();
-        settle();
-    }
-
-    // Shown, the user read and the splash gone: tst_mainWindow
-    // theFirstStartWithAnEmptyDatabase. A file others may read is said once.
-    void theMainWindowLoads_data() {
-        QTest::addColumn<bool>("othersMayRead");
-        QTest::newRow("private file") << false;
-        QTest::newRow("others may read it") << true;
-    }
-    void theMainWindowLoads() {
-        QFETCH(bool, othersMayRead);
-        testsupport::StoreFixture store(QStringLiteral("anna"));
-        if (othersMayRead)
-            QFile::setPermissions(store.databasePath(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-        testsupport::ErrorAnswerer answers;
-        testsupport::MessageBoxAnswerer boxes;
-        ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
-        main.Form_Load();
-        QCOMPARE(answers.reports.size(), 0);
-        QCOMPARE(boxes.shown.size(), othersMayRead ? 1 : 0);
-        if (othersMayRead)
-            QVERIFY(
-                boxes.shown.at(0).text.contains(QStringLiteral("von anderen Benutzern gelesen")));
-        Form<ui::frmAnzeige>::unload();
         settle();
     }
 };

@@ -23,6 +23,7 @@
 
 using launcher::LauncherLink;
 using testsupport::fetch;
+using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
 
@@ -127,9 +128,8 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("info");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("No") << int(app::vbNo) << QStringLiteral("Anzeige: 1 - 3 von 3") << "3";
-        QTest::newRow("Yes") << int(app::vbYes) << QStringLiteral("keine Bewertungen vorhanden!")
-                             << "0";
+        row("No", int(app::vbNo), "Anzeige: 1 - 3 von 3", "3");
+        row("Yes", int(app::vbYes), "keine Bewertungen vorhanden!", "0");
     }
     void deletingTheOwnRatings() {
         frmAnzeige& w = load();
@@ -153,10 +153,10 @@ private slots:
         QTest::addColumn<QString>("artikel");
         QTest::addColumn<int>("daysAgo");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("underlined") << "123456789012" << 90 << true;
-        QTest::newRow("not underlined") << "123456789012" << 91 << false;
-        QTest::newRow("with letters") << "12ab34" << 1 << false;
-        QTest::newRow("with address parts") << "1&item=2" << 1 << false;
+        row("underlined", "123456789012", 90, true);
+        row("not underlined", "123456789012", 91, false);
+        row("with letters", "12ab34", 1, false);
+        row("with address parts", "1&item=2", 1, false);
     }
     void theItemPage() {
         const QDateTime now(QDate(2026, 11, 30), QTime(12, 0));
