@@ -16,7 +16,9 @@ retrieval::clsTalmBewertungen::Timing fastTiming() {
     return timing;
 }
 
-void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken) {
+void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken,
+                  const QString& member) {
+    modini::settings().username = member;
     modini::MarktplatzSettings& m = modini::marktplatz();
     m = {};
     m.apiUrl = sim.baseUrl();

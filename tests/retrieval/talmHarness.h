@@ -16,7 +16,9 @@ namespace talmtest {
 retrieval::clsTalmBewertungen::Timing fastTiming();
 
 // Points the [Marktplatz] settings at a running simulator.
-void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken = {});
+// member: whose refresh token it is, the signed-in member.
+void useSimulator(const marktsim::SimProcess& sim, const QString& refreshToken = {},
+                  const QString& member = {});
 
 // Records every signal of a source as text, in order:
 // "Anzahl t s", "Text line", "Bytes", "Uebersicht v1|v2|...", "Finished 0|1", "Fehler n".

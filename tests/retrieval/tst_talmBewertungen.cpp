@@ -98,7 +98,7 @@ private slots:
                             {"role", "SELLER"},
                             {"listingId", "123456789012"},
                             {"date", "2026-03-02T14:05:11.000Z"}});
-        talmtest::useSimulator(sim, "rt-exakt");
+        talmtest::useSimulator(sim, "rt-exakt", "exakt");
         QCOMPARE(page("exakt", 1, 200),
                  QStringList("3#//#Preis#/ /#Leistung &amp; Gr%FC%DFe,\r\nit's  ok#//#K#//#"
                              "02.03.2026 15:05#//#hans#/ /#wurst#//#123456789012#//#A#/ /#7"));
@@ -124,7 +124,7 @@ private slots:
                  (QStringList{"1", "ohne Namen", "V", "02.05.2026 02:00", "", ""}));
         // The member's own user token sees them whole.
         retrieval::clsTalmBewertungen::clearTokenCache();
-        talmtest::useSimulator(sim, "rt-exakt");
+        talmtest::useSimulator(sim, "rt-exakt", "exakt");
         QCOMPARE(fields(page("exakt", 1, 1).value(0)).mid(4, 2),
                  (QStringList{"kaeufer_karl", "9876"}));
     }

@@ -114,8 +114,9 @@ private slots:
             {"Zeitlimit", "bald"}, "requests");
         row("wrong credentials", {"clientSecret=falsch"}, {}, "anzahl alice", {"Fehler 401"},
             {"invalid_client", "ClientSecret"}, "entries");
+        // Renewing the sign-in mends it, not another try.
         row("unknown refresh token", {"refreshToken=abgelaufen"}, {}, "anzahl alice",
-            {"Fehler 400"}, {"RefreshToken"});
+            {"Fehler 1008"}, {"Bitte melden Sie sich neu an."});
         // The marketplace's fault, not the keys'.
         row("token 503 always", {}, {"status", "on=token", "status=503", "count=50"},
             "anzahl alice", {"Fehler 503"}, {"Störung"}, "entries");
@@ -130,6 +131,7 @@ private slots:
         QFETCH(QStringList, fault);
         QFETCH(QStringList, events);
         QFETCH(QString, quiet);
+        modini::settings().username = QStringLiteral("alice");
         modini::MarktplatzSettings& m = modini::marktplatz();
         for (const QString& s : fetch<QStringList>("settings")) {
             const QString name = s.section(u'=', 0, 0);
