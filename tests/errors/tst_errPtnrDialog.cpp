@@ -19,12 +19,6 @@ using testsupport::readFile;
 
 namespace {
 
-qint32 divide(qint32 a, qint32 b) {
-    if (b == 0)
-        errors::raise(errors::RuntimeError::DivisionByZero);
-    return a / b;
-}
-
 // A Long function whose middle step divides by zero until the divisor is set.
 struct Calculation {
     QStringList steps;
@@ -35,7 +29,9 @@ struct Calculation {
         p.step([&] { steps << "vorher"; });
         p.step([&] {
             steps << "teilen";
-            result = divide(100, divisor);
+            if (divisor == 0)
+                errors::raise(errors::RuntimeError::DivisionByZero);
+            result = 100 / divisor;
         });
         p.step([&] {
             steps << "nachher";

@@ -37,17 +37,11 @@ int main(int argc, char** argv) {
     const QString tag = args.at(4);
     // Stored the way a load run's ratings are.
     const QDateTime start(QDate(2010, 1, 1), QTime(0, 0), Qt::UTC);
-    std::vector<store::FetchedRating> ratings(size_t(std::max(0, n)));
-    for (int i = 1; i <= n; ++i) {
-        store::FetchedRating& r = ratings[size_t(i - 1)];
-        r.id = tag + QLatin1Char('-') + QString::number(i);
-        r.kind = feedback::kPositive;
-        r.text = QStringLiteral("Bewertung Nummer ") + QString::number(i);
-        r.kv = QStringLiteral("KV");
-        r.when = start.addSecs(qint64(i) * 60).toLocalTime();
-        r.giver = QStringLiteral("Kaeufer");
-        r.item = QStringLiteral("4711");
-    }
+    std::vector<store::FetchedRating> ratings;
+    for (int i = 1; i <= n; ++i)
+        ratings.push_back({tag + QLatin1Char('-') + QString::number(i), feedback::kPositive,
+                           QStringLiteral("Bewertung Nummer ") + QString::number(i), "KV",
+                           start.addSecs(qint64(i) * 60).toLocalTime(), "Kaeufer", "4711"});
     const store::StoreReport report =
         store::storeFetched(modData::Table::Own, QStringLiteral("ich"), ratings,
                             store::StoreMode::Add, 0, [](qint32 i) {

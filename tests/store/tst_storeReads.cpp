@@ -53,7 +53,10 @@ class StoreTest : public QObject {
 
 private slots:
     void init() { db = std::make_unique<storetest::Database>(); }
-    void cleanup() { db.reset(); }
+    void cleanup() {
+        setPageProgress({});
+        db.reset();
+    }
 
     void memberWithoutRatings() {
         testsupport::ErrorAnswerer answers;
@@ -74,13 +77,19 @@ private slots:
         QCOMPARE(answers.reports.size(), 0);
     }
 
+    // The progress counts the rows of each page.
     void pagesOf200NewestFirst() {
         add("ich", 450);
         QCOMPARE(read_Anzahl("ich"), 450);
+        QList<qint32> seen;
+        setPageProgress([&](qint32 n) { seen << n; });
         for (const auto& [start, size] : {std::pair{1, 200}, {201, 200}, {401, 50}}) {
+            seen.clear();
             lSeitenAnfang = start;
             const Page page = read_Bewertungen("ich");
             QCOMPARE(page.Count(), size);
+            QCOMPARE(seen.size(), size);
+            QCOMPARE(seen.last(), size);
             // row 1 of a page is rating number lSeitenAnfang, counted from the newest
             QCOMPARE(page.Item(1).at(1), "Bewertung " + QString::number(start));
             QCOMPARE(page.Item(page.Count()).at(1),
@@ -117,17 +126,6 @@ private slots:
         QCOMPARE(ofKind.size(), 225);
         QCOMPARE(ofKind.first(), "449");
         QCOMPARE(ofKind.last(), "1");
-    }
-
-    void progressCountsTheRowsOfThePage() {
-        add("ich", 230);
-        QList<qint32> seen;
-        setPageProgress([&](qint32 n) { seen << n; });
-        lSeitenAnfang = 1;
-        read_Bewertungen("ich");
-        setPageProgress({});
-        QCOMPARE(seen.size(), 200);
-        QCOMPARE(seen.last(), 200);
     }
 
     void kindsAndTables() {
@@ -228,11 +226,17 @@ private slots:
         QCOMPARE(users, QStringList({"fremd", "zweiter"}));
     }
 
-    void funcCheckNull() {
+    void nullTexts() {
         QCOMPARE(modData::funcCheckNull(QVariant()), QString(""));
         QCOMPARE(modData::funcCheckNull(QVariant::fromValue<qint64>(0)), QString("0"));
         QCOMPARE(modData::funcCheckNull(QString("Text")), QString("Text"));
         QCOMPARE(modData::funcCheckNull(2.5), QString("2,5"));
+        // In place: a caller may hand over the profile's own value.
+        QString t = "Alle erhaltenen Bewertungen";
+        QCOMPARE(checknull(t), QStringLiteral("-"));
+        QCOMPARE(t, QStringLiteral("-"));
+        QString other = "Alle erhaltenen Bewertungen ";
+        QCOMPARE(checknull(other), other);
     }
 
     // Closed behind the program's back, the connection is opened again.
@@ -298,15 +302,6 @@ private slots:
         QCOMPARE(read_UebersichtBewertungen("a").Item(11), QStringLiteral("98,1"));
     }
 
-    // In place: a caller may hand over the profile's own value.
-    void checknullReplacesInPlace() {
-        QString t = "Alle erhaltenen Bewertungen";
-        QCOMPARE(checknull(t), QStringLiteral("-"));
-        QCOMPARE(t, QStringLiteral("-"));
-        QString other = "Alle erhaltenen Bewertungen ";
-        QCOMPARE(checknull(other), other);
-    }
-
     // Names with quotes were the old failure; now they are stored as given.
     void deletionsOfNamesWithQuotes() {
         modGlobal::sStandardUser = "ich";
@@ -354,9 +349,9 @@ private slots:
         QCOMPARE(answers.reports.size(), 0);
     }
 
-    // A committed batch seen from another connection: tst_dbTool
-    // backupWhileAnotherConnectionWrites.
-    void batchIsStoredOnCommitOnly() {
+    // Stored on commit only, one batch at a time. A committed batch seen from
+    // another connection: tst_dbTool backupWhileAnotherConnectionWrites.
+    void batches() {
         {
             auto batch = beginBatch();
             for (int i = 0; i < 50; ++i)
@@ -365,9 +360,7 @@ private slots:
             QCOMPARE(db->count("SELECT count(*) FROM Bewertungeneigen"), 0);
         } // not committed
         QCOMPARE(read_Anzahl("ich"), 0);
-    }
-
-    void oneBatchAtATime() {
+        // One batch at a time.
         testsupport::ErrorAnswerer answers;
         answers.answer(errors::LeaveProcedure);
         auto first = beginBatch();
