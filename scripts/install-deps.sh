@@ -12,6 +12,7 @@ packages=(
     xdg-utils
     python3 python3-jsonschema
     dpkg-dev desktop-file-utils appstream
+    qtkeychain-qt6-dev gnome-keyring dbus libsecret-tools
 )
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then

@@ -2,6 +2,7 @@
 
 #include "app/modGlobal.h"
 #include "app/msgBox.h"
+#include "app/signInStore.h"
 #include "retrieval/clsTalmBewertungen.h"
 
 namespace retrieval {
@@ -12,7 +13,8 @@ LoadRun::LoadRun(const app::Settings& settings, QObject* parent)
 LoadRun::~LoadRun() = default;
 
 void LoadRun::newSource() {
-    m_source = std::make_unique<clsTalmBewertungen>(m_settings);
+    // The secrets only here, for the source: nothing else keeps them.
+    m_source = std::make_unique<clsTalmBewertungen>(app::withSecrets(m_settings));
     clsTalmBewertungen* s = m_source.get();
     connect(s, &clsTalmBewertungen::AnzahlseitenBewertungen, this,
             [this](qint32 n, qint32 pages) { AnzahlseitenBewertungen(n, pages); });

@@ -84,7 +84,7 @@ QString newSignInState() {
 
 QString signInExpiryNotice(const app::MarktplatzSettings& settings, const QDate& today) {
     const QDate until = QDate::fromString(settings.anmeldungBis, Qt::ISODate);
-    if (settings.refreshToken.isEmpty() || !until.isValid() || today.daysTo(until) > 30)
+    if (!until.isValid() || today.daysTo(until) > 30)
         return {};
     const QString date = until.toString(QStringLiteral("dd.MM.yyyy"));
     if (until < today)

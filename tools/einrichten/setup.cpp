@@ -1,5 +1,6 @@
 #include "setup.h"
 
+#include "app/profileEdit.h"
 #include "app/profileFile.h"
 #include "base/windows1252.h"
 #include "errors/runtimeError.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 #include <system_error>
@@ -45,26 +45,6 @@ bool hasControlCharacter(const QString& s) {
         if (c.category() == QChar::Other_Control)
             return true;
     return false;
-}
-
-// The reader drops one pair of surrounding quotes: a value that has them
-// itself gets another pair, so that it reads back unchanged.
-QString quotedForReader(const QString& value) {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front())
-        return QLatin1Char('"') + value + QLatin1Char('"');
-    return value;
-}
-
-struct Setting {
-    QString section;
-    QString key;
-    QString value;
-    bool written = false;
-};
-
-bool sameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // Copies a program under a temporary name and renames it over the old copy,
@@ -243,7 +223,7 @@ QString configText(const Values& v, const QString& templateText) {
     const QString main = QStringLiteral("Main");
     const QString market = QStringLiteral("Marktplatz");
     QString apiHost = QUrl(v.apiUrl).host();
-    std::vector<Setting> settings{
+    std::vector<app::ProfileSetting> settings{
         {main, QStringLiteral("Database"), QStringLiteral("notenschau.db")},
         {main, QStringLiteral("Plattform"), v.plattform},
         {main, QStringLiteral("PruefHost1"), apiHost},
@@ -260,54 +240,7 @@ QString configText(const Values& v, const QString& templateText) {
         settings.push_back({market, QStringLiteral("RuName"), v.ruName});
     if (!v.anmeldungBis.isEmpty())
         settings.push_back({market, QStringLiteral("AnmeldungBis"), v.anmeldungBis});
-
-    QStringList lines;
-    QString section;
-    QStringList seen;
-    // The keys a section of the template lacks go after its last line.
-    auto finishSection = [&] {
-        qsizetype at = lines.size();
-        while (at > 0 && lines.at(at - 1).trimmed().isEmpty())
-            --at;
-        for (Setting& s : settings)
-            if (!s.written && sameName(s.section, section)) {
-                lines.insert(at++, s.key + QLatin1Char('=') + quotedForReader(s.value));
-                s.written = true;
-            }
-    };
-    for (QString line : templateText.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1Char('['))) {
-            finishSection();
-            section = trimmed.mid(1, trimmed.indexOf(QLatin1Char(']')) - 1).trimmed();
-            seen << section.toCaseFolded();
-        } else if (const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
-                   eq > 0 && !trimmed.startsWith(QLatin1Char(';'))) {
-            const QString key = trimmed.left(eq).trimmed();
-            for (Setting& s : settings)
-                if (!s.written && sameName(s.section, section) && sameName(s.key, key)) {
-                    line = key + QLatin1Char('=') + quotedForReader(s.value);
-                    s.written = true;
-                }
-        }
-        lines << line;
-    }
-    finishSection();
-    while (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (Setting& s : settings) {
-        if (s.written)
-            continue;
-        if (!seen.contains(s.section.toCaseFolded())) {
-            lines << QString() << QLatin1Char('[') + s.section + QLatin1Char(']');
-            seen << s.section.toCaseFolded();
-        }
-        lines << s.key + QLatin1Char('=') + quotedForReader(s.value);
-        s.written = true;
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return app::withSettings(templateText, std::move(settings));
 }
 
 QString refreshProgramFiles(const QString& installed, const QString& folder) {
@@ -340,8 +273,7 @@ QString refreshProgramFiles(const QString& installed, const QString& folder) {
 }
 
 QString readConfigText(const QString& folder) {
-    QFile file(configFile(folder));
-    return file.open(QIODevice::ReadOnly) ? base::decodeText(file.readAll()) : QString();
+    return app::readProfileText(configFile(folder));
 }
 
 Outcome write(const Values& v, const QString& installed, qint32 ratings,
@@ -379,16 +311,10 @@ Outcome write(const Values& v, const QString& installed, qint32 ratings,
                                  : templateFile.open(QIODevice::ReadOnly)
                                      ? base::decodeText(templateFile.readAll())
                                      : builtInTemplate();
-    QSaveFile config(configFile(v.folder));
-    // Permissions before the first byte: the file holds the client secret.
-    const bool written = config.open(QIODevice::WriteOnly) &&
-                         config.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-                         config.write(configText(v, templateText).toUtf8()) >= 0 && config.commit();
-    if (!written)
-        return {Status::Failed,
-                QStringLiteral("Die Einstellungen können nicht nach %1 geschrieben werden: %2")
-                    .arg(configFile(v.folder), config.errorString()),
-                ratings};
+    if (const auto written =
+            app::writePrivateText(configFile(v.folder), configText(v, templateText));
+        !written)
+        return {Status::Failed, written.error(), ratings};
 
     return {Status::Done,
             QStringLiteral("Notenschau ist eingerichtet in %1.\n"

@@ -1,5 +1,6 @@
 #include "signInSetup.h"
 
+#include "app/signInStore.h"
 #include "keyCheck.h"
 #include "retrieval/signIn.h"
 
@@ -51,6 +52,18 @@ bool mayReplaceMember(const Values& stored, const QString& member, const SignInI
     const std::optional<QString> answer = io.ask(QStringLiteral("Fortfahren? [j/N] "));
     return answer && (answer->compare(QLatin1String("j"), Qt::CaseInsensitive) == 0 ||
                       answer->compare(QLatin1String("ja"), Qt::CaseInsensitive) == 0);
+}
+
+// The token moves from the file just written into the keyring, when one
+// answers; either way the user learns where it is.
+QString secretHomeText(const Values& v, const retrieval::SignedIn& signedIn) {
+    const auto home = app::saveSignIn(configFile(v.folder),
+                                      {signedIn.member, signedIn.refreshToken, v.anmeldungBis});
+    if (home && *home == app::SecretHome::Keyring)
+        return QStringLiteral("Das RefreshToken liegt im Schlüsselbund der Sitzung.");
+    return QStringLiteral("Kein Schlüsselbund gefunden: Das RefreshToken steht in %1, nur für "
+                          "Sie lesbar.")
+        .arg(configFile(v.folder));
 }
 
 } // namespace
@@ -127,12 +140,13 @@ Outcome signInHere(Values v, const QString& anmeldeUrl, const QString& installed
     // A folder set up already keeps every other setting it has.
     Outcome written = write(v, installed, check.ratings,
                             setUp ? readConfigText(v.folder) : std::optional<QString>());
-    if (written.ok())
-        written.message =
-            QStringLiteral("Angemeldet als %1; die Anmeldung gilt bis %2.\n")
-                .arg(signedIn.member,
-                     signedIn.refreshExpires.toLocalTime().toString(QStringLiteral("dd.MM.yyyy"))) +
-            written.message;
+    if (!written.ok())
+        return written;
+    written.message =
+        QStringLiteral("Angemeldet als %1; die Anmeldung gilt bis %2.\n")
+            .arg(signedIn.member,
+                 signedIn.refreshExpires.toLocalTime().toString(QStringLiteral("dd.MM.yyyy"))) +
+        written.message + QLatin1Char('\n') + secretHomeText(v, signedIn);
     return written;
 }
 
