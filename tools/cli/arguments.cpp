@@ -231,6 +231,15 @@ constexpr CommandInfo kCommands[] = {
      "      Monat, in 6 und in 12 Monaten, Bewertungsprofil, positive Bewertungen,\n"
      "      Gesamtzahl), speichert es als seine Übersicht und gibt es aus.\n",
      ""},
+    {"anmeldung", Command::Anmeldung,
+     "  anmeldung\n"
+     "      Zeigt, welches Mitglied bei eBay angemeldet ist, wo das RefreshToken\n"
+     "      liegt (Schlüsselbund oder Datei) und bis wann die Anmeldung gilt.\n",
+     ""},
+    {"abmelden", Command::Abmelden,
+     "  abmelden\n"
+     "      Vergisst die Anmeldung bei eBay; die gespeicherten Bewertungen bleiben.\n",
+     ""},
 };
 
 const Option* findOption(const QString& name) {

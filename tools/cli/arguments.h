@@ -19,7 +19,19 @@ enum Exit : int {
     kAbgebrochen = 130,
 };
 
-enum class Command { None, Help, Version, Pruefen, Liste, Fremd, Profil, Suche, Verlauf };
+enum class Command {
+    None,
+    Help,
+    Version,
+    Pruefen,
+    Liste,
+    Fremd,
+    Profil,
+    Suche,
+    Verlauf,
+    Anmeldung,
+    Abmelden,
+};
 
 struct Arguments {
     Command command = Command::None;

@@ -3,9 +3,12 @@
 #include "app/applicationKeys.h"
 #include "app/modini.h"
 #include "base/programFolder.h"
+#include "errors/errPtnr.h"
+#include "errors/runtimeError.h"
 #include "runSupport.h"
 #include "store/modData.h"
 
+#include <optional>
 #include <QDir>
 #include <QFileInfo>
 
@@ -16,17 +19,21 @@ int TextCommand::run() {
     return kOk;
 }
 
-int DatabaseCommand::run() {
-    if (!m_args.ordner.isEmpty()) {
-        if (!QFileInfo(m_args.ordner).isDir()) {
+namespace {
+
+// The folder and its configuration, before any command on them: nullopt
+// when they are fine, the exit code otherwise.
+std::optional<int> prepareFolder(const Arguments& args) {
+    if (!args.ordner.isEmpty()) {
+        if (!QFileInfo(args.ordner).isDir()) {
             err(QStringLiteral("notenschau-cli: Das Verzeichnis %1 gibt es nicht.\n")
-                    .arg(QDir::toNativeSeparators(m_args.ordner)));
+                    .arg(QDir::toNativeSeparators(args.ordner)));
             return kAufruf;
         }
-        base::setProgramFolder(m_args.ordner);
+        base::setProgramFolder(args.ordner);
     }
-    if (!m_args.anwendung.isEmpty())
-        app::useApplicationKeysFile(m_args.anwendung);
+    if (!args.anwendung.isEmpty())
+        app::useApplicationKeysFile(args.anwendung);
     // Without its configuration the program could only say that the database
     // is not reachable; the missing file is the clearer message.
     if (!QFileInfo(modini::configPath()).isFile()) {
@@ -34,7 +41,30 @@ int DatabaseCommand::run() {
                 .arg(QDir::toNativeSeparators(modini::configPath())));
         return kFehler;
     }
+    return std::nullopt;
+}
 
+} // namespace
+
+int SettingsCommand::run() {
+    if (const std::optional<int> exit = prepareFolder(m_args))
+        return *exit;
+    ConsoleChooser chooser;
+    const errors::ErrorWatch watch;
+    try {
+        modini::fnGetPfadeFaktorFromINI();
+    } catch (const errors::RuntimeError& e) {
+        errors::ErrPtnr::instance().OnError(QStringLiteral("notenschau-cli"),
+                                            QStringLiteral("Einstellungen"), e, 0);
+    }
+    if (watch.seen())
+        return kFehler;
+    return runOnSettings(modini::settings());
+}
+
+int DatabaseCommand::run() {
+    if (const std::optional<int> exit = prepareFolder(m_args))
+        return *exit;
     ConsoleChooser chooser;
     // The program's message says only that the database is not reachable.
     modData::setOpenFailureReport([](const store::OpenFailure& failure) {

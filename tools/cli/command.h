@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings.h"
 #include "arguments.h"
 #include "console.h"
 #include "store/connection.h"
@@ -46,6 +47,20 @@ private:
     const char* m_name;
     store::Access m_access;
     bool m_asks;
+};
+
+// A command on the configuration alone: the folder and its configuration
+// are checked and read, the database stays closed.
+class SettingsCommand : public BaseCommand {
+public:
+    int run() final;
+
+protected:
+    explicit SettingsCommand(const Arguments& args) : m_args(args) {}
+    virtual int runOnSettings(const app::Settings& settings) = 0;
+
+private:
+    const Arguments m_args;
 };
 
 } // namespace cli

@@ -2,6 +2,7 @@
 //   The update run of the own ratings, the stored list and the analysis of
 //   other members, without a window; the same configuration and database as
 //   the program. See helpText().
+#include "anmeldung.h"
 #include "arguments.h"
 #include "command.h"
 #include "console.h"
@@ -33,6 +34,10 @@ std::unique_ptr<cli::BaseCommand> commandOf(const cli::Arguments& args) {
         return std::make_unique<cli::SucheCommand>(args);
     case cli::Command::Verlauf:
         return std::make_unique<cli::VerlaufCommand>(args);
+    case cli::Command::Anmeldung:
+        return std::make_unique<cli::AnmeldungCommand>(args);
+    case cli::Command::Abmelden:
+        return std::make_unique<cli::AbmeldenCommand>(args);
     default:
         return std::make_unique<cli::ListeCommand>(args);
     }
