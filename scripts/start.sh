@@ -15,7 +15,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 # The demo's program folder: the program, its help and images, a fresh
-# database and a configuration that points at the simulator.
+# database and a configuration that points at the simulator, not signed in
+# yet: the first start offers the sign-in.
 demo="$build/demo"
 rm -rf "$demo"
 mkdir -p "$demo/Bin"
@@ -39,6 +40,17 @@ for _ in $(seq 1 100); do
 done
 [ -n "$port" ] || { echo "Der Demo-Marktplatz ist nicht gestartet." >&2; exit 1; }
 
+# The demo's consent page agrees at once for notenschau_demo, so the browser
+# lands straight on the page whose address the sign-in dialog takes.
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+printf 'POST /admin/consent?mode=auto&member=notenschau_demo HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n\r\n' >&3
+status="$(timeout 5 head -n 1 <&3 || true)"
+exec 3<&-
+case "$status" in
+*" 200 "*) ;;
+*) echo "Der Demo-Marktplatz nimmt die Anmeldung nicht an: $status" >&2; exit 1 ;;
+esac
+
 cat >"$demo/Bin/config.INI" <<INI
 [Main]
 Database=$demo/notenschau.db
@@ -55,9 +67,11 @@ Username=notenschau_demo
 ApiUrl=http://127.0.0.1:$port
 ClientId=notenschau
 ClientSecret=geheim
-RefreshToken=demo-refresh-token
+RuName=Notenschau_Demo-Notensch-Demo-abcdefgh
 INI
 
 echo "Demo: Notenschau mit dem Demo-Marktplatz auf http://127.0.0.1:$port"
-echo "Drücken Sie \"Jetzt Prüfen\", um die Bewertungen von notenschau_demo zu laden."
+echo "Notenschau bietet beim Start die Anmeldung bei eBay an: Der Demo-Marktplatz stimmt sofort"
+echo "zu; fügen Sie die Adresse der Seite, auf der der Browser landet, in den Dialog ein."
+echo "Danach lädt \"Jetzt Prüfen\" die Bewertungen von notenschau_demo."
 "$demo/notenschau"

@@ -103,6 +103,15 @@ void pbuildmenus(ui::MenuAdapter& menu) {
     });
     p.step([&] { menu.addItem(file, {}, M::Separator, {}); });
     p.step([&] {
+        menu.addItem(file, QStringLiteral("keyAnmelden"), M::Command,
+                     QStringLiteral("Bei eBay anmelden…"));
+    });
+    // Shown while signed in only.
+    p.step([&] {
+        menu.addItem(file, QStringLiteral("keyAbmelden"), M::Command, QStringLiteral("Abmelden"));
+    });
+    p.step([&] { menu.addItem(file, {}, M::Separator, {}); });
+    p.step([&] {
         menu.addItem(file, QStringLiteral("keyabout"), M::Command, QStringLiteral("Info"));
     });
     p.step([&] {

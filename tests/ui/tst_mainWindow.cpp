@@ -106,8 +106,9 @@ private slots:
 
     void theMenu() {
         frmAnzeige& w = load();
-        QCOMPARE(keys(w.menu()), "keyFile,keyuser,,keyabout,keyhelp,,keyexit,keyFile1,keyDelete,,"
-                                 "keyBewertungen,keyVerlauf,keyVollstaendig");
+        QCOMPARE(keys(w.menu()), "keyFile,keyuser,,keyAnmelden,keyAbmelden,,keyabout,keyhelp,,"
+                                 "keyexit,keyFile1,keyDelete,,keyBewertungen,keyVerlauf,"
+                                 "keyVollstaendig");
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
         // A failing add is passed over silently: here "keyFile" names a

@@ -135,7 +135,7 @@ private slots:
         frmAnzeige& w = load();
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(fetch<int>("answer"));
-        for (int id : {1, 3, 6, 8, 10}) // the two menus and three separators: nothing
+        for (int id : {1, 3, 6, 9, 11, 13}) // the two menus and four separators: nothing
             choose(w, id);
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 3 von 3"));
         choose(w, QStringLiteral("keyDelete"));

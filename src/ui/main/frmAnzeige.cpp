@@ -38,6 +38,12 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     m_menuBar->setObjectName(QStringLiteral("SmartMenuXP1"));
     m_menuBar->setNativeMenuBar(false);
     m_menu = new MenuAdapter(m_menuBar, this);
+    // The expiry notice stays in sight without holding anything up.
+    m_lblAnmeldung = new QLabel(m_menuBar);
+    m_lblAnmeldung->setObjectName(QStringLiteral("lblAnmeldung"));
+    m_lblAnmeldung->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
+    m_lblAnmeldung->hide();
+    m_menuBar->setCornerWidget(m_lblAnmeldung, Qt::TopRightCorner);
 
     buildTopRow();
     m_list = new FeedbackList(this);
@@ -207,6 +213,8 @@ void frmAnzeige::Form_Load() {
     p.step([this] { makeconnection(); });
     p.step([] { Form<frmSplash>::unload(); });
     p.step([this] { showMaximized(); });
+    p.step([this] { showSignInState(); });
+    p.step([this] { offerFirstSignIn(); });
 }
 
 void frmAnzeige::ZorButton1_Click() {
@@ -259,6 +267,8 @@ void frmAnzeige::ZorButton1_Click() {
                             (outcome.kind == Kind::Failed ? app::vbCritical : app::vbExclamation));
     });
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, true); });
+    p.step([this] { showSignInState(); });
+    p.step([&] { offerSignInAgain(fetched); });
     if (p.leftOnError())
         m_view->restoreUsable();
 }

@@ -108,6 +108,22 @@ private:
     void fullCheck();
     void analyseForeignMember(const QString& name);
 
+    // Signing in and out with the marketplace: frmAnzeigeSignIn.cpp.
+public:
+    void signIn();
+    void signOut();
+    // The expiry notice, or nothing; hidden while empty.
+    QLabel* lblAnmeldung() const { return m_lblAnmeldung; }
+
+private:
+    // The menu's "Abmelden" and the expiry notice as the settings say.
+    void showSignInState();
+    // Once nothing is stored and the keys are there, signing in is offered.
+    void offerFirstSignIn();
+    void offerSignInAgain(const retrieval::FetchResult& fetched);
+
+    QLabel* m_lblAnmeldung = nullptr;
+
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;
     QString sMenuKey;

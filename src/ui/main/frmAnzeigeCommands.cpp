@@ -73,6 +73,10 @@ void frmAnzeige::Timer1_Timer() {
             Form<frmVerlauf>::get().showMember();
         } else if (key == QStringLiteral("keyVollstaendig")) {
             fullCheck();
+        } else if (key == QStringLiteral("keyAnmelden")) {
+            signIn();
+        } else if (key == QStringLiteral("keyAbmelden")) {
+            signOut();
         }
     });
     p.step([this] { sMenuKey.clear(); });
@@ -113,6 +117,7 @@ void frmAnzeige::fullCheck() {
             m_view->cmdalleanzeigen_Click();
     });
     m_view->setEnabled(FeedbackView::ZorButton1, true);
+    showSignInState();
 }
 
 void frmAnzeige::showForeignMemberDialog() {
