@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <sys/stat.h>
 
 using testsupport::ProcessResult;
@@ -36,6 +37,14 @@ ProcessResult run(const QStringList& args, const QProcessEnvironment& env = {}) 
         p.setProcessEnvironment(env);
     testsupport::startProcess(p, kTool, args);
     return testsupport::finishProcess(p);
+}
+
+// The member and the keys by hand are under "Erweitert".
+void openAdvanced(setup::SetupWindow& window) {
+    auto* toggle = window.findChild<QToolButton*>("erweitert");
+    if (!toggle->isChecked())
+        QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(window.findChild<QLineEdit*>("mitglied")->isVisible());
 }
 
 } // namespace
@@ -225,6 +234,7 @@ private slots:
         setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        openAdvanced(window);
         QTest::keyClicks(window.findChild<QLineEdit*>("mitglied"),
                          testsupport::fetch<QString>("member"));
         QTest::keyClicks(window.findChild<QLineEdit*>("clientId"), "notenschau");
@@ -248,6 +258,8 @@ private slots:
         given.folder = folder;
         given.member = "leer";
         setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
+        window.show();
+        openAdvanced(window);
         QCOMPARE(window.findChild<QLineEdit*>("clientSecret")->text(), "geheim");
         QCOMPARE(window.findChild<QLineEdit*>("apiUrl")->text(), sim.baseUrl());
         QSignalSpy ended(&window, &setup::SetupWindow::attemptEnded);

@@ -245,8 +245,8 @@ setup::Outcome signInHere(const Call& call, const QString& installed) {
     return setup::signInHere(call.values, call.anmeldeUrl, installed, io);
 }
 
-setup::Outcome setUpInWindow(const setup::Values& v, const QString& installed) {
-    setup::SetupWindow window(v, installed);
+setup::Outcome setUpInWindow(const Call& call, const QString& installed) {
+    setup::SetupWindow window(call.values, installed, call.anmeldeUrl);
     window.exec();
     if (window.outcome().status == setup::Status::Cancelled)
         return {setup::Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
@@ -350,7 +350,7 @@ int main(int argc, char** argv) {
             return finish(outcome);
     } else if (setUpNeeded) {
         const setup::Outcome outcome = window
-                                           ? setUpInWindow(values, installed)
+                                           ? setUpInWindow(*call, installed)
                                            : setUpHere(values, call->refreshTokenGiven, installed);
         // The window has shown its own failures already.
         if (!outcome.ok())

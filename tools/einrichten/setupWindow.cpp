@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace setup {
@@ -23,26 +24,31 @@ QLineEdit* field(const QString& name, const QString& text, QWidget* parent, bool
     return edit;
 }
 
+// An empty key field says where the key comes from instead.
+void fromTheKeysFile(QLineEdit* edit, const QString& installedValue) {
+    if (!installedValue.isEmpty())
+        edit->setPlaceholderText(QStringLiteral("aus %1").arg(app::applicationKeysPath()));
+}
+
 } // namespace
 
-SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget* parent)
-    : QDialog(parent), m_installed(installed) {
+SetupWindow::SetupWindow(const Values& given, const QString& installed, const QString& anmeldeUrl,
+                         QWidget* parent)
+    : QDialog(parent), m_installed(installed), m_anmeldeUrl(anmeldeUrl),
+      m_installedKeys(given.installed) {
     const Values v = normalised(withStored(given));
     setWindowTitle(QStringLiteral("Notenschau einrichten"));
     setWindowIcon(QIcon(installed + QStringLiteral("/images/notenschau.png")));
 
     auto* intro = new QLabel(
-        QStringLiteral("Notenschau braucht Ihren Mitgliedsnamen und die Zugangsdaten Ihrer "
-                       "Anwendung für die Schnittstelle des Marktplatzes. Sie werden vor dem "
-                       "Speichern beim Marktplatz geprüft; gespeichert werden sie nur für Sie "
-                       "lesbar."),
+        QStringLiteral("Melden Sie sich mit Ihrem eBay-Konto an: Notenschau öffnet dazu die "
+                       "Seite von eBay im Browser, auf der Sie dem Zugriff zustimmen. Ihre "
+                       "Anmeldung wird vor dem Speichern beim Marktplatz geprüft und nur für Sie "
+                       "lesbar gespeichert."),
         this);
     intro->setWordWrap(true);
+    QWidget* signIn = buildSignIn();
 
-    m_member = field(QStringLiteral("mitglied"), v.member, this);
-    m_clientId = field(QStringLiteral("clientId"), v.clientId, this);
-    m_clientSecret = field(QStringLiteral("clientSecret"), v.clientSecret, this, true);
-    m_refreshToken = field(QStringLiteral("refreshToken"), v.refreshToken, this, true);
     m_apiUrl = field(QStringLiteral("apiUrl"), v.apiUrl, this);
     m_plattform = field(QStringLiteral("plattform"), v.plattform, this);
     m_folder = field(QStringLiteral("ordner"), v.folder, this);
@@ -50,12 +56,7 @@ SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget*
         QStringLiteral("Vorhandene Einstellungen ersetzen (die Datenbank bleibt erhalten)"), this);
     m_replace->setObjectName(QStringLiteral("ueberschreiben"));
     m_replace->setChecked(given.overwrite);
-
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Mitgliedsname:"), m_member);
-    form->addRow(QStringLiteral("Client&Id:"), m_clientId);
-    form->addRow(QStringLiteral("Client&Secret:"), m_clientSecret);
-    form->addRow(QStringLiteral("&RefreshToken (wahlweise):"), m_refreshToken);
     form->addRow(QStringLiteral("&Adresse des Marktplatzes:"), m_apiUrl);
     form->addRow(QStringLiteral("&Länderdomain:"), m_plattform);
     form->addRow(QStringLiteral("&Ordner:"), m_folder);
@@ -66,16 +67,15 @@ SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget*
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_setUp = buttons->addButton(QStringLiteral("&Einrichten"), QDialogButtonBox::AcceptRole);
-    m_setUp->setDefault(true);
-    buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SetupWindow::startSetUp);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
     connect(buttons, &QDialogButtonBox::rejected, this, &SetupWindow::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
+    layout->addWidget(signIn);
     layout->addLayout(form);
+    layout->addWidget(buildAdvanced(v, given));
     layout->addWidget(m_status);
     layout->addWidget(buttons);
     setMinimumWidth(560);
@@ -91,6 +91,65 @@ SetupWindow::SetupWindow(const Values& given, const QString& installed, QWidget*
 
 SetupWindow::~SetupWindow() = default;
 
+// The member and the keys by hand, shown on demand: open from the start
+// when the options gave any of them.
+QWidget* SetupWindow::buildAdvanced(const Values& v, const Values& given) {
+    m_advancedToggle = new QToolButton(this);
+    m_advancedToggle->setObjectName(QStringLiteral("erweitert"));
+    m_advancedToggle->setText(QStringLiteral("&Erweitert"));
+    m_advancedToggle->setCheckable(true);
+    m_advancedToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_advancedToggle->setAutoRaise(true);
+
+    m_advanced = new QWidget(this);
+    m_advanced->setObjectName(QStringLiteral("erweiterteAngaben"));
+    auto* note = new QLabel(QStringLiteral("Ohne Anmeldung: Ihr Mitgliedsname und die "
+                                           "Zugangsdaten Ihrer Anwendung für die Schnittstelle "
+                                           "des Marktplatzes, dann „Einrichten“. Die Schlüssel "
+                                           "der Anwendung gelten auch für die Anmeldung."),
+                            m_advanced);
+    note->setWordWrap(true);
+    m_member = field(QStringLiteral("mitglied"), v.member, m_advanced);
+    m_clientId = field(QStringLiteral("clientId"), v.clientId, m_advanced);
+    m_clientSecret = field(QStringLiteral("clientSecret"), v.clientSecret, m_advanced, true);
+    m_ruName = field(QStringLiteral("ruName"), v.ruName, m_advanced);
+    m_refreshToken = field(QStringLiteral("refreshToken"), v.refreshToken, m_advanced, true);
+    fromTheKeysFile(m_clientId, m_installedKeys.clientId);
+    fromTheKeysFile(m_clientSecret, m_installedKeys.clientSecret);
+    fromTheKeysFile(m_ruName, m_installedKeys.ruName);
+    m_setUp = new QPushButton(QStringLiteral("Ei&nrichten"), m_advanced);
+    m_setUp->setObjectName(QStringLiteral("einrichten"));
+    connect(m_setUp, &QPushButton::clicked, this, &SetupWindow::startSetUp);
+
+    auto* form = new QFormLayout(m_advanced);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->addRow(note);
+    form->addRow(QStringLiteral("&Mitgliedsname:"), m_member);
+    form->addRow(QStringLiteral("Client&Id:"), m_clientId);
+    form->addRow(QStringLiteral("Client&Secret:"), m_clientSecret);
+    form->addRow(QStringLiteral("R&uName (für die Anmeldung):"), m_ruName);
+    form->addRow(QStringLiteral("&RefreshToken (wahlweise):"), m_refreshToken);
+    form->addRow(QString(), m_setUp);
+
+    auto showAdvanced = [this](bool shown) {
+        m_advanced->setVisible(shown);
+        m_advancedToggle->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    };
+    connect(m_advancedToggle, &QToolButton::toggled, this, showAdvanced);
+    const bool byHand = !given.member.isEmpty() || !given.clientId.isEmpty() ||
+                        !given.clientSecret.isEmpty() || !given.refreshToken.isEmpty();
+    m_advancedToggle->setChecked(byHand);
+    showAdvanced(byHand);
+
+    auto* box = new QWidget(this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_advancedToggle, 0, Qt::AlignLeft);
+    layout->addWidget(m_advanced);
+    return box;
+}
+
+// What "Einrichten" writes, as it always did: the fields alone.
 Values SetupWindow::fromFields() const {
     Values v;
     v.member = m_member->text();
@@ -104,13 +163,15 @@ Values SetupWindow::fromFields() const {
     return normalised(v);
 }
 
-void SetupWindow::setBusy(bool busy) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_member, m_clientId, m_clientSecret, m_refreshToken,
-                                         m_apiUrl, m_plattform, m_folder, m_replace, m_setUp})
+void SetupWindow::setBusy(bool busy, const QString& doing) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_member, m_clientId, m_clientSecret, m_ruName, m_refreshToken, m_apiUrl, m_plattform,
+             m_folder, m_replace, m_setUp, m_signIn, m_paste, m_next})
         w->setEnabled(!busy);
     if (busy)
-        m_status->setText(QStringLiteral("Die Zugangsdaten werden beim Marktplatz geprüft …"));
+        m_status->setText(doing.isEmpty()
+                              ? QStringLiteral("Die Zugangsdaten werden beim Marktplatz geprüft …")
+                              : doing);
 }
 
 void SetupWindow::showProblem(const Outcome& outcome) {
@@ -135,6 +196,10 @@ void SetupWindow::checked(const Values& v, const Outcome& check) {
     const Outcome written = write(v, m_installed, check.ratings);
     if (!written.ok())
         return showProblem(written);
+    succeeded(written);
+}
+
+void SetupWindow::succeeded(const Outcome& written) {
     m_outcome = written;
     m_status->setText(
         written.message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
@@ -143,8 +208,9 @@ void SetupWindow::checked(const Values& v, const Outcome& check) {
 }
 
 void SetupWindow::reject() {
-    // A check still asking ends unheard.
+    // A check or an exchange still asking ends unheard.
     m_check.reset();
+    m_exchange.reset();
     QDialog::reject();
 }
 

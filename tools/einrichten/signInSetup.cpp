@@ -2,7 +2,6 @@
 
 #include "app/signInStore.h"
 #include "keyCheck.h"
-#include "retrieval/signIn.h"
 
 #include <QEventLoop>
 #include <utility>
@@ -39,16 +38,13 @@ retrieval::SignInResult exchange(const app::MarktplatzSettings& settings, const 
     return result;
 }
 
-// Another member's ratings are kept in the folder: going on is the user's
-// choice, and never without being asked.
-bool mayReplaceMember(const Values& stored, const QString& member, const SignInIo& io) {
-    if (stored.member.isEmpty() || stored.member.compare(member, Qt::CaseInsensitive) == 0)
+// Going on over another member's ratings is the user's choice, and never
+// without being asked.
+bool mayReplaceMember(const SignInSteps& steps, const QString& member, const SignInIo& io) {
+    const QString question = steps.replaceQuestion(member);
+    if (question.isEmpty())
         return true;
-    io.say(QStringLiteral("Angemeldet ist %1, in %2 sind aber die Bewertungen von %3 "
-                          "gespeichert. Mit der Anmeldung wird %1 das Mitglied dieses Ordners; "
-                          "die Bewertungen von %3 bleiben gespeichert, werden aber nicht "
-                          "mehr angezeigt.")
-               .arg(member, stored.folder, stored.member));
+    io.say(question);
     const std::optional<QString> answer = io.ask(QStringLiteral("Fortfahren? [j/N] "));
     return answer && (answer->compare(QLatin1String("j"), Qt::CaseInsensitive) == 0 ||
                       answer->compare(QLatin1String("ja"), Qt::CaseInsensitive) == 0);
@@ -88,16 +84,20 @@ Outcome signInFailed(const retrieval::SignInError& error) {
     return {Status::Failed, error.text};
 }
 
-Outcome signInHere(Values v, const QString& anmeldeUrl, const QString& installed,
-                   const SignInIo& io) {
-    const bool setUp = isSetUp(normalised(v).folder);
-    const Values stored = normalised(withStored(v));
-    v = stored;
-    const app::MarktplatzSettings settings = signInSettings(v, anmeldeUrl);
+Outcome signInCancelled() {
+    return {Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+}
+
+SignInSteps::SignInSteps(Values v, const QString& anmeldeUrl)
+    : m_setUp(isSetUp(normalised(v).folder)), m_stored(normalised(withStored(std::move(v)))),
+      m_anmeldeUrl(anmeldeUrl) {}
+
+std::optional<Outcome> SignInSteps::start() {
+    m_settings = signInSettings(m_stored, m_anmeldeUrl);
     QStringList missingKeys;
-    for (const auto& [name, value] : {std::pair{"ClientId", &settings.clientId},
-                                      {"ClientSecret", &settings.clientSecret},
-                                      {"RuName", &settings.ruName}})
+    for (const auto& [name, value] : {std::pair{"ClientId", &m_settings.clientId},
+                                      {"ClientSecret", &m_settings.clientSecret},
+                                      {"RuName", &m_settings.ruName}})
         if (value->isEmpty())
             missingKeys << QLatin1String(name);
     if (!missingKeys.isEmpty())
@@ -105,41 +105,47 @@ Outcome signInHere(Values v, const QString& anmeldeUrl, const QString& installed
             {retrieval::SignInFailure::NoKeys, QStringLiteral("Für die Anmeldung bei eBay fehlen "
                                                               "Schlüssel der Anwendung: %1.")
                                                    .arg(missingKeys.join(QStringLiteral(", ")))});
+    m_state = retrieval::newSignInState();
+    m_url = retrieval::consentUrl(m_settings, m_state);
+    return std::nullopt;
+}
 
-    const QString state = retrieval::newSignInState();
-    const QUrl url = retrieval::consentUrl(settings, state);
-    io.say(QStringLiteral("Öffnen Sie diese Adresse im Browser, melden Sie sich bei eBay an und "
-                          "stimmen Sie zu:"));
-    io.say(url.toString(QUrl::FullyEncoded));
-    io.openBrowser(url);
-    const std::optional<QString> pasted =
-        io.ask(QStringLiteral("Fügen Sie danach die Adresse der Seite, auf der Sie gelandet sind, "
-                              "oder den Code hier ein: "));
-    if (!pasted)
-        return {Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
-    const auto code = retrieval::codeFromPaste(*pasted, state);
+std::variant<QString, Outcome> SignInSteps::code(const QString& pasted) const {
+    auto code = retrieval::codeFromPaste(pasted, m_state);
     if (const auto* error = std::get_if<retrieval::SignInError>(&code))
         return signInFailed(*error);
-    const retrieval::SignInResult result = exchange(settings, std::get<QString>(code));
-    if (const auto* error = std::get_if<retrieval::SignInError>(&result))
-        return signInFailed(*error);
-    const retrieval::SignedIn& signedIn = std::get<retrieval::SignedIn>(result);
+    return std::get<QString>(std::move(code));
+}
 
-    if (setUp && !mayReplaceMember(stored, signedIn.member, io))
-        return {Status::Cancelled, QStringLiteral("Abgebrochen: nichts geschrieben.")};
+QString SignInSteps::replaceQuestion(const QString& member) const {
+    if (!m_setUp || m_stored.member.isEmpty() ||
+        m_stored.member.compare(member, Qt::CaseInsensitive) == 0)
+        return {};
+    return QStringLiteral("Angemeldet ist %1, in %2 sind aber die Bewertungen von %3 "
+                          "gespeichert. Mit der Anmeldung wird %1 das Mitglied dieses Ordners; "
+                          "die Bewertungen von %3 bleiben gespeichert, werden aber nicht "
+                          "mehr angezeigt.")
+        .arg(member, m_stored.folder, m_stored.member);
+}
+
+std::variant<Values, Outcome> SignInSteps::signedInValues(const retrieval::SignedIn& signedIn,
+                                                          const QString& installed) const {
+    Values v = m_stored;
     v.member = signedIn.member;
     v.refreshToken = signedIn.refreshToken;
     v.anmeldungBis = signedIn.refreshExpires.toString(QStringLiteral("yyyy-MM-dd"));
     // Signing in again is what a set-up folder is for: no --ueberschreiben needed.
     v.overwrite = true;
-    if (const Outcome local = checkLocally(v, installed); !local.ok())
+    if (Outcome local = checkLocally(v, installed); !local.ok())
         return local;
-    const Outcome check = checkKeys(v);
-    if (!check.ok())
-        return check;
+    return v;
+}
+
+Outcome SignInSteps::write(const Values& v, const Outcome& check,
+                           const retrieval::SignedIn& signedIn, const QString& installed) const {
     // A folder set up already keeps every other setting it has.
-    Outcome written = write(v, installed, check.ratings,
-                            setUp ? readConfigText(v.folder) : std::optional<QString>());
+    Outcome written = setup::write(v, installed, check.ratings,
+                                   m_setUp ? readConfigText(v.folder) : std::optional<QString>());
     if (!written.ok())
         return written;
     written.message =
@@ -148,6 +154,40 @@ Outcome signInHere(Values v, const QString& anmeldeUrl, const QString& installed
                  signedIn.refreshExpires.toLocalTime().toString(QStringLiteral("dd.MM.yyyy"))) +
         written.message + QLatin1Char('\n') + secretHomeText(v, signedIn);
     return written;
+}
+
+Outcome signInHere(Values values, const QString& anmeldeUrl, const QString& installed,
+                   const SignInIo& io) {
+    SignInSteps steps(std::move(values), anmeldeUrl);
+    if (std::optional<Outcome> noKeys = steps.start())
+        return *noKeys;
+    const QUrl& url = steps.consentUrl();
+    io.say(QStringLiteral("Öffnen Sie diese Adresse im Browser, melden Sie sich bei eBay an und "
+                          "stimmen Sie zu:"));
+    io.say(url.toString(QUrl::FullyEncoded));
+    io.openBrowser(url);
+    const std::optional<QString> pasted =
+        io.ask(QStringLiteral("Fügen Sie danach die Adresse der Seite, auf der Sie gelandet sind, "
+                              "oder den Code hier ein: "));
+    if (!pasted)
+        return signInCancelled();
+    const auto code = steps.code(*pasted);
+    if (const auto* failed = std::get_if<Outcome>(&code))
+        return *failed;
+    const retrieval::SignInResult result = exchange(steps.settings(), std::get<QString>(code));
+    if (const auto* error = std::get_if<retrieval::SignInError>(&result))
+        return signInFailed(*error);
+    const retrieval::SignedIn& signedIn = std::get<retrieval::SignedIn>(result);
+
+    if (!mayReplaceMember(steps, signedIn.member, io))
+        return signInCancelled();
+    const auto v = steps.signedInValues(signedIn, installed);
+    if (const auto* local = std::get_if<Outcome>(&v))
+        return *local;
+    const Outcome check = checkKeys(std::get<Values>(v));
+    if (!check.ok())
+        return check;
+    return steps.write(std::get<Values>(v), check, signedIn, installed);
 }
 
 } // namespace setup
