@@ -103,12 +103,15 @@ private slots:
         testsupport::ErrorAnswerer answerer;
         for (int a : answers)
             answerer.answer(a);
+        // What the command line's exit codes rest on.
+        const errors::ErrorWatch watch;
         Sample s;
         if (passedUp)
             caller(s.steps);
         else
             QCOMPARE(s.run(), 0); // left before the step that adds 7
         QCOMPARE(s.steps, fetch<QStringList>("steps"));
+        QVERIFY(watch.seen());
         QCOMPARE(answerer.reports.size(), answers.size());
         QCOMPARE(answerer.unexpected, 0);
         const errors::ErrorReport& r = answerer.reports.front();
@@ -124,6 +127,7 @@ private slots:
     // Leaving silently: tst_store writersWithoutConnectionFailSilently.
     void skippingSilentlyNeverAsks() {
         testsupport::ErrorAnswerer answers;
+        const errors::ErrorWatch watch;
         QStringList steps;
         {
             Procedure p("[frmAnzeige] Private Sub pbuildmenus()", Handling::SkipSilently);
@@ -131,6 +135,7 @@ private slots:
             p.step([&] { steps << "skipped on"; });
         }
         QCOMPARE(steps, QStringList({"skipped on"}));
+        QVERIFY(!watch.seen());
         QCOMPARE(answers.reports.size(), 0);
         QCOMPARE(answers.unexpected, 0);
     }

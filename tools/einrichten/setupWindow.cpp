@@ -156,6 +156,9 @@ Values SetupWindow::fromFields() const {
     v.clientId = m_clientId->text();
     v.clientSecret = m_clientSecret->text();
     v.refreshToken = m_refreshToken->text();
+    v.ruName = m_ruName->text();
+    // Keys the computer's file holds need no field of their own.
+    v.installed = m_installedKeys;
     v.apiUrl = m_apiUrl->text();
     v.plattform = m_plattform->text();
     v.folder = m_folder->text();

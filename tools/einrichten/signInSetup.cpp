@@ -133,7 +133,8 @@ std::variant<Values, Outcome> SignInSteps::signedInValues(const retrieval::Signe
     Values v = m_stored;
     v.member = signedIn.member;
     v.refreshToken = signedIn.refreshToken;
-    v.anmeldungBis = signedIn.refreshExpires.toString(QStringLiteral("yyyy-MM-dd"));
+    // The day the user will see: the local one, as the window stores it.
+    v.anmeldungBis = signedIn.refreshExpires.toLocalTime().toString(QStringLiteral("yyyy-MM-dd"));
     // Signing in again is what a set-up folder is for: no --ueberschreiben needed.
     v.overwrite = true;
     if (Outcome local = checkLocally(v, installed); !local.ok())
