@@ -33,6 +33,11 @@ StoredSecret secretOf(const SecretName& name, const QString& fileValue) {
 
 } // namespace
 
+SecretHome keepSecret(const QString& configFile, const QString& member, const QString& what,
+                      const QString& fileValue) {
+    return secretOf({configFile, member, what}, fileValue).home;
+}
+
 QString secretHomeName(SecretHome home) {
     switch (home) {
     case SecretHome::Keyring:

@@ -46,6 +46,11 @@ StoredSecret refreshTokenOf(const Settings& settings);
 // The client secret: the keyring's, else the file's (or the installation's).
 StoredSecret clientSecretOf(const Settings& settings);
 
+// A secret the file holds moves into the keyring when one answers; it
+// stays in the file otherwise. Where it is now.
+SecretHome keepSecret(const QString& configFile, const QString& member, const QString& what,
+                      const QString& fileValue);
+
 // The settings with the secrets the keyring holds filled in; for the
 // feedback source only, never kept.
 Settings withSecrets(Settings settings);

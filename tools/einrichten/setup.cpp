@@ -2,6 +2,7 @@
 
 #include "app/profileEdit.h"
 #include "app/profileFile.h"
+#include "app/signInStore.h"
 #include "base/windows1252.h"
 #include "errors/runtimeError.h"
 #include "store/connection.h"
@@ -14,6 +15,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <system_error>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -316,13 +318,27 @@ Outcome write(const Values& v, const QString& installed, qint32 ratings,
         !written)
         return {Status::Failed, written.error(), ratings};
 
+    // What was typed or pasted goes into the keyring, when one answers.
+    bool inFile = false;
+    for (const auto& [member, what, value] :
+         {std::tuple{QString(), QStringLiteral("ClientSecret"), v.clientSecret},
+          std::tuple{v.member, QStringLiteral("RefreshToken"), v.refreshToken}})
+        if (!value.isEmpty())
+            inFile |=
+                app::keepSecret(configFile(v.folder), member, what, value) == app::SecretHome::File;
+    const QString secrets =
+        inFile ? QStringLiteral("\nKein Schlüsselbund gefunden: Die Schlüssel stehen in %1, nur "
+                                "für Sie lesbar.")
+                     .arg(configFile(v.folder))
+               : QString();
     return {Status::Done,
             QStringLiteral("Notenschau ist eingerichtet in %1.\n"
                            "Das Mitglied %2 hat beim Marktplatz %3 Bewertungen.\n"
                            "Datenbank: %4 (%5)")
-                .arg(v.folder, v.member, QString::number(ratings), database,
-                     keptDatabase ? QStringLiteral("vorhanden, wird weiter benutzt")
-                                  : QStringLiteral("neu angelegt")),
+                    .arg(v.folder, v.member, QString::number(ratings), database,
+                         keptDatabase ? QStringLiteral("vorhanden, wird weiter benutzt")
+                                      : QStringLiteral("neu angelegt")) +
+                secrets,
             ratings};
 }
 

@@ -144,8 +144,11 @@ std::variant<Values, Outcome> SignInSteps::signedInValues(const retrieval::Signe
 
 Outcome SignInSteps::write(const Values& v, const Outcome& check,
                            const retrieval::SignedIn& signedIn, const QString& installed) const {
-    // A folder set up already keeps every other setting it has.
-    Outcome written = setup::write(v, installed, check.ratings,
+    // The token goes where the sign-in keeps it, below; a folder set up
+    // already keeps every other setting it has.
+    Values withoutToken = v;
+    withoutToken.refreshToken.clear();
+    Outcome written = setup::write(withoutToken, installed, check.ratings,
                                    m_setUp ? readConfigText(v.folder) : std::optional<QString>());
     if (!written.ok())
         return written;
