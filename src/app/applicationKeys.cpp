@@ -10,9 +10,15 @@ namespace {
 constexpr char kVariable[] = "NOTENSCHAU_ANWENDUNG";
 }
 
-QString applicationKeysPath() {
-    const QString named = qEnvironmentVariable(kVariable);
-    return named.isEmpty() ? QStringLiteral("/etc/notenschau/anwendung.ini") : named;
+QString applicationKeysPath(const QString& configured) {
+    if (const QString named = qEnvironmentVariable(kVariable); !named.isEmpty())
+        return named;
+    return configured.isEmpty() ? QStringLiteral("/etc/notenschau/anwendung.ini") : configured;
+}
+
+QString configuredKeysFile(const ProfileFile& config) {
+    return config.value(QStringLiteral("Marktplatz"), QStringLiteral("Anwendung"), QString())
+        .trimmed();
 }
 
 void useApplicationKeysFile(const QString& path) {

@@ -16,8 +16,11 @@ struct ApplicationKeys {
     QString anmeldeUrl;
 };
 
-// The file of the keys: $NOTENSCHAU_ANWENDUNG, else /etc/notenschau/anwendung.ini.
-QString applicationKeysPath();
+// The file of the keys: $NOTENSCHAU_ANWENDUNG, else the one the folder's
+// configuration names ([Marktplatz] Anwendung), else /etc/notenschau/anwendung.ini.
+QString applicationKeysPath(const QString& configured = {});
+// The file the configuration names, or empty.
+QString configuredKeysFile(const ProfileFile& config);
 // Names another file for this process and the programs it starts.
 void useApplicationKeysFile(const QString& path);
 

@@ -50,7 +50,8 @@ void fnGetPfadeFaktorFromINI() {
     app::ApplicationKeys application;
     p.step([&] {
         ini = app::ProfileFile::load(configPath());
-        application = app::readApplicationKeys(app::ProfileFile::load(app::applicationKeysPath()));
+        application = app::readApplicationKeys(
+            app::ProfileFile::load(app::applicationKeysPath(app::configuredKeysFile(ini))));
     });
     p.step([&] {
         app::SettingsRead read =

@@ -177,8 +177,6 @@ private slots:
         file.write("[Anwendung]\nClientId=notenschau\nClientSecret=geheim\nRuName=" +
                    kRuName.toUtf8() + "\n");
         file.close();
-        // The program in the folder finds the keys where the set-up found them.
-        qputenv("NOTENSCHAU_ANWENDUNG", keysFile.toUtf8());
     }
     void init() {
         folder = home.path() + "/" + QTest::currentTestFunction() + "-" + QTest::currentDataTag();
@@ -199,6 +197,8 @@ private slots:
         QVERIFY(r.out.contains("Das Mitglied anna hat beim Marktplatz 37 Bewertungen."));
         QVERIFY(r.out.contains(secretHomeText()));
         signedInAs("anna");
+        // The folder's programs find the keys where the set-up found them.
+        QVERIFY(readFile(config()).contains("Anwendung=" + keysFile.toUtf8() + "\n"));
 
         const ProcessResult loaded = cli({"pruefen", "--ja"});
         QVERIFY2(loaded.code == 0, qPrintable(loaded.err));

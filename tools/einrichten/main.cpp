@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <string>
 #include <termios.h>
@@ -214,8 +215,10 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     call.version = parser.isSet(version);
     call.signIn = parser.isSet(signIn);
     call.anmeldeUrl = parser.value(anmeldeUrl).trimmed();
-    if (parser.isSet(keys))
-        app::useApplicationKeysFile(parser.value(keys));
+    if (parser.isSet(keys)) {
+        v.anwendung = QFileInfo(parser.value(keys)).absoluteFilePath();
+        app::useApplicationKeysFile(v.anwendung);
+    }
     v.installed = app::readApplicationKeys(app::ProfileFile::load(app::applicationKeysPath()));
     return call;
 }

@@ -150,6 +150,7 @@ Values withStored(Values v) {
         {&v.apiUrl, {"Marktplatz", "ApiUrl"}},
         {&v.plattform, {"Main", "Plattform"}},
         {&v.ruName, {"Marktplatz", "RuName"}},
+        {&v.anwendung, {"Marktplatz", "Anwendung"}},
     };
     for (const auto& [value, key] : fields)
         if (value->isEmpty())
@@ -242,6 +243,9 @@ QString configText(const Values& v, const QString& templateText) {
         settings.push_back({market, QStringLiteral("RuName"), v.ruName});
     if (!v.anmeldungBis.isEmpty())
         settings.push_back({market, QStringLiteral("AnmeldungBis"), v.anmeldungBis});
+    // The folder's programs find the keys where the set-up found them.
+    if (!v.anwendung.isEmpty())
+        settings.push_back({market, QStringLiteral("Anwendung"), v.anwendung});
     return app::withSettings(templateText, std::move(settings));
 }
 

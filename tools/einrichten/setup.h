@@ -45,6 +45,7 @@ struct Values {
     QString folder;       // empty: defaultFolder()
     QString ruName;       // only when given: else the installation's
     QString anmeldungBis; // yyyy-MM-dd: when a sign-in runs out
+    QString anwendung;    // the application keys' file, when another than the computer's
     bool overwrite = false;
     // The installation's keys: what ClientId and ClientSecret leave empty.
     app::ApplicationKeys installed;

@@ -35,7 +35,7 @@ void fromTheKeysFile(QLineEdit* edit, const QString& installedValue) {
 SetupWindow::SetupWindow(const Values& given, const QString& installed, const QString& anmeldeUrl,
                          QWidget* parent)
     : QDialog(parent), m_installed(installed), m_anmeldeUrl(anmeldeUrl),
-      m_installedKeys(given.installed) {
+      m_installedKeys(given.installed), m_anwendung(given.anwendung) {
     const Values v = normalised(withStored(given));
     setWindowTitle(QStringLiteral("Notenschau einrichten"));
     setWindowIcon(QIcon(installed + QStringLiteral("/images/notenschau.png")));
@@ -134,6 +134,7 @@ QWidget* SetupWindow::buildAdvanced(const Values& v, const Values& given) {
     auto showAdvanced = [this](bool shown) {
         m_advanced->setVisible(shown);
         m_advancedToggle->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+        growToFit();
     };
     connect(m_advancedToggle, &QToolButton::toggled, this, showAdvanced);
     const bool byHand = !given.member.isEmpty() || !given.clientId.isEmpty() ||
@@ -150,6 +151,12 @@ QWidget* SetupWindow::buildAdvanced(const Values& v, const Values& given) {
 }
 
 // What "Einrichten" writes, as it always did: the fields alone.
+// Rows shown later get the room they need instead of being squeezed.
+void SetupWindow::growToFit() {
+    layout()->activate();
+    resize(width(), qMax(height(), sizeHint().height()));
+}
+
 Values SetupWindow::fromFields() const {
     Values v;
     v.member = m_member->text();
@@ -159,6 +166,7 @@ Values SetupWindow::fromFields() const {
     v.ruName = m_ruName->text();
     // Keys the computer's file holds need no field of their own.
     v.installed = m_installedKeys;
+    v.anwendung = m_anwendung;
     v.apiUrl = m_apiUrl->text();
     v.plattform = m_plattform->text();
     v.folder = m_folder->text();

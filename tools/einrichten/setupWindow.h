@@ -57,6 +57,7 @@ private:
     void checkSignedIn();
     void succeeded(const Outcome& written);
     void showProblem(const Outcome& outcome);
+    void growToFit();
     void setBusy(bool busy, const QString& doing = {});
     Values fromFields() const;
     Values signInValues() const;
@@ -64,6 +65,7 @@ private:
     QString m_installed;
     QString m_anmeldeUrl;
     app::ApplicationKeys m_installedKeys;
+    QString m_anwendung; // the keys' file named on the command line
     QLineEdit* m_member;
     QLineEdit* m_clientId;
     QLineEdit* m_clientSecret;

@@ -91,6 +91,7 @@ void SetupWindow::startSignIn() {
     // A paste from an earlier sign-in carries that one's state.
     m_paste->clear();
     m_signInBox->show();
+    growToFit();
     m_next->setDefault(true);
     m_paste->setFocus();
     const bool opened = app::openOnDesktop(address) == app::OpenResult::Opened;
