@@ -72,6 +72,8 @@ void SignInDialog::build() {
     m_paste = new QLineEdit(this);
     m_paste->setObjectName(QStringLiteral("txtEinfuegen"));
     layout->addWidget(m_paste);
+    // The next thing the user does is paste the landing address.
+    m_paste->setFocus();
     m_message = namedLabel(this, "lblMeldung");
     m_message->setWordWrap(true);
     m_message->setStyleSheet(QStringLiteral("color: #a00000"));
