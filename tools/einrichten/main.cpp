@@ -296,6 +296,58 @@ int startUserCopy(const QString& folder, bool gui, int argc, char** argv) {
     return finish(notStarted);
 }
 
+// How this call runs: whether a set-up is due, in a window, and whether
+// failures are shown on the screen.
+struct Mode {
+    bool setUpNeeded = false;
+    bool window = false;
+    bool gui = false;
+};
+
+Mode modeOf(const Call& call, const QString& folder) {
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    Mode m;
+    m.setUpNeeded = !call.start || !setup::isSetUp(folder);
+    m.window = m.setUpNeeded && !call.signIn &&
+               (call.window || (!terminal && !setup::missing(call.values).isEmpty()));
+    // Started from the menu, a failure is shown, since nobody reads stderr.
+    m.gui = m.window || (call.start && !terminal && displayAvailable());
+    return m;
+}
+
+// Signs in, sets up or renews the copied programs; the exit code when the
+// call ends here, nullopt when the user's copy is to start.
+std::optional<int> prepare(const Call& call, const Mode& mode, const QString& folder,
+                           const QString& installed) {
+    auto failed = [&](const setup::Outcome& outcome) {
+        if (mode.gui && call.start)
+            QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), outcome.message);
+        return finish(outcome);
+    };
+    if (call.signIn) {
+        const setup::Outcome outcome = signInHere(call, installed);
+        if (!outcome.ok() || !call.start)
+            return finish(outcome);
+    } else if (mode.setUpNeeded) {
+        const setup::Outcome outcome =
+            mode.window ? setUpInWindow(call, installed)
+                        : setUpHere(call.values, call.refreshTokenGiven, installed);
+        // The window has shown its own failures already.
+        if (!outcome.ok())
+            return mode.window ? finish(outcome) : failed(outcome);
+        if (!call.start) {
+            if (mode.window)
+                QMessageBox::information(nullptr, QStringLiteral("Notenschau einrichten"),
+                                         outcome.message);
+            return finish(outcome);
+        }
+    } else if (const QString problem = setup::refreshProgramFiles(installed, folder);
+               !problem.isEmpty()) {
+        return failed({setup::Status::Failed, problem});
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -315,14 +367,9 @@ int main(int argc, char** argv) {
     if (!secretFromStdin(values))
         return int(setup::Status::BadCall);
 
-    const bool terminal = ::isatty(STDIN_FILENO) == 1;
     const QString folder = setup::normalised(values).folder;
-    const bool setUpNeeded = !call->start || !setup::isSetUp(folder);
-    const bool window = setUpNeeded && !call->signIn &&
-                        (call->window || (!terminal && !setup::missing(values).isEmpty()));
-    // Started from the menu, a failure is shown, since nobody reads stderr.
-    const bool gui = window || (call->start && !terminal && displayAvailable());
-    if (window && !displayAvailable()) {
+    const Mode mode = modeOf(*call, folder);
+    if (mode.window && !displayAvailable()) {
         print(stderr, QStringLiteral("Es fehlen Angaben (%1), und es gibt weder ein Terminal "
                                      "für Fragen noch einen Bildschirm für das "
                                      "Einrichtungsfenster.")
@@ -331,44 +378,18 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<QCoreApplication> application;
-    if (gui) {
+    if (mode.gui) {
         application = std::make_unique<QApplication>(argc, argv);
         QGuiApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("notenschau-einrichten"));
-    if (gui)
+    if (mode.gui)
         base::installQtTranslations(*application);
     const QString installed = base::programFolder();
-    auto failed = [&](const setup::Outcome& outcome) {
-        if (gui && call->start)
-            QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), outcome.message);
-        return finish(outcome);
-    };
-
-    if (call->signIn) {
-        const setup::Outcome outcome = signInHere(*call, installed);
-        if (!outcome.ok() || !call->start)
-            return finish(outcome);
-    } else if (setUpNeeded) {
-        const setup::Outcome outcome = window
-                                           ? setUpInWindow(*call, installed)
-                                           : setUpHere(values, call->refreshTokenGiven, installed);
-        // The window has shown its own failures already.
-        if (!outcome.ok())
-            return window ? finish(outcome) : failed(outcome);
-        if (!call->start) {
-            if (window)
-                QMessageBox::information(nullptr, QStringLiteral("Notenschau einrichten"),
-                                         outcome.message);
-            return finish(outcome);
-        }
-    } else if (const QString problem = setup::refreshProgramFiles(installed, folder);
-               !problem.isEmpty()) {
-        return failed({setup::Status::Failed, problem});
-    }
-
+    if (const std::optional<int> code = prepare(*call, mode, folder, installed))
+        return *code;
     application.reset();
-    return startUserCopy(folder, gui, argc, argv);
+    return startUserCopy(folder, mode.gui, argc, argv);
 }
