@@ -11,7 +11,7 @@ constexpr char kVariable[] = "NOTENSCHAU_ANWENDUNG";
 }
 
 QString applicationKeysPath(const QString& configured) {
-    if (const QString named = qEnvironmentVariable(kVariable); !named.isEmpty())
+    if (QString named = qEnvironmentVariable(kVariable); !named.isEmpty())
         return named;
     return configured.isEmpty() ? QStringLiteral("/etc/notenschau/anwendung.ini") : configured;
 }

@@ -62,6 +62,7 @@ QString quotedForReader(const QString& value) {
 
 QString withSettings(const QString& text, std::vector<ProfileSetting> settings) {
     std::vector<Pending> pending;
+    pending.reserve(settings.size());
     for (ProfileSetting& s : settings)
         pending.push_back({std::move(s)});
     QStringList lines;
