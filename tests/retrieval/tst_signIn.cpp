@@ -15,6 +15,7 @@
 
 using retrieval::SignInFailure;
 using testsupport::fetch;
+using testsupport::row;
 
 namespace {
 
@@ -128,9 +129,6 @@ private slots:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("expected");
         const QString page = "https://auth2.ebay.com/oauth2/ThirdPartyAuthSucessFailure?";
-        const auto row = [](const char* name, const QString& pasted, const char* expected) {
-            QTest::newRow(name) << pasted << QString::fromUtf8(expected);
-        };
         row("the whole address",
             page + "isAuthSuccessful=true&code=v%5E1.1%23i%5E1%2Bx&expires_in=299&state=s1",
             "v^1.1#i^1+x");
@@ -158,15 +156,12 @@ private slots:
         QTest::addColumn<QString>("until");
         QTest::addColumn<QString>("notice");
         const QString notice = "Ihre Anmeldung bei eBay %1. Bitte melden Sie sich neu an.";
-        QTest::newRow("31 days ahead") << "2027-01-08"
-                                       << "";
-        QTest::newRow("30 days ahead") << "2027-01-07" << notice.arg("läuft am 07.01.2027 ab");
-        QTest::newRow("today") << "2026-12-08" << notice.arg("läuft am 08.12.2026 ab");
-        QTest::newRow("yesterday") << "2026-12-07" << notice.arg("ist am 07.12.2026 abgelaufen");
-        QTest::newRow("not signed in") << ""
-                                       << "";
-        QTest::newRow("broken date") << "2027-13-01"
-                                     << "";
+        row("31 days ahead", "2027-01-08", "");
+        row("30 days ahead", "2027-01-07", notice.arg("läuft am 07.01.2027 ab"));
+        row("today", "2026-12-08", notice.arg("läuft am 08.12.2026 ab"));
+        row("yesterday", "2026-12-07", notice.arg("ist am 07.12.2026 abgelaufen"));
+        row("not signed in", "", "");
+        row("broken date", "2027-13-01", "");
     }
 
     // The expiry alone tells: the token itself may be in the keyring.
@@ -181,18 +176,12 @@ private slots:
         QTest::addColumn<QString>("replace");
         QTest::addColumn<QString>("with");
         QTest::addColumn<QString>("error");
-        QTest::newRow("read-only scope") << "commerce.identity.readonly"
-                                         << "commerce.feedback.readonly"
-                                         << "invalid_scope";
-        QTest::newRow("other client") << "client_id=notenschau"
-                                      << "client_id=x"
-                                      << "invalid_client";
-        QTest::newRow("other RuName") << "redirect_uri="
-                                      << "redirect_uri=x"
-                                      << "invalid_request";
-        QTest::newRow("no code asked for") << "response_type=code"
-                                           << "response_type=token"
-                                           << "unsupported_response_type";
+        row("read-only scope", "commerce.identity.readonly", "commerce.feedback.readonly",
+            "invalid_scope");
+        row("other client", "client_id=notenschau", "client_id=x", "invalid_client");
+        row("other RuName", "redirect_uri=", "redirect_uri=x", "invalid_request");
+        row("no code asked for", "response_type=code", "response_type=token",
+            "unsupported_response_type");
     }
     void theConsentPageChecksItsParameters() {
         QString url = retrieval::consentUrl(settings(), "s").toString(QUrl::FullyEncoded);
@@ -226,12 +215,9 @@ private slots:
         QTest::addColumn<QString>("ruName");
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("failure");
-        QTest::newRow("another RuName") << "x"
-                                        << "" << int(SignInFailure::WrongRuName);
-        QTest::newRow("a made-up code")
-            << kRuName << "v^1.1#erfunden" << int(SignInFailure::CodeUnusable);
-        QTest::newRow("no RuName") << ""
-                                   << "" << int(SignInFailure::NoKeys);
+        row("another RuName", "x", "", int(SignInFailure::WrongRuName));
+        row("a made-up code", kRuName, "v^1.1#erfunden", int(SignInFailure::CodeUnusable));
+        row("no RuName", "", "", int(SignInFailure::NoKeys));
     }
     void anExchangeThatFails() {
         sim.admin("consent", {{"mode", "auto"}, {"member", "anna"}});
