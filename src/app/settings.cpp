@@ -98,7 +98,7 @@ QString secondHost(const Settings&, const Context&) {
 
 // In the order they are read: a bad Boolean leaves the keys after it unread.
 // An empty platform would strip the domain out of both page hosts.
-const std::array<Key, 16> kKeys{{
+const std::array<Key, 17> kKeys{{
     {"Main", "Database", none, Plain, database},
     {"User", "Username", none, Plain, text<&Settings::username>},
     {"Main", "checkInet", yes, Plain, flag<&Settings::checkInet>},
@@ -119,6 +119,7 @@ const std::array<Key, 16> kKeys{{
     {"Marktplatz", "RefreshToken", none, Trimmed, market<&MarktplatzSettings::refreshToken>},
     {"Marktplatz", "AnmeldungBis", none, Trimmed, market<&MarktplatzSettings::anmeldungBis>},
     {"Marktplatz", "Zeitlimit", none, Trimmed, market<&MarktplatzSettings::zeitlimit>},
+    {"Marktplatz", "Parallel", none, Trimmed, market<&MarktplatzSettings::parallel>},
     {"Main", "PruefHost1", apiHost, Trimmed | EmptyIsDefault,
      market<&MarktplatzSettings::pruefHost1>},
     {"Main", "PruefHost2", secondHost, Trimmed | EmptyIsDefault,

@@ -20,6 +20,7 @@ struct MarktplatzSettings {
     QString identityUrl;  // where the identity interface is
     QString anmeldungBis; // yyyy-MM-dd: when the refresh token runs out; empty: unknown
     QString zeitlimit;    // seconds one request may take at most, as written; empty: 60
+    QString parallel;     // page requests in flight at once, as written; empty: 4
     QString pruefHost1 = QStringLiteral("api.ebay.com");
     QString pruefHost2 = QStringLiteral("www.ebay.de");
 };

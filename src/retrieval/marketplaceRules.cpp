@@ -58,17 +58,30 @@ std::variant<SourceSetup, SourceFault> checkSettings(const app::MarktplatzSettin
                                           "ApiUrl im Abschnitt [Marktplatz] der Datei %2.")
                                .arg(settings.apiUrl, configPath)};
     SourceSetup setup{*endpoint, defaultDeadlineMs};
-    if (settings.zeitlimit.isEmpty())
-        return setup;
-    bool number = false;
-    const int seconds = settings.zeitlimit.toInt(&number);
-    if (!number || seconds < 1 || seconds > 3600)
-        return SourceFault{kFehlerEinstellung,
-                           QStringLiteral("Der Wert \"%1\" von Zeitlimit im Abschnitt "
-                                          "[Marktplatz] der Datei %2 ist keine Zahl von Sekunden "
-                                          "zwischen 1 und 3600.")
-                               .arg(settings.zeitlimit.left(80), configPath)};
-    setup.deadlineMs = seconds * 1000;
+    const auto number = [&](const QString& value, const char* key, int most,
+                            const char* what) -> std::optional<SourceFault> {
+        bool isNumber = false;
+        const int n = value.toInt(&isNumber);
+        if (isNumber && n >= 1 && n <= most)
+            return std::nullopt;
+        return SourceFault{
+            kFehlerEinstellung,
+            QStringLiteral("Der Wert \"%1\" von %2 im Abschnitt [Marktplatz] der "
+                           "Datei %3 ist %4.")
+                .arg(value.left(80), QLatin1String(key), configPath, QString::fromUtf8(what))};
+    };
+    if (!settings.zeitlimit.isEmpty()) {
+        if (auto fault = number(settings.zeitlimit, "Zeitlimit", 3600,
+                                "keine Zahl von Sekunden zwischen 1 und 3600"))
+            return *fault;
+        setup.deadlineMs = settings.zeitlimit.toInt() * 1000;
+    }
+    if (!settings.parallel.isEmpty()) {
+        if (auto fault = number(settings.parallel, "Parallel", kMostParallel,
+                                "keine Zahl gleichzeitiger Anfragen zwischen 1 und 8"))
+            return *fault;
+        setup.parallel = settings.parallel.toInt();
+    }
     return setup;
 }
 

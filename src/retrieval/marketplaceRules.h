@@ -28,10 +28,14 @@ struct Endpoint {
 };
 std::optional<Endpoint> endpointOf(const QString& apiUrl);
 
+constexpr int kDefaultParallel = 4;
+constexpr int kMostParallel = 8;
+
 // The [Marktplatz] settings an operation starts with, checked.
 struct SourceSetup {
     Endpoint endpoint;
     int deadlineMs = 0;
+    int parallel = kDefaultParallel; // page requests in flight at once
 };
 [[nodiscard]] std::variant<SourceSetup, SourceFault>
 checkSettings(const app::MarktplatzSettings& settings, int defaultDeadlineMs,

@@ -36,15 +36,16 @@ private slots:
         QTest::addColumn<QString>("apiUrl");
         QTest::addColumn<QString>("secret");
         QTest::addColumn<QString>("zeitlimit");
+        QTest::addColumn<QString>("parallel");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("result"); // the base and deadline, or the fault's text
-        row("https", " https://api.example/v1/?q=1#f ", "s", QString(), 0,
-            "https://api.example/v1 60000");
-        row("loopback http", "http://127.0.0.1:8080/sim/", "s", "5", 0,
-            "http://127.0.0.1:8080/sim 5000 loopback");
-        row("a host with its slash", "https://api.example/", "s", QString(), 0,
-            "https://api.example 60000");
-        row("no secret", "https://api.example", QString(), QString(), 1004,
+        row("https", " https://api.example/v1/?q=1#f ", "s", QString(), QString(), 0,
+            "https://api.example/v1 60000 4 at once");
+        row("loopback http", "http://127.0.0.1:8080/sim/", "s", "5", "1", 0,
+            "http://127.0.0.1:8080/sim 5000 loopback 1 at once");
+        row("a host with its slash", "https://api.example/", "s", QString(), "8", 0,
+            "https://api.example 60000 8 at once");
+        row("no secret", "https://api.example", QString(), QString(), QString(), 1004,
             QString("Für den Zugriff auf den Marktplatz fehlen die Zugangsdaten. Bitte tragen Sie "
                     "ClientId und ClientSecret im Abschnitt [Marktplatz] der Datei %1 ein.")
                 .arg(kIni));
@@ -54,12 +55,19 @@ private slots:
                            "Bitte prüfen Sie ApiUrl im Abschnitt [Marktplatz] der Datei %2.");
         for (const char* url : {"http://192.0.2.10:8080", "http://api.ebay.com", "ftp://127.0.0.1/",
                                 "https://", "api.ebay.com"})
-            row(url, url, "s", QString(), 1005, address.arg(url, kIni));
+            row(url, url, "s", QString(), QString(), 1005, address.arg(url, kIni));
         const QString deadline =
             QStringLiteral("Der Wert \"%1\" von Zeitlimit im Abschnitt [Marktplatz] der Datei %2 "
                            "ist keine Zahl von Sekunden zwischen 1 und 3600.");
         for (const char* value : {"bald", "0", "3601"})
-            row(value, "https://api.example", "s", value, 1007, deadline.arg(value, kIni));
+            row(value, "https://api.example", "s", value, QString(), 1007,
+                deadline.arg(value, kIni));
+        const QString parallel =
+            QStringLiteral("Der Wert \"%1\" von Parallel im Abschnitt [Marktplatz] der Datei %2 "
+                           "ist keine Zahl gleichzeitiger Anfragen zwischen 1 und 8.");
+        for (const char* value : {"viele", "0", "9", "2,5"})
+            row((QByteArray("Parallel ") + value).constData(), "https://api.example", "s", "5",
+                value, 1007, parallel.arg(value, kIni));
     }
     void settings() {
         app::MarktplatzSettings settings;
@@ -67,6 +75,7 @@ private slots:
         settings.clientId = QStringLiteral("id");
         settings.clientSecret = fetch<QString>("secret");
         settings.zeitlimit = fetch<QString>("zeitlimit");
+        settings.parallel = fetch<QString>("parallel");
         const auto checked = retrieval::checkSettings(settings, 60000, kIni);
         QString result;
         qint16 number = 0;
@@ -75,10 +84,11 @@ private slots:
             result = fault->description;
         } else {
             const auto& setup = std::get<retrieval::SourceSetup>(checked);
-            result = QStringLiteral("%1 %2%3")
+            result = QStringLiteral("%1 %2%3 %4 at once")
                          .arg(setup.endpoint.base)
                          .arg(setup.deadlineMs)
-                         .arg(setup.endpoint.loopback ? " loopback" : "");
+                         .arg(setup.endpoint.loopback ? " loopback" : "")
+                         .arg(setup.parallel);
         }
         QCOMPARE(number, fetch<int>("number"));
         QCOMPARE(result, fetch<QString>("result"));
