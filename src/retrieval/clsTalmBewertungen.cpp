@@ -5,8 +5,6 @@
 #include "retrieval/feedbackJson.h"
 
 #include <QMetaObject>
-#include <QNetworkProxy>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QUrl>
 
@@ -35,6 +33,12 @@ QString enc(const QString& value) {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
 }
 
+// A page asked for with few entries takes the smallest request.
+int requestLimit(qint32 limit) {
+    return limit <= feedback::kSmallestRequest ? feedback::kSmallestRequest
+                                               : clsTalmBewertungen::kSeite;
+}
+
 qint32 pagesOf(qint64 total) {
     return qint32((total + clsTalmBewertungen::kSeite - 1) / clsTalmBewertungen::kSeite);
 }
@@ -56,23 +60,23 @@ void clsTalmBewertungen::clearTokenCache() {
 
 clsTalmBewertungen::clsTalmBewertungen(const app::Settings& settings, QObject* parent)
     : QObject(parent), m_timing(defaults()), m_settings(settings),
-      m_marketplaceId(retrieval::marketplaceIdFor(settings.plattform)) {
-    m_http = std::make_unique<retrieval::HttpExchange>(&m_nam, m_timing.http);
-}
+      m_marketplaceId(retrieval::marketplaceIdFor(settings.plattform)) {}
 
 clsTalmBewertungen::~clsTalmBewertungen() {
     ++m_generation;
-    m_http.reset();
+    m_pool.cancelAll();
 }
 
 void clsTalmBewertungen::setTiming(const Timing& timing) {
     m_timing = timing;
-    m_http = std::make_unique<retrieval::HttpExchange>(&m_nam, m_timing.http);
+    m_poolReady = false;
 }
 
 bool clsTalmBewertungen::begin() {
     ++m_generation;
-    m_http->abort();
+    // What a replaced operation still waits for; what was read ahead stays.
+    m_pool.cancel(m_call);
+    m_call = 0;
     m_busy = true;
     m_reportBytes = false;
     const app::MarktplatzSettings& settings = m_settings.marktplatz;
@@ -82,16 +86,14 @@ bool clsTalmBewertungen::begin() {
         later([this, fault = *fault] { fail(fault); });
         return false;
     }
+    if (m_poolReady)
+        return true;
     const auto& setup = std::get<retrieval::SourceSetup>(checked);
-    m_http->setDeadlineMs(setup.deadlineMs);
-    // A proxy from the environment must not see loopback traffic.
-    const auto proxy =
-        setup.endpoint.loopback ? QNetworkProxy::NoProxy : QNetworkProxy::DefaultProxy;
-    if (m_nam.proxy().type() != proxy)
-        m_nam.setProxy(QNetworkProxy(proxy));
-    m_base = setup.endpoint.base;
-    m_appToken = retrieval::TokenSource(retrieval::TokenKind::Application, m_base, settings);
-    m_userToken = retrieval::TokenSource(retrieval::TokenKind::User, m_base, settings);
+    retrieval::HttpTiming http = m_timing.http;
+    http.deadlineMs = setup.deadlineMs;
+    m_pool.setup({setup.endpoint.base, setup.endpoint.loopback, m_marketplaceId, settings,
+                  m_settings.file, http, m_timing.tokenMarginS, setup.parallel});
+    m_poolReady = true;
     return true;
 }
 
@@ -111,7 +113,9 @@ void clsTalmBewertungen::queueFehler(qint16 number, const QString& description) 
 
 void clsTalmBewertungen::fail(const retrieval::SourceFault& fault) {
     ++m_generation;
-    m_http->abort();
+    // Nothing more goes out, nothing read ahead is used.
+    m_pool.cancelAll();
+    m_call = 0;
     m_busy = false;
     emit Fehler(fault.number, fault.description);
 }
@@ -126,75 +130,57 @@ void clsTalmBewertungen::httpFehler(int status, const QByteArray& body) {
     fail(retrieval::httpFault(status, body, m_settings.file));
 }
 
-void clsTalmBewertungen::withToken(retrieval::TokenKind kind,
-                                   const std::function<void(const QString& token)>& then) {
-    retrieval::TokenSource& source = tokens(kind);
-    if (const auto token = source.cached())
-        return then(*token);
-    // An expired sign-in is said as such; an application token instead
-    // would store masked names beside unmasked ones.
-    const QDate until = QDate::fromString(m_settings.marktplatz.anmeldungBis, Qt::ISODate);
-    if (kind == retrieval::TokenKind::User && until.isValid() && until < base::Clock::now().date())
-        return later([this, until] { fail(retrieval::signInExpiredFault(until)); });
-    m_http->start(
-        source.request(), source.form(), [this, kind, now = current(), then](const auto& result) {
-            if (!now.holds())
-                return;
-            if (!result.ok)
-                return fail({result.number, result.description});
-            if (result.status != 200 && kind == retrieval::TokenKind::User &&
-                retrieval::refusedSignIn(result.status, result.body))
-                return fail(retrieval::signInRevokedFault());
-            if (result.status != 200)
-                return fail(retrieval::tokenFault(result.status, result.body, m_settings.file));
-            const auto token = tokens(kind).accept(result.body, m_timing.tokenMarginS);
-            if (!token)
-                return fail(retrieval::malformedFault());
-            then(*token);
-        });
-}
-
-void clsTalmBewertungen::apiGet(retrieval::TokenKind kind, const QString& path,
-                                const QString& query, const Answer& onAnswer, bool repeated) {
+void clsTalmBewertungen::apiGet(const retrieval::ApiCall& call, const Answer& onAnswer,
+                                bool readAhead) {
     const Current now = current();
-    withToken(kind, [=, this](const QString& token) {
-        QUrl url(m_base + path);
-        url.setQuery(query, QUrl::StrictMode);
-        QNetworkRequest request(url);
-        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
-        request.setRawHeader("Accept", "application/json");
-        request.setRawHeader("X-EBAY-C-MARKETPLACE-ID", m_marketplaceId.toLatin1());
-        m_http->start(
-            request, QByteArray(),
-            [=, this](const retrieval::HttpResult& result) {
-                if (!now.holds())
-                    return;
-                if (!result.ok)
-                    return fail({result.number, result.description});
-                if (result.status == 401) {
-                    tokens(kind).forget();
-                    if (!repeated)
-                        return apiGet(kind, path, query, onAnswer, true);
-                }
-                onAnswer(result.status, result.body);
-            },
-            [this, now](qint64 bytes) {
-                if (m_reportBytes && now.holds())
-                    emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
-            });
-    });
+    retrieval::RequestPool::Reply reply = [this, now, onAnswer](const retrieval::CallAnswer& a) {
+        if (!now.holds())
+            return;
+        m_call = 0;
+        if (a.fault)
+            return fail(*a.fault);
+        onAnswer(a.status, a.body);
+    };
+    retrieval::RequestPool::Progress progress = [this, now](qint64 bytes) {
+        if (m_reportBytes && now.holds())
+            emit bytesloaded(qint32(std::min<qint64>(bytes, INT32_MAX)));
+    };
+    if (readAhead) {
+        if (const auto id = m_pool.takeAhead(call, reply, progress)) {
+            m_call = *id;
+            return;
+        }
+    }
+    m_call = m_pool.send(call, std::move(reply), std::move(progress));
 }
 
-void clsTalmBewertungen::entriesGet(const QString& user, int limit, qint64 offset,
-                                    const Answer& onAnswer) {
-    apiGet(retrieval::tokenKindFor(m_settings, user), QLatin1String(kEntriesPath),
-           entriesQuery(user, limit, offset), onAnswer);
-}
-
-QString clsTalmBewertungen::entriesQuery(const QString& user, int limit, qint64 offset) const {
+retrieval::ApiCall clsTalmBewertungen::entriesCall(const QString& user, int limit,
+                                                   qint64 offset) const {
     // One multi-argument arg(): an encoded name holds "%2..." itself.
-    return QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&sort=TIME&limit=%2&offset=%3")
-        .arg(enc(user), QString::number(limit), QString::number(offset));
+    return {
+        retrieval::tokenKindFor(m_settings, user), QLatin1String(kEntriesPath),
+        QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&sort=TIME&limit=%2&offset=%3")
+            .arg(enc(user), QString::number(limit), QString::number(offset))};
+}
+
+retrieval::ApiCall clsTalmBewertungen::summaryCall(const QString& user, int periodIndex,
+                                                   bool otherKey) const {
+    const QString filter =
+        QStringLiteral("ratingType:OVERALL_EXPERIENCE,%1:%2")
+            .arg(otherKey ? QStringLiteral("period") : QStringLiteral("lookbackPeriodInDays"))
+            .arg(kPerioden[periodIndex]);
+    // The summary takes only the application token's read-only scope.
+    return {retrieval::TokenKind::Application, QLatin1String(kSummaryPath),
+            QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter))};
+}
+
+void clsTalmBewertungen::planEntries(const QString& user,
+                                     const std::vector<retrieval::PageWalk::Request>& pages) {
+    std::vector<retrieval::ApiCall> calls;
+    for (const auto& page : pages)
+        if (page.count > 0 && page.offset >= 0)
+            calls.push_back(entriesCall(user, requestLimit(page.count), page.offset));
+    m_pool.planAhead(calls);
 }
 
 std::optional<clsTalmBewertungen::Count> clsTalmBewertungen::readCount(int status,
@@ -233,20 +219,20 @@ bool clsTalmBewertungen::getAnzahl(const QString& sUser) {
     p.step([&] {
         if (!begin())
             return;
-        entriesGet(sUser, feedback::kSmallestRequest, 0,
-                   [this](int status, const QByteArray& body) {
-                       const auto count = readCount(status, body);
-                       if (!count)
+        apiGet(entriesCall(sUser, feedback::kSmallestRequest, 0),
+               [this](int status, const QByteArray& body) {
+                   const auto count = readCount(status, body);
+                   if (!count)
+                       return;
+                   if (!count->head.ratings.empty() || count->total > 0) {
+                       if (!stillAfter([&] { emit pageArrived(count->head); }))
                            return;
-                       if (!count->head.ratings.empty() || count->total > 0) {
-                           if (!stillAfter([&] { emit pageArrived(count->head); }))
-                               return;
-                       }
-                       const qint32 total = count->total;
-                       const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
-                       if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
-                           finish();
-                   });
+                   }
+                   const qint32 total = count->total;
+                   const qint32 pages = total == kUnbekannt ? kUnbekannt : pagesOf(total);
+                   if (stillAfter([&] { emit AnzahlseitenBewertungen(total, pages); }))
+                       finish();
+               });
         result = true;
     });
     return result;
@@ -308,12 +294,13 @@ void clsTalmBewertungen::requestPage(const QString& user, qint64 offset, qint32 
         return;
     }
     m_reportBytes = true;
-    const int requestLimit =
-        limit <= feedback::kSmallestRequest ? feedback::kSmallestRequest : kSeite;
-    entriesGet(user, requestLimit, offset, [=, this](int status, const QByteArray& body) {
-        if (const auto page = readPage(status, body, user, offset, limit, kinds))
-            reportPage(*page);
-    });
+    apiGet(
+        entriesCall(user, requestLimit(limit), offset),
+        [=, this](int status, const QByteArray& body) {
+            if (const auto page = readPage(status, body, user, offset, limit, kinds))
+                reportPage(*page);
+        },
+        true);
 }
 
 std::optional<retrieval::FeedbackPage>
@@ -378,13 +365,15 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
             std::fill(std::begin(period), std::end(period), 0);
         m_prozent.clear();
         m_periodKeySwitched = false;
-        entriesGet(
-            sUser, feedback::kSmallestRequest, 0,
-            [this, user = sUser](int status, const QByteArray& body) {
+        const bool key = summaryUsesPeriodKey();
+        apiGet(
+            entriesCall(sUser, feedback::kSmallestRequest, 0),
+            [this, user = sUser, key](int status, const QByteArray& body) {
                 const auto count = readCount(status, body);
                 if (!count)
                     return;
                 if (count->total == kUnbekannt) {
+                    m_pool.planAhead({});
                     if (stillAfter([&] { emit AnzahlseitenBewertungen(kUnbekannt, kUnbekannt); }))
                         finish();
                     return;
@@ -393,56 +382,60 @@ bool clsTalmBewertungen::getUebersicht(const QString& sUser) {
                 m_score = count->score;
                 if (stillAfter(
                         [&] { emit AnzahlseitenBewertungen(qint32(m_total), pagesOf(m_total)); }))
-                    requestSummary(user, 0, summaryUsesPeriodKey());
+                    requestSummary(user, 0, key);
             });
+        // The three periods go out beside the count.
+        m_pool.planAhead(
+            {summaryCall(sUser, 0, key), summaryCall(sUser, 1, key), summaryCall(sUser, 2, key)});
         result = true;
     });
     return result;
 }
 
 void clsTalmBewertungen::requestSummary(const QString& user, int periodIndex, bool otherKey) {
-    const QString filter =
-        QStringLiteral("ratingType:OVERALL_EXPERIENCE,%1:%2")
-            .arg(otherKey ? QStringLiteral("period") : QStringLiteral("lookbackPeriodInDays"))
-            .arg(kPerioden[periodIndex]);
-    const QString query = QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter));
-    // The summary takes only the application token's read-only scope.
-    apiGet(retrieval::TokenKind::Application, QLatin1String(kSummaryPath), query,
-           [=, this](int status, const QByteArray& body) {
-               const AnswerClass answer = retrieval::classifyAnswer(status, body);
-               if (answer == AnswerClass::PeriodNamedOtherwise && !m_periodKeySwitched) {
-                   // The marketplace names the period filter the other way; once only.
-                   m_periodKeySwitched = true;
-                   summaryUsesPeriodKey() = !otherKey;
-                   return requestSummary(user, periodIndex, !otherKey);
-               }
-               if (answer != AnswerClass::Ok)
-                   return httpFehler(status, body);
-               const auto summary = feedbackJson::parseSummary(body);
-               if (!summary)
-                   return fail(retrieval::malformedFault());
-               m_counts[periodIndex][0] = summary->positive;
-               m_counts[periodIndex][1] = summary->neutral;
-               m_counts[periodIndex][2] = summary->negative;
-               if (periodIndex < 2)
-                   return requestSummary(user, periodIndex + 1, otherKey);
+    apiGet(
+        summaryCall(user, periodIndex, otherKey),
+        [=, this](int status, const QByteArray& body) {
+            const AnswerClass answer = retrieval::classifyAnswer(status, body);
+            if (answer == AnswerClass::PeriodNamedOtherwise && !m_periodKeySwitched) {
+                // The marketplace names the period filter the other way; once only.
+                m_periodKeySwitched = true;
+                summaryUsesPeriodKey() = !otherKey;
+                return requestSummary(user, periodIndex, !otherKey);
+            }
+            if (answer != AnswerClass::Ok)
+                return httpFehler(status, body);
+            const auto summary = feedbackJson::parseSummary(body);
+            if (!summary)
+                return fail(retrieval::malformedFault());
+            m_counts[periodIndex][0] = summary->positive;
+            m_counts[periodIndex][1] = summary->neutral;
+            m_counts[periodIndex][2] = summary->negative;
+            if (periodIndex < 2)
+                return requestSummary(user, periodIndex + 1, otherKey);
 
-               if (summary->percent)
-                   m_prozent = feedbackJson::prozentText(*summary->percent);
-               else if (summary->positive + summary->negative > 0)
-                   m_prozent =
-                       feedbackJson::prozentText(100.0 * double(summary->positive) /
-                                                 double(summary->positive + summary->negative));
-               else
-                   m_prozent = QStringLiteral("-");
-               QStringList profile;
-               for (int kind = 0; kind < 3; ++kind)
-                   for (int period = 0; period < 3; ++period)
-                       profile << QString::number(m_counts[period][kind]);
-               profile << QString::number(m_score) << m_prozent;
-               if (stillAfter([&] { emit UebersichtBewertung(profile); }))
-                   finish();
-           });
+            if (summary->percent)
+                m_prozent = feedbackJson::prozentText(*summary->percent);
+            else if (summary->positive + summary->negative > 0)
+                m_prozent =
+                    feedbackJson::prozentText(100.0 * double(summary->positive) /
+                                              double(summary->positive + summary->negative));
+            else
+                m_prozent = QStringLiteral("-");
+            QStringList profile;
+            for (int kind = 0; kind < 3; ++kind)
+                for (int period = 0; period < 3; ++period)
+                    profile << QString::number(m_counts[period][kind]);
+            profile << QString::number(m_score) << m_prozent;
+            if (stillAfter([&] { emit UebersichtBewertung(profile); }))
+                finish();
+        },
+        true);
+    // The periods after this one go out beside it.
+    std::vector<retrieval::ApiCall> rest;
+    for (int i = periodIndex + 1; i < 3; ++i)
+        rest.push_back(summaryCall(user, i, otherKey));
+    m_pool.planAhead(rest);
 }
 
 void clsTalmBewertungen::resetSeite() {
@@ -457,7 +450,8 @@ void clsTalmBewertungen::abbrechen() {
         if (!m_busy)
             return;
         ++m_generation;
-        m_http->abort();
+        m_pool.cancelAll();
+        m_call = 0;
         m_busy = false;
         later([this] { emit Finished(true); });
     });

@@ -4,13 +4,12 @@
 #include "base/feedbackConstants.h"
 #include "retrieval/marketplaceRules.h"
 #include "retrieval/marktplatzHttp.h"
-#include "retrieval/tokenSource.h"
+#include "retrieval/pageWalk.h"
+#include "retrieval/requestPool.h"
 #include "store/fetchedRating.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -68,6 +67,11 @@ public:
     // Up to `count` entries from `offset` on (0 the newest), as getSeite
     // reports a page.
     bool getEntries(const QString& user, qint64 offset, qint32 count);
+    // The pages likely asked for after the one just asked for, by offset and
+    // count as getEntries takes them. Up to [Marktplatz] Parallel of them are
+    // fetched ahead; their answers wait for the pages to be asked for, so
+    // pages are still reported in the order they are asked for.
+    void planEntries(const QString& user, const std::vector<retrieval::PageWalk::Request>& pages);
     // Called before every page request; raises nothing.
     void resetSeite();
     void abbrechen();
@@ -134,16 +138,10 @@ private:
     void fail(const retrieval::SourceFault& fault);
     void finish();
     void httpFehler(int status, const QByteArray& body);
-    retrieval::TokenSource& tokens(retrieval::TokenKind kind) {
-        return kind == retrieval::TokenKind::User ? m_userToken : m_appToken;
-    }
-    void withToken(retrieval::TokenKind kind,
-                   const std::function<void(const QString& token)>& then);
-    void apiGet(retrieval::TokenKind kind, const QString& path, const QString& query,
-                const Answer& onAnswer, bool repeated = false);
-    // A request for a member's entries.
-    void entriesGet(const QString& user, int limit, qint64 offset, const Answer& onAnswer);
-    QString entriesQuery(const QString& user, int limit, qint64 offset) const;
+    // Sends a call of this operation, or takes it from those read ahead.
+    void apiGet(const retrieval::ApiCall& call, const Answer& onAnswer, bool readAhead = false);
+    retrieval::ApiCall entriesCall(const QString& user, int limit, qint64 offset) const;
+    retrieval::ApiCall summaryCall(const QString& user, int periodIndex, bool otherKey) const;
     // getSeite and getSeiteFilter: a page by its number, all kinds without a filter.
     bool startPage(const char* signature, const QString& user, qint32 page, qint32 limit,
                    const std::optional<Kinds>& kinds);
@@ -157,12 +155,10 @@ private:
     void reportPage(const retrieval::FeedbackPage& page);
     void requestSummary(const QString& user, int periodIndex, bool otherKey);
 
-    QNetworkAccessManager m_nam;
-    std::unique_ptr<retrieval::HttpExchange> m_http;
+    retrieval::RequestPool m_pool;
+    bool m_poolReady = false;
+    quint64 m_call = 0; // the operation's call in flight
     Timing m_timing;
-    retrieval::TokenSource m_appToken;
-    retrieval::TokenSource m_userToken;
-    QString m_base;
     app::Settings m_settings;
     QString m_marketplaceId;
     quint64 m_generation = 0;

@@ -31,9 +31,11 @@ void HttpExchange::start(const QNetworkRequest& request, const QByteArray& postB
                          Progress progress) {
     abort();
     m_request = request;
-    // Qt 6.4's HTTP/2 can leave a reply hanging; redirects are not followed,
-    // and the body must arrive as sent so that its length can be checked.
-    m_request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    // Over TLS several requests share one HTTP/2 connection; a reply left
+    // hanging is ended by the time-outs. Redirects are not followed, and the
+    // body must arrive as sent so that its length can be checked.
+    m_request.setAttribute(QNetworkRequest::Http2AllowedAttribute,
+                           request.url().scheme() == QLatin1String("https"));
     m_request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                            QNetworkRequest::ManualRedirectPolicy);
     m_request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
@@ -169,9 +171,13 @@ void HttpExchange::onFinished() {
         HttpResult result{true, status, m_body, 0, {}};
         if (isRetryableStatus(status)) {
             int wait = baseWait;
-            const int retryAfter = status == 429 ? retryAfterMs() : -1;
+            const bool throttled = status == 429 || status == 503;
+            const int retryAfter = throttled ? retryAfterMs() : -1;
             if (retryAfter >= 0)
                 wait = std::max(wait, std::min(retryAfter, m_timing.retryAfterCapMs));
+            if (throttled && m_attempt <= m_timing.retryWaitsMs.size())
+                if (const Throttled slowDown = m_throttled)
+                    slowDown();
             retryOrFail(wait, result);
             return;
         }

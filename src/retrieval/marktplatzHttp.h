@@ -45,14 +45,16 @@ struct HttpResult {
 };
 
 // One request to the marketplace, retried on 429, 500, 502, 503, 504, time-outs
-// and broken connections with growing, jittered waits. Only HTTP/1.1, no
-// redirects, TLS errors are never ignored, and the answer is checked for size
-// and completeness. The status is left to the caller.
+// and broken connections with growing, jittered waits, at least as long as a
+// Retry-After asks. HTTP/2 where TLS offers it, no redirects, TLS errors are
+// never ignored, and the answer is checked for size and completeness. The
+// status is left to the caller.
 class HttpExchange : public QObject {
     Q_OBJECT
 public:
     using Done = std::function<void(const HttpResult&)>;
     using Progress = std::function<void(qint64 bytes)>;
+    using Throttled = std::function<void()>;
 
     HttpExchange(QNetworkAccessManager* manager, const HttpTiming& timing,
                  QObject* parent = nullptr);
@@ -64,6 +66,9 @@ public:
     void abort();
     // For the next start.
     void setDeadlineMs(int ms) { m_timing.deadlineMs = ms; }
+    // Called when the marketplace asks to slow down (429, 503) and the
+    // exchange waits to try again.
+    void setOnThrottled(Throttled throttled) { m_throttled = std::move(throttled); }
     bool running() const { return m_running; }
     int attempts() const { return m_attempt; }
 
@@ -87,6 +92,7 @@ private:
     bool m_post = false;
     Done m_done;
     Progress m_progress;
+    Throttled m_throttled;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;
     QTimer m_inactivity;
