@@ -69,6 +69,12 @@ void ForeignLoadRun::requestPage(bool later) {
     ++m_requests;
     m_source->getSeiteFilter(m_search.member, m_lSeite, m_search.negativ, m_search.positiv,
                              m_search.neutral, m_lLimit, later);
+    // The pages after it, each with what is left of the count.
+    std::vector<retrieval::PageWalk::Request> ahead;
+    for (qint32 page = m_lSeite + 1; page <= std::min(m_lSeiten, m_lSeite + kMostParallel); ++page)
+        ahead.push_back(
+            {qint64(kPage) * (page - 1), std::min(m_lAnzahl - kPage * (page - m_lSeite), kPage)});
+    m_source->planEntries(m_search.member, ahead);
 }
 
 void ForeignLoadRun::Finished(bool cAbort) {

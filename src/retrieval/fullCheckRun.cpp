@@ -93,6 +93,14 @@ void FullCheckRun::request() {
     m_source->resetSeite();
     ++m_requests;
     m_source->getEntries(modGlobal::sStandardUser, m_offset, clsTalmBewertungen::kSeite);
+    // Pages overlap, and the list ends at its total.
+    const qint64 total = m_total > 0 ? m_total : m_lAnzahl;
+    std::vector<retrieval::PageWalk::Request> ahead;
+    for (qint64 offset = m_offset + clsTalmBewertungen::kSeite - kOverlap;
+         offset + kOverlap < total && ahead.size() < size_t(kMostParallel);
+         offset += clsTalmBewertungen::kSeite - kOverlap)
+        ahead.push_back({offset, clsTalmBewertungen::kSeite});
+    m_source->planEntries(modGlobal::sStandardUser, ahead);
 }
 
 void FullCheckRun::Finished(bool cAbort) {

@@ -91,6 +91,7 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
         if (it != known.constEnd() && !it.value() && r.complete())
             m_result.ratings.push_back(r);
     }
+    m_listTotal = page.total;
     const retrieval::PageWalk::Step step = m_walk->take(entries, page.total);
     for (qsizetype i : step.fresh) {
         const store::FetchedRating& r = page.ratings[size_t(i)];
@@ -110,6 +111,7 @@ void OwnUpdateRun::request(const retrieval::PageWalk::Request& r) {
     m_source->resetSeite();
     ++m_requests;
     m_source->getEntries(modGlobal::sStandardUser, r.offset, r.count);
+    m_source->planEntries(modGlobal::sStandardUser, m_walk->ahead(kMostParallel, m_listTotal));
 }
 
 void OwnUpdateRun::Finished(bool cAbort) {
@@ -151,6 +153,7 @@ void OwnUpdateRun::Finished(bool cAbort) {
             m_lSeiten = std::max<qint32>(1, (n + clsTalmBewertungen::kSeite - 1) /
                                                 clsTalmBewertungen::kSeite);
             m_walk.emplace(n, m_stored);
+            m_listTotal = m_lAnzahl;
             m_bPruefen = false;
             m_result.keineBewertungen = false;
             m_lSeite = 0;

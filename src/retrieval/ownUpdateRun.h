@@ -39,6 +39,7 @@ private:
     qint32 m_headNew = 0; // the newest ratings the store lacks, seen with the count
     std::optional<retrieval::PageWalk> m_walk;
     std::optional<retrieval::PageWalk::Request> m_next;
+    qint64 m_listTotal = 0; // the member's total, as the last answer gave it
 };
 
 } // namespace retrieval

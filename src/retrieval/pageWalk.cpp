@@ -126,6 +126,24 @@ std::optional<PageWalk::Request> PageWalk::backAfterJump(const std::vector<Entry
     return m_last;
 }
 
+std::vector<PageWalk::Request> PageWalk::ahead(int n, qint64 total) const {
+    std::vector<Request> requests;
+    // After a step back, a jump or inside a part jumped over, the next
+    // request depends on what the page holds.
+    if (m_regionEnd || m_afterJump || m_stepsBack > 0)
+        return requests;
+    // The ratings still missing, if they follow on from here: a page is
+    // needed while the one before it ends among them.
+    const qint64 missingFrom = m_seen.isEmpty() ? m_last.offset : m_last.offset + kOverlap;
+    const qint64 missingEnd = missingFrom + std::max(0, m_wanted - m_found);
+    for (qint64 offset = m_last.offset + (kPage - kOverlap);
+         qsizetype(requests.size()) < n && offset + kOverlap < total &&
+         offset + kOverlap - 1 < missingEnd;
+         offset += kPage - kOverlap)
+        requests.push_back({offset, kPage});
+    return requests;
+}
+
 // The next page, or a jump over the stored part while new ratings are still
 // missing.
 PageWalk::Request PageWalk::onwards(qint64 afterPage, bool allKnown) {

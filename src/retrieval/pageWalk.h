@@ -46,6 +46,11 @@ public:
     // member's total as the answer gave it.
     Step take(const std::vector<Entry>& page, qint64 total);
 
+    // The requests that follow the last one while its page and those after
+    // it go on as expected: onwards through ratings still missing, up to the
+    // list's end (total). Fetched ahead, they cost nothing when they come true.
+    std::vector<Request> ahead(int n, qint64 total) const;
+
     qint32 found() const { return m_found; }
     // Entries that repeated a rating seen further up the list (not the
     // overlap of two pages): the marketplace counts them, there is no rating
