@@ -65,6 +65,7 @@ std::optional<Fault> faultFrom(const QUrlQuery& q) {
     f.ms = number("ms", 0);
     f.bytes = number("bytes", 64);
     f.n = number("n", 1);
+    f.offset = number("offset", -1);
     return f;
 }
 

@@ -36,7 +36,8 @@ struct Fault {
     int retryAfterS = -1;
     int ms = 0;
     int bytes = 64;
-    int n = 1; // arrive: ratings that arrive; overcount: entries counted too many
+    int n = 1;       // arrive: ratings that arrive; overcount: entries counted too many
+    int offset = -1; // from 0: only entries requests for this offset
 };
 
 } // namespace marktsim

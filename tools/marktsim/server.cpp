@@ -107,11 +107,15 @@ qint64 Server::nowMs() const {
     return m_referenceMs + m_running.elapsed();
 }
 
-std::optional<Fault> Server::takeFault(const QString& category) {
+std::optional<Fault> Server::takeFault(const QString& category, const Request& request) {
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         const bool matches = it->on == QLatin1String("any") || it->on == category ||
                              (it->on == QLatin1String("api") && category != QLatin1String("token"));
-        if (!matches)
+        const bool atOffset =
+            it->offset < 0 ||
+            (category == QLatin1String("entries") &&
+             request.query.queryItemValue(QStringLiteral("offset")).toInt() == it->offset);
+        if (!matches || !atOffset)
             continue;
         if (it->after > 0) {
             --it->after;
@@ -158,7 +162,7 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
         return;
     }
     m_stats[category] += 1;
-    const std::optional<Fault> fault = takeFault(category);
+    const std::optional<Fault> fault = takeFault(category, request);
     const Fault* applied = fault ? &*fault : nullptr;
     std::optional<Response> response = applied ? injected(*applied, category) : std::nullopt;
     if (!response)

@@ -76,7 +76,7 @@ private:
 
     // server.cpp
     void handle(QTcpSocket* socket, const Request& request);
-    std::optional<Fault> takeFault(const QString& category);
+    std::optional<Fault> takeFault(const QString& category, const Request& request);
     Response answer(const QString& category, const Request& request, const Fault* fault);
 
     // oauth.cpp
