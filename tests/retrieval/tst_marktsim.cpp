@@ -5,6 +5,7 @@
 #include "marktsimProcess.h"
 #include "testData.h"
 
+#include <functional>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -54,6 +55,46 @@ class MarktsimTest : public QObject {
                     "scope%2Fcommerce.feedback.readonly")["access_token"]
             .toString()
             .toUtf8();
+    }
+
+    QNetworkRequest entriesOfAlice(const QByteArray& token) const {
+        QNetworkRequest request(QUrl(sim.baseUrl() + "/commerce/feedback/v1/feedback?user_id="
+                                                     "alice&feedback_type=FEEDBACK_RECEIVED"));
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+        request.setRawHeader("Authorization", "Bearer " + token);
+        return request;
+    }
+    // n GETs of alice's entries on a manager of their own (so on connections
+    // of their own), all at once or each after the one before; the answers
+    // with 200. Once all but `hung` have finished, the rest are given up.
+    int getEntries(const QByteArray& token, int n, bool atOnce, int hung) {
+        QNetworkAccessManager manager;
+        const QNetworkRequest request = entriesOfAlice(token);
+        QList<QNetworkReply*> replies;
+        int finished = 0;
+        int answered = 0;
+        QEventLoop loop;
+        std::function<void()> send = [&] {
+            QNetworkReply* reply = manager.get(request);
+            replies.append(reply);
+            connect(reply, &QNetworkReply::finished, &loop, [&, reply] {
+                answered +=
+                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+                if (++finished >= n - hung)
+                    loop.quit();
+                else if (!atOnce)
+                    send();
+            });
+        };
+        for (int i = 0; i < (atOnce ? n : 1); ++i)
+            send();
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        for (QNetworkReply* reply : replies) {
+            reply->disconnect(&loop);
+            reply->abort();
+        }
+        return answered;
     }
 
 private slots:
@@ -112,6 +153,52 @@ private slots:
         QCOMPARE(request.headers.value("authorization"), fetch<QByteArray>("authorization"));
         QCOMPARE(request.body, fetch<QByteArray>("body"));
         QCOMPARE(size, fetch<int>("size"));
+    }
+
+    // Answers side by side, and the most requests in flight at once.
+    void inFlight_data() {
+        QTest::addColumn<QStringList>("fault"); // kind, then its parameters
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<bool>("atOnce");
+        QTest::addColumn<int>("hung"); // requests that get no answer
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<int>("maxInFlight");
+        row("four at once, delayed with jitter",
+            QStringList{"delay", "ms=400", "jitter=200", "count=4"}, 4, true, 0, 4, 4);
+        row("one hangs, the other answers", QStringList{"hang"}, 2, true, 1, 1, 2);
+        row("one after another", QStringList{}, 3, false, 0, 3, 1);
+        row("jitter beyond the delay", QStringList{"delay", "ms=0", "jitter=300", "count=4"}, 4,
+            false, 0, 4, 1);
+        // Qt may send a request cut short once more.
+        row("reset", QStringList{"reset", "count=2"}, 1, false, 0, 0, 1);
+    }
+    void inFlight() {
+        const QByteArray token = tokenOf(sim);
+        sim.admin("clear");
+        const QStringList fault = fetch<QStringList>("fault");
+        if (!fault.isEmpty())
+            QVERIFY(sim.fault(fault.first(), fault.mid(1)));
+        QCOMPARE(
+            getEntries(token, fetch<int>("requests"), fetch<bool>("atOnce"), fetch<int>("hung")),
+            fetch<int>("answered"));
+        const QJsonObject stats = sim.stats();
+        QCOMPARE(stats["maxInFlight"].toInt(), fetch<int>("maxInFlight"));
+        QCOMPARE_GE(stats["connections"].toInt(), fetch<int>("maxInFlight"));
+        // Once every connection is answered or gone, none stays counted.
+        QTRY_COMPARE((sim.admin("clear"), sim.stats()["maxInFlight"].toInt()), 0);
+    }
+
+    void clearKeepsWhatIsInFlight() {
+        const QByteArray token = tokenOf(sim);
+        sim.admin("clear");
+        QVERIFY(sim.fault("hang"));
+        QNetworkReply* reply = nam.get(entriesOfAlice(token));
+        QTRY_COMPARE(sim.stats()["entries"].toInt(), 1);
+        sim.admin("clear");
+        QCOMPARE(sim.stats()["maxInFlight"].toInt(), 1);
+        reply->abort();
+        reply->deleteLater();
+        QTRY_COMPARE((sim.admin("clear"), sim.stats()["maxInFlight"].toInt()), 0);
     }
 
     void demoMarketplace() {

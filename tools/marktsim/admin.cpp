@@ -63,6 +63,7 @@ std::optional<Fault> faultFrom(const QUrlQuery& q) {
     f.status = number("status", 500);
     f.retryAfterS = number("retryAfter", -1);
     f.ms = number("ms", 0);
+    f.jitter = number("jitter", 0);
     f.bytes = number("bytes", 64);
     f.n = number("n", 1);
     f.offset = number("offset", -1);
@@ -105,6 +106,7 @@ Response Server::adminStats(const Request&) {
     QJsonObject o;
     for (auto it = m_stats.cbegin(); it != m_stats.cend(); ++it)
         o.insert(it.key(), it.value());
+    o.insert("maxInFlight", m_maxInFlight);
     o.insert("nowMs", nowMs());
     return ok(o);
 }
@@ -156,6 +158,8 @@ Response Server::adminFault(const Request& request) {
 Response Server::adminClear(const Request&) {
     m_faults.clear();
     m_stats.clear();
+    // Requests still in flight stay counted; only the peak starts anew.
+    m_maxInFlight = m_inFlight;
     return ok({});
 }
 

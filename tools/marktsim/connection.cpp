@@ -23,6 +23,9 @@ void Server::onNewConnection() {
         m_stats["connections"] += 1;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            // A request dropped, hung or cut short is in flight no more.
+            if (auto it = m_connections.find(socket); it != m_connections.end())
+                endInFlight(*it);
             m_connections.remove(socket);
             socket->deleteLater();
         });
@@ -85,7 +88,7 @@ bool Server::deliverFaulty(QTcpSocket* socket, const QByteArray& head, const QBy
         drip(socket, framed(head, body), fault);
         return true;
     case FaultKind::Delay:
-        QTimer::singleShot(fault.ms, socket, [this, socket, whole = framed(head, body)] {
+        QTimer::singleShot(delayMs(fault), socket, [this, socket, whole = framed(head, body)] {
             write(socket, whole, false);
             done(socket);
         });
@@ -142,6 +145,7 @@ void Server::done(QTcpSocket* socket) {
     auto it = m_connections.find(socket);
     if (it == m_connections.end())
         return;
+    endInFlight(*it);
     if (it->closeAfter) {
         socket->disconnectFromHost();
         return;
@@ -149,6 +153,27 @@ void Server::done(QTcpSocket* socket) {
     it->busy = false;
     // The next request may already wait in the buffer.
     QTimer::singleShot(0, socket, [this, socket] { processNext(socket); });
+}
+
+void Server::startInFlight(QTcpSocket* socket) {
+    auto it = m_connections.find(socket);
+    if (it == m_connections.end() || it->inFlight)
+        return;
+    it->inFlight = true;
+    m_maxInFlight = std::max(m_maxInFlight, ++m_inFlight);
+}
+
+void Server::endInFlight(Connection& connection) {
+    if (!connection.inFlight)
+        return;
+    connection.inFlight = false;
+    --m_inFlight;
+}
+
+int Server::delayMs(const Fault& fault) {
+    const int jitter = std::max(0, fault.jitter);
+    const int offset = jitter > 0 ? m_random.bounded(-jitter, jitter + 1) : 0;
+    return std::max(0, fault.ms + offset);
 }
 
 } // namespace marktsim

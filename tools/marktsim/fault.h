@@ -7,7 +7,7 @@
 namespace marktsim {
 
 enum class FaultKind {
-    Delay,        // answer after ms
+    Delay,        // answer after ms, give or take jitter
     Hang,         // no answer
     Drip,         // bytes every ms
     Unauthorized, // 401
@@ -35,6 +35,7 @@ struct Fault {
     int status = 500;
     int retryAfterS = -1;
     int ms = 0;
+    int jitter = 0; // delay: ms varies by up to this much either way
     int bytes = 64;
     int n = 1;       // arrive: ratings that arrive; overcount: entries counted too many
     int offset = -1; // from 0: only entries requests for this offset

@@ -151,6 +151,7 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
         return;
     }
     m_stats["requests"] += 1;
+    startInFlight(socket);
     const QString category = categoryOf(request.path);
     if (category.isEmpty()) {
         deliver(socket,

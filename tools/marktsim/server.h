@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <variant>
 
@@ -60,6 +61,7 @@ private:
         QByteArray buffer;
         bool busy = false;
         bool closeAfter = false; // the client asked for "Connection: close"
+        bool inFlight = false;   // an API request not yet fully answered
     };
 
     // connection.cpp
@@ -73,6 +75,10 @@ private:
     void drip(QTcpSocket* socket, const QByteArray& whole, const Fault& fault);
     void write(QTcpSocket* socket, const QByteArray& data, bool close);
     void done(QTcpSocket* socket);
+    void startInFlight(QTcpSocket* socket);
+    void endInFlight(Connection& connection);
+    // A delay fault's wait: ms plus or minus up to jitter, never below 0.
+    int delayMs(const Fault& fault);
 
     // server.cpp
     void handle(QTcpSocket* socket, const Request& request);
@@ -136,6 +142,10 @@ private:
     QString m_consentMember; // who agrees when no one is named
     std::deque<Fault> m_faults;
     QMap<QString, qint64> m_stats;
+    qint64 m_inFlight = 0;    // API requests received and not yet answered
+    qint64 m_maxInFlight = 0; // the most of them at once since the last clear
+    // Fixed seed: a run's jitter is the same each time it is run.
+    QRandomGenerator m_random{1};
     quint64 m_tokenSerial = 0;
 };
 
