@@ -169,18 +169,8 @@ void HttpExchange::onFinished() {
             return;
         }
         HttpResult result{true, status, m_body, 0, {}};
-        if (isRetryableStatus(status)) {
-            int wait = baseWait;
-            const bool throttled = status == 429 || status == 503;
-            const int retryAfter = throttled ? retryAfterMs() : -1;
-            if (retryAfter >= 0)
-                wait = std::max(wait, std::min(retryAfter, m_timing.retryAfterCapMs));
-            if (throttled && m_attempt <= m_timing.retryWaitsMs.size())
-                if (const Throttled slowDown = m_throttled)
-                    slowDown();
-            retryOrFail(wait, result);
-            return;
-        }
+        if (isRetryableStatus(status))
+            return retryStatus(baseWait, result);
         finish(result);
         return;
     }
@@ -198,6 +188,18 @@ void HttpExchange::onFinished() {
         return;
     }
     retryOrFail(baseWait, failure);
+}
+
+void HttpExchange::retryStatus(int baseWaitMs, const HttpResult& answer) {
+    int wait = baseWaitMs;
+    const bool throttled = answer.status == 429 || answer.status == 503;
+    const int retryAfter = throttled ? retryAfterMs() : -1;
+    if (retryAfter >= 0)
+        wait = std::max(wait, std::min(retryAfter, m_timing.retryAfterCapMs));
+    if (throttled && m_attempt <= m_timing.retryWaitsMs.size())
+        if (const Throttled slowDown = m_throttled)
+            slowDown();
+    retryOrFail(wait, answer);
 }
 
 void HttpExchange::retryOrFail(int waitMs, const HttpResult& failure) {

@@ -81,6 +81,8 @@ private:
     void onFinished();
     void onTimeout();
     void retryOrFail(int waitMs, const HttpResult& failure);
+    // A status worth another try: after Retry-After, if the answer asks for one.
+    void retryStatus(int baseWaitMs, const HttpResult& answer);
     void finish(const HttpResult& result);
     void dropReply();
     int retryAfterMs() const;
