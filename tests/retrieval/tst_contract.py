@@ -81,8 +81,8 @@ class Contract:
             out.setdefault("additionalProperties", False)
         return out
 
-    def responses(self, path):
-        return self.doc["paths"][path]["get"]["responses"]
+    def responses(self, path, method="get"):
+        return self.doc["paths"][path][method]["responses"]
 
 
 class Simulator:
@@ -141,14 +141,14 @@ class Check:
             self.fail(what, "no JSON: %s" % e)
             return None
 
-    def api(self, what, path, answer, status, fault=False, error_id=None):
+    def api(self, what, path, answer, status, fault=False, error_id=None, method="get"):
         """An answer of the feedback API for the contract's path; error_id: the
         first error's id where the request decides it."""
         got, headers, raw = answer
         if got != status:
             self.fail(what, "status %d, expected %d" % (got, status))
         value = self.body(what, headers, raw)
-        responses = self.contract.responses(path)
+        responses = self.contract.responses(path, method)
         if str(got) not in responses and not (fault and got in PLATFORM_STATUSES):
             self.fail(what, "the contract lists no status %d for %s" % (got, path))
         if value is None:
@@ -284,6 +284,51 @@ def summaries(sim, check, app):
                   get("alice", "lookbackPeriodInDays:365"), status, fault=True)
 
 
+def writes(sim, check, app, user):
+    """Replies, sales awaiting a rating and ratings for buyers."""
+    sim.admin("add", "user=alice", json.dumps(
+        {"feedbackId": "c-1", "giver": "k", "commentText": "gut"}).encode())
+    sim.admin("add", "user=alice", json.dumps(
+        {"feedbackId": "c-2", "giver": "k", "automated": True}).encode())
+    sim.admin("awaiting", "user=alice&count=3")
+    auth = lambda token: {"Authorization": "Bearer " + token} if token else {}
+    post = lambda path, body, token=user: sim.call(
+        API + path, "POST", json.dumps(body).encode(),
+        dict(auth(token), **{"Content-Type": "application/json"}))
+    reply = {"feedbackId": "c-1", "recipientUserId": "k", "responseText": "Danke",
+             "responseType": "REPLY"}
+    for what, body, status, error_id in [
+            ("reply", reply, 200, None), ("second reply", reply, 409, 501032),
+            ("automated", dict(reply, feedbackId="c-2"), 403, 501031),
+            ("blank", dict(reply, responseText=""), 400, 501028),
+            ("too long", dict(reply, responseText="a" * 501), 400, 501013),
+            ("address", dict(reply, responseText="www.x.de"), 400, 501014),
+            ("profanity", dict(reply, responseText="Idiot"), 400, 501015),
+            ("no type", dict(reply, responseType="X"), 400, 501027)]:
+        check.api("respond, " + what, "/respond_to_feedback", post("/respond_to_feedback", body),
+                  status, error_id=error_id, method="post")
+    check.api("entries with a reply", "/feedback", sim.call(
+        API + "/feedback?" + ALICE + "&feedback_id=c-1", headers=auth(user)), 200)
+    page = check.api("awaiting", "/awaiting_feedback", sim.call(
+        API + "/awaiting_feedback?filter=userRole:SELLER", headers=auth(user)), 200)
+    check.api("awaiting, bad role", "/awaiting_feedback", sim.call(
+        API + "/awaiting_feedback?filter=userRole:X", headers=auth(user)), 400, error_id=501025)
+    item = (page or {}).get("lineItems", [{}])[0].get("orderLineItemId", "")
+    rating = {"orderLineItemId": item, "commentType": "POSITIVE", "commentText": "Top"}
+    for what, body, status, error_id in [
+            ("negative", dict(rating, commentType="NEGATIVE"), 409, 501020),
+            ("positive", rating, 200, None), ("second", rating, 409, 501008),
+            ("unknown", dict(rating, orderLineItemId="1-2"), 400, 501003),
+            ("too long", dict(rating, commentText="a" * 501), 400, 501013)]:
+        check.api("leave, " + what, "/feedback", post("/feedback", body), status,
+                  error_id=error_id, method="post")
+    # The contract leaves the platform's 403 for a missing scope out of its methods.
+    check.envelope("awaiting, application token", sim.call(
+        API + "/awaiting_feedback", headers=auth(app)))
+    check.envelope("respond, application token", post("/respond_to_feedback", reply, app))
+    check.envelope("leave, no token", post("/feedback", rating, ""))
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -297,6 +342,7 @@ def main():
         app, user = tokens(sim, check)
         entries(sim, check, app, user)
         summaries(sim, check, app)
+        writes(sim, check, app, user)
         check.envelope("a path the interface does not have", sim.call(API + "/nirgends"))
     finally:
         sim.process.terminate()

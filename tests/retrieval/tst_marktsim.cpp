@@ -5,6 +5,7 @@
 #include "marktsimProcess.h"
 #include "testData.h"
 
+#include <algorithm>
 #include <functional>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -57,6 +58,56 @@ class MarktsimTest : public QObject {
             .toUtf8();
     }
 
+    // A request of the feedback interface as the marketplace answers it.
+    struct Answer {
+        int status = 0;
+        const QJsonObject json;
+    };
+    Answer send(const marktsim::SimProcess& s, const QString& path, const QByteArray& bearer,
+                const QJsonObject& body = {}) {
+        QNetworkRequest request(QUrl(s.baseUrl() + "/commerce/feedback/v1" + path));
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+        if (!bearer.isEmpty())
+            request.setRawHeader("Authorization", "Bearer " + bearer);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        QNetworkReply* reply =
+            body.isEmpty() ? nam.get(request) : nam.post(request, QJsonDocument(body).toJson());
+        QEventLoop loop;
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        Answer answer{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                      QJsonDocument::fromJson(reply->readAll()).object()};
+        reply->deleteLater();
+        return answer;
+    }
+    static int errorId(const Answer& a) { return a.json["errors"][0]["errorId"].toInt(); }
+    QByteArray userToken(const marktsim::SimProcess& s, const char* refreshToken) {
+        return call(s, "/identity/v1/oauth2/token", {},
+                    QByteArray("grant_type=refresh_token&refresh_token=") +
+                        refreshToken)["access_token"]
+            .toString()
+            .toUtf8();
+    }
+    const QJsonObject demoRating(const QString& id) {
+        return send(demo,
+                    "/feedback?user_id=notenschau_demo&feedback_type=FEEDBACK_RECEIVED&"
+                    "feedback_id=" +
+                        id,
+                    demoToken)
+            .json["feedbackEntries"][0]
+            .toObject();
+    }
+    Answer demoAwaiting() {
+        return send(demo, "/awaiting_feedback?filter=userRole:SELLER", demoToken);
+    }
+
+    // The demo marketplace without new ratings arriving; its member's user
+    // token and the sales awaiting a rating as it starts.
+    marktsim::SimProcess demo;
+    QByteArray demoToken;
+    QJsonArray demoItems;
+
     QNetworkRequest entriesOfAlice(const QByteArray& token) const {
         QNetworkRequest request(QUrl(sim.baseUrl() + "/commerce/feedback/v1/feedback?user_id="
                                                      "alice&feedback_type=FEEDBACK_RECEIVED"));
@@ -100,11 +151,25 @@ class MarktsimTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(sim.start({"--seed", "3", "--reference", "2026-01-01T00:00:00Z", "--member",
-                            "alice:450"}),
+                            "alice:450", "--refresh-token", "alice-token:alice"}),
                  qPrintable(sim.errorString()));
         const QByteArray token = tokenOf(sim);
         // Characters a bearer header must carry unchanged.
         QVERIFY(token.contains('^') && token.contains('#'));
+        QVERIFY(demo.start({"--demo", "--demo-interval", "0"}));
+        demoToken = userToken(demo, "demo-refresh-token");
+        demoItems = demoAwaiting().json["lineItems"].toArray();
+        const auto rating = [](const char* id, bool automated) {
+            return QJsonDocument(QJsonObject{{"feedbackId", id},
+                                             {"commentType", "NEGATIVE"},
+                                             {"commentText", "Kam nie an"},
+                                             {"giver", "kaeufer_1"},
+                                             {"automated", automated}})
+                .toJson();
+        };
+        for (const char* id : {"antwort-1", "antwort-2", "antwort-3"})
+            demo.admin("add", QUrlQuery("user=notenschau_demo"), rating(id, false));
+        demo.admin("add", QUrlQuery("user=notenschau_demo"), rating("auto-1", true));
     }
 
     // The request parser, on what one read of a connection may hold.
@@ -202,13 +267,231 @@ private slots:
     }
 
     void demoMarketplace() {
-        marktsim::SimProcess demo;
-        QVERIFY(demo.start({"--demo"}));
         const QJsonObject a = call(demo,
                                    "/commerce/feedback/v1/feedback?user_id=notenschau_demo&"
                                    "feedback_type=FEEDBACK_RECEIVED",
                                    tokenOf(demo));
-        QCOMPARE(a["pagination"]["total"].toInt(), 1234);
+        // 1,234 and the four added by initTestCase.
+        QCOMPARE(a["pagination"]["total"].toInt(), 1238);
+        // Replies to a positive, a neutral and a negative one; the negative
+        // one followed up; one left by the marketplace itself.
+        QCOMPARE(demoRating("1000000000001")["replyComment"]["commentText"].toString(),
+                 QStringLiteral("Vielen Dank für den netten Kauf!"));
+        QVERIFY(demoRating("1000000000003").contains("replyComment"));
+        const QJsonObject negative = demoRating("1000000000007");
+        QCOMPARE(negative["commentType"].toString(), QStringLiteral("NEGATIVE"));
+        QCOMPARE(negative["followupComment"]["state"].toString(), QStringLiteral("ENTERED"));
+        QCOMPARE(negative["replyComment"]["commentPeriod"]["value"].toInt(), 30);
+        QCOMPARE(negative["repliedBeforeFollowup"].toBool(), true);
+        QCOMPARE(demoRating("1000000000020")["automatedFeedback"].toBool(), true);
+        QVERIFY(!demoRating("1000000000002").contains("replyComment"));
+    }
+
+    // Replies and follow-ups, in order: what one row stores the next finds.
+    void respond_data() {
+        QTest::addColumn<QString>("feedbackId");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("errorId"); // 0 on success
+        const QString id = QStringLiteral("antwort-1");
+        const QString giver = QStringLiteral("kaeufer_1");
+        const QString thanks = QStringLiteral("Danke für die Rückmeldung");
+        const QString reply = QStringLiteral("REPLY");
+        const QString followup = QStringLiteral("FOLLOW_UP");
+        row("reply", id, giver, thanks, reply, 200, 0);
+        row("second reply", id, giver, thanks, reply, 409, 501032);
+        row("follow-up", id, QStringLiteral("KAEUFER_1"), QStringLiteral("Alles geklärt"), followup,
+            200, 0);
+        row("second follow-up", id, giver, thanks, followup, 409, 501033);
+        row("demo rating already replied to", QStringLiteral("1000000000001"),
+            QStringLiteral("briefmarken_fan"), thanks, reply, 409, 501032);
+        row("automated, from the demo", QStringLiteral("1000000000020"),
+            QStringLiteral("fahrrad-kurt"), thanks, reply, 403, 501031);
+        row("automated, added", QStringLiteral("auto-1"), giver, thanks, reply, 403, 501031);
+        row("500 characters", QStringLiteral("antwort-2"), giver, QString(500, u'a'), reply, 200,
+            0);
+        const QString other = QStringLiteral("antwort-3");
+        row("501 characters", other, giver, QString(501, u'a'), reply, 400, 501013);
+        row("blank text", other, giver, QStringLiteral("  "), reply, 400, 501028);
+        row("web address", other, giver, QStringLiteral("Siehe www.beispiel.de"), reply, 400,
+            501014);
+        row("e-mail address", other, giver, QStringLiteral("Schreiben Sie an a.b@c.de"), reply, 400,
+            501014);
+        row("markup", other, giver, QStringLiteral("<b>Danke</b>"), reply, 400, 501014);
+        row("profanity", other, giver, QStringLiteral("So ein Idiot!"), reply, 400, 501015);
+        row("unknown rating", QStringLiteral("gibt-es-nicht"), giver, thanks, reply, 400, 501026);
+        row("no rating", QString(), giver, thanks, reply, 400, 501026);
+        row("someone else's rating", other, QStringLiteral("jemand"), thanks, reply, 400, 501029);
+        row("no recipient", other, QString(), thanks, reply, 400, 501029);
+        row("no type", other, giver, thanks, QString(), 400, 501027);
+    }
+    void respond() {
+        const QString id = fetch<QString>("feedbackId");
+        const QString type = fetch<QString>("type");
+        const Answer a = send(demo, "/respond_to_feedback", demoToken,
+                              {{"feedbackId", id},
+                               {"recipientUserId", fetch<QString>("recipient")},
+                               {"responseText", fetch<QString>("text")},
+                               {"responseType", type}});
+        QCOMPARE(a.status, fetch<int>("status"));
+        QCOMPARE(errorId(a), fetch<int>("errorId"));
+        if (a.status != 200)
+            return;
+        QCOMPARE(a.json, QJsonObject());
+        const QString field = type == QLatin1String("REPLY") ? QStringLiteral("replyComment")
+                                                             : QStringLiteral("followupComment");
+        QCOMPARE(demoRating(id)[field]["commentText"].toString(), fetch<QString>("text"));
+    }
+
+    void awaiting_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("next");
+        QTest::addColumn<bool>("prev");
+        QTest::addColumn<int>("first"); // which of the sales at the start leads the page
+        row("sales of the demo member", QStringLiteral("filter=userRole:SELLER"), 12, 12, false,
+            false, 0);
+        row("from the eleventh", QStringLiteral("filter=userRole:SELLER&offset=10"), 12, 2, false,
+            true, 10);
+        row("past the end", QStringLiteral("offset=12&limit=25"), 12, 0, false, true, -1);
+        row("purchases", QStringLiteral("filter=userRole:BUYER"), 0, 0, false, false, -1);
+        row("oldest first", QStringLiteral("sort=END_TIME_ASC&limit=200"), 12, 12, false, false,
+            11);
+    }
+    void awaiting() {
+        const Answer a = send(demo, "/awaiting_feedback?" + fetch<QString>("query"), demoToken);
+        QCOMPARE(a.status, 200);
+        QCOMPARE(a.json["pagination"]["total"].toInt(), fetch<int>("total"));
+        QCOMPARE(a.json["lineItems"].toArray().size(), fetch<int>("count"));
+        QCOMPARE(a.json["pagination"]["count"].toInt(), fetch<int>("count"));
+        QCOMPARE(a.json["pagination"].toObject().contains("next"), fetch<bool>("next"));
+        QCOMPARE(a.json["pagination"].toObject().contains("prev"), fetch<bool>("prev"));
+        // Both roles' counts, whatever the filter.
+        QCOMPARE(a.json["itemsAwaitingFeedbackCount"]["asSeller"].toInt(), 12);
+        QCOMPARE(a.json["itemsAwaitingFeedbackCount"]["asBuyer"].toInt(), 0);
+        const QJsonObject first = a.json["lineItems"][0].toObject();
+        QCOMPARE(first.isEmpty(), fetch<int>("first") < 0);
+        if (first.isEmpty())
+            return;
+        QCOMPARE(first["orderLineItemId"].toString(),
+                 first["listingId"].toString() + '-' + first["transactionId"].toString());
+        QCOMPARE(first["ratingTemplates"][1]["maximumCharactersAllowed"].toInt(), 500);
+        QCOMPARE(first["listingPrice"]["currency"].toString(), QStringLiteral("EUR"));
+        QCOMPARE(first["orderLineItemId"], demoItems.at(fetch<int>("first"))["orderLineItemId"]);
+    }
+
+    void awaitingPagesOfMany() {
+        QCOMPARE(
+            sim.admin("awaiting", QUrlQuery("user=alice&count=30&role=BUYER"))["orderLineItemIds"]
+                .toArray()
+                .size(),
+            30);
+        const QByteArray alice = userToken(sim, "alice-token");
+        const Answer a = send(sim, "/awaiting_feedback?limit=25&offset=25", alice);
+        QCOMPARE(a.json["pagination"]["total"].toInt(), 30);
+        QCOMPARE(a.json["lineItems"].toArray().size(), 5);
+        QCOMPARE(a.json["itemsAwaitingFeedbackCount"]["asBuyer"].toInt(), 30);
+        QCOMPARE(send(sim, "/awaiting_feedback?filter=userRole:SELLER", alice)
+                     .json["pagination"]["total"]
+                     .toInt(),
+                 0);
+        QCOMPARE(errorId(send(sim, "/awaiting_feedback?filter=userRole:KUNDE", alice)), 501025);
+        QCOMPARE(errorId(send(sim, "/awaiting_feedback?sort=PREIS", alice)), 501024);
+    }
+
+    // Ratings for the demo member's buyers, in order; item: which of the sales
+    // awaiting a rating at the start, -1 for none of them.
+    void leave_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<bool>("byLineItem"); // else by listing and transaction
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("errorId");
+        QTest::addColumn<int>("awaitingAfter");
+        const QString positive = QStringLiteral("POSITIVE");
+        const QString good = QStringLiteral("Schnelle Zahlung, gerne wieder");
+        row("negative for a buyer", 0, true, QStringLiteral("NEGATIVE"), good, 409, 501020, 12);
+        row("neutral for a buyer", 0, true, QStringLiteral("NEUTRAL"), good, 409, 501020, 12);
+        row("positive", 0, true, positive, good, 200, 0, 11);
+        row("second for the same item", 0, true, positive, good, 409, 501008, 11);
+        row("by listing and transaction", 1, false, positive, good, 200, 0, 10);
+        row("unknown item", -1, true, positive, good, 400, 501003, 10);
+        row("no such kind", 2, true, QStringLiteral("SUPER"), good, 400, 501006, 10);
+        row("no comment", 2, true, positive, QString(), 400, 501005, 10);
+        row("501 characters", 2, true, positive, QString(501, u'x'), 400, 501013, 10);
+        row("phone number", 2, true, positive, QStringLiteral("Ruf an: 0171 2345678"), 400, 501014,
+            10);
+    }
+    void leave() {
+        const int item = fetch<int>("item");
+        const QJsonObject sale = item >= 0 ? demoItems.at(item).toObject()
+                                           : QJsonObject{{"orderLineItemId", "1-2"},
+                                                         {"listingId", "1"},
+                                                         {"transactionId", "2"}};
+        QJsonObject body{{"commentType", fetch<QString>("type")},
+                         {"commentText", fetch<QString>("text")}};
+        if (fetch<bool>("byLineItem")) {
+            body.insert("orderLineItemId", sale["orderLineItemId"]);
+        } else {
+            body.insert("listingId", sale["listingId"]);
+            body.insert("transactionId", sale["transactionId"]);
+        }
+        const Answer a = send(demo, "/feedback", demoToken, body);
+        QCOMPARE(a.status, fetch<int>("status"));
+        QCOMPARE(errorId(a), fetch<int>("errorId"));
+        QCOMPARE(a.status == 200, !a.json["feedbackId"].toString().isEmpty());
+        const QJsonArray left = demoAwaiting().json["lineItems"].toArray();
+        QCOMPARE(left.size(), fetch<int>("awaitingAfter"));
+        if (a.status == 200)
+            QVERIFY(std::none_of(left.begin(), left.end(), [&](const QJsonValue& v) {
+                return v["orderLineItemId"] == sale["orderLineItemId"];
+            }));
+    }
+
+    // What a member writes and reads needs the member's own token.
+    void writesNeedAUserToken_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("post");
+        QTest::addColumn<bool>("appToken"); // else none
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("errorId");
+        for (const bool app : {true, false}) {
+            const int status = app ? 403 : 401;
+            const int id = app ? 1100 : 1001;
+            const QByteArray tag = app ? "application token, " : "no token, ";
+            row((tag + "reply").constData(), QStringLiteral("/respond_to_feedback"), true, app,
+                status, id);
+            row((tag + "rating").constData(), QStringLiteral("/feedback"), true, app, status, id);
+            row((tag + "awaiting").constData(), QStringLiteral("/awaiting_feedback"), false, app,
+                status, id);
+        }
+    }
+    void writesNeedAUserToken() {
+        const QJsonObject body{{"feedbackId", "1000000000002"}};
+        const Answer a = send(demo, fetch<QString>("path"),
+                              fetch<bool>("appToken") ? tokenOf(demo) : QByteArray(),
+                              fetch<bool>("post") ? body : QJsonObject());
+        QCOMPARE(a.status, fetch<int>("status"));
+        QCOMPARE(errorId(a), fetch<int>("errorId"));
+    }
+
+    // Faults name the new endpoints; the counters count them apart.
+    void faultsAndCountersOfWrites() {
+        demo.admin("clear");
+        QVERIFY(demo.fault("status", {"on=respond_to_feedback", "status=503"}));
+        QCOMPARE(send(demo, "/respond_to_feedback", demoToken, {{"feedbackId", "x"}}).status, 503);
+        QCOMPARE(send(demo, "/respond_to_feedback", demoToken, {{"feedbackId", "x"}}).status, 400);
+        QCOMPARE(send(demo, "/feedback", demoToken, {{"commentType", "POSITIVE"}}).status, 400);
+        demoAwaiting();
+        const QJsonObject stats = demo.stats();
+        QCOMPARE(stats["respond_to_feedback"].toInt(), 2);
+        QCOMPARE(stats["leave_feedback"].toInt(), 1);
+        QCOMPARE(stats["awaiting_feedback"].toInt(), 1);
+        QCOMPARE(stats["faults"].toInt(), 1);
     }
 };
 

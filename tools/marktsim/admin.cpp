@@ -39,6 +39,7 @@ Rating ratingFrom(const QJsonObject& o, qint64 nowMs) {
     r.giverAbsent = !o.contains("giver");
     r.buyerGave = o.value("role").toString("BUYER") == QLatin1String("BUYER");
     r.listingId = o.value("listingId").toString();
+    r.automated = o.value("automated").toBool();
     const QDateTime when = QDateTime::fromString(o.value("date").toString(), Qt::ISODateWithMs);
     r.dateMs = when.isValid() ? when.toMSecsSinceEpoch() : nowMs;
     // A date that is no date, or none at all, is served as such.
@@ -89,6 +90,7 @@ Response Server::admin(const Request& request) {
         {"expire-tokens", &Server::adminExpireTokens, true},
         {"consent", &Server::adminConsent, true},
         {"revoke", &Server::adminRevoke, true},
+        {"awaiting", &Server::adminAwaiting, true},
     };
     const QString what = request.path.mid(QStringLiteral("/admin/").size());
     const Command* command =
@@ -198,6 +200,22 @@ Response Server::adminRevoke(const Request& request) {
         }
     }
     return ok({{"revoked", revoked}});
+}
+
+// Sales (role SELLER, the default) or purchases awaiting the member's rating.
+Response Server::adminAwaiting(const Request& request) {
+    const QString user = userOf(request);
+    const QString role = request.query.queryItemValue("role");
+    if (!m_market->hasMember(user))
+        return fail(QStringLiteral("unknown member"));
+    if (!role.isEmpty() && role != QLatin1String("SELLER") && role != QLatin1String("BUYER"))
+        return fail(QStringLiteral("role: SELLER or BUYER"));
+    m_market->addAwaiting(user, std::max(1, request.query.queryItemValue("count").toInt()),
+                          role != QLatin1String("BUYER"), nowMs());
+    QJsonArray ids;
+    for (const AwaitingItem& item : m_market->awaiting(user))
+        ids.append(item.orderLineItemId());
+    return ok({{"orderLineItemIds", ids}});
 }
 
 } // namespace marktsim

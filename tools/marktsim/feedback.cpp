@@ -74,7 +74,8 @@ struct EntriesQuery {
     QString type; // FEEDBACK_RECEIVED or FEEDBACK_SENT
     qint64 limit = 25;
     qint64 offset = 0;
-    int only = -1; // the one Kind asked for, or -1 for all
+    int only = -1;      // the one Kind asked for, or -1 for all
+    QString feedbackId; // one rating by id; the filter then no longer applies
 };
 
 // The query's own checks, in the marketplace's order; the member is checked after them.
@@ -96,7 +97,8 @@ std::variant<EntriesQuery, Response> parseEntriesQuery(const QUrlQuery& q) {
     if (q.hasQueryItem("offset") &&
         (!parseWhole(q.queryItemValue("offset"), query.offset) || query.offset < 0))
         return badRequest(501002, QStringLiteral("The 'offset' value is invalid."));
-    if (q.hasQueryItem("filter")) {
+    query.feedbackId = q.queryItemValue("feedback_id", QUrl::FullyDecoded);
+    if (q.hasQueryItem("filter") && query.feedbackId.isEmpty()) {
         const QString filter = q.queryItemValue("filter", QUrl::FullyDecoded);
         const QStringList names{"commentType:POSITIVE", "commentType:NEUTRAL",
                                 "commentType:NEGATIVE"};
@@ -107,9 +109,37 @@ std::variant<EntriesQuery, Response> parseEntriesQuery(const QUrlQuery& q) {
     return query;
 }
 
+// A reply or follow-up: its text, state and how long ago it was left, in
+// the contract's steps.
+void appendRemark(QByteArray& out, const char* name, const Remark& remark, qint64 nowMs) {
+    const qint64 days = (nowMs - remark.dateMs) / kDayMs;
+    const QByteArray period = days < 30    ? "\"DAY\",\"value\":30"
+                              : days < 90  ? "\"DAY\",\"value\":90"
+                              : days < 180 ? "\"DAY\",\"value\":180"
+                              : days < 365 ? "\"DAY\",\"value\":365"
+                                           : "\"YEAR\",\"value\":5";
+    out += QByteArray(",\"") + name + "\":{\"commentText\":";
+    appendJsonString(out, remark.text);
+    out += ",\"state\":\"ENTERED\",\"commentPeriod\":{\"unit\":" + period + "}}";
+}
+
+void appendResponses(QByteArray& out, const Rating& r, qint64 nowMs) {
+    const Responses& answered = r.responses;
+    if (answered.reply)
+        appendRemark(out, "replyComment", *answered.reply, nowMs);
+    if (answered.followup)
+        appendRemark(out, "followupComment", *answered.followup, nowMs);
+    if (answered.reply && answered.followup)
+        out += answered.reply->dateMs <= answered.followup->dateMs
+                   ? ",\"repliedBeforeFollowup\":true"
+                   : ",\"repliedBeforeFollowup\":false";
+    if (r.automated)
+        out += ",\"automatedFeedback\":true";
+}
+
 // One entry as JSON, written by hand: pages are the simulator's hot path.
 // unmasked: the token is the member's own, so givers and listings show.
-void appendEntry(QByteArray& out, const Rating& r, bool unmasked, bool badUtf8) {
+void appendEntry(QByteArray& out, const Rating& r, bool unmasked, bool badUtf8, qint64 nowMs) {
     out += "{\"feedbackId\":";
     appendJsonString(out, r.id);
     out += ",\"commentType\":";
@@ -144,12 +174,19 @@ void appendEntry(QByteArray& out, const Rating& r, bool unmasked, bool badUtf8) 
         appendJsonString(out, r.listingId);
         out += '}';
     }
+    appendResponses(out, r, nowMs);
     out += '}';
 }
 
 // Passes the page's ratings to add; returns how many the query matches in all.
 template <class Add>
 qint64 listPage(const Marketplace& market, const EntriesQuery& q, const Add& add) {
+    if (!q.feedbackId.isEmpty()) {
+        const std::optional<Rating> one = market.byId(q.user, q.feedbackId);
+        if (one && q.offset == 0)
+            add(*one);
+        return one ? 1 : 0;
+    }
     const qint64 all = market.total(q.user);
     if (q.only < 0) {
         for (qint64 i = q.offset; i < std::min(all, q.offset + q.limit); ++i)
@@ -226,7 +263,7 @@ Response Server::entries(const Request& request, const Fault* fault) {
     qint64 total = listPage(*m_market, q, [&](const Rating& r) {
         if (count > 0)
             list += ',';
-        appendEntry(list, r, unmasked, kindIs(FaultKind::BadUtf8) && count == 0);
+        appendEntry(list, r, unmasked, kindIs(FaultKind::BadUtf8) && count == 0, nowMs());
         ++count;
     });
     if (kindIs(FaultKind::Overcount))

@@ -152,6 +152,34 @@ void startGrowing(QCoreApplication& app, const Setup& setup, marktsim::Marketpla
     }
 }
 
+// The demo member's replies, a follow-up, an automated rating and twelve
+// sales still to rate.
+void seedDemoWork(marktsim::Marketplace& market, qint64 referenceMs) {
+    constexpr qint64 kDayMs = 24LL * 3600 * 1000;
+    const struct {
+        int index;
+        const char* reply;
+        const char* followup;
+    } answered[] = {
+        {1, "Vielen Dank für den netten Kauf!", nullptr},
+        {3, "Schade, dass es so lange gedauert hat – der Versanddienst hatte Verspätung.", nullptr},
+        {7, "Das Paket ist laut Sendungsverfolgung zugestellt worden. Bitte melden Sie sich.",
+         "Paket war beim Nachbarn, alles gut. Danke für die schnelle Antwort!"},
+        {12, "Danke, gerne wieder!", nullptr},
+    };
+    for (const auto& a : answered) {
+        const marktsim::Rating r = market.at(kDemoUser, a.index);
+        marktsim::Responses responses;
+        responses.reply = marktsim::Remark{QString::fromUtf8(a.reply), r.dateMs + kDayMs};
+        if (a.followup)
+            responses.followup =
+                marktsim::Remark{QString::fromUtf8(a.followup), r.dateMs + 2 * kDayMs};
+        market.setResponses(kDemoUser, r.id, responses);
+    }
+    market.setAutomated(kDemoUser, market.at(kDemoUser, 20).id);
+    market.addAwaiting(kDemoUser, 12, true, referenceMs);
+}
+
 void printDemoHint(const marktsim::ServerOptions& options, unsigned port) {
     std::fprintf(stderr,
                  "Demo-Marktplatz auf http://127.0.0.1:%u\n"
@@ -188,6 +216,8 @@ int main(int argc, char** argv) {
     marktsim::Marketplace market(setup.seed, setup.referenceMs);
     for (const auto& [name, count] : setup.members)
         market.setMember(name, count);
+    if (setup.demo)
+        seedDemoWork(market, setup.referenceMs);
     marktsim::Server server(&market, setup.options, setup.referenceMs);
     if (!server.listen(setup.port))
         return fail(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(setup.port));

@@ -199,10 +199,7 @@ Rating Marketplace::at(const QString& name, qint64 index) const {
     const Member* m = find(name);
     if (!m || index < 0)
         return {};
-    Rating r = listed(*m, index);
-    if (const auto it = m->states.find(r.id); it != m->states.end())
-        r.state = it->second;
-    return r;
+    return decorated(*m, listed(*m, index));
 }
 
 bool Marketplace::setState(const QString& name, const QString& id, const QString& state) {

@@ -10,6 +10,30 @@ namespace marktsim {
 
 enum Kind { Positive = 0, Neutral = 1, Negative = 2 };
 
+// A reply or a follow-up to a rating.
+struct Remark {
+    QString text;
+    qint64 dateMs = 0;
+};
+
+// What a member answered to one of their ratings.
+struct Responses {
+    std::optional<Remark> reply;
+    std::optional<Remark> followup;
+};
+
+// A sale (or purchase) whose partner has not been rated yet.
+struct AwaitingItem {
+    QString listingId;
+    QString transactionId;
+    QString title;
+    qint64 priceCents = 0;
+    QString partner;      // whom the rating is for
+    bool asSeller = true; // the member sold the item
+    qint64 endMs = 0;     // when the buyer paid
+    QString orderLineItemId() const { return listingId + QLatin1Char('-') + transactionId; }
+};
+
 struct Rating {
     QString id;
     Kind kind = Positive;
@@ -27,6 +51,8 @@ struct Rating {
     // feedbackState, one of the names /admin/state takes (served unescaped):
     // listed, but WITHDRAWN or HIDDEN ones are out of the score.
     QString state = QStringLiteral("ENTERED");
+    Responses responses;
+    bool automated = false; // left by the marketplace itself: no reply to it
 };
 
 // A marketplace made from a seed (member names match without regard to
@@ -63,6 +89,29 @@ public:
     };
     Counts countsSince(const QString& name, qint64 sinceMs) const;
 
+    // marketplaceWork.cpp: replies, automated ratings, sales awaiting a rating.
+    // A listed rating by id, without walking the list.
+    std::optional<Rating> byId(const QString& name, const QString& id) const;
+    // Replaces what the member answered to a rating; false when there is no
+    // such rating.
+    bool setResponses(const QString& name, const QString& id, const Responses& responses);
+    bool setAutomated(const QString& name, const QString& id);
+    // count generated sales awaiting a rating by the member, paid nowMs and before.
+    void addAwaiting(const QString& name, int count, bool asSeller, qint64 nowMs);
+    // Newest paid first.
+    std::vector<AwaitingItem> awaiting(const QString& name) const;
+    // What leaving a rating for a line item found.
+    enum class Leave { Left, AlreadyLeft, UnknownTransaction, UnknownListing };
+    struct LeaveResult {
+        Leave outcome;
+        AwaitingItem item;
+    };
+    // Looks up the member's awaiting sale and why there is none.
+    LeaveResult findAwaiting(const QString& name, const QString& listingId,
+                             const QString& transactionId) const;
+    // Takes the item off the list; returns the new rating's id.
+    QString leave(const QString& name, const AwaitingItem& item);
+
 private:
     struct Member {
         quint64 key = 0;
@@ -74,7 +123,15 @@ private:
         std::map<QString, QString> states;            // by id, those not ENTERED
         mutable std::vector<qint64> scoreCheckpoints; // score after rating 256*k
         qint64 nextSerial = 0;
+        std::map<QString, Responses> responses; // by rating id
+        std::set<QString> automated;            // generated ratings, by id
+        std::vector<AwaitingItem> awaiting;     // oldest first
+        std::map<QString, QString> left;        // rating id by order line item id
+        qint64 nextSale = 0;
     };
+
+    // The rating with what was stored about it apart: state, responses.
+    Rating decorated(const Member& m, Rating rating) const;
 
     Rating generate(const Member& m, qint64 index) const;
     Rating listed(const Member& m, qint64 index) const;

@@ -13,10 +13,14 @@ namespace {
 struct Endpoint {
     const char* path;
     const char* category;
+    const char* method = nullptr; // any, when not named
 };
 constexpr Endpoint kEndpoints[] = {
     {"/identity/v1/oauth2/token", "token"},
+    {"/commerce/feedback/v1/feedback", "leave_feedback", "POST"},
     {"/commerce/feedback/v1/feedback", "entries"},
+    {"/commerce/feedback/v1/respond_to_feedback", "respond_to_feedback", "POST"},
+    {"/commerce/feedback/v1/awaiting_feedback", "awaiting_feedback", "GET"},
     {"/commerce/feedback/v1/feedback_rating_summary", "summary"},
     {"/oauth2/authorize", "authorize"},
     {"/oauth2/consent", "consent"},
@@ -24,9 +28,9 @@ constexpr Endpoint kEndpoints[] = {
     {"/commerce/identity/v1/user/", "identity"},
 };
 
-QString categoryOf(const QString& path) {
+QString categoryOf(const Request& request) {
     for (const Endpoint& e : kEndpoints)
-        if (path == QLatin1String(e.path))
+        if (request.path == QLatin1String(e.path) && (!e.method || request.method == e.method))
             return QString::fromLatin1(e.category);
     return {};
 }
@@ -139,6 +143,9 @@ Response Server::answer(const QString& category, const Request& request, const F
         {QStringLiteral("consent"), &Server::consent},
         {QStringLiteral("accept"), &Server::acceptPage},
         {QStringLiteral("identity"), &Server::identity},
+        {QStringLiteral("respond_to_feedback"), &Server::respondToFeedback},
+        {QStringLiteral("leave_feedback"), &Server::leaveFeedback},
+        {QStringLiteral("awaiting_feedback"), &Server::awaitingFeedback},
     };
     if (category == QLatin1String("entries"))
         return entries(request, fault);
@@ -152,7 +159,7 @@ void Server::handle(QTcpSocket* socket, const Request& request) {
     }
     m_stats["requests"] += 1;
     startInFlight(socket);
-    const QString category = categoryOf(request.path);
+    const QString category = categoryOf(request);
     if (category.isEmpty()) {
         deliver(socket,
                 {404,

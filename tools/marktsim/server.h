@@ -106,6 +106,16 @@ private:
     Response entries(const Request& request, const Fault* fault);
     Response summary(const Request& request);
 
+    // sellerWork.cpp
+    Response respondToFeedback(const Request& request);
+    Response leaveFeedback(const Request& request);
+    // The member whose user token with the feedback scope the request
+    // carries; an application token is refused like a token without it.
+    std::variant<QString, Response> memberAccess(const Request& request);
+
+    // awaiting.cpp
+    Response awaitingFeedback(const Request& request);
+
     // admin.cpp
     Response admin(const Request& request);
     Response adminStats(const Request& request);
@@ -118,6 +128,7 @@ private:
     Response adminExpireTokens(const Request& request);
     Response adminConsent(const Request& request);
     Response adminRevoke(const Request& request);
+    Response adminAwaiting(const Request& request);
 
     Marketplace* m_market;
     ServerOptions m_options;
