@@ -77,7 +77,7 @@ private slots:
         const QString path = earlierFile(folder, "schema-v1.sql", kVersion1Rows);
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -114,7 +114,7 @@ private slots:
         testsupport::ProgramFolder folder;
         const QString path = earlierFile(folder, "schema-v3.sql", kVersion3Rows);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
 
         // Every row kept, none of them taken as withdrawn.
         modGlobal::lSeitenAnfang = 1;
@@ -170,7 +170,7 @@ private slots:
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
         store::setUpgradeProgress({});
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
         QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
         QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
                                           "BewertungeneigenSuche MATCH 'Bewertung'"),
