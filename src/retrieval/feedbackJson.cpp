@@ -84,6 +84,16 @@ qint16 kindOf(const QString& commentType) {
     return feedback::kUnknownKind;
 }
 
+// A reply or follow-up container; anything but an object, and any field of
+// the wrong type, reads as empty.
+store::RatingReply replyOf(const QJsonValue& value) {
+    const QJsonObject comment = value.toObject();
+    const QJsonValue text = comment.value(QStringLiteral("commentText"));
+    const QJsonValue state = comment.value(QStringLiteral("state"));
+    return {text.isString() ? withoutLoneSurrogates(text.toString()) : QString(),
+            state.isString() ? state.toString() : QString()};
+}
+
 } // namespace
 
 QString maskField(QString field) {
@@ -108,6 +118,8 @@ store::FetchedRating parseRating(const QJsonObject& entry) {
     r.item =
         text(entry.value(QStringLiteral("orderLineItemSummary")).toObject().value("listingId"));
     r.state = text(entry.value(QStringLiteral("feedbackState")));
+    r.reply = replyOf(entry.value(QStringLiteral("replyComment")));
+    r.followup = replyOf(entry.value(QStringLiteral("followupComment")));
     if (text(entry.value(QStringLiteral("commentType"))).isEmpty())
         r.lack = store::FetchedRating::Lack::Kind;
     r.id = text(entry.value(QStringLiteral("feedbackId")));

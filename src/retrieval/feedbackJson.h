@@ -19,7 +19,8 @@ namespace feedbackJson {
 QString maskField(QString field);
 
 // One entry, read once: its kind, text, K/V mark, date in local time, giver,
-// item number, id and state. Texts with a lone surrogate get U+FFFD in its
+// item number, id and state, and the reply and follow-up with their states
+// where the entry has them. Texts with a lone surrogate get U+FFFD in its
 // place. An entry without an id or a kind says so in its lack.
 store::FetchedRating parseRating(const QJsonObject& entry);
 

@@ -89,16 +89,18 @@ QString isoDate(const QString& shown) {
            QLatin1Char('T') + shown.mid(11, 5);
 }
 
-const char* const kColumns[6] = {"Datum", "Art", "K/V", "Mitglied", "Artikel", "Text"};
+// Later columns go at the end: scripts read the files by position.
+constexpr std::array<const char*, 7> kColumns = {"Datum",   "Art",  "K/V",    "Mitglied",
+                                                 "Artikel", "Text", "Antwort"};
 
-// The six exported values of a row in the order of kColumns.
-std::array<QString, 6> exported(const modData::RatingRow& row) {
+// The exported values of a row in the order of kColumns.
+std::array<QString, kColumns.size()> exported(const modData::RatingRow& row) {
     const ShownRating r = shownRating(row);
-    return {r.date, kindName(r.kind), r.kv, r.member, r.item, r.text};
+    return {r.date, kindName(r.kind), r.kv, r.member, r.item, r.text, r.reply};
 }
 
 void appendRow(QByteArray& out, ExportFormat format, const modData::RatingRow& row, bool first) {
-    const std::array<QString, 6> values = exported(row);
+    const auto values = exported(row);
     if (format == ExportFormat::Csv) {
         for (size_t i = 0; i < values.size(); ++i) {
             if (i > 0)
@@ -167,7 +169,7 @@ ExportResult exportRatings(const QString& path, ExportFormat format, modData::Ta
     chunk.reserve(kChunk + 4096);
     if (format == ExportFormat::Csv) {
         chunk += "\xEF\xBB\xBF";
-        for (int i = 0; i < 6; ++i)
+        for (size_t i = 0; i < kColumns.size(); ++i)
             chunk += QByteArray(i > 0 ? ";" : "") + kColumns[i];
         chunk += "\r\n";
     } else {

@@ -6,7 +6,7 @@
 #include <QString>
 
 // Ratings written to a file for a spreadsheet or another program: date, kind,
-// K/V, giver, item number and text of each, newest first.
+// K/V, giver, item number, text and the member's reply of each, newest first.
 namespace store {
 
 enum class ExportFormat {

@@ -103,7 +103,8 @@ Collection<QString> read_UebersichtBewertungen(const QString& sUser);
 
 // One page of a member's ratings from firstRow (1-based) on, newest first;
 // kind 0 for every kind. Throws RuntimeError: a firstRow outside a non-empty
-// result is -2146825287 as for the readers above.
+// result is -2146825287 as for the readers above. Each row also holds the
+// rating's id and reply (columns 6 and 7), as the history readers give them.
 QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow);
 
 // Told the row count while read_Bewertungen reads a page (the main window's
@@ -144,19 +145,22 @@ struct MemberCounts {
 };
 MemberCounts countsOf(Table table, const QString& member);
 
-enum class Saved { Added, Known, Completed };
+enum class Saved { Added, Known, Completed, Replied };
 // Stores a rating under its id; one already stored is left as it is, unless
-// the stored row lacks the kind or date that this one has. Text and giver are
+// the stored row lacks the kind or date that this one has (Completed), or
+// this one brings a reply or follow-up that differs from the stored one
+// (Replied, when nothing else changed: only those columns are written).
+// Text, reply, follow-up and giver are
 // HTML-decoded; an empty giver is stored as "???", and so is an empty item
 // number in the foreign table. An unreadable date is stored as none.
 [[nodiscard]] Saved saveFetched(Table table, const QString& member,
                                 const store::FetchedRating& rating);
 
 // Stores ratings that the member has none of yet, no two with the same id,
-// as saveFetched would: a hundred in one statement, so that the full-text
-// index takes each hundred in one piece (every statement of a transaction
+// as saveFetched would: eighty in one statement, so that the full-text
+// index takes each eighty in one piece (every statement of a transaction
 // makes it write out what it holds). Returns how many were added.
-inline constexpr size_t kNewAtOnce = 100;
+inline constexpr size_t kNewAtOnce = 80;
 [[nodiscard]] qint32 addNewFetched(Table table, const QString& member,
                                    std::span<const store::FetchedRating> ratings);
 

@@ -11,7 +11,7 @@
 
 namespace store {
 
-modData::RatingRow rowOf(const Statement& q, RowTexts texts) {
+modData::RatingRow rowOf(const Statement& q, RowTexts texts, bool details) {
     const auto column = [&](int i) {
         if (texts == RowTexts::Values)
             return modData::funcCheckNull(q.value(i));
@@ -20,9 +20,11 @@ modData::RatingRow rowOf(const Statement& q, RowTexts texts) {
         return q.text(i);
     };
     modData::RatingRow row;
-    row.reserve(6);
+    row.reserve(details ? 8 : 6);
     row << column(0) << column(1) << column(2)
         << (q.isNull(3) ? QString() : base::shownDate(q.text(3))) << column(4) << column(5);
+    if (details)
+        row << q.text(6) << q.text(7);
     return row;
 }
 
@@ -47,7 +49,7 @@ QList<modData::RatingRow> readRatingPage(const PageRequest& request) {
             q->bind(4, qint64(*request.kind));
         page.reserve(int(std::min<qint64>(rows, modData::kPageSize)));
         while (q->next())
-            page << rowOf(*q, request.texts);
+            page << rowOf(*q, request.texts, request.details);
     }
     if (fromOldest)
         std::reverse(page.begin(), page.end());
@@ -85,7 +87,7 @@ std::function<void(qint32)>& pageProgress() {
 // One page from lSeitenAnfang on, counted first: a position outside the
 // member's rows is an error.
 QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind, qint64 start,
-                        bool progress) {
+                        bool progress, bool details = false) {
     const Queries& sql = queries(table);
     const qint64 total =
         kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
@@ -94,7 +96,7 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
     if (start < 1 || start > total)
         positionError();
     QList<RatingRow> page = store::readRatingPage(
-        {table, sUser, kind, start, kPageSize, total, store::RowTexts::Values});
+        {table, sUser, kind, start, kPageSize, total, store::RowTexts::Values, details});
     if (progress && pageProgress()) {
         for (qint32 counter = 1; counter <= page.size(); ++counter)
             pageProgress()(counter);
@@ -149,7 +151,7 @@ Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
 
 QList<RatingRow> readPage(Table table, const QString& member, qint16 kind, qint32 firstRow) {
     return pageOf(table, member, kind == 0 ? std::nullopt : std::optional<qint16>(kind), firstRow,
-                  false);
+                  false, true);
 }
 
 void setPageProgress(std::function<void(qint32)> progress) {

@@ -17,8 +17,9 @@ namespace store {
 enum class RowTexts { Values, Columns };
 
 // A row of a statement selecting Bewertungszahl, the shown text, KV, Datum,
-// Ebayuser and Artikel, in that order.
-modData::RatingRow rowOf(const Statement& q, RowTexts texts);
+// Ebayuser, Artikel, FeedbackID and Antwort, in that order. The last two, as
+// texts (empty for none), only with details: the main list shows six columns.
+modData::RatingRow rowOf(const Statement& q, RowTexts texts, bool details = false);
 
 struct PageRequest {
     modData::Table table = modData::Table::Own;
@@ -30,6 +31,7 @@ struct PageRequest {
     // from whichever end of them is nearer, so no page skips more than half.
     std::optional<qint64> total;
     RowTexts texts = RowTexts::Values;
+    bool details = false; // id and reply appended to each row
 };
 
 // Only the rows asked for are read.

@@ -168,7 +168,7 @@ void takeOffNotCounted(std::map<QDate, MonthCounts>& months, modData::Table tabl
 }
 
 constexpr char kColumns[] =
-    "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel";
+    "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel, FeedbackID, Antwort";
 constexpr char kNewestFirst[] = " ORDER BY Datum DESC, ID DESC";
 
 } // namespace
@@ -206,15 +206,15 @@ QList<modData::RatingRow> readRatings(modData::Table table, const QString& membe
     if (search.none)
         return rows;
     if (!filter.month.isValid() && filter.words.isEmpty())
-        return readRatingPage({table, member,
-                               filter.kind != 0 ? std::optional<qint16>(filter.kind) : std::nullopt,
-                               std::max(1, firstRow), count, std::nullopt, RowTexts::Columns});
+        return readRatingPage(
+            {table, member, filter.kind != 0 ? std::optional<qint16>(filter.kind) : std::nullopt,
+             std::max(1, firstRow), count, std::nullopt, RowTexts::Columns, true});
     Statement q = openConnection().prepare(kColumns + whereClause(table, filter, search.plan) +
                                            kNewestFirst + " LIMIT ?6 OFFSET ?7");
     bindFilter(q, member, filter, search.plan);
     q.bind(6, qint64(count)).bind(7, qint64(std::max(1, firstRow) - 1));
     while (q.next())
-        rows << rowOf(q, RowTexts::Columns);
+        rows << rowOf(q, RowTexts::Columns, true);
     return rows;
 }
 
@@ -227,7 +227,7 @@ void forEachRating(modData::Table table, const QString& member, const RatingFilt
         openConnection().prepare(kColumns + whereClause(table, filter, search.plan) + kNewestFirst);
     bindFilter(q, member, filter, search.plan);
     while (q.next())
-        if (!each(rowOf(q, RowTexts::Columns)))
+        if (!each(rowOf(q, RowTexts::Columns, true)))
             return;
 }
 

@@ -19,8 +19,8 @@ namespace store {
 struct RatingFilter {
     qint16 kind = 0; // 1 to 3 one kind, 0 every one
     QDate month;     // when valid: only that month (local time)
-    QString words;   // when not empty: ratings whose comment, giver or item number
-                     // hold every one of these words
+    QString words;   // when not empty: ratings whose comment, giver, item number or
+                     // reply hold every one of these words
 };
 
 // The words of a search as the full-text index takes them: each word a
@@ -30,7 +30,7 @@ QString matchExpression(const QString& words);
 qint32 countRatings(modData::Table table, const QString& member, const RatingFilter& filter);
 
 // Up to `count` ratings from firstRow (1-based) on, newest first, as the list
-// shows them.
+// shows them, each with its id and reply after the six columns.
 QList<modData::RatingRow> readRatings(modData::Table table, const QString& member,
                                       const RatingFilter& filter, qint32 firstRow,
                                       qint32 count = feedback::kPageSize);

@@ -52,16 +52,42 @@ void bindFetched(store::Statement& q, int first, Table table, const store::Fetch
         .bind(first + 5, table == Table::Temp && rating.item.isEmpty() ? unknown : rating.item);
 }
 
-// The insert of up to kNewAtOnce rows in one statement (9 values each, below
-// the library's limit of 999).
+// Reply text, its state and the follow-up, each NULL when none.
+void bindReply(store::Statement& q, int first, const store::FetchedRating& rating) {
+    store::bindState(q, first, modHTML2Text::HTMLDecode(rating.reply.text));
+    store::bindState(q, first + 1, rating.reply.state);
+    store::bindState(q, first + 2, modHTML2Text::HTMLDecode(rating.followup.text));
+}
+
+bool hasReply(const store::FetchedRating& rating) {
+    return !rating.reply.text.isEmpty() || !rating.followup.text.isEmpty();
+}
+
+constexpr int kValuesPerRow = 12;
+static_assert(kNewAtOnce * kValuesPerRow <= 999, "the library takes 999 values at most");
+
+// The insert of up to kNewAtOnce rows in one statement.
 QByteArray insertMany(Table table, size_t rows) {
     QByteArray sql = QByteArray("INSERT OR IGNORE INTO ") +
                      (table == Table::Own ? feedback::kOwnTable : feedback::kForeignTable) +
                      " (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, Usereigen, "
-                     "FeedbackID, Zustand) VALUES ";
+                     "FeedbackID, Zustand, Antwort, AntwortZustand, Nachtrag) VALUES ";
     for (size_t i = 0; i < rows; ++i)
-        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        sql += i == 0 ? "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+                      : ", (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     return sql;
+}
+
+// A known rating's reply, when this one brings one that differs.
+bool updateReply(Connection& c, Table table, const QString& member,
+                 const store::FetchedRating& rating) {
+    if (!hasReply(rating))
+        return false;
+    auto q = c.cached(queries(table).reply);
+    q->bind(1, member).bind(2, rating.id);
+    bindReply(*q, 3, rating);
+    store::runWrite(c, *q);
+    return c.changes() == 1;
 }
 
 } // namespace
@@ -73,17 +99,21 @@ Saved saveFetched(Table table, const QString& member, const store::FetchedRating
         bindFetched(*q, 1, table, rating);
         q->bind(7, member).bind(8, rating.id);
         store::bindState(*q, 9, rating.state);
+        bindReply(*q, 10, rating);
         store::runWrite(c, *q);
     }
     if (c.changes() == 1)
         return Saved::Added;
-    if (!rating.complete())
-        return Saved::Known;
-    auto q = c.cached(queries(table).complete);
-    bindFetched(*q, 1, table, rating);
-    q->bind(7, member).bind(8, rating.id);
-    store::runWrite(c, *q);
-    return c.changes() == 1 ? Saved::Completed : Saved::Known;
+    bool completed = false;
+    if (rating.complete()) {
+        auto q = c.cached(queries(table).complete);
+        bindFetched(*q, 1, table, rating);
+        q->bind(7, member).bind(8, rating.id);
+        store::runWrite(c, *q);
+        completed = c.changes() == 1;
+    }
+    const bool replied = updateReply(c, table, member, rating);
+    return completed ? Saved::Completed : replied ? Saved::Replied : Saved::Known;
 }
 
 qint32 addNewFetched(Table table, const QString& member,
@@ -100,7 +130,8 @@ qint32 addNewFetched(Table table, const QString& member,
                 bindFetched(q, column, table, rating);
                 q.bind(column + 6, member).bind(column + 7, rating.id);
                 store::bindState(q, column + 8, rating.state);
-                column += 9;
+                bindReply(q, column + 9, rating);
+                column += kValuesPerRow;
             }
             store::runWrite(c, q);
             added += c.changes();
@@ -204,6 +235,9 @@ private:
         case modData::Saved::Completed:
             ++m_report.completed;
             break;
+        case modData::Saved::Replied:
+            ++m_report.replied;
+            break;
         case modData::Saved::Known:
             break;
         }
@@ -264,7 +298,7 @@ StoreReport storeFetched(modData::Table table, const QString& member,
     if (!report.ok) {
         if (report.fault.isEmpty())
             report.fault = batch.fault();
-        report.added = report.completed = report.placeholders = 0;
+        report.added = report.completed = report.replied = report.placeholders = 0;
     }
     return report;
 }

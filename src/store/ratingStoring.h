@@ -24,6 +24,7 @@ struct StoreReport {
     bool ok = false;         // the batch was committed
     qint32 added = 0;        // ratings new to the store
     qint32 completed = 0;    // stored rows that got their missing kind or date
+    qint32 replied = 0;      // stored rows that only got a new reply or follow-up
     qint32 placeholders = 0; // placeholder rows added (positive) or removed (negative)
     qint32 realAfter = 0;    // the member's rows besides placeholders, after the batch
     qint32 withoutId = 0;    // entries skipped: without an id they could never be matched

@@ -25,7 +25,8 @@ QByteArray databasePassword() {
 // regard to letter case, as the marketplace treats them; NOCASE is built into
 // SQLite, so any sqlcipher shell can still read the file. Zustand is the
 // marketplace's feedbackState of the rating, or UNLISTED once a full check no
-// longer found it; NULL where nobody said.
+// longer found it; NULL where nobody said. Antwort is the rated member's reply
+// and AntwortZustand its state, Nachtrag the giver's follow-up; NULL when none.
 const char* schemaSql() {
     return R"SQL(
 CREATE TABLE Bewertungeneigen (
@@ -38,7 +39,10 @@ CREATE TABLE Bewertungeneigen (
     Artikel TEXT,
     Usereigen TEXT COLLATE NOCASE,
     FeedbackID TEXT,
-    Zustand TEXT
+    Zustand TEXT,
+    Antwort TEXT,
+    AntwortZustand TEXT,
+    Nachtrag TEXT
 );
 CREATE INDEX Bewertungeneigen_Datum ON Bewertungeneigen (Usereigen, Datum);
 CREATE INDEX Bewertungeneigen_Zahl ON Bewertungeneigen (Usereigen, Bewertungszahl, Datum);
@@ -59,7 +63,10 @@ CREATE TABLE BewertungenTemp (
     Artikel TEXT,
     Usereigen TEXT COLLATE NOCASE,
     FeedbackID TEXT,
-    Zustand TEXT
+    Zustand TEXT,
+    Antwort TEXT,
+    AntwortZustand TEXT,
+    Nachtrag TEXT
 );
 CREATE INDEX BewertungenTemp_Datum ON BewertungenTemp (Usereigen, Datum);
 CREATE INDEX BewertungenTemp_Zahl ON BewertungenTemp (Usereigen, Bewertungszahl, Datum);
@@ -119,13 +126,17 @@ QByteArray countTriggers(const char* table, const char* key) {
 
 namespace {
 
+// The columns the full-text index holds, in the rating tables' names.
+constexpr char kSearched[] = "Bewertungstext, Ebayuser, Artikel, Antwort";
+
 // External content: the index holds the words, the rows stay in their table.
 QByteArray searchTable(const char* table) {
     const QByteArray t(table);
     const QByteArray fts = t + "Suche";
-    const QByteArray columns = "Bewertungstext, Ebayuser, Artikel";
+    const QByteArray columns = kSearched;
     const QByteArray add = "INSERT INTO " + fts + " (docid, " + columns +
-                           ") VALUES (NEW.ID, NEW.Bewertungstext, NEW.Ebayuser, NEW.Artikel); ";
+                           ") VALUES (NEW.ID, NEW.Bewertungstext, NEW.Ebayuser, NEW.Artikel, "
+                           "NEW.Antwort); ";
     const QByteArray remove = "DELETE FROM " + fts + " WHERE docid = OLD.ID; ";
     return "CREATE VIRTUAL TABLE " + fts + " USING fts4(content=\"" + t + "\", " + columns +
            ", tokenize=unicode61);\n" + "CREATE TRIGGER " + t + "_suche_hinzu AFTER INSERT ON " +
@@ -161,10 +172,10 @@ void buildSearch(Connection& connection) {
         bounds.next();
         const qint64 first = bounds.int64(0);
         const qint64 last = bounds.int64(1);
-        Statement fill = connection.prepare(
-            ("INSERT INTO " + t + "Suche (docid, Bewertungstext, Ebayuser, Artikel) SELECT ID, " +
-             "Bewertungstext, Ebayuser, Artikel FROM " + t + " WHERE ID BETWEEN ?1 AND ?2")
-                .constData());
+        Statement fill = connection.prepare(("INSERT INTO " + t + "Suche (docid, " + kSearched +
+                                             ") SELECT ID, " + kSearched + " FROM " + t +
+                                             " WHERE ID BETWEEN ?1 AND ?2")
+                                                .constData());
         for (qint64 from = first; from <= last; from += kSlice) {
             fill.reset();
             fill.bind(1, from).bind(2, from + kSlice - 1);
@@ -235,6 +246,12 @@ void checkSchema(Connection& connection) {
                        "Usereigen, FeedbackID FROM Bewertungeneigen LIMIT 0");
     connection.prepare("SELECT Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel, "
                        "Usereigen, FeedbackID FROM BewertungenTemp LIMIT 0");
+    if (connection.pragma("PRAGMA user_version").toInt() >= 5) {
+        connection.prepare("SELECT Zustand, Antwort, AntwortZustand, Nachtrag FROM "
+                           "Bewertungeneigen LIMIT 0");
+        connection.prepare("SELECT Zustand, Antwort, AntwortZustand, Nachtrag FROM "
+                           "BewertungenTemp LIMIT 0");
+    }
     connection.prepare("SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, "
                        "Profil, Prozent, Datum, Ebayuser FROM UebersichtBewertung LIMIT 0");
     connection.prepare("SELECT Tabelle, Usereigen, Bewertungszahl, Anzahl FROM Anzahlen LIMIT 0");
@@ -275,6 +292,25 @@ const char* stateColumnSql() {
            "WHERE " NS_NOT_COUNTED ";"
            "CREATE INDEX BewertungenTemp_Zurueck ON BewertungenTemp (Usereigen, Bewertungszahl) "
            "WHERE " NS_NOT_COUNTED ";";
+}
+// Version 4 had no reply. The index is made anew with the reply among its
+// columns: an external-content index cannot gain a column in place.
+void replyColumns(Connection& connection, int from) {
+    if (from >= 2)
+        connection.exec("ALTER TABLE Bewertungeneigen ADD COLUMN Antwort TEXT;"
+                        "ALTER TABLE Bewertungeneigen ADD COLUMN AntwortZustand TEXT;"
+                        "ALTER TABLE Bewertungeneigen ADD COLUMN Nachtrag TEXT;"
+                        "ALTER TABLE BewertungenTemp ADD COLUMN Antwort TEXT;"
+                        "ALTER TABLE BewertungenTemp ADD COLUMN AntwortZustand TEXT;"
+                        "ALTER TABLE BewertungenTemp ADD COLUMN Nachtrag TEXT;");
+    if (from >= 3) {
+        for (const char* table : {"Bewertungeneigen", "BewertungenTemp"}) {
+            const QByteArray t(table);
+            for (const char* trigger : {"hinzu", "weg", "vorher", "nachher"})
+                connection.exec(("DROP TRIGGER " + t + "_suche_" + trigger).constData());
+            connection.exec(("DROP TABLE " + t + "Suche").constData());
+        }
+    }
 }
 } // namespace
 
@@ -319,15 +355,15 @@ void upgradeSchema(Connection& connection) {
     const int from = connection.pragma("PRAGMA user_version").toInt();
     if (from < 2)
         rebuildWithoutLetterCase(connection);
-    if (from < 3) {
-        connection.exec(searchSql());
-        buildSearch(connection);
-    }
-    // The rebuild of version 1 made today's tables, with the column.
+    // The rebuild of version 1 made today's tables, with the columns.
     if (from < 4 && from >= 2)
         connection.exec(stateColumnSql());
+    replyColumns(connection, from);
+    connection.exec(searchSql());
+    buildSearch(connection);
     const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
     connection.exec(version.constData());
+    checkSchema(connection);
     t.commit();
 }
 

@@ -16,8 +16,10 @@ QByteArray databasePassword();
 // Stored in PRAGMA user_version by createDatabase. 2: member names are
 // compared without regard to letter case; 3: a full-text index over comment,
 // giver and item number of both rating tables; 4: the state of each rating
-// (column Zustand).
-inline constexpr int kSchemaVersion = 4;
+// (column Zustand); 5: the member's reply to a rating, its state and the
+// giver's follow-up (Antwort, AntwortZustand, Nachtrag), the reply searched
+// with the comment.
+inline constexpr int kSchemaVersion = 5;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.
@@ -32,7 +34,8 @@ const char* searchSql();
 void createDatabase(const QString& path, const QByteArray& key = databasePassword());
 
 // Throws DatabaseError unless the three tables with the columns the program
-// reads and writes are there.
+// reads and writes are there. The columns a later version added are asked
+// for only of a file of that version: an older one gets them when opened.
 void checkSchema(Connection& connection);
 
 // What the program needs and the file lacks, one German line each: a

@@ -17,6 +17,8 @@ struct ShownRating {
     QString date; // "dd.MM.yyyy hh:mm", empty for none
     QString member;
     QString item;
+    QString id;    // the marketplace's id, where the row has it
+    QString reply; // the member's reply, empty for none
 };
 
 ShownRating shownRating(const modData::RatingRow& row);

@@ -4,7 +4,9 @@
 
 namespace store::sql {
 
-#define NS_COLUMNS "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel FROM "
+#define NS_COLUMNS                                                                                 \
+    "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel, FeedbackID, Antwort " \
+    "FROM "
 
 const Queries kOwn{
     "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1",
@@ -19,7 +21,8 @@ const Queries kOwn{
                "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     // A rating already stored under the same member and id is left alone.
     "INSERT OR IGNORE INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+    "Artikel, Usereigen, FeedbackID, Zustand, Antwort, AntwortZustand, Nachtrag) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
     // The partial unique index serves only lookups that exclude the empty id.
     "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM Bewertungeneigen "
     "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
@@ -28,6 +31,11 @@ const Queries kOwn{
     "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
     "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1 "
     "AND Bewertungszahl <> 0",
+    // Only a row whose reply differs: an unchanged one is not written again.
+    "UPDATE Bewertungeneigen SET Antwort = ?3, AntwortZustand = ?4, Nachtrag = ?5 WHERE Usereigen "
+    "= ?1 "
+    "AND FeedbackID = ?2 AND FeedbackID <> '' AND (Antwort IS NOT ?3 OR AntwortZustand IS NOT ?4 "
+    "OR Nachtrag IS NOT ?5)",
 };
 
 const Queries kTemp{
@@ -42,7 +50,8 @@ const Queries kTemp{
     NS_COLUMNS "BewertungenTemp WHERE Usereigen = ?1 AND Bewertungszahl = ?4 "
                "ORDER BY Datum, ID LIMIT ?2 OFFSET ?3",
     "INSERT OR IGNORE INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, "
-    "Artikel, Usereigen, FeedbackID, Zustand) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
+    "Artikel, Usereigen, FeedbackID, Zustand, Antwort, AntwortZustand, Nachtrag) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
     "SELECT Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL FROM BewertungenTemp "
     "WHERE Usereigen = ?1 AND FeedbackID = ?2 AND FeedbackID <> ''",
     "UPDATE BewertungenTemp SET Bewertungszahl = ?1, Bewertungstext = ?2, KV = ?3, Datum = ?4, "
@@ -50,6 +59,11 @@ const Queries kTemp{
     "AND NOT (Bewertungszahl BETWEEN 1 AND 3 AND Datum IS NOT NULL)",
     "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'temp' AND Usereigen = ?1 "
     "AND Bewertungszahl <> 0",
+    // Only a row whose reply differs: an unchanged one is not written again.
+    "UPDATE BewertungenTemp SET Antwort = ?3, AntwortZustand = ?4, Nachtrag = ?5 WHERE Usereigen = "
+    "?1 "
+    "AND FeedbackID = ?2 AND FeedbackID <> '' AND (Antwort IS NOT ?3 OR AntwortZustand IS NOT ?4 "
+    "OR Nachtrag IS NOT ?5)",
 };
 
 #undef NS_COLUMNS

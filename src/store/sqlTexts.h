@@ -22,6 +22,7 @@ struct Queries {
     const char* known;
     const char* complete;
     const char* realCount;
+    const char* reply;
 };
 
 extern const Queries kOwn;

@@ -4,6 +4,7 @@
 #include "marktsimProcess.h"
 #include "processRun.h"
 #include "store/modData.h"
+#include "store/ratingStoring.h"
 #include "storeFixture.h"
 #include "testData.h"
 
@@ -275,8 +276,13 @@ private slots:
         m_emil->addRatings("emil", 450, QDateTime(QDate(2026, 11, 30), QTime(18, 0)),
                            {1, 1, 1, 3, 2});
         QVERIFY(modData::save_Bewerungen(2, kSteuer, "V", "30.11.2026 19:00", "y", "1", "emil", 0));
-        QVERIFY(
-            modData::save_Bewerungen(3, kKomma, "V", "30.11.2026 20:00", "x", "4711", "emil", 0));
+        QVERIFY(modData::save_Bewerungen(3, kKomma, "V", "30.11.2026 20:00", "x", "4711", "emil", 0,
+                                         "e-4711"));
+        // Its reply arrived with a later load.
+        store::FetchedRating replied{
+            "e-4711", 3, kKomma, "V", QDateTime(QDate(2026, 11, 30), QTime(20, 0)), "x", "4711"};
+        replied.reply = {"Tut uns leid", "ENTERED"};
+        QCOMPARE(store::storeFetched(modData::Table::Own, "emil", {replied}, {}).replied, 1);
         // A foreign member's four, the oldest with an item that needs escapes.
         m_emil->addRatings("bert", 3, QDateTime(QDate(2026, 11, 1), QTime(12, 0)), {1, 2, 3}, true);
         QString artikel = kArtikel;
@@ -302,6 +308,10 @@ private slots:
         QCOMPARE(rows.at(0)["kommentar"].toString(), kKomma);
         QCOMPARE(rows.at(0)["datum"].toString(), QStringLiteral("30.11.2026 20:00"));
         QCOMPARE(rows.at(1)["kommentar"].toString(), kSteuer);
+        QCOMPARE(rows.at(0)["id"].toString() + "|" + rows.at(0)["antwort"].toString(),
+                 QStringLiteral("e-4711|Tut uns leid"));
+        QCOMPARE(rows.at(1)["id"].toString() + "|" + rows.at(1)["antwort"].toString("fehlt"),
+                 QStringLiteral("|"));
         const QJsonObject s = o.value("zusammenfassung").toObject();
         QCOMPARE(s["positiv"].toInt(), 270);
         QCOMPARE(s["neutral"].toInt(), 91);
@@ -317,10 +327,11 @@ private slots:
         QVERIFY(clean(csv.out));
         const QStringList records = csv.out.split(u'\n');
         QCOMPARE(records.size(), 202); // each record ends with its line break
-        QCOMPARE(records.at(0), QStringLiteral("Nr,Art,Kommentar,K/V,Datum,Mitglied,Artikel"));
+        QCOMPARE(records.at(0),
+                 QStringLiteral("Nr,Art,Kommentar,K/V,Datum,Mitglied,Artikel,ID,Antwort"));
         QCOMPARE(records.at(1),
                  QStringLiteral("1,negativ,\"Er sagte \"\"na gut\"\", danke\",V,30.11.2026 "
-                                "20:00,x,4711"));
+                                "20:00,x,4711,e-4711,Tut uns leid"));
         QVERIFY2(records.at(2).startsWith("2,neutral,'=1+1 \uFFFD]0;x"), qPrintable(records.at(2)));
         QVERIFY2(csv.err.contains("Anzeige: 1 - 200 von 452\nPositiv: 270 | Neutral: 91 | "
                                   "Negativ: 91 | Positive Bewertungen : 66,3 %\n"),
@@ -330,9 +341,9 @@ private slots:
         QCOMPARE(tsv.code, 0);
         QVERIFY(clean(tsv.out));
         const QStringList lines = tsv.out.split(u'\n');
-        QCOMPARE(lines.at(1),
-                 QStringList({"1", "negativ", kKomma, "V", "30.11.2026 20:00", "x", "4711"})
-                     .join(u'\t'));
+        QCOMPARE(lines.at(1), QStringList({"1", "negativ", kKomma, "V", "30.11.2026 20:00", "x",
+                                           "4711", "e-4711", "Tut uns leid"})
+                                  .join(u'\t'));
         QVERIFY2(lines.at(2).startsWith("2\tneutral\t=1+1 \uFFFD]0;x"), qPrintable(lines.at(2)));
     }
 
@@ -369,7 +380,8 @@ private slots:
         // An empty view: its first page exists, with the header alone.
         const ProcessResult none = liste({"--fremd", "niemand", "--format", "csv"});
         QCOMPARE(none.code, 0);
-        QCOMPARE(none.out, QStringLiteral("Nr,Art,Kommentar,K/V,Datum,Mitglied,Artikel\n"));
+        QCOMPARE(none.out,
+                 QStringLiteral("Nr,Art,Kommentar,K/V,Datum,Mitglied,Artikel,ID,Antwort\n"));
         QVERIFY(none.err.contains("keine Bewertungen vorhanden!\n"));
     }
 };

@@ -2,6 +2,7 @@
 // reports and in which order, paging and limits, the feedback line, the
 // profile and cancelling. The settings it reads are tst_configuration's.
 #include "app/modGlobal.h"
+#include "retrieval/feedbackJson.h"
 #include "talmHarness.h"
 
 #include <QJsonArray>
@@ -102,6 +103,40 @@ private slots:
         QCOMPARE(page("exakt", 1, 200),
                  QStringList("3#//#Preis#/ /#Leistung &amp; Gr%FC%DFe,\r\nit's  ok#//#K#//#"
                              "02.03.2026 15:05#//#hans#/ /#wurst#//#123456789012#//#A#/ /#7"));
+    }
+
+    // The reply and follow-up of an entry, as far as their fields have the
+    // contract's types; the rest of the entry reads as ever.
+    void replyAndFollowupOfAnEntry_data() {
+        QTest::addColumn<QByteArray>("more");
+        QTest::addColumn<QStringList>("expected"); // reply text, state, follow-up text, state
+        QTest::newRow("none") << QByteArray() << QStringList{"", "", "", ""};
+        QTest::newRow("both")
+            << QByteArray(R"(,"replyComment":{"commentText":"Danke","state":"ENTERED"},)"
+                          R"("followupComment":{"commentText":"Gut \ud83d\ude00","state":"X"})")
+            << QStringList{"Danke", "ENTERED", "Gut \U0001F600", "X"};
+        QTest::newRow("reply without state")
+            << QByteArray(R"(,"replyComment":{"commentText":"Danke"})")
+            << QStringList{"Danke", "", "", ""};
+        QTest::newRow("wrong types")
+            << QByteArray(R"(,"replyComment":{"commentText":5,"state":true},)"
+                          R"("followupComment":"Gut")")
+            << QStringList{"", "", "", ""};
+        QTest::newRow("containers of the wrong kind")
+            << QByteArray(R"(,"replyComment":[{"commentText":"Danke"}],"followupComment":null)")
+            << QStringList{"", "", "", ""};
+    }
+    void replyAndFollowupOfAnEntry() {
+        QFETCH(QByteArray, more);
+        QFETCH(QStringList, expected);
+        const QByteArray entry = R"({"feedbackId":"f-1","commentType":"NEGATIVE",)"
+                                 R"("feedbackEnteredDate":"2026-03-02T14:05:11.000Z")" +
+                                 more + "}";
+        const store::FetchedRating r =
+            feedbackJson::parseRating(QJsonDocument::fromJson(entry).object());
+        QCOMPARE(QStringList({r.reply.text, r.reply.state, r.followup.text, r.followup.state}),
+                 expected);
+        QCOMPARE(QString("%1 %2 %3").arg(r.id).arg(r.kind).arg(r.complete()), "f-1 3 1");
     }
 
     void giverAndRoleMapping() {

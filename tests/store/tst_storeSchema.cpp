@@ -1,8 +1,11 @@
 // Files of earlier schema versions are brought up to date when the program
 // opens them, with nothing lost: version 1 compared member names exactly,
-// version 2 had no full-text index, version 3 no state of a rating.
+// version 2 had no full-text index, version 3 no state of a rating, version
+// 4 no reply.
+#include "store/backup.h"
 #include "store/ratingQuery.h"
 #include "store/ratingState.h"
+#include "store/ratingStoring.h"
 #include "storeFixture.h"
 #include "testDatabase.h"
 
@@ -47,6 +50,16 @@ INSERT INTO UebersichtBewertung (Pos1, Gesamt, Prozent, Datum, Ebayuser) VALUES
     (1, 1, '100', '2021-02-01 10:00', 'Fremd');
 )SQL";
 
+// Rows of version 4: one of them withdrawn, one foreign.
+const QByteArray kVersion4Rows = R"SQL(
+INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID, Zustand) VALUES
+    (1, 'eins', 'V', '2020-01-01 10:00', 'k', '1', 'anna', 'a1', 'ENTERED'),
+    (3, 'zwei', 'K', '2020-01-02 10:00', 'k', '2', 'anna', 'a2', 'WITHDRAWN');
+INSERT INTO BewertungenTemp (Bewertungszahl, Bewertungstext, KV, Datum, Ebayuser, Artikel,
+    Usereigen, FeedbackID) VALUES (2, 'f1', 'V', '2021-01-01 10:00', 'k', '???', 'Fremd', 'f1');
+)SQL";
+
 // A file of an earlier version: its schema's statements, in the settings that
 // version gave its files, then `more`; the folder's config names it.
 QString earlierFile(testsupport::ProgramFolder& folder, const char* schema,
@@ -77,7 +90,7 @@ private slots:
         const QString path = earlierFile(folder, "schema-v1.sql", kVersion1Rows);
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -114,7 +127,7 @@ private slots:
         testsupport::ProgramFolder folder;
         const QString path = earlierFile(folder, "schema-v3.sql", kVersion3Rows);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
 
         // Every row kept, none of them taken as withdrawn.
         modGlobal::lSeitenAnfang = 1;
@@ -151,6 +164,48 @@ private slots:
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
     }
 
+    // The reply columns come with every row kept and the index rebuilt; a
+    // backup of the old file, taken before, is brought up to date as well.
+    void versionFourFileGetsTheReplyColumns() {
+        testsupport::ProgramFolder folder;
+        const QString path = earlierFile(folder, "schema-v4.sql", kVersion4Rows);
+        const QString saved = folder.file("sicherung.db");
+        QCOMPARE(store::backupDatabase(path, saved, false).outcome, store::BackupOutcome::Copied);
+        modData::InitDB();
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
+        QCOMPARE(read_Anzahl("anna"), 2);
+        QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
+        QCOMPARE(read_AnzahlTemp("fremd"), 1);
+        QCOMPARE(store::countRatings(Table::Own, "anna", {0, {}, "zwei"}), 1);
+
+        // A known rating fetched again with its reply: the reply is searched.
+        store::FetchedRating r{"a1",
+                               feedback::kPositive,
+                               "eins",
+                               "V",
+                               QDateTime(QDate(2020, 1, 1), QTime(10, 0)),
+                               "k",
+                               "1",
+                               "ENTERED"};
+        r.reply = {"Vielen Dank", "ENTERED"};
+        const store::StoreReport report = store::storeFetched(Table::Own, "anna", {r}, {});
+        QCOMPARE(QString("%1 added, %2 replied").arg(report.added).arg(report.replied),
+                 "0 added, 1 replied");
+        QCOMPARE(store::countRatings(Table::Own, "anna", {0, {}, "dank"}), 1);
+        modGlobal::resetGlobals();
+        QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
+
+        for (const QString& file : {path, saved}) {
+            QCOMPARE(storetest::countIn(file, "PRAGMA user_version"), 5);
+            QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM Bewertungeneigen WHERE "
+                                              "Antwort IS NULL AND Nachtrag IS NULL"),
+                     file == path ? 1 : 2);
+            QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM BewertungenTempSuche WHERE "
+                                              "BewertungenTempSuche MATCH 'f1'"),
+                     1);
+        }
+    }
+
     // A file of the version before the full-text index gets one, built once,
     // with its progress told.
     void aFileWithoutTheIndexGetsIt() {
@@ -170,7 +225,7 @@ private slots:
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
         store::setUpgradeProgress({});
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("4"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
         QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
         QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
                                           "BewertungeneigenSuche MATCH 'Bewertung'"),

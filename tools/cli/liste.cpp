@@ -18,10 +18,10 @@ namespace {
 
 const QString kOwnTable = QString::fromLatin1(feedback::kOwnTable);
 const QString kForeignTable = QString::fromLatin1(feedback::kForeignTable);
-const QStringList kHeader{QStringLiteral("Nr"),        QStringLiteral("Art"),
-                          QStringLiteral("Kommentar"), QStringLiteral("K/V"),
-                          QStringLiteral("Datum"),     QStringLiteral("Mitglied"),
-                          QStringLiteral("Artikel")};
+const QStringList kHeader{
+    QStringLiteral("Nr"),      QStringLiteral("Art"),   QStringLiteral("Kommentar"),
+    QStringLiteral("K/V"),     QStringLiteral("Datum"), QStringLiteral("Mitglied"),
+    QStringLiteral("Artikel"), QStringLiteral("ID"),    QStringLiteral("Antwort")};
 
 // The rows of the view and the member's summary.
 struct View {
@@ -41,7 +41,9 @@ QStringList cells(const modData::RatingRow& row, qint32 nr) {
             r.kv,
             r.date,
             r.member,
-            r.item};
+            r.item,
+            r.id,
+            r.reply};
 }
 
 QString prozentZeile(const View& v) {
@@ -83,7 +85,9 @@ QJsonObject rowObject(const modData::RatingRow& row, qint32 nr) {
                        {"kv", c.at(3)},
                        {"datum", c.at(4)},
                        {"mitglied", c.at(5)},
-                       {"artikel", c.at(6)}};
+                       {"artikel", c.at(6)},
+                       {"id", c.at(7)},
+                       {"antwort", c.at(8)}};
 }
 
 void printJson(const View& v, const Arguments& args, qint32 pages, qint32 first,
