@@ -78,9 +78,10 @@ void FullCheckRun::collectMissing(const retrieval::FeedbackPage& page) {
         close(Kind::Failed);
         return;
     }
+    // Stored ratings with a reply go along: the store takes a reply it lacks.
     for (const store::FetchedRating& r : page.ratings)
         if (r.lack == store::FetchedRating::Lack::Nothing && r.complete() &&
-            !known.contains(r.id) && !m_missing.contains(r.id)) {
+            (!known.contains(r.id) || r.hasReply()) && !m_missing.contains(r.id)) {
             m_missing.insert(r.id);
             m_result.ratings.push_back(r);
         }

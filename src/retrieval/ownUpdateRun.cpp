@@ -87,8 +87,9 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
     for (const store::FetchedRating& r : page.ratings) {
         const auto it = known.constFind(r.id);
         entries.push_back({r.id, it != known.constEnd()});
-        // A stored row that lacked its kind or date is completed on the way.
-        if (it != known.constEnd() && !it.value() && r.complete())
+        // A stored row that lacked its kind or date is completed on the way,
+        // and one the seller has answered since takes the reply.
+        if (it != known.constEnd() && r.complete() && (!it.value() || r.hasReply()))
             m_result.ratings.push_back(r);
     }
     m_listTotal = page.total;

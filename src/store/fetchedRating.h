@@ -34,6 +34,9 @@ struct FetchedRating {
     enum class Lack { Nothing, Id, Kind };
     Lack lack = Lack::Nothing;
 
+    // The member answered it, or the giver followed up.
+    bool hasReply() const { return !reply.text.isEmpty() || !followup.text.isEmpty(); }
+
     // A rating the marketplace delivered with its kind and date.
     bool complete() const {
         return kind >= feedback::kPositive && kind <= feedback::kNegative && when.isValid();

@@ -75,7 +75,7 @@ QList<QStringList> readJson(const QString& path) {
     for (const QJsonValue v :
          QJsonDocument::fromJson(file.open(QIODevice::ReadOnly) ? file.readAll() : "").array()) {
         rows << QStringList();
-        for (const char* key : {"Datum", "Art", "K/V", "Mitglied", "Artikel", "Text"})
+        for (const char* key : {"Datum", "Art", "K/V", "Mitglied", "Artikel", "Text", "Antwort"})
             rows.last() << v.toObject().value(key).toString();
     }
     return rows;
@@ -339,7 +339,8 @@ private slots:
         const bool csv = path.endsWith(".csv");
         QList<QStringList> rows = csv ? readCsv(path) : readJson(path);
         if (csv)
-            QCOMPARE(rows.takeFirst(), QString("Datum;Art;K/V;Mitglied;Artikel;Text").split(';'));
+            QCOMPARE(rows.takeFirst(),
+                     QString("Datum;Art;K/V;Mitglied;Artikel;Text;Antwort").split(';'));
         QCOMPARE(rows.size(), 6);
         for (int n = 6; n >= 1; --n) // newest first; a formula stays text in a spreadsheet
             QCOMPARE(rows[6 - n],
@@ -348,7 +349,8 @@ private slots:
                                   QStringList{"positiv", "neutral", "negativ"}[n % 3], "K",
                                   QString("Käufer;%1").arg(n), QString("1000%1").arg(n),
                                   (csv && (n == 1 || n == 4) ? "'" : "") + texts[n - 1] +
-                                      (n == 2 ? "\r\nZeile zwei" : "")}));
+                                      (n == 2 ? "\r\nZeile zwei" : ""),
+                                  QString()}));
     }
 
     void aFailedOrCancelledExportLeavesNoFile_data() {
