@@ -6,6 +6,7 @@
 #include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/programFolder.h"
+#include "benchFolder.h"
 #include "errors/procedure.h"
 #include "marktsimProcess.h"
 #include "retrieval/ownUpdateRun.h"
@@ -24,30 +25,8 @@
 
 namespace {
 
-struct AlwaysYes : app::MessageBoxPresenter {
-    int show(const app::MessageBoxRequest& r) override {
-        return (r.style & 0x0F) == app::vbYesNo ? app::vbYes : app::vbOK;
-    }
-};
-
-// A program folder with a fresh database for the member.
-struct Folder {
-    QTemporaryDir dir;
-    Folder(const QString& user, const QString& apiUrl) {
-        const QString db = dir.filePath(QStringLiteral("noten.db"));
-        store::createDatabase(db);
-        QDir(dir.path()).mkpath(QStringLiteral("Bin"));
-        QFile config(dir.filePath(QStringLiteral("Bin/config.INI")));
-        config.open(QIODevice::WriteOnly);
-        config.write("[Main]\nDatabase=" + db.toUtf8() + "\ncheckInet=False\n[User]\nUsername=" +
-                     user.toUtf8() + "\n[Marktplatz]\nApiUrl=" + apiUrl.toUtf8() +
-                     "\nClientId=notenschau\nClientSecret=geheim\n");
-        config.close();
-        base::setProgramFolder(dir.path());
-        modGlobal::resetGlobals();
-        modData::InitDB();
-    }
-};
+using benchsupport::AlwaysYes;
+using benchsupport::Folder;
 
 struct Run {
     retrieval::SyncOutcome outcome;

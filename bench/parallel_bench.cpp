@@ -8,6 +8,7 @@
 #include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/programFolder.h"
+#include "benchFolder.h"
 #include "marktsimProcess.h"
 #include "processMemory.h"
 #include "retrieval/foreignLoadRun.h"
@@ -27,32 +28,8 @@
 
 namespace {
 
-struct AlwaysYes : app::MessageBoxPresenter {
-    int show(const app::MessageBoxRequest& r) override {
-        return (r.style & 0x0F) == app::vbYesNo ? app::vbYes : app::vbOK;
-    }
-};
-
-// A program folder with a fresh database, signed in as user, with `parallel`
-// page requests in flight at most.
-struct Folder {
-    QTemporaryDir dir;
-    Folder(const QString& user, const QString& apiUrl, int parallel) {
-        const QString db = dir.filePath(QStringLiteral("noten.db"));
-        store::createDatabase(db);
-        QDir(dir.path()).mkpath(QStringLiteral("Bin"));
-        QFile config(dir.filePath(QStringLiteral("Bin/config.INI")));
-        config.open(QIODevice::WriteOnly);
-        config.write("[Main]\nDatabase=" + db.toUtf8() + "\ncheckInet=False\n[User]\nUsername=" +
-                     user.toUtf8() + "\n[Marktplatz]\nApiUrl=" + apiUrl.toUtf8() +
-                     "\nClientId=notenschau\nClientSecret=geheim\nParallel=" +
-                     QByteArray::number(parallel) + "\n");
-        config.close();
-        base::setProgramFolder(dir.path());
-        modGlobal::resetGlobals();
-        modData::InitDB();
-    }
-};
+using benchsupport::AlwaysYes;
+using benchsupport::Folder;
 
 enum class Job { OwnFirstCheck, ForeignAll, Profile };
 
@@ -137,7 +114,8 @@ void runCase(benchmark::State& state, Shared& shared, const Case& c, int paralle
         state.PauseTiming();
         const QString user =
             c.job == Job::OwnFirstCheck ? QString::fromLatin1(c.member) : QStringLiteral("ich");
-        Folder folder(user, shared.sim.baseUrl(), parallel);
+        Folder folder(user, shared.sim.baseUrl(),
+                      "Parallel=" + QByteArray::number(parallel) + "\n");
         shared.sim.admin(QStringLiteral("clear"));
         // Every API request: the entries and the summary, not the token.
         shared.sim.fault(QStringLiteral("delay"),

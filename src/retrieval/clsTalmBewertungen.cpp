@@ -1,6 +1,5 @@
 #include "retrieval/clsTalmBewertungen.h"
 
-#include "base/clock.h"
 #include "errors/procedure.h"
 #include "retrieval/feedbackJson.h"
 

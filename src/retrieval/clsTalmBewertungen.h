@@ -14,7 +14,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QUrlQuery>
 #include <vector>
 
 namespace retrieval {

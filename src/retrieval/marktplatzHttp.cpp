@@ -46,7 +46,6 @@ void HttpExchange::start(const QNetworkRequest& request, const QByteArray& postB
     m_done = std::move(done);
     m_progress = std::move(progress);
     m_attempt = 0;
-    m_running = true;
     send();
 }
 
@@ -214,7 +213,6 @@ void HttpExchange::retryOrFail(int waitMs, const HttpResult& failure) {
 
 void HttpExchange::finish(const HttpResult& result) {
     dropReply();
-    m_running = false;
     Done done = std::move(m_done);
     m_done = {};
     m_progress = {};
@@ -224,7 +222,6 @@ void HttpExchange::finish(const HttpResult& result) {
 }
 
 void HttpExchange::abort() {
-    m_running = false;
     m_done = {};
     m_progress = {};
     m_inactivity.stop();

@@ -64,13 +64,9 @@ public:
     void start(const QNetworkRequest& request, const QByteArray& postBody, Done done,
                Progress progress = {});
     void abort();
-    // For the next start.
-    void setDeadlineMs(int ms) { m_timing.deadlineMs = ms; }
     // Called when the marketplace asks to slow down (429, 503) and the
     // exchange waits to try again.
     void setOnThrottled(Throttled throttled) { m_throttled = std::move(throttled); }
-    bool running() const { return m_running; }
-    int attempts() const { return m_attempt; }
 
     static bool isRetryableStatus(int status);
 
@@ -101,7 +97,6 @@ private:
     QTimer m_deadline;
     QTimer m_wait;
     int m_attempt = 0;
-    bool m_running = false;
     bool m_timedOut = false;
     bool m_tooLarge = false;
 };

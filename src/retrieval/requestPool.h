@@ -82,7 +82,6 @@ public:
     void cancelAll();
 
     int inFlight() const { return int(m_calls.size()); }
-    int window() const { return m_window; }
 
 private:
     using TokenOrFault = std::variant<QString, SourceFault>;
