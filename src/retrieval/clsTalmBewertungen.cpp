@@ -157,9 +157,11 @@ retrieval::ApiCall clsTalmBewertungen::entriesCall(const QString& user, int limi
                                                    qint64 offset) const {
     // One multi-argument arg(): an encoded name holds "%2..." itself.
     return {
-        retrieval::tokenKindFor(m_settings, user), QLatin1String(kEntriesPath),
+        retrieval::tokenKindFor(m_settings, user),
+        QLatin1String(kEntriesPath),
         QStringLiteral("user_id=%1&feedback_type=FEEDBACK_RECEIVED&sort=TIME&limit=%2&offset=%3")
-            .arg(enc(user), QString::number(limit), QString::number(offset))};
+            .arg(enc(user), QString::number(limit), QString::number(offset)),
+        {}};
 }
 
 retrieval::ApiCall clsTalmBewertungen::summaryCall(const QString& user, int periodIndex,
@@ -169,8 +171,10 @@ retrieval::ApiCall clsTalmBewertungen::summaryCall(const QString& user, int peri
             .arg(otherKey ? QStringLiteral("period") : QStringLiteral("lookbackPeriodInDays"))
             .arg(kPerioden[periodIndex]);
     // The summary takes only the application token's read-only scope.
-    return {retrieval::TokenKind::Application, QLatin1String(kSummaryPath),
-            QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter))};
+    return {retrieval::TokenKind::Application,
+            QLatin1String(kSummaryPath),
+            QStringLiteral("user_id=%1&filter=%2").arg(enc(user), enc(filter)),
+            {}};
 }
 
 void clsTalmBewertungen::planEntries(const QString& user,

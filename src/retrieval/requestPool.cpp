@@ -140,12 +140,15 @@ void RequestPool::sendWith(quint64 id, const QString& token) {
     request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
     request.setRawHeader("Accept", "application/json");
     request.setRawHeader("X-EBAY-C-MARKETPLACE-ID", m_setup.marketplaceId.toLatin1());
+    if (!c.call.body.isEmpty())
+        request.setRawHeader("Content-Type", "application/json");
     c.token = token;
     c.manager = pickManager();
     c.http = std::make_unique<HttpExchange>(m_managers[size_t(c.manager)].get(), m_setup.http);
     c.http->setOnThrottled([this] { m_window = 1; });
     c.http->start(
-        request, QByteArray(), [this, id](const HttpResult& result) { answered(id, result); },
+        request, c.call.body.isEmpty() ? QByteArray() : c.call.body,
+        [this, id](const HttpResult& result) { answered(id, result); },
         [this, id](qint64 bytes) {
             const auto it = m_calls.find(id);
             // A copy: the callback may cancel this call.

@@ -26,6 +26,7 @@ struct ApiCall {
     TokenKind kind = TokenKind::Application;
     QString path;
     QString query;
+    QByteArray body; // a JSON body makes it a POST
     bool operator==(const ApiCall&) const = default;
 };
 

@@ -16,6 +16,7 @@ enum Exit : int {
     kMitgliedUnbekannt = 4,
     kNichtGeladen = 5,
     kUnvollstaendig = 6, // the connection broke while loading: what arrived is stored
+    kAbgelehnt = 7,      // the marketplace refused a reply or a rating (the rest was sent)
     kAbgebrochen = 130,
 };
 
@@ -31,6 +32,9 @@ enum class Command {
     Verlauf,
     Anmeldung,
     Abmelden,
+    Antworten,
+    Offen,
+    Bewerten,
 };
 
 struct Arguments {
