@@ -142,6 +142,10 @@ private slots:
         testsupport::row("no such template", signedIn, QStringList{},
                          QStringList{"bewerten", "--alle", "--vorlage", "4"}, 2,
                          QString("Die Vorlage 4 gibt es nicht: in [Bewertungsvorlagen] stehen 3."));
+        testsupport::row("neither all nor items", signedIn, QStringList{},
+                         QStringList{"bewerten", "--text", "Danke"}, 2,
+                         QString("Der Befehl bewerten braucht entweder --alle oder "
+                                 "Artikelnummern."));
         testsupport::row("not signed in", QByteArray(), QStringList{},
                          QStringList{"bewerten", "--alle"}, 3,
                          QString("Sie sind nicht bei eBay angemeldet."));
