@@ -21,6 +21,11 @@ QString enc(const QString& value) {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
 }
 
+QString tooLongText() {
+    return QStringLiteral("Die Antwort ist zu lang: eBay nimmt höchstens 500 Zeichen. Bitte "
+                          "kürzen Sie den Text.");
+}
+
 QString alreadyText() {
     return QStringLiteral("Auf diese Bewertung wurde schon geantwortet. Notenschau hat die "
                           "Antwort geladen.");
@@ -36,8 +41,7 @@ ReplyOutcome refusal(const SellerAnswer& answer) {
                 false,
                 {}};
     case 501013:
-        return {
-            Kind::TextRefused, textProblem(QString(kReplyLimit + 1, QLatin1Char(' '))), true, {}};
+        return {Kind::TextRefused, tooLongText(), true, {}};
     case 501014:
         return {Kind::TextRefused,
                 QStringLiteral("eBay lehnt die Antwort ab: Web- und E-Mail-Adressen, "
@@ -76,8 +80,7 @@ QString textProblem(const QString& text) {
     if (text.trimmed().isEmpty())
         return QStringLiteral("Die Antwort ist leer. Bitte schreiben Sie eine Antwort.");
     if (text.size() > kReplyLimit)
-        return QStringLiteral("Die Antwort ist zu lang: eBay nimmt höchstens 500 Zeichen. "
-                              "Bitte kürzen Sie den Text.");
+        return tooLongText();
     return {};
 }
 
