@@ -8,6 +8,7 @@
 #include "marktsimProcess.h"
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/ownUpdateRun.h"
+#include "retrieval/sellerCalls.h"
 #include "store/ratingStoring.h"
 #include "store/replyStoring.h"
 #include "storeFixture.h"
@@ -122,6 +123,31 @@ private slots:
         QCOMPARE(dialog.countdown()->text(), QStringLiteral("Noch 500 Zeichen"));
         dialog.text()->setPlainText(fetch<QString>("text"));
         QCOMPARE(dialog.countdown()->text(), fetch<QString>("shown"));
+    }
+
+    // Without a sign-in the text stays, and the sign-in is offered.
+    void notSignedInOffersSignIn() {
+        const auto target = store::ownRating("anna", loaded.at(1).id);
+        QVERIFY(target);
+        int signIns = 0;
+        ui::ReplyDialog dialog(*target, {[] {
+                                             app::Settings s = modini::settings();
+                                             s.marktplatz.refreshToken.clear();
+                                             return s;
+                                         },
+                                         [&] { ++signIns; }});
+        dialog.show();
+        testsupport::MessageBoxAnswerer boxes;
+        boxes.answer(app::vbOK).answer(app::vbYes);
+        dialog.text()->setPlainText(QStringLiteral("Danke"));
+        dialog.senden()->click();
+        QTRY_COMPARE(signIns, 1);
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown.at(0).text, retrieval::notSignedInText());
+        QCOMPARE(boxes.shown.at(1).text, QStringLiteral("Jetzt bei eBay anmelden?"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.text()->toPlainText(), QStringLiteral("Danke"));
+        QCOMPARE(store::ownRating("anna", loaded.at(1).id)->reply, QString());
     }
 
     // An empty text is refused in the dialog, which stays open; a reply sent
