@@ -240,6 +240,15 @@ constexpr CommandInfo kCommands[] = {
      "  abmelden\n"
      "      Vergisst die Anmeldung bei eBay; die gespeicherten Bewertungen bleiben.\n",
      ""},
+    {"antworten", Command::Antworten,
+     "  antworten BEWERTUNGS-ID TEXT\n"
+     "      Sendet TEXT als Ihre Antwort auf die erhaltene Bewertung mit dieser ID\n"
+     "      (Spalte ID von liste) und speichert sie; mit - statt TEXT wird der Text\n"
+     "      von der Standardeingabe gelesen. Höchstens 500 Zeichen; eine Bewertung\n"
+     "      bekommt nur eine Antwort. Lehnt eBay ab (schon beantwortet, automatisch\n"
+     "      erstellt, Text nicht erlaubt), sagt die Fehlerausgabe warum; eine schon\n"
+     "      vorhandene Antwort wird dabei geladen und gespeichert.\n",
+     ""},
 };
 
 const Option* findOption(const QString& name) {
@@ -309,6 +318,10 @@ QString scanWord(Arguments& a, const QString& arg) {
         a.name = arg;
         return {};
     }
+    if (a.command == Command::Antworten && (a.bewertung.isNull() || a.text.isNull())) {
+        (a.bewertung.isNull() ? a.bewertung : a.text) = arg;
+        return {};
+    }
     if (a.command == Command::Suche && a.words.isNull()) {
         a.words = arg;
         return {};
@@ -329,6 +342,9 @@ QString checkCommand(const Arguments& a) {
     if ((a.command == Command::Fremd || a.command == Command::Profil) && a.name.trimmed().isEmpty())
         return QStringLiteral("Der Befehl %1 braucht einen Mitgliedsnamen.")
             .arg(commandName(a.command));
+    if (a.command == Command::Antworten && (a.bewertung.trimmed().isEmpty() || a.text.isNull()))
+        return QStringLiteral("Der Befehl antworten braucht eine Bewertungs-ID und einen Text "
+                              "(oder - für die Standardeingabe).");
     if (a.command == Command::Suche && a.words.trimmed().isEmpty())
         return QStringLiteral("Der Befehl suche braucht etwas, wonach er suchen soll.");
     return {};
@@ -402,6 +418,7 @@ QString exitCodeHelp() {
         "       Terminal ohne --ja)\n"
         "  6    unvollständig: die Verbindung brach beim Laden ab; was ankam, ist\n"
         "       gespeichert, der Rest kommt mit der nächsten Prüfung\n"
+        "  7    eBay hat die Antwort abgelehnt; die Fehlerausgabe sagt warum\n"
         "  130  mit Strg+C abgebrochen; die Fehlerausgabe sagt, was gespeichert ist\n");
 }
 

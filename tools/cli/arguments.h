@@ -54,6 +54,8 @@ struct Arguments {
     qint32 anzahl = 100;
     QString words;     // suche: what to look for
     bool alle = false; // liste: every stored rating instead of a page
+    QString bewertung; // antworten: the rating's marketplace id
+    QString text;      // antworten: the reply, "-" for standard input
 };
 
 struct ParsedArguments {

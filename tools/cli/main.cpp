@@ -3,6 +3,7 @@
 //   other members, without a window; the same configuration and database as
 //   the program. See helpText().
 #include "anmeldung.h"
+#include "antworten.h"
 #include "arguments.h"
 #include "command.h"
 #include "console.h"
@@ -38,6 +39,8 @@ std::unique_ptr<cli::BaseCommand> commandOf(const cli::Arguments& args) {
         return std::make_unique<cli::AnmeldungCommand>(args);
     case cli::Command::Abmelden:
         return std::make_unique<cli::AbmeldenCommand>(args);
+    case cli::Command::Antworten:
+        return std::make_unique<cli::AntwortenCommand>(args);
     default:
         return std::make_unique<cli::ListeCommand>(args);
     }
