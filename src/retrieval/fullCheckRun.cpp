@@ -179,6 +179,7 @@ store::ListingReport storeFullCheck(const FetchResult& fetched, const QString& m
         report.fault = stored.fault;
     }
     report.added = stored.added;
+    report.replied = stored.replied;
     return report;
 }
 
@@ -197,6 +198,10 @@ QString fullCheckMessage(const store::ListingReport& report, const FetchResult& 
                              .arg(report.restored);
     if (report.added > 0)
         text += QStringLiteral(" %1 nachgeladen.").arg(bewertungen(report.added));
+    if (report.replied > 0)
+        text += report.replied == 1
+                    ? QStringLiteral(" 1 Antwort übernommen.")
+                    : QStringLiteral(" %1 Antworten übernommen.").arg(report.replied);
     const QString skipped = skippedEntries(fetched.withoutId, fetched.withoutKind);
     return skipped.isEmpty() ? text : text + QLatin1Char(' ') + skipped;
 }

@@ -56,6 +56,11 @@ void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
         app::MsgBox(Description, app::vbCritical | app::vbOKOnly);
         return;
     }
+    // Not the connection either: the message names the setting to mend.
+    if (isSettingsError(Number)) {
+        app::MsgBox(Description, app::vbCritical | app::vbOKOnly);
+        return;
+    }
     app::MsgBox(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") + QString::number(Number) +
                     QStringLiteral("\r Beschreibung: ") + Description +
                     QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht."),

@@ -93,10 +93,12 @@ qint32 read_BewertungenPosZahl(const QString& sUser, qint32 Bewertungszahl,
 Collection<QString> read_AllUserTemp();
 // Has no error handler: its errors go to the caller. lSeitenAnfang below 1 or
 // beyond the last row of a non-empty result is an error.
-Page read_Bewertungen(const QString& sUser);
-Page read_BewertungenTemp(const QString& sUser);
-Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl);
-Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl);
+// With details, each row also holds the rating's id and reply (columns 6
+// and 7), for the list's reply line and its menu.
+Page read_Bewertungen(const QString& sUser, bool details = false);
+Page read_BewertungenTemp(const QString& sUser, bool details = false);
+Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl, bool details = false);
+Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl, bool details = false);
 // Pos1-3, Neu1-3, Neg1-3, Profil, Prozent, Gesamt, Datum, then "nix"; or just
 // "nix" when the member has no overview.
 Collection<QString> read_UebersichtBewertungen(const QString& sUser);

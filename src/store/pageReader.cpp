@@ -106,44 +106,47 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
 
 } // namespace
 
-Page read_Bewertungen(const QString& sUser) {
+Page read_Bewertungen(const QString& sUser, bool details) {
     Procedure p("[modData] Public Function read_Bewertungen(sUser As String) As Collection",
                 Handling::PassOn);
     Page result;
     p.step([&] {
-        result = Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true));
+        result =
+            Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true, details));
     });
     return result;
 }
 
-Page read_BewertungenTemp(const QString& sUser) {
+Page read_BewertungenTemp(const QString& sUser, bool details) {
     Procedure p("[modData] Public Function read_BewertungenTemp(sUser As String) As Collection");
     Page result;
     QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Temp, sUser, std::nullopt, modGlobal::lSeitenAnfang, false); });
+    p.step([&] {
+        rows = pageOf(Table::Temp, sUser, std::nullopt, modGlobal::lSeitenAnfang, false, details);
+    });
     p.step([&] { result = Page(rows); });
     return result;
 }
 
-Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl) {
+Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl, bool details) {
     Procedure p("[modData] Public Function read_BewertungenPos(sUser As String, Bewertungszahl As "
                 "Integer) As Collection");
     Page result;
     QList<RatingRow> rows;
-    p.step(
-        [&] { rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false); });
+    p.step([&] {
+        rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false, details);
+    });
     p.step([&] { result = Page(rows); });
     return result;
 }
 
-Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl) {
+Page read_BewertungenPosTemp(const QString& sUser, qint16 Bewertungszahl, bool details) {
     Procedure p("[modData] Public Function read_BewertungenPosTemp(sUser As String, Bewertungszahl "
                 "As Integer) As Collection");
     Page result;
     QList<RatingRow> rows;
     p.step([&] {
-        rows = pageOf(Table::Temp, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false);
+        rows = pageOf(Table::Temp, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false, details);
     });
     p.step([&] { result = Page(rows); });
     return result;

@@ -53,6 +53,7 @@ struct ListingReport {
     qint32 withdrawn = 0; // ratings that counted and no longer do
     qint32 restored = 0;  // ratings that did not count and do again
     qint32 added = 0;     // listed ratings the store lacked, stored with the listing
+    qint32 replied = 0;   // stored ratings that took a reply or follow-up they lacked
     QString fault;        // why nothing was stored
 };
 // A full check's result: every rating the marketplace lists, by id, with

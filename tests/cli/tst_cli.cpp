@@ -222,6 +222,19 @@ private slots:
         QVERIFY2(requests >= 1 && requests <= 4, qPrintable(QString::number(requests)));
     }
 
+    // A wrong setting is said as such, not as a connection fault.
+    void settingsFault() {
+        Folder folder(QStringLiteral("anna"), m_sim.baseUrl(), "checkInet=False\n", "Parallel=9\n");
+        const int requests = m_sim.stats().value("requests").toInt();
+        const ProcessResult r = pruefen(folder);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QStringLiteral("Der Wert \"9\" von Parallel im Abschnitt [Marktplatz] der "
+                                       "Datei %1/Bin/config.INI ist keine Zahl gleichzeitiger "
+                                       "Anfragen zwischen 1 und 8.\n")
+                            .arg(folder.path()));
+        QCOMPARE(m_sim.stats().value("requests").toInt(), requests);
+    }
+
     void noInternetConnection() {
         Folder folder(QStringLiteral("anna"), m_sim.baseUrl(),
                       "checkInet=True\nPruefHost1=nicht/aufloesbar\nPruefHost2=nicht/aufloesbar\n");

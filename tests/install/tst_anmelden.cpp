@@ -65,6 +65,11 @@ QString landing(const QString& consent) {
     return at;
 }
 
+// A row of consent page mode, what is pasted, the status and what is said.
+void signInRow(const char* name, const char* consent, const char* how, int code, const char* said) {
+    QTest::newRow(name) << consent << how << code << QString::fromUtf8(said);
+}
+
 // The settings' days as the marketplace gives them: 18 months from now.
 QDateTime signInEnds() {
     return QDateTime::currentDateTimeUtc().addSecs(47304000);
@@ -159,6 +164,18 @@ class Anmelden : public QObject {
                                  ", nur für Sie lesbar.";
     }
 
+    // The set-up window on the test's folder, shown.
+    std::unique_ptr<setup::SetupWindow> window(const app::ApplicationKeys& installed,
+                                               const QString& apiUrl = {}) const {
+        setup::Values given;
+        given.apiUrl = apiUrl;
+        given.folder = folder;
+        given.installed = installed;
+        auto window = std::make_unique<setup::SetupWindow>(given, NOTENSCHAU_PROGRAM_DIR);
+        window->show();
+        return window;
+    }
+
     ProcessResult cli(const QStringList& args) const {
         return testsupport::runProcess(folder + "/notenschau-cli", args);
     }
@@ -244,10 +261,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
-        const auto row = [](const char* name, const char* consent, const char* how, int code,
-                            const char* said) {
-            QTest::newRow(name) << consent << how << code << QString::fromUtf8(said);
-        };
+        const auto row = signInRow;
         row("refused on the consent page", "deny", "agreed", 8, "Zugriff auf Ihr eBay-Konto");
         row("another sign-in's address", "auto", "another state", 8, "anderen Anmeldung");
         row("a code used already", "auto", "used code", 8, "schon verwendet");
@@ -296,10 +310,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("said");
-        const auto row = [](const char* name, const char* consent, const char* how, int status,
-                            const char* said) {
-            QTest::newRow(name) << consent << how << status << QString::fromUtf8(said);
-        };
+        const auto row = signInRow;
         row("agreed", "auto", "agreed", 0, "Angemeldet als anna; die Anmeldung gilt bis ");
         row("refused", "deny", "agreed", 8,
             "Sie haben Notenschau den Zugriff auf Ihr eBay-Konto nicht erlaubt.");
@@ -309,12 +320,8 @@ private slots:
     void theWindowSignsIn() {
         testsupport::StandInDesktop desktop;
         sim.admin("consent", {{"mode", fetch<QString>("consent")}, {"member", "anna"}});
-        setup::Values given;
-        given.apiUrl = sim.baseUrl();
-        given.folder = folder;
-        given.installed = keys();
-        setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
-        window.show();
+        const auto shown = window(keys(), sim.baseUrl());
+        setup::SetupWindow& window = *shown;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.signInButton()->isDefault());
         QVERIFY(!window.findChild<QLineEdit*>("mitglied")->isVisible());
@@ -361,12 +368,8 @@ private slots:
     void theWindowWithoutKeys() {
         testsupport::StandInDesktop desktop;
         const QString installed = fetch<QString>("installed");
-        setup::Values given;
-        given.apiUrl = sim.baseUrl();
-        given.folder = folder;
-        given.installed = keys(installed != "none", false);
-        setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
-        window.show();
+        const auto shown = window(keys(installed != "none", false), sim.baseUrl());
+        setup::SetupWindow& window = *shown;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy ended(&window, &setup::SetupWindow::attemptEnded);
         QTest::mouseClick(window.signInButton(), Qt::LeftButton);
@@ -412,11 +415,8 @@ private slots:
                  0);
         const QByteArray before = readFile(config());
         sim.admin("consent", {{"mode", "auto"}, {"member", "bert"}});
-        setup::Values given;
-        given.folder = folder;
-        given.installed = keys();
-        setup::SetupWindow window(given, NOTENSCHAU_PROGRAM_DIR);
-        window.show();
+        const auto shown = window(keys());
+        setup::SetupWindow& window = *shown;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTest::mouseClick(window.signInButton(), Qt::LeftButton);
         window.findChild<QLineEdit*>("eingefuegt")

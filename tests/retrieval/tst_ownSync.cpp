@@ -238,6 +238,31 @@ private slots:
         QCOMPARE(placeholders(), 50);
     }
 
+    // A reply given after a rating was stored comes with the full pass, which
+    // says how many it took in; a check that finds nothing new reads no page.
+    void repliesComeWithTheFullPass() {
+        const QString demo = QStringLiteral("notenschau_demo");
+        sim = std::make_unique<marktsim::SimProcess>();
+        QVERIFY2(sim->start({"--demo", "--demo-interval", "0"}), qPrintable(sim->errorString()));
+        store = std::make_unique<testsupport::StoreFixture>(
+            demo, testsupport::marktplatz(sim->baseUrl()));
+        QCOMPARE(runCheck().outcome.added, 1234);
+        const char* replied = "SELECT count(*) FROM Bewertungeneigen WHERE Antwort <> ''";
+        QCOMPARE(single(replied), 4);
+        modGlobal::cnDB->exec("UPDATE Bewertungeneigen SET Antwort = NULL, Nachtrag = NULL");
+        QCOMPARE(runCheck().outcome.kind, Kind::NothingNew);
+        QCOMPARE(single(replied), 0);
+        const FullCheck full = runFullCheck();
+        QCOMPARE(full.message, QStringLiteral("Vollständige Prüfung: keine Bewertung geändert. 4 "
+                                              "Antworten übernommen."));
+        QCOMPARE(single(replied), 4);
+        QCOMPARE(single("SELECT count(*) FROM Bewertungeneigen WHERE Nachtrag LIKE 'Paket war "
+                        "beim Nachbarn%'"),
+                 1);
+        QCOMPARE(runFullCheck().message,
+                 QStringLiteral("Vollständige Prüfung: keine Bewertung geändert."));
+    }
+
     // Ratings the marketplace withdraws or hides stay listed, marked, out of
     // the counts; the full pass finds those it no longer lists at all.
     void withdrawalAndTheFullPass() {

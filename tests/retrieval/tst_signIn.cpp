@@ -22,19 +22,23 @@ namespace {
 const QString kRuName = QStringLiteral("Notenschau_Test-RuName");
 
 // What the consent page answers the browser: the accept page's address it
-// redirects to, or the page itself.
+// redirects to, or the page itself; or what the marketplace answers a request
+// with that authorization, and with a form a POST.
 struct BrowserVisit {
     int status = 0;
     QString location;
     QByteArray body;
 };
 
-BrowserVisit visit(const QUrl& url) {
+BrowserVisit visit(const QUrl& url, const QByteArray& auth = {}, const QByteArray& form = {}) {
     QNetworkAccessManager nam;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply* reply = nam.get(request);
+    if (!auth.isNull())
+        request.setRawHeader("Authorization", auth);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    QNetworkReply* reply = form.isNull() ? nam.get(request) : nam.post(request, form);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
@@ -265,19 +269,9 @@ private slots:
 
     // The marketplace's access error for a token without the scope.
     void theSummaryRefusesAUserToken() {
-        QNetworkAccessManager nam;
-        const auto send = [&](const QString& path, const QByteArray& auth, const QByteArray& form) {
-            QNetworkRequest request(QUrl(sim.baseUrl() + path));
-            request.setRawHeader("Authorization", auth);
-            request.setHeader(QNetworkRequest::ContentTypeHeader,
-                              "application/x-www-form-urlencoded");
-            QNetworkReply* reply = form.isNull() ? nam.get(request) : nam.post(request, form);
-            QEventLoop loop;
-            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-            loop.exec();
-            reply->deleteLater();
-            return std::pair{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                             reply->readAll()};
+        const auto send = [&](const QString& path, const QByteArray& auth,
+                              const QByteArray& form = {}) {
+            return visit(QUrl(sim.baseUrl() + path), auth, form);
         };
         const QByteArray basic = "Basic " + QByteArray("notenschau:geheim").toBase64();
         const QByteArray scope = "https%3A%2F%2Fapi.ebay.com%2Foauth%2Fapi_scope%2Fcommerce.";
@@ -292,22 +286,21 @@ private slots:
         };
         const QString summary = "/commerce/feedback/v1/feedback_rating_summary?user_id=anna&"
                                 "filter=ratingType:OVERALL_EXPERIENCE,lookbackPeriodInDays:30";
-        const auto refused = send(summary, bearer(userToken.second), QByteArray());
-        QCOMPARE(refused.first, 403);
-        QCOMPARE(refused.second,
+        const auto refused = send(summary, bearer(userToken.body));
+        QCOMPARE(refused.status, 403);
+        QCOMPARE(refused.body,
                  QByteArray(R"({"errors":[{"category":"REQUEST","domain":"ACCESS","errorId":1100,)"
                             R"("longMessage":"Insufficient permissions to fulfill the request.",)"
                             R"("message":"Access denied"}]})"));
-        QCOMPARE(send(summary, bearer(appToken.second), QByteArray()).first, 200);
+        QCOMPARE(send(summary, bearer(appToken.body)).status, 200);
         // Nor does a member's grant give the read-only scope.
         const auto wider = send("/identity/v1/oauth2/token", basic,
                                 "grant_type=refresh_token&refresh_token=rt-anna&scope=" + scope +
                                     "feedback.readonly");
-        QCOMPARE(wider.first, 400);
-        QVERIFY(wider.second.contains("invalid_scope"));
+        QCOMPARE(wider.status, 400);
+        QVERIFY(wider.body.contains("invalid_scope"));
         // The identity interface answers the user token only.
-        QCOMPARE(send("/commerce/identity/v1/user/", bearer(appToken.second), QByteArray()).first,
-                 403);
+        QCOMPARE(send("/commerce/identity/v1/user/", bearer(appToken.body)).status, 403);
     }
 
     // Revoked, or run out, a refresh token mints nothing any more; the source

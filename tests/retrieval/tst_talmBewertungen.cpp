@@ -4,6 +4,7 @@
 #include "app/modGlobal.h"
 #include "retrieval/feedbackJson.h"
 #include "talmHarness.h"
+#include "testData.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 using talmtest::fields;
+using testsupport::fetch;
+using testsupport::row;
 
 class TalmBewertungenTest : public QObject, talmtest::Fixture {
     Q_OBJECT
@@ -69,14 +72,12 @@ private slots:
     }
     void eventOrder() {
         QFETCH(QString, operation);
-        QFETCH(QStringList, expected);
-        QFETCH(QStringList, lines);
         const qint64 entries = stat("entries");
         QVERIFY(run(operation));
-        QCOMPARE(rec->order(), expected);
-        if (!lines.isEmpty())
-            QCOMPARE(rec->lines(), lines);
-        if (expected.contains("Bytes"))
+        QTEST(rec->order(), "expected");
+        if (!fetch<QStringList>("lines").isEmpty())
+            QTEST(rec->lines(), "lines");
+        if (rec->order().contains("Bytes"))
             QVERIFY(rec->lastBytes > 100 * rec->lines().size());
         if (operation.endsWith(" 0")) // a limit of 0 asks nothing
             QCOMPARE(stat("entries"), entries);
@@ -110,32 +111,29 @@ private slots:
     void replyAndFollowupOfAnEntry_data() {
         QTest::addColumn<QByteArray>("more");
         QTest::addColumn<QStringList>("expected"); // reply text, state, follow-up text, state
-        QTest::newRow("none") << QByteArray() << QStringList{"", "", "", ""};
-        QTest::newRow("both")
-            << QByteArray(R"(,"replyComment":{"commentText":"Danke","state":"ENTERED"},)"
-                          R"("followupComment":{"commentText":"Gut \ud83d\ude00","state":"X"})")
-            << QStringList{"Danke", "ENTERED", "Gut \U0001F600", "X"};
-        QTest::newRow("reply without state")
-            << QByteArray(R"(,"replyComment":{"commentText":"Danke"})")
-            << QStringList{"Danke", "", "", ""};
-        QTest::newRow("wrong types")
-            << QByteArray(R"(,"replyComment":{"commentText":5,"state":true},)"
-                          R"("followupComment":"Gut")")
-            << QStringList{"", "", "", ""};
-        QTest::newRow("containers of the wrong kind")
-            << QByteArray(R"(,"replyComment":[{"commentText":"Danke"}],"followupComment":null)")
-            << QStringList{"", "", "", ""};
+        const QStringList none{"", "", "", ""};
+        row("none", QByteArray(), none);
+        row("both",
+            QByteArray(R"(,"replyComment":{"commentText":"Danke","state":"ENTERED"},)"
+                       R"("followupComment":{"commentText":"Gut \ud83d\ude00","state":"X"})"),
+            QStringList{"Danke", "ENTERED", "Gut \U0001F600", "X"});
+        row("reply without state", QByteArray(R"(,"replyComment":{"commentText":"Danke"})"),
+            QStringList{"Danke", "", "", ""});
+        row("wrong types",
+            QByteArray(R"(,"replyComment":{"commentText":5,"state":true},"followupComment":"Gut")"),
+            none);
+        row("containers of the wrong kind",
+            QByteArray(R"(,"replyComment":[{"commentText":"Danke"}],"followupComment":null)"),
+            none);
     }
     void replyAndFollowupOfAnEntry() {
-        QFETCH(QByteArray, more);
-        QFETCH(QStringList, expected);
         const QByteArray entry = R"({"feedbackId":"f-1","commentType":"NEGATIVE",)"
                                  R"("feedbackEnteredDate":"2026-03-02T14:05:11.000Z")" +
-                                 more + "}";
+                                 fetch<QByteArray>("more") + "}";
         const store::FetchedRating r =
             feedbackJson::parseRating(QJsonDocument::fromJson(entry).object());
-        QCOMPARE(QStringList({r.reply.text, r.reply.state, r.followup.text, r.followup.state}),
-                 expected);
+        QTEST(QStringList({r.reply.text, r.reply.state, r.followup.text, r.followup.state}),
+              "expected");
         QCOMPARE(QString("%1 %2 %3").arg(r.id).arg(r.kind).arg(r.complete()), "f-1 3 1");
     }
 

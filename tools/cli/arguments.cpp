@@ -1,5 +1,7 @@
 #include "arguments.h"
 
+#include "optionValues.h"
+
 #include <optional>
 #include <QSet>
 
@@ -8,122 +10,6 @@ namespace {
 
 constexpr unsigned bit(Command c) {
     return 1u << unsigned(c);
-}
-
-int kindOf(const QString& name) {
-    const QString v = name.trimmed().toLower();
-    return v == QLatin1String("positiv")   ? 1
-           : v == QLatin1String("neutral") ? 2
-           : v == QLatin1String("negativ") ? 3
-                                           : 0;
-}
-
-// Pages of 200 beyond the upper bound would pass the 32-bit row numbers.
-std::optional<qint32> countOf(const QString& value) {
-    bool ok = false;
-    const qint64 n = value.trimmed().toLongLong(&ok);
-    if (!ok || n < 1 || n > 10'000'000)
-        return std::nullopt;
-    return qint32(n);
-}
-
-// The value setters of the options: each checks the value and returns the
-// message of a mistake in it, or nothing.
-using Setter = QString (*)(Arguments& a, const QString& value);
-
-QString setOrdner(Arguments& a, const QString& value) {
-    if (value.trimmed().isEmpty())
-        return QStringLiteral("Die Option --ordner braucht ein Verzeichnis.");
-    a.ordner = value;
-    return {};
-}
-
-QString setAnwendung(Arguments& a, const QString& value) {
-    if (value.trimmed().isEmpty())
-        return QStringLiteral("Die Option --anwendung braucht eine Datei.");
-    a.anwendung = value;
-    return {};
-}
-
-QString setFremd(Arguments& a, const QString& value) {
-    if (value.trimmed().isEmpty())
-        return QStringLiteral("Die Option --fremd braucht einen Mitgliedsnamen.");
-    a.fremd = value;
-    return {};
-}
-
-QString setArt(Arguments& a, const QString& value) {
-    a.art = kindOf(value);
-    if (a.art == 0)
-        return QStringLiteral("Unbekannte Art \"%1\": erlaubt sind positiv, neutral und negativ.")
-            .arg(value);
-    return {};
-}
-
-QString setArten(Arguments& a, const QString& value) {
-    bool kinds[3] = {false, false, false};
-    for (const QString& part : value.split(QLatin1Char(','))) {
-        const int kind = kindOf(part);
-        if (kind == 0)
-            return QStringLiteral("Unbekannte Art \"%1\": erlaubt sind positiv, neutral und "
-                                  "negativ, mit Kommas getrennt.")
-                .arg(part.trimmed());
-        kinds[kind - 1] = true;
-    }
-    std::copy(std::begin(kinds), std::end(kinds), std::begin(a.arten));
-    return {};
-}
-
-QString setSeite(Arguments& a, const QString& value) {
-    const std::optional<qint32> n = countOf(value);
-    if (!n)
-        return QStringLiteral("Die Seite muss eine ganze Zahl ab 1 sein, nicht \"%1\".").arg(value);
-    a.seite = *n;
-    return {};
-}
-
-QString setAnzahl(Arguments& a, const QString& value) {
-    if (value.trimmed().compare(QLatin1String("alle"), Qt::CaseInsensitive) == 0) {
-        a.anzahl = -1;
-        return {};
-    }
-    const std::optional<qint32> n = countOf(value);
-    if (!n)
-        return QStringLiteral("Die Anzahl muss eine ganze Zahl ab 1 oder \"alle\" sein, nicht "
-                              "\"%1\".")
-            .arg(value);
-    a.anzahl = *n;
-    return {};
-}
-
-QString setText(Arguments& a, const QString& value) {
-    if (value.trimmed().isEmpty())
-        return QStringLiteral("Die Option --text braucht einen Kommentar.");
-    a.text = value;
-    return {};
-}
-
-QString setVorlage(Arguments& a, const QString& value) {
-    bool ok = false;
-    a.vorlage = value.trimmed().toInt(&ok);
-    if (!ok || a.vorlage < 1)
-        return QStringLiteral("Die Vorlage muss eine ganze Zahl ab 1 sein, nicht \"%1\".")
-            .arg(value);
-    return {};
-}
-
-QString setFormat(Arguments& a, const QString& value) {
-    const QString v = value.toLower();
-    if (v == QLatin1String("tsv"))
-        a.format = Format::Tsv;
-    else if (v == QLatin1String("csv"))
-        a.format = Format::Csv;
-    else if (v == QLatin1String("json"))
-        a.format = Format::Json;
-    else
-        return QStringLiteral("Unbekanntes Format \"%1\": erlaubt sind tsv, csv und json.")
-            .arg(value);
-    return {};
 }
 
 struct Option {
@@ -277,6 +163,15 @@ constexpr CommandInfo kCommands[] = {
      "  abmelden\n"
      "      Vergisst die Anmeldung bei eBay; die gespeicherten Bewertungen bleiben.\n",
      ""},
+    {"antworten", Command::Antworten,
+     "  antworten BEWERTUNGS-ID TEXT\n"
+     "      Sendet TEXT als Ihre Antwort auf die erhaltene Bewertung mit dieser ID\n"
+     "      (Spalte ID von liste) und speichert sie; mit - statt TEXT wird der Text\n"
+     "      von der Standardeingabe gelesen. Höchstens 500 Zeichen; eine Bewertung\n"
+     "      bekommt nur eine Antwort. Lehnt eBay ab (schon beantwortet, automatisch\n"
+     "      erstellt, Text nicht erlaubt), sagt die Fehlerausgabe warum; eine schon\n"
+     "      vorhandene Antwort wird dabei geladen und gespeichert.\n",
+     ""},
 };
 
 const Option* findOption(const QString& name) {
@@ -350,6 +245,10 @@ QString scanWord(Arguments& a, const QString& arg) {
         a.artikel << arg;
         return {};
     }
+    if (a.command == Command::Antworten && (a.bewertung.isNull() || a.text.isNull())) {
+        (a.bewertung.isNull() ? a.bewertung : a.text) = arg;
+        return {};
+    }
     if (a.command == Command::Suche && a.words.isNull()) {
         a.words = arg;
         return {};
@@ -370,6 +269,9 @@ QString checkCommand(const Arguments& a) {
     if ((a.command == Command::Fremd || a.command == Command::Profil) && a.name.trimmed().isEmpty())
         return QStringLiteral("Der Befehl %1 braucht einen Mitgliedsnamen.")
             .arg(commandName(a.command));
+    if (a.command == Command::Antworten && (a.bewertung.trimmed().isEmpty() || a.text.isNull()))
+        return QStringLiteral("Der Befehl antworten braucht eine Bewertungs-ID und einen Text "
+                              "(oder - für die Standardeingabe).");
     if (a.command == Command::Suche && a.words.trimmed().isEmpty())
         return QStringLiteral("Der Befehl suche braucht etwas, wonach er suchen soll.");
     return {};
@@ -448,8 +350,8 @@ QString exitCodeHelp() {
         "       Terminal ohne --ja)\n"
         "  6    unvollständig: die Verbindung brach beim Laden ab; was ankam, ist\n"
         "       gespeichert, der Rest kommt mit der nächsten Prüfung\n"
-        "  7    bewerten: der Marktplatz hat mindestens eine Bewertung abgelehnt (die\n"
-        "       übrigen sind gesendet)\n"
+        "  7    eBay hat die Antwort oder eine Bewertung (bewerten) abgelehnt; die\n"
+        "       Fehlerausgabe sagt warum, die übrigen Bewertungen sind gesendet\n"
         "  130  mit Strg+C abgebrochen; die Fehlerausgabe sagt, was gespeichert ist\n");
 }
 

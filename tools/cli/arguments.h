@@ -54,9 +54,10 @@ struct Arguments {
     qint32 anzahl = 100;
     QString words;       // suche: what to look for
     bool alle = false;   // liste: every stored rating instead of a page; bewerten: every open item
+    QString bewertung;   // antworten: the rating's marketplace id
+    QString text;        // antworten: the reply, "-" for standard input; bewerten: the comment
     QStringList artikel; // bewerten: the item numbers to rate
-    QString text;        // bewerten: this comment instead of the templates
-    int vorlage = 0;     // bewerten: this template (1-based); 0: in turn
+    int vorlage = 0;     // bewerten: this template (1-based); 0: the templates in turn
 };
 
 struct ParsedArguments {

@@ -3,6 +3,7 @@
 //   other members, without a window; the same configuration and database as
 //   the program. See helpText().
 #include "anmeldung.h"
+#include "antworten.h"
 #include "arguments.h"
 #include "bewerten.h"
 #include "command.h"
@@ -39,6 +40,8 @@ std::unique_ptr<cli::BaseCommand> commandOf(const cli::Arguments& args) {
         return std::make_unique<cli::AnmeldungCommand>(args);
     case cli::Command::Abmelden:
         return std::make_unique<cli::AbmeldenCommand>(args);
+    case cli::Command::Antworten:
+        return std::make_unique<cli::AntwortenCommand>(args);
     case cli::Command::Offen:
         return std::make_unique<cli::OffenCommand>(args);
     case cli::Command::Bewerten:

@@ -5,6 +5,8 @@
 #include "errors/procedure.h"
 #include "ui/main/listGeometry.h"
 
+#include <algorithm>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
@@ -38,6 +40,13 @@ protected:
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         m_list->cellDoubleClick(m_list->cellAt(e->position().toPoint()));
+    }
+    void contextMenuEvent(QContextMenuEvent* e) override {
+        const int row = m_list->cellAt(e->pos()).row;
+        const int k = row > 0 && !m_list->isHeader(row) ? row : 0;
+        if (k > 0)
+            m_list->setCurrentRow(k);
+        emit m_list->menuAsked(k, e->globalPos());
     }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::ToolTip) {
@@ -120,7 +129,7 @@ void FeedbackList::subInitListe() {
         m_scroll->setMinimum(1);
         m_scroll->setMaximum(1);
     });
-    p.step([&] { m_rows.clear(); });
+    p.step([&] { clearRows(); });
     p.step([&] {
         subAddListe(1, QStringLiteral("Bemerkungstext"), QStringLiteral("K/V"),
                     QStringLiteral("Datum"), QStringLiteral("Ebay-User"),
@@ -131,7 +140,7 @@ void FeedbackList::subInitListe() {
 void FeedbackList::subClearListe() {
     errors::Procedure p("[frmAnzeige] Private Sub subClearListe()");
     p.step([&] {
-        m_rows.clear();
+        clearRows();
         m_surface->update();
     });
     p.step([&] { placeChildren(); });
@@ -149,7 +158,8 @@ void FeedbackList::subClearListe() {
 void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
                                const QString& sKaeufer, const QString& sDatum,
                                const QString& sMitglied, const QString& sArtikel,
-                               bool bUeberschrift, bool bleer) {
+                               bool bUeberschrift, bool bleer, const QString& sId,
+                               const QString& sAntwort) {
     errors::Procedure p(
         "[frmAnzeige] Public Sub subAddListe(ByVal lImage As Long, ByVal sBemerkungtext As "
         "String, ByVal sKaeufer As String, ByVal sDatum As String, ByVal sMitglied As String, "
@@ -175,6 +185,12 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     });
     p.step([&] { row.image = (lImage >= 1 && lImage <= 3) ? int(lImage) : 0; });
     p.step([&] {
+        row.id = sId;
+        row.reply = bUeberschrift ? QString() : sAntwort;
+        row.top =
+            m_rows.empty() ? kGap : m_rows.back().top + rowHeight(m_rows.back().lines()) + kGap;
+    });
+    p.step([&] {
         const QString blank = QStringLiteral(" ");
         row.captions = {blank + sBemerkungtext, blank + sKaeufer, blank + sDatum, blank + sMitglied,
                         blank + sArtikel};
@@ -184,7 +200,8 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
         m_scroll->setMaximum(rowCount());
         // Only the new row needs painting; one below the frame needs none.
         const int k = rowCount();
-        const QRect band(0, cellRect(k, 1).top(), m_surface->width(), m_twips.toPx(kRowPitch));
+        const QRect band(0, cellRect(k, 1).top(), m_surface->width(),
+                         m_twips.toPx(rowHeight(m_rows.back().lines()) + kGap));
         if (band.intersects(m_surface->rect()))
             m_surface->update(band);
     });
@@ -199,6 +216,30 @@ int FeedbackList::firstVisibleRow() const {
     return m_scroll->value();
 }
 
+void FeedbackList::setCurrentRow(int k) {
+    m_current = k >= 1 && k <= rowCount() && !isHeader(k) ? k : 0;
+    m_surface->update();
+}
+
+void FeedbackList::setReply(int k, const QString& reply) {
+    if (k < 1 || k > rowCount() || isHeader(k))
+        return;
+    m_rows[size_t(k - 1)].reply = reply;
+    for (size_t i = size_t(k); i < m_rows.size(); ++i)
+        m_rows[i].top = m_rows[i - 1].top + rowHeight(m_rows[i - 1].lines()) + kGap;
+    m_surface->update();
+}
+
+void FeedbackList::clearRows() {
+    m_rows.clear();
+    m_current = 0;
+}
+
+int FeedbackList::scrollOffset() const {
+    const int first = firstVisibleRow();
+    return first >= 1 && first <= rowCount() ? m_rows[size_t(first - 1)].top - kGap : 0;
+}
+
 void FeedbackList::scrListe_Change() {
     errors::Procedure p("[frmAnzeige] Private Sub scrListe_Change()");
     p.step([&] { m_surface->update(); });
@@ -211,8 +252,10 @@ void FeedbackList::scrListe_GotFocus() {
 }
 
 QRect FeedbackList::cellRect(int row, int column) const {
-    const int offset = kRowPitch * (firstVisibleRow() - 1);
-    const int top = rowTop(row) - offset;
+    if (row < 1 || row > rowCount())
+        return {};
+    const Row& shown = m_rows[size_t(row - 1)];
+    const int top = shown.top - scrollOffset();
     const int panel = panelLeft();
     Column c{};
     switch (column) {
@@ -237,7 +280,7 @@ QRect FeedbackList::cellRect(int row, int column) const {
     default:
         return {};
     }
-    QRect r = m_twips.toPx(QRect(c.left, top, c.width, kRowHeight));
+    QRect r = m_twips.toPx(QRect(c.left, top, c.width, rowHeight(shown.lines())));
     // The remark column ends where the panel begins.
     if (column == 2)
         r.setRight(std::min(r.right(), m_twips.toPx(panel) - 1));
@@ -245,9 +288,13 @@ QRect FeedbackList::cellRect(int row, int column) const {
 }
 
 FeedbackList::Cell FeedbackList::cellAt(const QPoint& pos) const {
-    const int y = m_twips.toTwips(pos.y()) + kRowPitch * (firstVisibleRow() - 1);
-    const int row = (y - kGap) / kRowPitch + 1;
-    if (y < kGap || row < 1 || row > rowCount())
+    const int y = m_twips.toTwips(pos.y()) + scrollOffset();
+    const auto after = std::upper_bound(m_rows.begin(), m_rows.end(), y,
+                                        [](int v, const Row& r) { return v < r.top; });
+    const int row = int(after - m_rows.begin());
+    // A row reaches down to the next one's top, the gap below it included.
+    if (row < 1 ||
+        y >= m_rows[size_t(row - 1)].top + rowHeight(m_rows[size_t(row - 1)].lines()) + kGap)
         return {};
     for (int column = 1; column <= 6; ++column)
         if (cellRect(row, column).contains(pos))
@@ -258,8 +305,7 @@ FeedbackList::Cell FeedbackList::cellAt(const QPoint& pos) const {
 void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
     painter.fillRect(exposed, QColor(128, 128, 128));
     const int first = firstVisibleRow();
-    const int visibleRows = m_twips.toTwips(m_surface->height()) / kRowPitch + 2;
-    const int last = std::min(rowCount(), first + visibleRows);
+    const int bottom = m_twips.toTwips(m_surface->height()) + scrollOffset();
     const QFont normal = font();
     QFont bold = normal;
     bold.setBold(true);
@@ -267,7 +313,7 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
     underlined.setUnderline(true);
     const Qt::Alignment align[6] = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignHCenter,
                                     Qt::AlignLeft, Qt::AlignLeft, Qt::AlignHCenter};
-    for (int k = first; k <= last; ++k) {
+    for (int k = first; k <= rowCount() && m_rows[size_t(k - 1)].top < bottom; ++k) {
         const Row& row = m_rows[size_t(k - 1)];
         const QRect image = cellRect(k, 1);
         if (!image.intersects(exposed))
@@ -279,7 +325,7 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
             const QRect cell = cellRect(k, column);
             if (cell.width() <= 0)
                 continue;
-            painter.fillRect(cell, Qt::white);
+            painter.fillRect(cell, k == m_current ? QColor(220, 232, 248) : QColor(Qt::white));
             painter.setFont(row.header                      ? bold
                             : (column == 6 && row.openable) ? underlined
                                                             : normal);
@@ -287,8 +333,16 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
             const Qt::Alignment a = row.header && column > 2 ? Qt::AlignHCenter : align[column - 1];
             painter.save();
             painter.setClipRect(cell);
-            painter.drawText(cell, int(a | Qt::AlignVCenter | Qt::TextSingleLine),
+            // Each text keeps to the first line; the comment's reply takes the second.
+            const QRect line(cell.left(), cell.top(), cell.width(), m_twips.toPx(kRowHeight));
+            painter.drawText(line, int(a | Qt::AlignVCenter | Qt::TextSingleLine),
                              row.captions[size_t(column - 2)]);
+            if (column == 2 && !row.reply.isEmpty()) {
+                painter.setPen(QColor(105, 105, 105));
+                painter.drawText(line.translated(0, m_twips.toPx(kRowHeight + kGap)),
+                                 int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine),
+                                 QLatin1Char(' ') + replyCaption(row.reply));
+            }
             painter.restore();
         }
     }
@@ -336,6 +390,7 @@ void FeedbackList::cellClick(const Cell& cell) {
         "[frmAnzeige] Private Sub labArtikel_Click(Index As Integer)"};
     errors::Procedure p(signatures[cell.column], errors::Handling::SkipSilently);
     p.step([&] { setFocus(Qt::MouseFocusReason); });
+    p.step([&] { setCurrentRow(cell.row); });
 }
 
 void FeedbackList::cellDoubleClick(const Cell& cell) {

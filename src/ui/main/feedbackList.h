@@ -23,7 +23,8 @@ public:
     void subClearListe();
     void subAddListe(qint32 lImage, const QString& sBemerkungtext, const QString& sKaeufer,
                      const QString& sDatum, const QString& sMitglied, const QString& sArtikel,
-                     bool bUeberschrift = false, bool bleer = false);
+                     bool bUeberschrift = false, bool bleer = false, const QString& sId = {},
+                     const QString& sAntwort = {});
 
     // lListenZeilen: rows that exist, header included.
     qint32 rowCount() const { return qint32(m_rows.size()); }
@@ -33,6 +34,18 @@ public:
     bool isHeader(int k) const { return m_rows.at(size_t(k - 1)).header; }
     // A recent row: hand pointer, tooltip, underlined item number.
     bool isOpenable(int k) const { return m_rows.at(size_t(k - 1)).openable; }
+    // The rating's marketplace id and the member's reply, empty for none. A
+    // row with a reply shows it on a second line.
+    const QString& ratingId(int k) const { return m_rows.at(size_t(k - 1)).id; }
+    const QString& reply(int k) const { return m_rows.at(size_t(k - 1)).reply; }
+    static QString replyCaption(const QString& reply) {
+        return QStringLiteral("Antwort: ") + reply;
+    }
+    // Shows a reply stored since the row was filled; the rows below move down.
+    void setReply(int k, const QString& reply);
+    // The row last clicked, 0 for none; the keyboard's commands act on it.
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int k);
     // The row at the top of the frame (the scroll value).
     int firstVisibleRow() const;
     QScrollBar* scrListe() const { return m_scroll; }
@@ -59,6 +72,8 @@ public:
 signals:
     // A double-click on columns 2 to 6 of row k.
     void zurAuktion(int k);
+    // The context menu asked for on row k (0: no row) at a global position.
+    void menuAsked(int k, const QPoint& globalPos);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -73,6 +88,10 @@ private:
         std::array<QString, 5> captions;
         bool header = false;
         bool openable = false;
+        QString id;
+        QString reply;
+        int top = 0; // in twips, from the surface's top with no scrolling
+        int lines() const { return reply.isEmpty() ? 1 : 2; }
     };
 
     void placeChildren();
@@ -83,12 +102,15 @@ private:
     void cellClick(const Cell& cell);
     void paintSurface(QPainter& painter, const QRect& exposed);
     void moveBy(int rows);
+    void clearRows();
+    int scrollOffset() const; // twips above the surface's top
 
     Twips m_twips;
     QScrollBar* m_scroll = nullptr;
     QWidget* m_surface = nullptr;
     std::vector<Row> m_rows;
     int m_surfaceWidth = 0;
+    int m_current = 0;
     std::array<QPixmap, 4> m_images;
 };
 

@@ -118,11 +118,11 @@ qint32 FeedbackView::notCountedIn(int kind) const {
 
 modData::Page FeedbackView::readPage(int kind) const {
     if (kind == 0)
-        return modGlobal::bFremdModus ? modData::read_BewertungenTemp(modGlobal::sFremdUser)
-                                      : modData::read_Bewertungen(modGlobal::sStandardUser);
+        return modGlobal::bFremdModus ? modData::read_BewertungenTemp(modGlobal::sFremdUser, true)
+                                      : modData::read_Bewertungen(modGlobal::sStandardUser, true);
     return modGlobal::bFremdModus
-               ? modData::read_BewertungenPosTemp(modGlobal::sFremdUser, qint16(kind))
-               : modData::read_BewertungenPos(modGlobal::sStandardUser, qint16(kind));
+               ? modData::read_BewertungenPosTemp(modGlobal::sFremdUser, qint16(kind), true)
+               : modData::read_BewertungenPos(modGlobal::sStandardUser, qint16(kind), true);
 }
 
 void FeedbackView::caption() {
@@ -136,7 +136,7 @@ void FeedbackView::addRows(const modData::Page& page) {
     int added = 0;
     for (const QStringList& row : page) {
         m_list->subAddListe(app::CLng(row.value(0)), row.value(1), row.value(2), row.value(3),
-                            row.value(4), row.value(5), false, false);
+                            row.value(4), row.value(5), false, false, row.value(6), row.value(7));
         yieldOnce();
         setProgress(true, m_progressMax, ++added);
     }

@@ -138,6 +138,7 @@ void frmAnzeige::connectControls() {
             &frmAnzeige::ZorButton1_Click);
     connect(m_cmdback, &QPushButton::clicked, this, &frmAnzeige::cmdback_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &frmAnzeige::cmdClose_Click);
+    setUpReply();
 }
 
 QPushButton* frmAnzeige::addButton(const char* name, const QString& caption, const QRect& twips) {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -123,6 +124,20 @@ private:
     void offerSignInAgain(const retrieval::FetchResult& fetched);
 
     QLabel* m_lblAnmeldung = nullptr;
+
+    // Answering a rating: frmAnzeigeReply.cpp.
+public:
+    // "Antworten…" on row k of the list: only an own received rating without
+    // a reply that is no placeholder.
+    bool canAnswer(int k) const;
+    void answerRating(int k);
+    QAction* answerAction() const { return m_answer; }
+
+private:
+    void setUpReply();
+    void showListMenu(int k, const QPoint& globalPos);
+
+    QAction* m_answer = nullptr;
 
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;

@@ -23,7 +23,12 @@ inline constexpr Column kDatum{kKaeufer.left + kKaeufer.width + kGap, 1500};
 inline constexpr Column kMitglied{kDatum.left + kDatum.width + kGap, 2310};
 inline constexpr Column kArtikel{kMitglied.left + kMitglied.width + kGap, 1335};
 
-// Top of row k (1-based) on the surface.
+// Height of a row of one or more lines: a rating with a reply takes two.
+constexpr int rowHeight(int lines) {
+    return kRowHeight * lines + kGap * (lines - 1);
+}
+
+// Top of row k (1-based) on the surface, all rows of one line.
 constexpr int rowTop(int k) {
     return kRowPitch * (k - 1) + kGap;
 }
