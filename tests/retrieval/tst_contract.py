@@ -311,6 +311,9 @@ def writes(sim, check, app, user):
         API + "/feedback?" + ALICE + "&feedback_id=c-1", headers=auth(user)), 200)
     page = check.api("awaiting", "/awaiting_feedback", sim.call(
         API + "/awaiting_feedback?filter=userRole:SELLER", headers=auth(user)), 200)
+    check.api("awaiting, one listing, a page of 200", "/awaiting_feedback", sim.call(
+        API + "/awaiting_feedback?filter=userRole:SELLER,listingId:1&limit=200&offset=0",
+        headers=auth(user)), 200)
     check.api("awaiting, bad role", "/awaiting_feedback", sim.call(
         API + "/awaiting_feedback?filter=userRole:X", headers=auth(user)), 400, error_id=501025)
     item = (page or {}).get("lineItems", [{}])[0].get("orderLineItemId", "")
