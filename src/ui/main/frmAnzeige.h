@@ -124,6 +124,14 @@ private:
 
     QLabel* m_lblAnmeldung = nullptr;
 
+    // Rating buyers: frmAnzeigeOffen.cpp.
+public:
+    void showOffen();
+
+private:
+    // With [Bewerten] Automatisch, a check that worked rates every open item.
+    void rateAfterCheck(const retrieval::FetchResult& fetched);
+
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;
     QString sMenuKey;
