@@ -44,6 +44,10 @@ signals:
     void finished(const retrieval::AwaitingOutcome& outcome);
 
 private:
+    void requestPage();
+    void pageAnswered(const SellerAnswer& answer);
+    void finish(SellerAnswer::Kind kind, const QString& message);
+
     struct State;
     std::unique_ptr<State> m_state;
 };
