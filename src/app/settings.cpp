@@ -37,6 +37,9 @@ QString none(const Settings&, const Context&) {
 QString yes(const Settings&, const Context&) {
     return QStringLiteral("True");
 }
+QString no(const Settings&, const Context&) {
+    return QStringLiteral("False");
+}
 
 template <QString Settings::*field> bool text(Settings& s, const QString& value, const Context&) {
     s.*field = value;
@@ -98,7 +101,7 @@ QString secondHost(const Settings&, const Context&) {
 
 // In the order they are read: a bad Boolean leaves the keys after it unread.
 // An empty platform would strip the domain out of both page hosts.
-const std::array<Key, 17> kKeys{{
+const std::array<Key, 18> kKeys{{
     {"Main", "Database", none, Plain, database},
     {"User", "Username", none, Plain, text<&Settings::username>},
     {"Main", "checkInet", yes, Plain, flag<&Settings::checkInet>},
@@ -124,7 +127,23 @@ const std::array<Key, 17> kKeys{{
      market<&MarktplatzSettings::pruefHost1>},
     {"Main", "PruefHost2", secondHost, Trimmed | EmptyIsDefault,
      market<&MarktplatzSettings::pruefHost2>},
+    {"Bewerten", "Automatisch", no, Trimmed | EmptyIsDefault, flag<&Settings::automatischBewerten>},
 }};
+
+// Vorlage1, Vorlage2 ... up to the first that is missing; empty ones are
+// left out.
+QStringList vorlagen(const ProfileFile& ini) {
+    QStringList found;
+    for (int n = 1;; ++n) {
+        const std::optional<QString> value =
+            ini.value(QStringLiteral("Bewertungsvorlagen"), QStringLiteral("Vorlage%1").arg(n));
+        if (!value)
+            break;
+        if (!value->trimmed().isEmpty())
+            found << value->trimmed();
+    }
+    return found.isEmpty() ? defaultBewertungsvorlagen() : found;
+}
 
 } // namespace
 
@@ -145,7 +164,19 @@ SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
             break;
         }
     }
+    read.settings.bewertungsvorlagen = vorlagen(ini);
     return read;
+}
+
+// No item number in them: the marketplace takes a long row of digits for a
+// phone number and refuses the comment.
+QStringList defaultBewertungsvorlagen() {
+    return {QStringLiteral("Vielen Dank für Ihren Kauf von [#Titel#]! Schnelle Zahlung, gerne "
+                           "wieder."),
+            QStringLiteral("Reibungsloser Ablauf und prompte Zahlung. Ein angenehmer Käufer, "
+                           "herzlichen Dank!"),
+            QStringLiteral("Top Käufer: schnell bezahlt, freundlicher Kontakt. Jederzeit gerne "
+                           "wieder!")};
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "app/marketplaceUrls.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace app {
 
@@ -36,6 +37,10 @@ struct Settings {
     bool kuntaBrowser = false;
     MarketplaceUrls urls;
     MarktplatzSettings marktplatz;
+    // [Bewertungsvorlagen] Vorlage1, Vorlage2 ...: the comments for buyers;
+    // the program's own three when the section has none.
+    QStringList bewertungsvorlagen;
+    bool automatischBewerten = false; // [Bewerten] Automatisch: rate buyers after each check
 };
 
 // What reading found. A key whose value is not a Boolean stops the reading:
@@ -54,6 +59,9 @@ SettingsRead readSettings(const ProfileFile& ini, const Deployment& deployment,
 // The consent page's and the identity interface's hosts that go with an
 // interface address: the marketplace's own for production and sandbox, the
 // interface itself for any other (the simulator).
+// The comments for buyers when the configuration gives none.
+QStringList defaultBewertungsvorlagen();
+
 QString defaultAnmeldeUrl(const QString& apiUrl);
 QString defaultIdentityUrl(const QString& apiUrl);
 

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "retrieval/sellerCalls.h"
 
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QString>
@@ -108,6 +109,19 @@ signals:
     void finished(const retrieval::RatingBatchOutcome& outcome);
 
 private:
+    void later(std::function<void()> what);
+    QString commentOf(const AwaitingItem& item) const;
+    void step();
+    void recheck(const AwaitingItem& item, const QString& comment);
+    void send(const AwaitingItem& item, QString comment);
+    void answered(const AwaitingItem& item, const QString& comment, const SellerAnswer& answer);
+    // settled: recorded as done, else as refused
+    void record(const AwaitingItem& item, const QString& comment, bool settled,
+                const QString& detail, ItemRating::Result result);
+    void done(ItemRating rating);
+    void storeFailed(const QString& description);
+    void finish(RatingBatchOutcome::Kind kind);
+
     struct State;
     std::unique_ptr<State> m_state;
 };

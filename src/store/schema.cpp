@@ -2,6 +2,7 @@
 #include "store/schema.h"
 
 #include "base/privateFiles.h"
+#include "store/buyerRatings.h"
 #include "store/connection.h"
 #include "store/ratingState.h"
 
@@ -226,6 +227,7 @@ void createDatabase(const QString& path, const QByteArray& key) {
             connection->exec(schemaSql());
             connection->exec(countSql());
             connection->exec(searchSql());
+            connection->exec(buyerRatingSql());
             const QByteArray version =
                 "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
             connection->exec(version.constData());
@@ -252,6 +254,9 @@ void checkSchema(Connection& connection) {
         connection.prepare("SELECT Zustand, Antwort, AntwortZustand, Nachtrag FROM "
                            "BewertungenTemp LIMIT 0");
     }
+    if (connection.pragma("PRAGMA user_version").toInt() >= 6)
+        connection.prepare("SELECT Schluessel, Usereigen, Artikel, Titel, Kommentar, Zustand, "
+                           "Zeit, Meldung FROM Kaeuferbewertungen LIMIT 0");
     connection.prepare("SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, "
                        "Profil, Prozent, Datum, Ebayuser FROM UebersichtBewertung LIMIT 0");
     connection.prepare("SELECT Tabelle, Usereigen, Bewertungszahl, Anzahl FROM Anzahlen LIMIT 0");
@@ -270,7 +275,7 @@ QList<std::pair<QString, QString>> createdObjects() {
     static const QRegularExpression create(QStringLiteral(
         "CREATE\\s+(?:UNIQUE\\s+)?(TABLE|INDEX|VIRTUAL\\s+TABLE|TRIGGER)\\s+(\\w+)"));
     const QString sql = QString::fromUtf8(schemaSql()) + QString::fromUtf8(countSql()) +
-                        QString::fromUtf8(searchSql());
+                        QString::fromUtf8(searchSql()) + QString::fromUtf8(buyerRatingSql());
     QList<std::pair<QString, QString>> objects;
     for (const QRegularExpressionMatch& m : create.globalMatch(sql)) {
         const QString kind = m.captured(1);
@@ -358,9 +363,13 @@ void upgradeSchema(Connection& connection) {
     // The rebuild of version 1 made today's tables, with the columns.
     if (from < 4 && from >= 2)
         connection.exec(stateColumnSql());
-    replyColumns(connection, from);
-    connection.exec(searchSql());
-    buildSearch(connection);
+    if (from < 5) {
+        replyColumns(connection, from);
+        connection.exec(searchSql());
+        buildSearch(connection);
+    }
+    // Version 5 kept no journal of the ratings given to buyers.
+    connection.exec(buyerRatingSql());
     const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
     connection.exec(version.constData());
     checkSchema(connection);

@@ -18,8 +18,9 @@ QByteArray databasePassword();
 // giver and item number of both rating tables; 4: the state of each rating
 // (column Zustand); 5: the member's reply to a rating, its state and the
 // giver's follow-up (Antwort, AntwortZustand, Nachtrag), the reply searched
-// with the comment.
-inline constexpr int kSchemaVersion = 5;
+// with the comment; 6: the journal of the ratings given to buyers
+// (Kaeuferbewertungen).
+inline constexpr int kSchemaVersion = 6;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.

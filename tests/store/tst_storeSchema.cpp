@@ -1,8 +1,10 @@
 // Files of earlier schema versions are brought up to date when the program
 // opens them, with nothing lost: version 1 compared member names exactly,
 // version 2 had no full-text index, version 3 no state of a rating, version
-// 4 no reply.
+// 4 no reply, version 5 no journal of the ratings given to buyers.
 #include "store/backup.h"
+#include "store/buyerRatings.h"
+#include "store/dataAccess.h"
 #include "store/ratingQuery.h"
 #include "store/ratingState.h"
 #include "store/ratingStoring.h"
@@ -90,7 +92,7 @@ private slots:
         const QString path = earlierFile(folder, "schema-v1.sql", kVersion1Rows);
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -127,7 +129,7 @@ private slots:
         testsupport::ProgramFolder folder;
         const QString path = earlierFile(folder, "schema-v3.sql", kVersion3Rows);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
 
         // Every row kept, none of them taken as withdrawn.
         modGlobal::lSeitenAnfang = 1;
@@ -172,7 +174,7 @@ private slots:
         const QString saved = folder.file("sicherung.db");
         QCOMPARE(store::backupDatabase(path, saved, false).outcome, store::BackupOutcome::Copied);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
         QCOMPARE(read_Anzahl("anna"), 2);
         QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
         QCOMPARE(read_AnzahlTemp("fremd"), 1);
@@ -196,7 +198,7 @@ private slots:
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
 
         for (const QString& file : {path, saved}) {
-            QCOMPARE(storetest::countIn(file, "PRAGMA user_version"), 5);
+            QCOMPARE(storetest::countIn(file, "PRAGMA user_version"), 6);
             QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM Bewertungeneigen WHERE "
                                               "Antwort IS NULL AND Nachtrag IS NULL"),
                      file == path ? 1 : 2);
@@ -204,6 +206,33 @@ private slots:
                                               "BewertungenTempSuche MATCH 'f1'"),
                      1);
         }
+    }
+
+    // The journal comes with every rating and reply kept, and takes entries.
+    void versionFiveFileGetsTheJournal() {
+        testsupport::ProgramFolder folder;
+        const QString path =
+            earlierFile(folder, "schema-v5.sql",
+                        kVersion4Rows + "UPDATE Bewertungeneigen SET Antwort = 'Danke schön', "
+                                        "AntwortZustand = 'ENTERED' WHERE FeedbackID = 'a1';");
+        modData::InitDB();
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(read_Anzahl("anna"), 2);
+        QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
+        QCOMPARE(read_AnzahlTemp("fremd"), 1);
+        QCOMPARE(store::countRatings(Table::Own, "anna", {0, {}, "schön"}), 1);
+        store::recordBuyerRating(store::openConnection(),
+                                 {"11-22", "anna", "11", "Lampe", "Danke", {}, {}, {}});
+        QCOMPARE(store::buyerRating(store::openConnection(), "11-22")->comment, QString("Danke"));
+        QCOMPARE(store::buyerRatingCount(store::openConnection(), "ANNA"), 1);
+        modGlobal::resetGlobals();
+        QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
+        const QString fresh = folder.file("neu.db");
+        store::createDatabase(fresh);
+        const char* objects = "SELECT group_concat(name) FROM (SELECT type || ' ' || name AS name "
+                              "FROM sqlite_master ORDER BY 1)";
+        QCOMPARE(store::Connection::open(path, store::databasePassword())->pragma(objects),
+                 store::Connection::open(fresh, store::databasePassword())->pragma(objects));
     }
 
     // A file of the version before the full-text index gets one, built once,
@@ -225,7 +254,7 @@ private slots:
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
         store::setUpgradeProgress({});
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("5"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
         QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
         QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
                                           "BewertungeneigenSuche MATCH 'Bewertung'"),

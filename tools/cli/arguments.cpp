@@ -96,6 +96,22 @@ QString setAnzahl(Arguments& a, const QString& value) {
     return {};
 }
 
+QString setText(Arguments& a, const QString& value) {
+    if (value.trimmed().isEmpty())
+        return QStringLiteral("Die Option --text braucht einen Kommentar.");
+    a.text = value;
+    return {};
+}
+
+QString setVorlage(Arguments& a, const QString& value) {
+    bool ok = false;
+    a.vorlage = value.trimmed().toInt(&ok);
+    if (!ok || a.vorlage < 1)
+        return QStringLiteral("Die Vorlage muss eine ganze Zahl ab 1 sein, nicht \"%1\".")
+            .arg(value);
+    return {};
+}
+
 QString setFormat(Arguments& a, const QString& value) {
     const QString v = value.toLower();
     if (v == QLatin1String("tsv"))
@@ -149,9 +165,10 @@ constexpr Option kOptions[] = {
      setArt},
     {"--seite", "N", bit(Command::Liste), "Seite N (Vorgabe: 1)", setSeite},
     {"--format", "FORMAT",
-     bit(Command::Liste) | bit(Command::Profil) | bit(Command::Suche) | bit(Command::Verlauf),
+     bit(Command::Liste) | bit(Command::Profil) | bit(Command::Suche) | bit(Command::Verlauf) |
+         bit(Command::Offen),
      "tsv (Vorgabe), csv oder json", setFormat},
-    {"--alle", nullptr, bit(Command::Liste), nullptr,
+    {"--alle", nullptr, bit(Command::Liste) | bit(Command::Bewerten), nullptr,
      [](Arguments& a, const QString&) {
          a.alle = true;
          return QString();
@@ -161,6 +178,11 @@ constexpr Option kOptions[] = {
     {"--anzahl", "N", bit(Command::Fremd),
      "wie viele der neuesten Bewertungen (Vorgabe: 100),\nalle: jede Bewertung des Mitglieds",
      setAnzahl},
+    {"--text", "TEXT", bit(Command::Bewerten),
+     "dieser Kommentar für jeden Käufer statt der Vorlagen", setText},
+    {"--vorlage", "N", bit(Command::Bewerten),
+     "Vorlage N aus [Bewertungsvorlagen] für jeden Käufer\n(Vorgabe: die Vorlagen der Reihe nach)",
+     setVorlage},
 };
 
 struct CommandInfo {
@@ -236,6 +258,21 @@ constexpr CommandInfo kCommands[] = {
      "      Zeigt, welches Mitglied bei eBay angemeldet ist, wo das RefreshToken\n"
      "      liegt (Schlüsselbund oder Datei) und bis wann die Anmeldung gilt.\n",
      ""},
+    {"offen", Command::Offen,
+     "  offen [--format tsv|csv|json]\n"
+     "      Gibt die Verkäufe aus, deren Käufer Sie noch nicht bewertet haben.\n",
+     "      Spalten: Titel, Artikel, Preis, Bestellposition; die erste Zeile ist\n"
+     "      die Kopfzeile. Braucht die Anmeldung bei eBay.\n"},
+    {"bewerten", Command::Bewerten,
+     "  bewerten (--alle | ARTIKEL...) [--text TEXT | --vorlage N]\n"
+     "      Bewertet die Käufer der offenen Verkäufe positiv (ein Verkäufer kann\n"
+     "      Käufer nur positiv bewerten): mit --alle jeden, sonst die mit den\n"
+     "      Artikelnummern ARTIKEL aus offen. Eine Zeile je Artikel, dann die\n"
+     "      Zusammenfassung.\n",
+     "      Jede Bewertung wird vor und nach dem Senden in der Datenbank vermerkt:\n"
+     "      Kein Käufer wird zweimal bewertet, auch nicht nach einem Abbruch; ein\n"
+     "      neuer Aufruf bewertet genau die übrigen. [#Titel#] und [#Artikel#] im\n"
+     "      Text werden ersetzt; ein Kommentar ist höchstens 500 Zeichen lang.\n"},
     {"abmelden", Command::Abmelden,
      "  abmelden\n"
      "      Vergisst die Anmeldung bei eBay; die gespeicherten Bewertungen bleiben.\n",
@@ -309,6 +346,10 @@ QString scanWord(Arguments& a, const QString& arg) {
         a.name = arg;
         return {};
     }
+    if (a.command == Command::Bewerten) {
+        a.artikel << arg;
+        return {};
+    }
     if (a.command == Command::Suche && a.words.isNull()) {
         a.words = arg;
         return {};
@@ -346,6 +387,10 @@ QString applyOptions(Scan& s) {
     }
     if (a.alle && s.seen.contains(QStringLiteral("--seite")))
         return QStringLiteral("--alle und --seite schließen einander aus.");
+    if (a.command == Command::Bewerten && a.alle == !a.artikel.isEmpty())
+        return QStringLiteral("Der Befehl bewerten braucht entweder --alle oder Artikelnummern.");
+    if (!a.text.isEmpty() && a.vorlage > 0)
+        return QStringLiteral("--text und --vorlage schließen einander aus.");
     if (a.command == Command::Profil && a.format == Format::Csv)
         return QStringLiteral("Das Profil gibt es als tsv oder json, nicht als csv.");
     return {};
@@ -396,12 +441,15 @@ QString exitCodeHelp() {
         "       steht in der Fehlerausgabe\n"
         "  2    fehlerhafter Aufruf (Befehl, Option, Wert, Seite gibt es nicht, keine\n"
         "       Art, eine Anzahl unter 1)\n"
-        "  3    keine Verbindung zum Marktplatz, nichts geladen\n"
+        "  3    keine Verbindung zum Marktplatz, nichts geladen; bei offen und\n"
+        "       bewerten auch: nicht bei eBay angemeldet\n"
         "  4    der Mitgliedsname wurde nicht gefunden\n"
         "  5    neue Bewertungen vorhanden, aber nicht geladen (verneint oder kein\n"
         "       Terminal ohne --ja)\n"
         "  6    unvollständig: die Verbindung brach beim Laden ab; was ankam, ist\n"
         "       gespeichert, der Rest kommt mit der nächsten Prüfung\n"
+        "  7    bewerten: der Marktplatz hat mindestens eine Bewertung abgelehnt (die\n"
+        "       übrigen sind gesendet)\n"
         "  130  mit Strg+C abgebrochen; die Fehlerausgabe sagt, was gespeichert ist\n");
 }
 

@@ -52,8 +52,11 @@ struct Arguments {
     // the newest ratings to look at (-1: all); the dialog's defaults.
     bool arten[3] = {false, false, true};
     qint32 anzahl = 100;
-    QString words;     // suche: what to look for
-    bool alle = false; // liste: every stored rating instead of a page
+    QString words;       // suche: what to look for
+    bool alle = false;   // liste: every stored rating instead of a page; bewerten: every open item
+    QStringList artikel; // bewerten: the item numbers to rate
+    QString text;        // bewerten: this comment instead of the templates
+    int vorlage = 0;     // bewerten: this template (1-based); 0: in turn
 };
 
 struct ParsedArguments {

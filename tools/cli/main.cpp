@@ -4,6 +4,7 @@
 //   the program. See helpText().
 #include "anmeldung.h"
 #include "arguments.h"
+#include "bewerten.h"
 #include "command.h"
 #include "console.h"
 #include "fremd.h"
@@ -38,6 +39,10 @@ std::unique_ptr<cli::BaseCommand> commandOf(const cli::Arguments& args) {
         return std::make_unique<cli::AnmeldungCommand>(args);
     case cli::Command::Abmelden:
         return std::make_unique<cli::AbmeldenCommand>(args);
+    case cli::Command::Offen:
+        return std::make_unique<cli::OffenCommand>(args);
+    case cli::Command::Bewerten:
+        return std::make_unique<cli::BewertenCommand>(args);
     default:
         return std::make_unique<cli::ListeCommand>(args);
     }

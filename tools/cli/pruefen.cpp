@@ -4,6 +4,7 @@
 #include "app/modini.h"
 #include "app/msgBox.h"
 #include "base/clock.h"
+#include "bewerten.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "retrieval/signIn.h"
@@ -55,6 +56,11 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 
 int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                                   ConsolePresenter& presenter) {
+    return rateAfterCheck(check(args, chooser, presenter));
+}
+
+int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
+                          ConsolePresenter& presenter) {
     using Kind = retrieval::SyncOutcome::Kind;
     ProgressPrinter printer;
     presenter.setBeforeOutput([&printer] { printer.endLine(); });

@@ -13,6 +13,7 @@ public:
 private:
     int runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                       ConsolePresenter& presenter) override;
+    int check(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter& presenter);
 };
 
 } // namespace cli

@@ -121,4 +121,18 @@ bool runToEnd(retrieval::LoadRun& run, ProgressPrinter& printer, ConsoleChooser&
     return InterruptGuard::interrupted();
 }
 
+bool waitInterruptible(const std::function<void(const std::function<void()>& done)>& start,
+                       const std::function<void()>& cancel) {
+    QEventLoop loop;
+    bool ended = false;
+    InterruptGuard guard(cancel);
+    start([&ended, &loop] {
+        ended = true;
+        loop.quit();
+    });
+    if (!ended)
+        loop.exec();
+    return InterruptGuard::interrupted();
+}
+
 } // namespace cli

@@ -87,4 +87,10 @@ enum class Connection { Online, Offline, Failed };
 bool runToEnd(retrieval::LoadRun& run, ProgressPrinter& printer, ConsoleChooser& chooser,
               const std::function<void()>& start);
 
+// Starts some work that calls done() once it has ended, and waits for it;
+// Ctrl+C or SIGTERM call cancel, which must still lead to done(). True when
+// it was interrupted.
+bool waitInterruptible(const std::function<void(const std::function<void()>& done)>& start,
+                       const std::function<void()>& cancel);
+
 } // namespace cli
