@@ -60,22 +60,6 @@ void AwaitingModel::take(const ItemRating& rating) {
         --*m_countAsSeller;
 }
 
-QString AwaitingModel::resultLine(const ItemRating& rating) {
-    const QString what = QStringLiteral("%1 (%2): ").arg(rating.item.title, rating.item.listingId);
-    switch (rating.result) {
-    case ItemRating::Result::Rated:
-        return what + QStringLiteral("positiv bewertet.");
-    case ItemRating::Result::AlreadyRated:
-    case ItemRating::Result::Skipped:
-        return what + QStringLiteral("war bereits bewertet.");
-    case ItemRating::Result::Refused:
-        return what + QStringLiteral("von eBay abgelehnt: ") + rating.message;
-    case ItemRating::Result::Failed:
-        break;
-    }
-    return what + QStringLiteral("nicht bewertet: ") + rating.message;
-}
-
 QStringList AwaitingModel::commentEntries(const QStringList& vorlagen) {
     QStringList entries{QStringLiteral("Vorlagen abwechselnd")};
     for (qsizetype i = 0; i < vorlagen.size(); ++i) {
@@ -94,16 +78,6 @@ AwaitingModel::choiceFor(int entry, const QStringList& vorlagen, const QString& 
         return retrieval::CommentChoice{ownText.trimmed(), 0};
     }
     return retrieval::CommentChoice{{}, std::clamp(entry, 0, int(vorlagen.size()))};
-}
-
-QString AwaitingModel::automaticSummary(const retrieval::RatingBatchOutcome& outcome) {
-    const QString count =
-        outcome.rated == 1
-            ? QStringLiteral("1 Käufer wurde automatisch positiv bewertet.")
-            : QStringLiteral("%1 Käufer wurden automatisch positiv bewertet.").arg(outcome.rated);
-    if (outcome.kind == retrieval::RatingBatchOutcome::Kind::Done || outcome.message.isEmpty())
-        return count;
-    return count + QLatin1Char(' ') + outcome.message;
 }
 
 } // namespace ui

@@ -10,8 +10,7 @@
 namespace ui {
 
 // What "Offene Bewertungen" shows, without widgets: the items awaiting the
-// member's rating of the buyer as rows, the counts, the comment choices and
-// one line per rated item.
+// member's rating of the buyer as rows, the counts and the comment choices.
 class AwaitingModel {
 public:
     static QStringList columns(); // "Titel", "Artikel", "Preis", "Bestellposition"
@@ -31,8 +30,6 @@ public:
 
     // Takes an item off the list once it counts as rated.
     void take(const retrieval::ItemRating& rating);
-    // "Titel (Artikel): positiv bewertet." and the like.
-    static QString resultLine(const retrieval::ItemRating& rating);
 
     // The comment box's entries: the templates in turn, each template, a text of one's own.
     static QStringList commentEntries(const QStringList& vorlagen);
@@ -41,9 +38,6 @@ public:
     // What an entry asks for; none for one's own text left blank.
     static std::optional<retrieval::CommentChoice> choiceFor(int entry, const QStringList& vorlagen,
                                                              const QString& ownText);
-
-    // What a rating after a check says: "3 Käufer wurden automatisch positiv bewertet."
-    static QString automaticSummary(const retrieval::RatingBatchOutcome& outcome);
 
 private:
     std::vector<retrieval::AwaitingItem> m_items;

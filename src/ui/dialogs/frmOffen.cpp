@@ -2,6 +2,7 @@
 
 #include "app/modini.h"
 #include "app/msgBox.h"
+#include "app/ratingPrefs.h"
 #include "app/signInStore.h"
 
 #include <QBoxLayout>
@@ -40,7 +41,7 @@ frmOffen::frmOffen(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmOffen"));
     setWindowTitle(m_model.title());
     resize(820, 560);
-    m_prefs = app::readRatingPrefs(modini::settings().file);
+    m_vorlagen = modini::settings().bewertungsvorlagen;
 
     auto* layout = new QVBoxLayout(this);
     m_count = new QLabel(this);
@@ -78,7 +79,7 @@ frmOffen::frmOffen(QWidget* parent) : QDialog(parent) {
     m_automatic =
         new QCheckBox(QStringLiteral("Nach jeder Prüfung automatisch positiv bewerten"), this);
     m_automatic->setObjectName(QStringLiteral("chkAutomatisch"));
-    m_automatic->setChecked(m_prefs.automatisch);
+    m_automatic->setChecked(modini::settings().automatischBewerten);
     auto* close = button("cmdClose", QStringLiteral("Schließen"), this);
     bottom->addWidget(m_automatic, 1);
     bottom->addWidget(close);
@@ -90,7 +91,7 @@ frmOffen::frmOffen(QWidget* parent) : QDialog(parent) {
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_automatic, &QCheckBox::toggled, this, &frmOffen::automaticToggled);
     connect(m_comment, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        m_ownText->setEnabled(entry == AwaitingModel::ownTextEntry(m_prefs.vorlagen));
+        m_ownText->setEnabled(entry == AwaitingModel::ownTextEntry(m_vorlagen));
     });
     setBusy(false);
     m_progress->hide();
@@ -104,7 +105,7 @@ void frmOffen::buildChoiceRow(QBoxLayout* layout) {
     m_selectAll = button("cmdAlle", QStringLiteral("Alle auswählen"), this);
     m_comment = new QComboBox(this);
     m_comment->setObjectName(QStringLiteral("cboKommentar"));
-    m_comment->addItems(AwaitingModel::commentEntries(m_prefs.vorlagen));
+    m_comment->addItems(AwaitingModel::commentEntries(m_vorlagen));
     m_comment->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_comment->setMinimumContentsLength(24);
     m_ownText = new QLineEdit(this);
@@ -176,7 +177,7 @@ void frmOffen::rateSelected() {
         return;
     }
     const std::optional<retrieval::CommentChoice> choice =
-        AwaitingModel::choiceFor(m_comment->currentIndex(), m_prefs.vorlagen, m_ownText->text());
+        AwaitingModel::choiceFor(m_comment->currentIndex(), m_vorlagen, m_ownText->text());
     if (!choice) {
         app::MsgBox(QStringLiteral("Bitte geben Sie den Text der Bewertung ein."),
                     app::vbOKOnly | app::vbExclamation);
@@ -204,7 +205,7 @@ void frmOffen::cancel() {
 void frmOffen::itemDone(const retrieval::ItemRating& rating, int done, int total) {
     m_progress->setRange(0, std::max(1, total));
     m_progress->setValue(done);
-    m_results->addItem(AwaitingModel::resultLine(rating));
+    m_results->addItem(rating.message);
     m_model.take(rating);
     showItems();
 }
@@ -226,8 +227,8 @@ void frmOffen::setBusy(bool busy) {
     for (QWidget* w : {static_cast<QWidget*>(m_selectAll), static_cast<QWidget*>(m_rate),
                        static_cast<QWidget*>(m_comment), static_cast<QWidget*>(m_list)})
         w->setEnabled(!busy);
-    m_ownText->setEnabled(!busy && m_comment->currentIndex() ==
-                                       AwaitingModel::ownTextEntry(m_prefs.vorlagen));
+    m_ownText->setEnabled(!busy &&
+                          m_comment->currentIndex() == AwaitingModel::ownTextEntry(m_vorlagen));
     m_cancel->setEnabled(busy);
 }
 
@@ -245,7 +246,7 @@ void frmOffen::offerSignIn(const QString& message) {
 void frmOffen::automaticToggled(bool on) {
     const base::Result<bool> written = app::writeRateAutomatically(modini::settings().file, on);
     if (written) {
-        m_prefs.automatisch = on;
+        modini::settings().automatischBewerten = on;
         return;
     }
     app::MsgBox(

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/ratingPrefs.h"
 #include "ui/dialogs/awaitingModel.h"
 
 #include <functional>
@@ -65,7 +64,7 @@ private:
     void automaticToggled(bool on);
 
     AwaitingModel m_model;
-    app::RatingPrefs m_prefs;
+    QStringList m_vorlagen; // as the settings were when the window opened
     std::function<void()> m_signIn;
     retrieval::AwaitingLoad* m_load = nullptr;
     retrieval::RateBuyersRun* m_run = nullptr;

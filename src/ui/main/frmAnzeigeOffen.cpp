@@ -2,10 +2,9 @@
 // and the rating after a check when the settings ask for it.
 #include "app/modini.h"
 #include "app/msgBox.h"
-#include "app/ratingPrefs.h"
 #include "app/signInStore.h"
 #include "errors/procedure.h"
-#include "retrieval/buyerRating.h"
+#include "retrieval/autoRating.h"
 #include "ui/dialogs/frmOffen.h"
 #include "ui/forms.h"
 #include "ui/main/frmAnzeige.h"
@@ -18,32 +17,16 @@ namespace {
 
 // Every open item rated positively with the templates in turn; waits in a
 // loop of its own as the progress window does.
-std::optional<retrieval::RatingBatchOutcome> rateEveryOpenItem(const app::Settings& settings,
-                                                               QString& failure) {
+retrieval::RatingBatchOutcome rateEveryOpenItem(const app::Settings& settings) {
     QEventLoop loop;
-    retrieval::AwaitingOutcome loaded;
-    retrieval::AwaitingLoad load(settings);
-    QObject::connect(&load, &retrieval::AwaitingLoad::finished, &loop,
-                     [&](const retrieval::AwaitingOutcome& outcome) {
-                         loaded = outcome;
-                         loop.quit();
-                     });
-    load.start();
-    loop.exec();
-    if (loaded.kind != retrieval::SellerAnswer::Kind::Done) {
-        failure = loaded.message;
-        return std::nullopt;
-    }
-    if (loaded.items.empty())
-        return retrieval::RatingBatchOutcome{};
     retrieval::RatingBatchOutcome rated;
-    retrieval::RateBuyersRun run(settings);
-    QObject::connect(&run, &retrieval::RateBuyersRun::finished, &loop,
+    retrieval::AutoRating rating(settings);
+    QObject::connect(&rating, &retrieval::AutoRating::finished, &loop,
                      [&](const retrieval::RatingBatchOutcome& outcome) {
                          rated = outcome;
                          loop.quit();
                      });
-    run.start(loaded.items, retrieval::CommentChoice{});
+    rating.start();
     loop.exec();
     return rated;
 }
@@ -62,25 +45,20 @@ void frmAnzeige::showOffen() {
 void frmAnzeige::rateAfterCheck(const retrieval::FetchResult& fetched) {
     errors::Procedure p("[frmAnzeige] Private Sub rateAfterCheck()");
     using Kind = retrieval::SyncOutcome::Kind;
-    if (fetched.end != Kind::Stored && fetched.end != Kind::NothingNew)
-        return;
-    if (!app::readRatingPrefs(modini::settings().file).automatisch)
+    using Batch = retrieval::RatingBatchOutcome::Kind;
+    const app::Settings settings = app::withSecrets(modini::settings());
+    if ((fetched.end != Kind::Stored && fetched.end != Kind::NothingNew) ||
+        !retrieval::AutoRating::wanted(settings))
         return;
     p.step([&] {
-        QString failure;
-        const std::optional<retrieval::RatingBatchOutcome> outcome =
-            rateEveryOpenItem(app::withSecrets(modini::settings()), failure);
-        if (!outcome) {
-            app::MsgBox(QStringLiteral("Automatisch bewerten: %1").arg(failure),
-                        app::vbOKOnly | app::vbExclamation);
+        const retrieval::RatingBatchOutcome outcome = rateEveryOpenItem(settings);
+        // Nothing open: the check's own word is enough.
+        if (outcome.kind == Batch::Done && outcome.items.empty())
             return;
-        }
-        if (outcome->items.empty())
-            return;
-        app::MsgBox(AwaitingModel::automaticSummary(*outcome),
-                    app::vbOKOnly | (outcome->kind == retrieval::RatingBatchOutcome::Kind::Done
-                                         ? app::vbInformation
-                                         : app::vbExclamation));
+        app::MsgBox(
+            QStringLiteral("Nach der Prüfung automatisch bewertet: %1").arg(outcome.message),
+            app::vbOKOnly |
+                (outcome.kind == Batch::Done ? app::vbInformation : app::vbExclamation));
         if (Form<frmOffen>::isLoaded())
             Form<frmOffen>::get().load();
     });
