@@ -167,9 +167,11 @@ void OffenTest::theDemoMembersItemsRated() {
     QCOMPARE(w.list()->topLevelItemCount(), left);
     QCOMPARE(w.windowTitle(), QStringLiteral("Offene Bewertungen (%1)").arg(left));
     QCOMPARE(boxes.shown.size(), 0);
-    // What the marketplace took is no longer offered.
+    // What the marketplace took is no longer offered, nor counted.
     frmOffen& again = loaded();
     QCOMPARE(again.list()->topLevelItemCount(), left);
+    QCOMPARE(again.countLabel()->text(),
+             QStringLiteral("eBay meldet %1 offene Bewertungen als Verkäufer.").arg(left));
 }
 
 // Without a sign-in the window says so and offers one; without an answer it

@@ -56,8 +56,6 @@ void AwaitingModel::take(const ItemRating& rating) {
     if (it == m_items.end())
         return;
     m_items.erase(it);
-    if (m_countAsSeller && *m_countAsSeller > 0)
-        --*m_countAsSeller;
 }
 
 QStringList AwaitingModel::commentEntries(const QStringList& vorlagen) {

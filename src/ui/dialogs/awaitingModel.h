@@ -22,7 +22,8 @@ public:
 
     // "Offene Bewertungen (12)"
     QString title() const;
-    // "eBay meldet 12 offene Bewertungen als Verkäufer."; empty before a load.
+    // "eBay meldet 12 offene Bewertungen als Verkäufer.", as the last load
+    // found; empty before one.
     QString countLine() const;
 
     // The items of these rows, in list order; rows out of range are passed over.

@@ -221,6 +221,9 @@ void frmOffen::runFinished(const retrieval::RatingBatchOutcome& outcome) {
     else if (outcome.kind == BatchKind::Failed)
         app::MsgBox(outcome.message, app::vbOKOnly | app::vbCritical);
     emit batchFinished(outcome);
+    // The marketplace's count as it is now.
+    if (outcome.rated > 0)
+        load();
 }
 
 void frmOffen::setBusy(bool busy) {
