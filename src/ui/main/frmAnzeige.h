@@ -108,6 +108,14 @@ private:
     void fullCheck();
     void analyseForeignMember(const QString& name);
 
+    // Rating buyers: frmAnzeigeOffen.cpp.
+public:
+    void showOffen();
+
+private:
+    // With [Bewerten] Automatisch, a check that worked rates every open item.
+    void rateAfterCheck(const retrieval::FetchResult& fetched);
+
     // Signing in and out with the marketplace: frmAnzeigeSignIn.cpp.
 public:
     void signIn();
@@ -123,14 +131,6 @@ private:
     void offerSignInAgain(const retrieval::FetchResult& fetched);
 
     QLabel* m_lblAnmeldung = nullptr;
-
-    // Rating buyers: frmAnzeigeOffen.cpp.
-public:
-    void showOffen();
-
-private:
-    // With [Bewerten] Automatisch, a check that worked rates every open item.
-    void rateAfterCheck(const retrieval::FetchResult& fetched);
 
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;
