@@ -2,6 +2,7 @@
 // awaiting items, the comments the templates give, and the journal that
 // keeps any item from being rated twice.
 #include "app/modini.h"
+#include "app/profileFile.h"
 #include "marktsimProcess.h"
 #include "retrieval/buyerRating.h"
 #include "store/buyerRatings.h"
@@ -104,6 +105,29 @@ private slots:
     void commentFor() {
         AwaitingItem item{"210000000001", "1", "", "Gartenzwerg", "1,00 EUR", fetch<int>("max")};
         QCOMPARE(retrieval::commentFor(fetch<QString>("vorlage"), item), fetch<QString>("comment"));
+    }
+
+    // The templates up to the first number missing, the program's own
+    // without any; automatic rating only when asked for.
+    void settingsRead_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("vorlagen");
+        QTest::addColumn<bool>("automatisch");
+        testsupport::row("none", QString(), app::defaultBewertungsvorlagen().join('|'), false);
+        testsupport::row("in order",
+                         QString("[Bewertungsvorlagen]\nVorlage2=B\nVorlage1=A\nVorlage4=D\n"
+                                 "[Bewerten]\nAutomatisch=1\n"),
+                         QString("A|B"), true);
+        testsupport::row("empty ones left out",
+                         QString("[Bewertungsvorlagen]\nVorlage1=\nVorlage2= Z \n"), QString("Z"),
+                         false);
+    }
+    void settingsRead() {
+        const app::SettingsRead read = app::readSettings(
+            app::ProfileFile::fromText(fetch<QString>("ini")), app::Deployment::current(), "/");
+        QCOMPARE(read.settings.bewertungsvorlagen.join('|'), fetch<QString>("vorlagen"));
+        QCOMPARE(read.settings.automatischBewerten, fetch<bool>("automatisch"));
+        QCOMPARE(app::defaultBewertungsvorlagen().size(), 3);
     }
 
     // Twelve items, the fifth refused; a rerun of the same list sends only
