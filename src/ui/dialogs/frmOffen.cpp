@@ -242,7 +242,9 @@ void frmOffen::offerSignIn(const QString& message) {
         app::MsgBox(QStringLiteral("Jetzt bei eBay anmelden?"), app::vbYesNo | app::vbQuestion,
                     QStringLiteral("Bei eBay anmelden")) == app::vbYes) {
         m_signIn();
-        load();
+        // A sign-in left unfinished is not offered again at once.
+        if (app::signedIn(modini::settings()))
+            load();
     }
 }
 
