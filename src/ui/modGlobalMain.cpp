@@ -132,6 +132,10 @@ void pbuildmenus(ui::MenuAdapter& menu) {
                      QStringLiteral("Bewertungen abgeben"));
     });
     p.step([&] {
+        menu.addItem(actions, QStringLiteral("keyOffen"), M::Command,
+                     QStringLiteral("&Offene Bewertungen…"));
+    });
+    p.step([&] {
         menu.addItem(actions, QStringLiteral("keyVerlauf"), M::Command,
                      QStringLiteral("&Verlauf und Suche…"));
     });

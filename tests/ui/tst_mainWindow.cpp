@@ -107,7 +107,7 @@ private slots:
     void theMenu() {
         frmAnzeige& w = load();
         QCOMPARE(keys(w.menu()), "keyFile,keyuser,,keyAnmelden,keyAbmelden,,keyabout,keyhelp,,"
-                                 "keyexit,keyFile1,keyDelete,,keyBewertungen,keyVerlauf,"
+                                 "keyexit,keyFile1,keyDelete,,keyBewertungen,keyOffen,keyVerlauf,"
                                  "keyVollstaendig");
         QCOMPARE(w.menu().action(QStringLiteral("keyexit"))->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -120,8 +120,8 @@ private slots:
         testsupport::ErrorAnswerer answers;
         modGlobal::pbuildmenus(menu);
         QCOMPARE(answers.reports.size(), 0);
-        QCOMPARE(keys(menu),
-                 "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyVerlauf,keyVollstaendig");
+        QCOMPARE(keys(menu), "x,keyFile,keyFile,keyFile1,keyDelete,,keyBewertungen,keyOffen,"
+                             "keyVerlauf,keyVollstaendig");
     }
 
     void closingUnloadsEveryWindow() {

@@ -267,6 +267,7 @@ void frmAnzeige::ZorButton1_Click() {
                         app::vbOKOnly |
                             (outcome.kind == Kind::Failed ? app::vbCritical : app::vbExclamation));
     });
+    p.step([&] { rateAfterCheck(fetched); });
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, true); });
     p.step([this] { showSignInState(); });
     p.step([&] { offerSignInAgain(fetched); });

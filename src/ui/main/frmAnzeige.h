@@ -109,6 +109,14 @@ private:
     void fullCheck();
     void analyseForeignMember(const QString& name);
 
+    // Rating buyers: frmAnzeigeOffen.cpp.
+public:
+    void showOffen();
+
+private:
+    // With [Bewerten] Automatisch, a check that worked rates every open item.
+    void rateAfterCheck(const retrieval::FetchResult& fetched);
+
     // Signing in and out with the marketplace: frmAnzeigeSignIn.cpp.
 public:
     void signIn();

@@ -73,6 +73,8 @@ void frmAnzeige::Timer1_Timer() {
             Form<frmVerlauf>::get().showMember();
         } else if (key == QStringLiteral("keyVollstaendig")) {
             fullCheck();
+        } else if (key == QStringLiteral("keyOffen")) {
+            showOffen();
         } else if (key == QStringLiteral("keyAnmelden")) {
             signIn();
         } else if (key == QStringLiteral("keyAbmelden")) {
