@@ -31,7 +31,7 @@ QString priceText(const QJsonObject& price) {
 }
 
 int maxCharactersOf(const QJsonArray& templates) {
-    for (const QJsonValue& t : templates) {
+    for (const QJsonValue t : templates) {
         const QJsonObject o = t.toObject();
         if (o.value(QLatin1String("ratingKey")).toString() !=
             QLatin1String("OVERALL_EXPERIENCE_COMMENT"))
@@ -71,7 +71,7 @@ std::optional<AwaitingPage> parsePage(const QByteArray& body) {
     if (!lines.isArray() && !lines.isUndefined())
         return std::nullopt;
     AwaitingPage page;
-    for (const QJsonValue& line : lines.toArray()) {
+    for (const QJsonValue line : lines.toArray()) {
         if (!line.isObject())
             return std::nullopt;
         AwaitingItem item = itemOf(line.toObject());

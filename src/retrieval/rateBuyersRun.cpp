@@ -71,7 +71,7 @@ QString refusalDetail(const SellerAnswer& answer) {
 bool listHolds(const QByteArray& body, const AwaitingItem& item) {
     const QJsonArray lines =
         QJsonDocument::fromJson(body).object().value(QLatin1String("lineItems")).toArray();
-    for (const QJsonValue& line : lines) {
+    for (const QJsonValue line : lines) {
         const QJsonObject o = line.toObject();
         if (o.value(QLatin1String("listingId")).toString() == item.listingId &&
             o.value(QLatin1String("transactionId")).toString() == item.transactionId)

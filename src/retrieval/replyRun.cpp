@@ -183,7 +183,7 @@ ReplyOutcome ReplyRun::stored(Kind kind, const store::RatingReply& reply, const 
     return {kind, message, false, reply.text};
 }
 
-void ReplyRun::finish(ReplyOutcome outcome) {
+void ReplyRun::finish(const ReplyOutcome& outcome) {
     m_running = false;
     emit finished(outcome);
 }

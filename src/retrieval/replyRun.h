@@ -58,7 +58,7 @@ signals:
 private:
     void answered(const SellerAnswer& answer);
     void refetched(const SellerAnswer& answer);
-    void finish(ReplyOutcome outcome);
+    void finish(const ReplyOutcome& outcome);
     ReplyOutcome stored(ReplyOutcome::Kind kind, const store::RatingReply& reply,
                         const QString& message);
 

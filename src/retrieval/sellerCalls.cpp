@@ -19,21 +19,20 @@ QString notSignedInText() {
 SellerCalls::SellerCalls(const app::Settings& settings, QObject* parent)
     : QObject(parent), m_settings(settings) {}
 
-void SellerCalls::get(const QString& path, const QString& query, Done done) {
-    send({TokenKind::User, path, query, {}}, std::move(done));
+void SellerCalls::get(const QString& path, const QString& query, const Done& done) {
+    send({TokenKind::User, path, query, {}}, done);
 }
 
-void SellerCalls::post(const QString& path, const QJsonObject& body, Done done) {
-    send({TokenKind::User, path, {}, QJsonDocument(body).toJson(QJsonDocument::Compact)},
-         std::move(done));
+void SellerCalls::post(const QString& path, const QJsonObject& body, const Done& done) {
+    send({TokenKind::User, path, {}, QJsonDocument(body).toJson(QJsonDocument::Compact)}, done);
 }
 
 void SellerCalls::cancelAll() {
     m_pool.cancelAll();
 }
 
-void SellerCalls::send(const ApiCall& call, Done done) {
-    const auto answerLater = [this, done](SellerAnswer answer) {
+void SellerCalls::send(const ApiCall& call, const Done& done) {
+    const auto answerLater = [this, done](const SellerAnswer& answer) {
         QMetaObject::invokeMethod(
             this, [done, answer] { done(answer); }, Qt::QueuedConnection);
     };

@@ -37,12 +37,12 @@ public:
     // Works with clsTalmBewertungen's default timing, as tests set it.
     explicit SellerCalls(const app::Settings& settings, QObject* parent = nullptr);
 
-    void get(const QString& path, const QString& query, Done done);
-    void post(const QString& path, const QJsonObject& body, Done done);
+    void get(const QString& path, const QString& query, const Done& done);
+    void post(const QString& path, const QJsonObject& body, const Done& done);
     void cancelAll();
 
 private:
-    void send(const ApiCall& call, Done done);
+    void send(const ApiCall& call, const Done& done);
 
     app::Settings m_settings;
     RequestPool m_pool;
