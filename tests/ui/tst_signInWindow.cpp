@@ -152,8 +152,9 @@ class SignInWindowTest : public QObject {
     }
 
     // The boxes shown, "style|text", against the expected ones, in which "*"
-    // stands for any text, CONFIG for the configuration file, DB for the
-    // database.
+    // stands for any text, {CONFIG} for the configuration file, {DB} for the
+    // database. The markers are braced: a temporary folder's random name may
+    // hold "DB".
     void compareBoxes(const testsupport::MessageBoxAnswerer& boxes, const QStringList& expected) {
         QStringList shown;
         for (const app::MessageBoxRequest& r : boxes.shown)
@@ -161,8 +162,8 @@ class SignInWindowTest : public QObject {
         QCOMPARE(shown.size(), expected.size());
         for (int i = 0; i < shown.size(); ++i) {
             const QString e = QString(expected[i])
-                                  .replace(QStringLiteral("CONFIG"), configFile())
-                                  .replace(QStringLiteral("DB"), store->databasePath());
+                                  .replace(QStringLiteral("{CONFIG}"), configFile())
+                                  .replace(QStringLiteral("{DB}"), store->databasePath());
             const QRegularExpression pattern(
                 QRegularExpression::anchoredPattern(QRegularExpression::escape(e).replace(
                     QStringLiteral("\\*"), QStringLiteral(".*"))));
@@ -239,10 +240,10 @@ const QString kOffer = QString::number(app::vbYesNo | app::vbQuestion) +
 const QString kSignedInAsBert =
     QString::number(app::vbInformation) +
     "|Angemeldet als bert; die Anmeldung gilt bis *. Kein Schlüsselbund gefunden: Das "
-    "RefreshToken steht in CONFIG, nur für Sie lesbar.";
+    "RefreshToken steht in {CONFIG}, nur für Sie lesbar.";
 const QString kReplaceAnna =
     QString::number(app::vbYesNo | app::vbQuestion | app::vbDefaultButton2) +
-    "|Angemeldet ist bert, in DB sind aber die Bewertungen von anna gespeichert. Mit der "
+    "|Angemeldet ist bert, in {DB} sind aber die Bewertungen von anna gespeichert. Mit der "
     "Anmeldung wird bert das Mitglied dieses Ordners; die Bewertungen von anna bleiben "
     "gespeichert, werden aber nicht mehr angezeigt. Fortfahren?";
 } // namespace
@@ -438,7 +439,7 @@ void SignInWindowTest::aSignInTheMarketplaceNoLongerTakes_data() {
         QStringList{ranOut, again,
                     QString::number(app::vbInformation) +
                         "|Angemeldet als anna; die Anmeldung gilt bis *. Kein Schlüsselbund "
-                        "gefunden: Das RefreshToken steht in CONFIG, nur für Sie lesbar."});
+                        "gefunden: Das RefreshToken steht in {CONFIG}, nur für Sie lesbar."});
 }
 
 void SignInWindowTest::aSignInTheMarketplaceNoLongerTakes() {
