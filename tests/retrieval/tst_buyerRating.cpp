@@ -80,7 +80,7 @@ private slots:
     void init() {
         db = std::make_unique<testsupport::StoreFixture>(kMember);
         talmtest::useSimulator(sim, "rt-anna", kMember);
-        modini::settings().bewertungsvorlagen = {"Eins [#Titel#]", "Zwei", "Drei"};
+        modini::settings().bewertungsvorlagen = {"Eins [#Titel#]", "Zwei", "Drei [#Artikel#]"};
         // Whatever an earlier test left open is rated by the marketplace's count.
         rate(loadAwaiting());
         sim.admin("clear");
@@ -211,6 +211,10 @@ private slots:
         const RatingBatchOutcome first = rate({items[0], items[1], items[2], items[3]});
         QCOMPARE(comments(first), QString("Eins Zwei Drei Eins"));
         QCOMPARE(first.items[0].comment, "Eins " + items[0].title);
+        // An item's number in the comment is no phone number to the marketplace.
+        QCOMPARE(first.items[2].comment, "Drei " + items[2].listingId);
+        QCOMPARE(first.kind, RatingBatchOutcome::Kind::Done);
+        QCOMPARE(first.rated, 4);
         QCOMPARE(comments(rate({items[4]})), QString("Zwei"));
 
         awaiting(2);

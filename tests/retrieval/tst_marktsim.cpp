@@ -373,6 +373,10 @@ private slots:
         row("no comment", 2, true, positive, QString(), 400, 501005, 10);
         row("501 characters", 2, true, positive, QString(501, u'x'), 400, 501013, 10);
         row("phone number", 2, true, positive, QString("Ruf an: 0171 2345678"), 400, 501014, 10);
+        row("international phone number", 2, true, positive, QString("Ruf an: +49 171 2345678"),
+            400, 501014, 10);
+        row("item number", 2, true, positive, QString("Artikel 123456789012 kam gut an"), 200, 0,
+            9);
     }
     void leave() {
         const int item = fetch<int>("item");
