@@ -1,6 +1,7 @@
 #include "store/exportWriter.h"
 
 #include "base/feedbackConstants.h"
+#include "base/kindWord.h"
 #include "base/privateFiles.h"
 #include "store/shownRating.h"
 
@@ -15,22 +16,6 @@ namespace {
 
 constexpr qint64 kProgressEvery = 500;
 constexpr qsizetype kChunk = 256 * 1024;
-
-QString kindName(std::optional<feedback::Kind> kind) {
-    switch (kind.value_or(feedback::Kind::Unknown)) {
-    case feedback::Kind::Positive:
-        return QStringLiteral("positiv");
-    case feedback::Kind::Neutral:
-        return QStringLiteral("neutral");
-    case feedback::Kind::Negative:
-        return QStringLiteral("negativ");
-    case feedback::Kind::Placeholder:
-        return QStringLiteral("nicht geliefert");
-    case feedback::Kind::Unknown:
-        break;
-    }
-    return QStringLiteral("unbekannt");
-}
 
 void appendCsvField(QByteArray& out, QString value) {
     // The texts are written by strangers: a cell a spreadsheet would take for
@@ -96,7 +81,7 @@ constexpr std::array<const char*, 7> kColumns = {"Datum",   "Art",  "K/V",    "M
 // The exported values of a row in the order of kColumns.
 std::array<QString, kColumns.size()> exported(const modData::RatingRow& row) {
     const ShownRating r = shownRating(row);
-    return {r.date, kindName(r.kind), r.kv, r.member, r.item, r.text, r.reply};
+    return {r.date, feedback::kindWord(r.kind), r.kv, r.member, r.item, r.text, r.reply};
 }
 
 void appendRow(QByteArray& out, ExportFormat format, const modData::RatingRow& row, bool first) {

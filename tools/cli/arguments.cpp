@@ -1,5 +1,6 @@
 #include "arguments.h"
 
+#include "base/kindWord.h"
 #include "optionValues.h"
 
 #include <optional>
@@ -385,16 +386,10 @@ ParsedArguments parseArguments(const QStringList& args) {
 }
 
 QString artName(int value) {
-    switch (value) {
-    case 1:
-        return QStringLiteral("positiv");
-    case 2:
-        return QStringLiteral("neutral");
-    case 3:
-        return QStringLiteral("negativ");
-    default:
-        return QString::number(value);
-    }
+    const auto kind = feedback::kindOf(value);
+    if (value >= feedback::kPositive && value <= feedback::kNegative)
+        return feedback::kindWord(kind);
+    return QString::number(value);
 }
 
 QString helpText() {

@@ -1,6 +1,7 @@
 #include "ui/dialogs/replyDialog.h"
 
 #include "app/msgBox.h"
+#include "base/kindWord.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,19 +14,6 @@ namespace ui {
 
 using Kind = retrieval::ReplyOutcome::Kind;
 
-QString ReplyDialog::kindName(qint16 kind) {
-    switch (kind) {
-    case 1:
-        return QStringLiteral("positiv");
-    case 2:
-        return QStringLiteral("neutral");
-    case 3:
-        return QStringLiteral("negativ");
-    default:
-        return QStringLiteral("unbekannt");
-    }
-}
-
 ReplyDialog::ReplyDialog(const store::ReplyTarget& target, Hooks hooks, QWidget* parent)
     : QDialog(parent), m_target(target), m_hooks(std::move(hooks)) {
     setObjectName(QStringLiteral("frmAntwort"));
@@ -37,7 +25,7 @@ ReplyDialog::ReplyDialog(const store::ReplyTarget& target, Hooks hooks, QWidget*
         shown->setTextFormat(Qt::PlainText);
         rating->addRow(label, shown);
     };
-    add(QStringLiteral("Art:"), kindName(target.kind));
+    add(QStringLiteral("Art:"), feedback::kindWord(feedback::kindOf(target.kind)));
     add(QStringLiteral("Datum:"), target.date);
     add(QStringLiteral("Von:"), target.giver);
     add(QStringLiteral("Kommentar:"), target.comment);

@@ -35,9 +35,6 @@ public:
     QLabel* countdown() const { return m_count; }
     QPushButton* senden() const { return m_senden; }
 
-    // "positiv", "neutral", "negativ"; "unbekannt" for others.
-    static QString kindName(qint16 kind);
-
 private:
     void send();
     void finished(const retrieval::ReplyOutcome& outcome);
