@@ -105,12 +105,15 @@ class OwnSyncTest : public QObject {
     std::unique_ptr<marktsim::SimProcess> sim;
     std::unique_ptr<testsupport::StoreFixture> store;
 
-    void start(const QString& member) {
+    // The simulator with one member, or with args; the store for user.
+    void start(const QString& member, const QStringList& args = {}, const QString& user = kMember) {
         sim = std::make_unique<marktsim::SimProcess>();
-        QVERIFY2(sim->start({"--member", member, "--reference", "2026-11-30T12:00:00Z"}),
+        QVERIFY2(sim->start(args.isEmpty() ? QStringList{"--member", member, "--reference",
+                                                         "2026-11-30T12:00:00Z"}
+                                           : args),
                  qPrintable(sim->errorString()));
         store = std::make_unique<testsupport::StoreFixture>(
-            kMember, testsupport::marktplatz(sim->baseUrl()));
+            user, testsupport::marktplatz(sim->baseUrl()));
     }
     QJsonObject admin(const QString& command, const QUrlQuery& query = {},
                       const QByteArray& body = {}) {
@@ -241,11 +244,7 @@ private slots:
     // A reply given after a rating was stored comes with the full pass, which
     // says how many it took in; a check that finds nothing new reads no page.
     void repliesComeWithTheFullPass() {
-        const QString demo = QStringLiteral("notenschau_demo");
-        sim = std::make_unique<marktsim::SimProcess>();
-        QVERIFY2(sim->start({"--demo", "--demo-interval", "0"}), qPrintable(sim->errorString()));
-        store = std::make_unique<testsupport::StoreFixture>(
-            demo, testsupport::marktplatz(sim->baseUrl()));
+        start({}, {"--demo", "--demo-interval", "0"}, QStringLiteral("notenschau_demo"));
         QCOMPARE(runCheck().outcome.added, 1234);
         const char* replied = "SELECT count(*) FROM Bewertungeneigen WHERE Antwort <> ''";
         QCOMPARE(single(replied), 4);
