@@ -68,9 +68,8 @@ QString failureName(const retrieval::SignInResult& r) {
 
 } // namespace
 
-class SignInTest : public QObject {
+class SignInTest : public QObject, talmtest::Fixture {
     Q_OBJECT
-    marktsim::SimProcess sim;
 
     app::MarktplatzSettings settings() const {
         app::MarktplatzSettings s;
@@ -96,7 +95,10 @@ private slots:
                             "--refresh-token", "rt-anna:anna"}),
                  qPrintable(sim.errorString()));
     }
-    void cleanup() { sim.admin("consent", {{"mode", "manual"}}); }
+    void cleanup() {
+        reset();
+        sim.admin("consent", {{"mode", "manual"}});
+    }
 
     void theConsentAddress() {
         app::MarktplatzSettings s = settings();
@@ -312,38 +314,29 @@ private slots:
         QTest::qWait(1100);
         talmtest::useSimulator(shortLived, "rt-anna", "anna");
         retrieval::clsTalmBewertungen::clearTokenCache();
-        retrieval::clsTalmBewertungen source(modini::settings());
-        talmtest::Recorder rec(&source);
-        QVERIFY(source.getAnzahl("anna"));
-        QVERIFY(rec.waitEnd());
-        QCOMPARE(rec.events, QStringList{"Fehler 1008"});
-        QCOMPARE(rec.fehlerText, QStringLiteral("eBay nimmt Ihre Anmeldung nicht mehr an: Sie ist "
-                                                "abgelaufen oder wurde widerrufen. Bitte melden "
-                                                "Sie sich neu an."));
-        QCOMPARE(shortLived.stats().value("entries").toInteger(), 0);
+        QVERIFY(run("anzahl anna"));
+        QCOMPARE(rec->events, QStringList{"Fehler 1008"});
+        QCOMPARE(rec->fehlerText, QStringLiteral("eBay nimmt Ihre Anmeldung nicht mehr an: Sie ist "
+                                                 "abgelaufen oder wurde widerrufen. Bitte melden "
+                                                 "Sie sich neu an."));
+        QCOMPARE(stat(shortLived, "entries"), 0);
 
         // A date in the settings already past: not even the token is asked for.
         talmtest::useSimulator(sim, "rt-anna", "anna");
         modini::marktplatz().anmeldungBis = QStringLiteral("2020-01-31");
-        const qint64 tokens = sim.stats().value("token").toInteger();
-        retrieval::clsTalmBewertungen later(modini::settings());
-        talmtest::Recorder laterRec(&later);
-        QVERIFY(later.getAnzahl("anna"));
-        QVERIFY(laterRec.waitEnd());
-        QCOMPARE(laterRec.events, QStringList{"Fehler 1008"});
-        QVERIFY(laterRec.fehlerText.startsWith("Ihre Anmeldung bei eBay ist am 31.01.2020 "
-                                               "abgelaufen."));
-        QCOMPARE(sim.stats().value("token").toInteger(), tokens);
+        const qint64 tokens = stat("token");
+        QVERIFY(run("anzahl anna"));
+        QCOMPARE(rec->events, QStringList{"Fehler 1008"});
+        QVERIFY(
+            rec->fehlerText.startsWith("Ihre Anmeldung bei eBay ist am 31.01.2020 abgelaufen."));
+        QCOMPARE(stat("token"), tokens);
 
         // Revoked by the marketplace (last: anna's token is gone after it).
         QCOMPARE(sim.admin("revoke", {{"member", "anna"}}).value("revoked").toInt(), 1);
         modini::marktplatz().anmeldungBis.clear();
         retrieval::clsTalmBewertungen::clearTokenCache();
-        retrieval::clsTalmBewertungen revoked(modini::settings());
-        talmtest::Recorder revokedRec(&revoked);
-        QVERIFY(revoked.getAnzahl("anna"));
-        QVERIFY(revokedRec.waitEnd());
-        QCOMPARE(revokedRec.events, QStringList{"Fehler 1008"});
+        QVERIFY(run("anzahl anna"));
+        QCOMPARE(rec->events, QStringList{"Fehler 1008"});
     }
 };
 

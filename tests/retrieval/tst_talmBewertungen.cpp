@@ -149,12 +149,11 @@ private slots:
                             {"listingId", "9876"},
                             {"date", "2026-05-03T00:00:00Z"}});
         // An application token sees buyers masked and no item numbers.
-        const QStringList masked = page("exakt", 1, 2);
-        QCOMPARE(masked.size(), 2);
-        QCOMPARE(fields(masked[0]).mid(0, 6),
-                 (QStringList{"2", "gekauft", "V", "03.05.2026 02:00", "k***l", ""}));
-        QCOMPARE(fields(masked[1]).mid(0, 6),
-                 (QStringList{"1", "ohne Namen", "V", "02.05.2026 02:00", "", ""}));
+        QStringList masked; // the first six fields of each line
+        for (const QString& line : page("exakt", 1, 2))
+            masked << fields(line).mid(0, 6).join(u'|');
+        QCOMPARE(masked, QStringList({"2|gekauft|V|03.05.2026 02:00|k***l|",
+                                      "1|ohne Namen|V|02.05.2026 02:00||"}));
         // The member's own user token sees them whole.
         retrieval::clsTalmBewertungen::clearTokenCache();
         talmtest::useSimulator(sim, "rt-exakt", "exakt");
@@ -196,14 +195,13 @@ private slots:
         QFETCH(int, page);
         QFETCH(int, limit);
         QFETCH(QString, kinds);
-        QFETCH(int, count);
         const QString letters = "-pun"; // by kind 1, 2, 3
         QStringList expected;
         for (const QString& line : this->page(user, page, 200).mid(0, limit))
             if (kinds.contains(letters[fields(line)[0].toInt()]))
                 expected << line;
-        if (count >= 0)
-            QCOMPARE(expected.size(), count);
+        if (fetch<int>("count") >= 0)
+            QCOMPARE(expected.size(), fetch<int>("count"));
         if (expected.isEmpty())
             expected << "nix";
         QVERIFY(

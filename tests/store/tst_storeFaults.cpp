@@ -155,9 +155,10 @@ private slots:
         testsupport::ErrorAnswerer errorsShown;
         QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, modData::InitDB());
         QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].text, kMessage);
-        QCOMPARE(boxes.shown[0].style, app::vbOKOnly | app::vbCritical);
-        QCOMPARE(boxes.shown[0].title, app::applicationTitle());
+        const app::MessageBoxRequest& box = boxes.shown[0];
+        QCOMPARE(
+            std::tuple(box.text, box.style, box.title),
+            std::tuple(kMessage, int(app::vbOKOnly | app::vbCritical), app::applicationTitle()));
         QCOMPARE(errorsShown.reports.size(), 0);
         QVERIFY(!modGlobal::cnDB);
         const QString log = QString::fromUtf8(readFile(errors::protocolFiles::logPath()));
@@ -204,8 +205,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(errors::ProgramEnded, modData::InitDB());
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(readFile(errors::protocolFiles::logPath())
-                    .contains("Ursache:\tDie Datenbankdatei "
-                              "ist beschädigt"));
+                    .contains("Ursache:\tDie Datenbankdatei ist beschädigt"));
     }
 
     void openingSettings() {
@@ -315,9 +315,7 @@ private slots:
             QVERIFY(firstFailure > 0);
         if (firstFailure >= 0)
             QCOMPARE(storedAfterFailure, 0);
-        QVERIFY(!batch.commit());
-        QVERIFY(batch.failed());
-        QVERIFY(!batch.fault().isEmpty());
+        QVERIFY(!batch.commit() && batch.failed() && !batch.fault().isEmpty());
         QCOMPARE(answers.reports.size(), 0); // the caller tells the user
         QCOMPARE(read_Anzahl("ich"), 20);
         modGlobal::resetGlobals();

@@ -27,4 +27,13 @@ ProcessResult runProcess(const QString& program, const QStringList& arguments) {
     return finishProcess(process);
 }
 
+QByteArray readUntil(QProcess& process, const QByteArray& marker) {
+    QByteArray out;
+    while (!out.contains(marker) && process.state() == QProcess::Running) {
+        process.waitForReadyRead(1000);
+        out += process.readAllStandardOutput();
+    }
+    return out;
+}
+
 } // namespace testsupport

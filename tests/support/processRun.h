@@ -18,5 +18,7 @@ void startProcess(QProcess& process, const QString& program, const QStringList& 
 // against a hang, not a measure of speed.
 ProcessResult finishProcess(QProcess& process);
 ProcessResult runProcess(const QString& program, const QStringList& arguments);
+// Reads a started process's stdout until it holds marker or the process ends.
+QByteArray readUntil(QProcess& process, const QByteArray& marker);
 
 } // namespace testsupport
