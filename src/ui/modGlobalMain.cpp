@@ -3,6 +3,8 @@
 #include "app/msgBox.h"
 #include "app/singleInstance.h"
 #include "app/terminationSignals.h"
+#include "app/windowLink.h"
+#include "base/programFolder.h"
 #include "errors/procedure.h"
 #include "ui/controls/menuAdapter.h"
 #include "ui/controls/messageBoxes.h"
@@ -22,8 +24,11 @@ Start Main() {
     bool alreadyRunning = false;
     p.step([&] {
         alreadyRunning = !instanceLock.acquire();
-        if (alreadyRunning)
+        if (alreadyRunning) {
+            // The window that runs comes forward instead.
+            app::sendToWindow(base::programFolder(), app::WindowCommand::Zeigen);
             p.exit();
+        }
     });
     p.step([] { Window::get().Form_Load(); });
     if (alreadyRunning)

@@ -46,6 +46,13 @@ constexpr Option kOptions[] = {
          a.vollstaendig = true;
          return QString();
      }},
+    {"--warten", nullptr, bit(Command::Pruefen),
+     "warten, bis eine laufende Prüfung (im Fenster oder\n"
+     "in einem anderen Aufruf) endet, statt mit 8 zu enden",
+     [](Arguments& a, const QString&) {
+         a.warten = true;
+         return QString();
+     }},
     {"--fremd", "NAME", bit(Command::Liste) | bit(Command::Suche) | bit(Command::Verlauf),
      "die zwischengespeicherten Bewertungen eines anderen\nMitglieds statt der eigenen", setFremd},
     {"--art", "ART", bit(Command::Liste) | bit(Command::Suche), "nur Bewertungen dieser Art",
@@ -84,7 +91,7 @@ struct CommandInfo {
 // In the order of the help.
 constexpr CommandInfo kCommands[] = {
     {"pruefen", Command::Pruefen,
-     "  pruefen [--ja] [--vollstaendig]\n"
+     "  pruefen [--ja] [--vollstaendig] [--warten]\n"
      "      Sucht neue Bewertungen des Standard-Users, fragt, ob sie geladen werden\n"
      "      sollen, lädt sie und schreibt sie in die Datenbank. Gefragt wird nur,\n"
      "      wenn die Eingabe ein Terminal ist; sonst wird ohne --ja nichts geladen.\n",
@@ -353,6 +360,8 @@ QString exitCodeHelp() {
         "       gespeichert, der Rest kommt mit der nächsten Prüfung\n"
         "  7    eBay hat die Antwort oder eine Bewertung (bewerten) abgelehnt; die\n"
         "       Fehlerausgabe sagt warum, die übrigen Bewertungen sind gesendet\n"
+        "  8    eine andere Prüfung desselben Programmordners läuft (pruefen ohne\n"
+        "       --warten); nichts wurde geladen\n"
         "  130  mit Strg+C abgebrochen; die Fehlerausgabe sagt, was gespeichert ist\n");
 }
 

@@ -17,6 +17,7 @@ enum Exit : int {
     kNichtGeladen = 5,
     kUnvollstaendig = 6, // the connection broke while loading: what arrived is stored
     kAbgelehnt = 7,      // the marketplace refused a reply or a rating (the rest was sent)
+    kBeschaeftigt = 8,   // another process checks the same database
     kAbgebrochen = 130,
 };
 
@@ -43,6 +44,7 @@ struct Arguments {
     QString anwendung;         // the application keys' file; empty: the installation's
     bool ja = false;           // pruefen: load without asking
     bool vollstaendig = false; // pruefen: walk the whole list and mark what is withdrawn
+    bool warten = false;       // pruefen: wait while another process checks
     QString fremd;             // liste: a foreign member instead of the standard user
     int art = 0;               // liste: 0 all, 1 positive, 2 neutral, 3 negative
     qint32 seite = 1;          // liste: 1-based page

@@ -5,6 +5,7 @@
 #include "app/msgBox.h"
 #include "base/clock.h"
 #include "bewerten.h"
+#include "checkTurn.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "retrieval/signIn.h"
@@ -49,6 +50,8 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
         return kFehler;
     }
     out(message);
+    if (report.withdrawn + report.restored + report.added + report.replied > 0)
+        tellWindowStored();
     return fetched.errorReported || storing.seen() ? kFehler : kOk;
 }
 
@@ -56,7 +59,15 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 
 int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                                   ConsolePresenter& presenter) {
-    return rateAfterCheck(check(args, chooser, presenter));
+    int code = kOk;
+    {
+        // Held for the load and its storing; rating the buyers comes after.
+        app::CheckLock lock(modGlobal::sDatenbankPfad);
+        if (const std::optional<int> refused = takeCheckLock(lock, args.warten))
+            return *refused;
+        code = check(args, chooser, presenter);
+    }
+    return rateAfterCheck(code);
 }
 
 int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
@@ -119,6 +130,8 @@ int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
     out(QStringLiteral("Gespeichert: %1, insgesamt %2.\n")
             .arg(retrieval::neueBewertungen(outcome.added))
             .arg(total));
+    if (outcome.added > 0 || outcome.placeholders != 0)
+        tellWindowStored();
     if (outcome.placeholders > 0)
         out(QStringLiteral("Platzhalter für %1 Bewertungen, die der Marktplatz zählt, aber nicht "
                            "liefert.\n")

@@ -197,6 +197,41 @@ void FeedbackView::cmdalleanzeigen_Click() {
         restoreUsable();
 }
 
+void FeedbackView::reload() {
+    errors::Procedure p("[frmAnzeige] Public Sub reload()");
+    if (m_busy)
+        return;
+    BusyMark mark(m_busy);
+    static const Button own[4] = {cmdalleanzeigen, Command1, Command2, Command3};
+    const int kind = std::clamp<int>(modGlobal::iAnzeigeModus, 0, 3);
+    modData::Page page;
+    p.step([&] { beginBusy(); });
+    p.step([&] {
+        modGlobal::lAnzahlGesamt = countView(kind);
+        m_notCounted = notCountedIn(kind);
+        // The page shown stays, unless the list no longer reaches it.
+        const qint32 last = std::max(0, modGlobal::lAnzahlGesamt - 1);
+        modGlobal::lSeitenAnfang =
+            std::clamp(modGlobal::lSeitenAnfang, 1,
+                       1 + last / modGlobal::kSeitenGroesse * modGlobal::kSeitenGroesse);
+        m_list->subClearListe();
+    });
+    p.step([&] { page = readPage(kind); });
+    p.step([&] {
+        if (page.Count() > 0) {
+            fillPage(page);
+            setEnabled(own[kind], false);
+        } else {
+            showEmpty(kind == 0 ? QStringLiteral("keine Bewertungen vorhanden!")
+                                : emptyMessage(kind),
+                      own[kind]);
+        }
+        refreshSummary(countView(0) > 0);
+    });
+    if (p.leftOnError())
+        restoreUsable();
+}
+
 void FeedbackView::restoreUsable() {
     setCursorBusy(false);
     setProgress(false, m_progressMax, m_progressValue);

@@ -39,6 +39,9 @@ public:
     void cmdnext_Click() { turnPage(+1); }
     void cmdprev_Click() { turnPage(-1); }
     void enableAll(bool flag);
+    // The shown member, filter and page read again, with the counts, after
+    // another process stored; nothing when a page is being read.
+    void reload();
     // Stores what the last run of the own ratings fetched, then shows all
     // rows; says how the run ended.
     retrieval::SyncOutcome Command7_Click(const retrieval::FetchResult& fetched);

@@ -1,5 +1,6 @@
 #include "ui/main/frmAnzeige.h"
 
+#include "app/checkLock.h"
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
@@ -216,10 +217,16 @@ void frmAnzeige::Form_Load() {
     p.step([this] { showMaximized(); });
     p.step([this] { showSignInState(); });
     p.step([this] { offerFirstSignIn(); });
+    p.step([this] { listenForCommands(); });
 }
 
 void frmAnzeige::ZorButton1_Click() {
     errors::Procedure p("[frmAnzeige] Private Sub ZorButton1_Click()");
+    const OwnCommand running(m_ownCommands);
+    // Held for the load and its storing; rating the buyers comes after.
+    app::CheckLock lock(modGlobal::sDatenbankPfad);
+    if (!takeCheckLock(lock))
+        return;
     retrieval::FetchResult fetched;
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, false); });
     p.step([&] {
@@ -267,6 +274,7 @@ void frmAnzeige::ZorButton1_Click() {
                         app::vbOKOnly |
                             (outcome.kind == Kind::Failed ? app::vbCritical : app::vbExclamation));
     });
+    p.step([&] { lock.release(); });
     p.step([&] { rateAfterCheck(fetched); });
     p.step([this] { m_view->setEnabled(FeedbackView::ZorButton1, true); });
     p.step([this] { showSignInState(); });

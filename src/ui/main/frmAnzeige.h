@@ -13,10 +13,15 @@ class QPushButton;
 class QMenuBar;
 class QTimer;
 
+namespace app {
+class CheckLock;
+}
+
 namespace ui {
 
 class FeedbackList;
 class MenuAdapter;
+class WindowServer;
 
 // The main window: the rating list with its paging and filter buttons, the
 // summary, the check command and the menu.
@@ -146,6 +151,38 @@ private:
     void showListMenu(int k, const QPoint& globalPos);
 
     QAction* m_answer = nullptr;
+
+    // Other processes of this folder and the check lock: frmAnzeigeWindowLink.cpp.
+public:
+    // "NEU": the page shown read again from the store; while a command of
+    // the window's own runs, once it has ended.
+    void reloadFromStore();
+    // "ZEIGEN": to the front, restored when minimised.
+    void bringForward();
+    // Null until the window is loaded; not listening when another has the socket.
+    WindowServer* windowServer() const { return m_windowServer; }
+
+private:
+    void listenForCommands();
+    bool busyWithOwnCommand() const;
+    // False when another process checks: the window says so and does nothing else.
+    bool takeCheckLock(app::CheckLock& lock);
+
+    // Counts the window's own commands under way.
+    class OwnCommand {
+    public:
+        explicit OwnCommand(int& running) : m_running(running) { ++m_running; }
+        ~OwnCommand() { --m_running; }
+        OwnCommand(const OwnCommand&) = delete;
+        OwnCommand& operator=(const OwnCommand&) = delete;
+
+    private:
+        int& m_running;
+    };
+
+    WindowServer* m_windowServer = nullptr;
+    QTimer* m_reloadLater = nullptr;
+    int m_ownCommands = 0;
 
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;

@@ -1,5 +1,6 @@
 // The main window's menu commands, its item page and its side of the
 // launcher link.
+#include "app/checkLock.h"
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "app/msgBox.h"
@@ -91,6 +92,10 @@ void frmAnzeige::fullCheck() {
     using Kind = retrieval::SyncOutcome::Kind;
     if (!m_view->isEnabled(FeedbackView::ZorButton1))
         return;
+    const OwnCommand running(m_ownCommands);
+    app::CheckLock lock(modGlobal::sDatenbankPfad);
+    if (!takeCheckLock(lock))
+        return;
     retrieval::FetchResult fetched;
     p.step([&] {
         const QString missing = modini::missingStandardUser();
@@ -113,6 +118,7 @@ void frmAnzeige::fullCheck() {
             return;
         const store::ListingReport report =
             retrieval::storeFullCheck(fetched, modGlobal::sStandardUser);
+        lock.release();
         app::MsgBox(retrieval::fullCheckMessage(report, fetched),
                     app::vbOKOnly | (report.ok ? app::vbInformation : app::vbCritical));
         if (report.ok && !modGlobal::bFremdModus)
