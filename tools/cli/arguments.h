@@ -35,6 +35,7 @@ enum class Command {
     Antworten,
     Offen,
     Bewerten,
+    Status,
 };
 
 struct Arguments {

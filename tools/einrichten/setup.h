@@ -22,6 +22,7 @@ enum class Status {
     AlreadySetUp = 6, // a configuration is there and --ueberschreiben was not given
     Cancelled = 7,
     SignInRefused = 8, // refused on the consent page, or the code is not usable
+    NoSystemd = 9,     // the schedule is not set: no user systemd runs here
 };
 
 struct Outcome {
