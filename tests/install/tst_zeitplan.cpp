@@ -3,11 +3,15 @@
 // none runs, "notenschau-cli status", and the unit files the package ships.
 #include "marktsimProcess.h"
 #include "processRun.h"
+#include "setupWindow.h"
 #include "storeFixture.h"
 #include "testData.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -197,6 +201,35 @@ private slots:
         folder = home.filePath(QStringLiteral("100% Noten's \"Ordner\" $HOME"));
     }
 
+    // The set-up window offers the plan, preset from the call; the folder is
+    // set up and put on it, and the window's outcome says both.
+    void theWindowsChoice() {
+        marktsim::SimProcess sim;
+        QVERIFY2(sim.start({"--member", "anna:5"}), qPrintable(sim.errorString()));
+        setup::Values given;
+        given.apiUrl = sim.baseUrl();
+        given.folder = home.filePath(QStringLiteral("fenster"));
+        given.member = QStringLiteral("anna");
+        given.clientId = QStringLiteral("notenschau");
+        given.clientSecret = QStringLiteral("geheim");
+        given.zeitplan = app::Zeitplan::Taeglich;
+        setup::SetupWindow window(given, kProgram);
+        auto* plan = window.findChild<QComboBox*>(QStringLiteral("zeitplan"));
+        QCOMPARE(plan->currentText(), QStringLiteral("täglich"));
+        QCOMPARE(plan->count(), 3);
+        window.show();
+        QSignalSpy ended(&window, &setup::SetupWindow::attemptEnded);
+        window.setUpButton()->click();
+        QVERIFY(!ended.isEmpty() || ended.wait(60000));
+        QCOMPARE(ended.first().first().toInt(), 0);
+        QVERIFY2(window.outcome().message.endsWith(
+                     "\nNotenschau prüft jetzt täglich auf neue Bewertungen (systemd-Timer "
+                     "notenschau-pruefen.timer)."),
+                 qPrintable(window.outcome().message));
+        QVERIFY(readAll(serviceDropIn()).contains(given.folder.toUtf8() + "/notenschau-cli\""));
+        QVERIFY(readAll(timerDropIn()).contains("OnCalendar=daily"));
+    }
+
     // The units as systemd reads them, with the user's copy where the
     // service looks for it.
     void unitsVerify() {
@@ -226,5 +259,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ZeitplanTest)
+QTEST_MAIN(ZeitplanTest)
 #include "tst_zeitplan.moc"

@@ -226,6 +226,7 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     v.plattform = parser.value(plattform);
     v.folder = parser.value(folder);
     v.overwrite = parser.isSet(overwrite);
+    v.zeitplan = call.zeitplan;
     call.refreshTokenGiven = parser.isSet(refresh);
     call.start = parser.isSet(start);
     call.window = parser.isSet(window);
@@ -368,7 +369,8 @@ std::optional<int> prepare(const Call& call, const Mode& mode, const QString& fo
             if (mode.window)
                 QMessageBox::information(nullptr, QStringLiteral("Notenschau einrichten"),
                                          outcome.message);
-            if (call.zeitplan) {
+            // The window has put the folder on its plan already.
+            if (call.zeitplan && !mode.window) {
                 finish(outcome);
                 return finish(setup::scheduleFolder(*call.zeitplan, folder));
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/applicationKeys.h"
+#include "app/schedule.h"
 
 #include <optional>
 #include <QString>
@@ -48,6 +49,7 @@ struct Values {
     QString anmeldungBis; // yyyy-MM-dd: when a sign-in runs out
     QString anwendung;    // the application keys' file, when another than the computer's
     bool overwrite = false;
+    std::optional<app::Zeitplan> zeitplan; // the window's preset plan
     // The installation's keys: what ClientId and ClientSecret leave empty.
     app::ApplicationKeys installed;
 
