@@ -152,6 +152,11 @@ constexpr CommandInfo kCommands[] = {
      "      Zeigt, welches Mitglied bei eBay angemeldet ist, wo das RefreshToken\n"
      "      liegt (Schlüsselbund oder Datei) und bis wann die Anmeldung gilt.\n",
      ""},
+    {"status", Command::Status,
+     "  status\n"
+     "      Zeigt den Zeitplan der Prüfungen (notenschau-einrichten --zeitplan) und\n"
+     "      die letzte Prüfung von notenschau-cli mit ihrem Rückgabewert.\n",
+     ""},
     {"offen", Command::Offen,
      "  offen [--format tsv|csv|json]\n"
      "      Gibt die Verkäufe aus, deren Käufer Sie noch nicht bewertet haben.\n",

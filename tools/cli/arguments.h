@@ -36,6 +36,7 @@ enum class Command {
     Antworten,
     Offen,
     Bewerten,
+    Status,
 };
 
 struct Arguments {

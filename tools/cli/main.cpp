@@ -11,6 +11,7 @@
 #include "fremd.h"
 #include "liste.h"
 #include "pruefen.h"
+#include "status.h"
 #include "verlauf.h"
 #include "version.h"
 
@@ -46,6 +47,8 @@ std::unique_ptr<cli::BaseCommand> commandOf(const cli::Arguments& args) {
         return std::make_unique<cli::OffenCommand>(args);
     case cli::Command::Bewerten:
         return std::make_unique<cli::BewertenCommand>(args);
+    case cli::Command::Status:
+        return std::make_unique<cli::StatusCommand>(args);
     default:
         return std::make_unique<cli::ListeCommand>(args);
     }
@@ -63,5 +66,8 @@ int main(int argc, char** argv) {
                  QStringLiteral("\nHilfe: notenschau-cli --help\n"));
         return cli::kAufruf;
     }
-    return commandOf(parsed.arguments)->run();
+    const int code = commandOf(parsed.arguments)->run();
+    if (parsed.arguments.command == cli::Command::Pruefen)
+        cli::recordCheck(code);
+    return code;
 }

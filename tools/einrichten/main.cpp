@@ -5,6 +5,7 @@
 #include "base/programFolder.h"
 #include "base/qtTranslations.h"
 #include "keyCheck.h"
+#include "scheduleSetup.h"
 #include "setup.h"
 #include "setupWindow.h"
 #include "signInSetup.h"
@@ -57,6 +58,10 @@ constexpr const char* kUsage =
     "  --ueberschreiben       vorhandene Einstellungen ersetzen; die Datenbank\n"
     "                         bleibt erhalten\n"
     "  --fenster              das Einrichtungsfenster auch im Terminal öffnen\n"
+    "  --zeitplan PLAN        stuendlich, taeglich oder aus: prüft den Ordner nach\n"
+    "                         diesem Plan (systemd-Timer notenschau-pruefen.timer);\n"
+    "                         mit einem schon eingerichteten Ordner allein genannt,\n"
+    "                         wird nur der Zeitplan umgestellt\n"
     "  --starten              Notenschau aus Ihrem Programmordner starten; vorher\n"
     "                         einrichten, falls nötig, und die Programmdateien\n"
     "                         erneuern, wenn eine andere Version installiert ist\n"
@@ -73,6 +78,8 @@ constexpr const char* kUsage =
     "  6  schon eingerichtet (ohne --ueberschreiben)\n"
     "  7  abgebrochen\n"
     "  8  die Anmeldung wurde abgelehnt, oder der Code ist nicht (mehr) gültig\n"
+    "  9  kein systemd für Ihren Benutzer: der Zeitplan ist nicht eingerichtet (die\n"
+    "     Meldung nennt eine Zeile für crontab)\n"
     "Mit --starten endet das Programm mit dem Rückgabewert von Notenschau.\n";
 
 void print(std::FILE* f, const QString& text) {
@@ -168,6 +175,7 @@ struct Call {
     bool window = false;
     bool help = false;
     bool version = false;
+    std::optional<app::Zeitplan> zeitplan;
 };
 
 std::optional<Call> parse(const QStringList& arguments, QString* error) {
@@ -188,8 +196,9 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     const QCommandLineOption signIn(QStringLiteral("anmelden"));
     const QCommandLineOption keys(QStringLiteral("anwendung"), {}, QStringLiteral("DATEI"));
     const QCommandLineOption anmeldeUrl(QStringLiteral("anmelde-url"), {}, QStringLiteral("URL"));
+    const QCommandLineOption zeitplan(QStringLiteral("zeitplan"), {}, QStringLiteral("PLAN"));
     parser.addOptions({member, clientId, secret, refresh, apiUrl, plattform, folder, overwrite,
-                       start, window, help, version, signIn, keys, anmeldeUrl});
+                       start, window, help, version, signIn, keys, anmeldeUrl, zeitplan});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return std::nullopt;
@@ -199,6 +208,15 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
         return std::nullopt;
     }
     Call call;
+    if (parser.isSet(zeitplan)) {
+        call.zeitplan = app::zeitplanOf(parser.value(zeitplan));
+        if (!call.zeitplan) {
+            *error = QStringLiteral("Unbekannter Zeitplan „%1“: erlaubt sind stuendlich, "
+                                    "taeglich und aus.")
+                         .arg(parser.value(zeitplan));
+            return std::nullopt;
+        }
+    }
     setup::Values& v = call.values;
     v.member = parser.value(member);
     v.clientId = parser.value(clientId);
@@ -208,6 +226,7 @@ std::optional<Call> parse(const QStringList& arguments, QString* error) {
     v.plattform = parser.value(plattform);
     v.folder = parser.value(folder);
     v.overwrite = parser.isSet(overwrite);
+    v.zeitplan = call.zeitplan;
     call.refreshTokenGiven = parser.isSet(refresh);
     call.start = parser.isSet(start);
     call.window = parser.isSet(window);
@@ -304,10 +323,19 @@ struct Mode {
     bool gui = false;
 };
 
+// "--zeitplan" alone on a folder that is set up changes nothing else.
+bool scheduleOnly(const Call& call, const QString& folder) {
+    const setup::Values& v = call.values;
+    return call.zeitplan && !call.start && !call.signIn && !call.window && !v.overwrite &&
+           v.member.isEmpty() && v.clientId.isEmpty() && v.clientSecret.isEmpty() &&
+           v.refreshToken.isEmpty() && v.apiUrl.isEmpty() && v.plattform.isEmpty() &&
+           setup::isSetUp(folder);
+}
+
 Mode modeOf(const Call& call, const QString& folder) {
     const bool terminal = ::isatty(STDIN_FILENO) == 1;
     Mode m;
-    m.setUpNeeded = !call.start || !setup::isSetUp(folder);
+    m.setUpNeeded = (!call.start || !setup::isSetUp(folder)) && !scheduleOnly(call, folder);
     m.window = m.setUpNeeded && !call.signIn &&
                (call.window || (!terminal && !setup::missing(call.values).isEmpty()));
     // Started from the menu, a failure is shown, since nobody reads stderr.
@@ -324,6 +352,8 @@ std::optional<int> prepare(const Call& call, const Mode& mode, const QString& fo
             QMessageBox::critical(nullptr, QStringLiteral("Notenschau"), outcome.message);
         return finish(outcome);
     };
+    if (scheduleOnly(call, folder))
+        return finish(setup::scheduleFolder(*call.zeitplan, folder));
     if (call.signIn) {
         const setup::Outcome outcome = signInHere(call, installed);
         if (!outcome.ok() || !call.start)
@@ -339,6 +369,11 @@ std::optional<int> prepare(const Call& call, const Mode& mode, const QString& fo
             if (mode.window)
                 QMessageBox::information(nullptr, QStringLiteral("Notenschau einrichten"),
                                          outcome.message);
+            // The window has put the folder on its plan already.
+            if (call.zeitplan && !mode.window) {
+                finish(outcome);
+                return finish(setup::scheduleFolder(*call.zeitplan, folder));
+            }
             return finish(outcome);
         }
     } else if (const QString problem = setup::refreshProgramFiles(installed, folder);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/applicationKeys.h"
+#include "app/schedule.h"
 
 #include <optional>
 #include <QString>
@@ -22,6 +23,7 @@ enum class Status {
     AlreadySetUp = 6, // a configuration is there and --ueberschreiben was not given
     Cancelled = 7,
     SignInRefused = 8, // refused on the consent page, or the code is not usable
+    NoSystemd = 9,     // the schedule is not set: no user systemd runs here
 };
 
 struct Outcome {
@@ -47,6 +49,7 @@ struct Values {
     QString anmeldungBis; // yyyy-MM-dd: when a sign-in runs out
     QString anwendung;    // the application keys' file, when another than the computer's
     bool overwrite = false;
+    std::optional<app::Zeitplan> zeitplan; // the window's preset plan
     // The installation's keys: what ClientId and ClientSecret leave empty.
     app::ApplicationKeys installed;
 

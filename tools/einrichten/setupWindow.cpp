@@ -1,8 +1,11 @@
 #include "setupWindow.h"
 
 #include "app/profileFile.h"
+#include "scheduleSetup.h"
 
+#include <algorithm>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QIcon>
@@ -56,11 +59,19 @@ SetupWindow::SetupWindow(const Values& given, const QString& installed, const QS
         QStringLiteral("Vorhandene Einstellungen ersetzen (die Datenbank bleibt erhalten)"), this);
     m_replace->setObjectName(QStringLiteral("ueberschreiben"));
     m_replace->setChecked(given.overwrite);
+    m_zeitplan = new QComboBox(this);
+    m_zeitplan->setObjectName(QStringLiteral("zeitplan"));
+    m_zeitplan->addItem(QStringLiteral("nur, wenn ich es sage"), -1);
+    m_zeitplan->addItem(QStringLiteral("stündlich"), int(app::Zeitplan::Stuendlich));
+    m_zeitplan->addItem(QStringLiteral("täglich"), int(app::Zeitplan::Taeglich));
+    if (given.zeitplan)
+        m_zeitplan->setCurrentIndex(std::max(0, m_zeitplan->findData(int(*given.zeitplan))));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Adresse des Marktplatzes:"), m_apiUrl);
     form->addRow(QStringLiteral("&Länderdomain:"), m_plattform);
     form->addRow(QStringLiteral("&Ordner:"), m_folder);
     form->addRow(QString(), m_replace);
+    form->addRow(QStringLiteral("Neue Bewertungen &prüfen:"), m_zeitplan);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("meldung"));
@@ -177,7 +188,7 @@ Values SetupWindow::fromFields() const {
 void SetupWindow::setBusy(bool busy, const QString& doing) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_member, m_clientId, m_clientSecret, m_ruName, m_refreshToken, m_apiUrl, m_plattform,
-             m_folder, m_replace, m_setUp, m_signIn, m_paste, m_next})
+             m_folder, m_replace, m_zeitplan, m_setUp, m_signIn, m_paste, m_next})
         w->setEnabled(!busy);
     if (busy)
         m_status->setText(doing.isEmpty()
@@ -212,8 +223,13 @@ void SetupWindow::checked(const Values& v, const Outcome& check) {
 
 void SetupWindow::succeeded(const Outcome& written) {
     m_outcome = written;
+    // The folder is set up whatever the schedule's answer; that answer, a
+    // crontab line say, is shown with the rest.
+    if (const int plan = m_zeitplan->currentData().toInt(); plan >= 0)
+        m_outcome.message +=
+            '\n' + scheduleFolder(app::Zeitplan(plan), normalised(fromFields()).folder).message;
     m_status->setText(
-        written.message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+        m_outcome.message.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
     emit attemptEnded(int(written.status));
     accept();
 }

@@ -10,6 +10,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -75,6 +76,7 @@ private:
     QLineEdit* m_plattform;
     QLineEdit* m_folder;
     QCheckBox* m_replace;
+    QComboBox* m_zeitplan;
     QToolButton* m_advancedToggle;
     QWidget* m_advanced;
     QPushButton* m_signIn;
