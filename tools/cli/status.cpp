@@ -28,6 +28,8 @@ QString exitCodeWord(int code) {
         return QStringLiteral("unvollständig geladen");
     case kAbgelehnt:
         return QStringLiteral("eine Käuferbewertung abgelehnt");
+    case kBeschaeftigt:
+        return QStringLiteral("eine andere Prüfung lief");
     case kAbgebrochen:
         return QStringLiteral("abgebrochen");
     default:
@@ -63,7 +65,7 @@ int StatusCommand::runOnSettings(const app::Settings& settings) {
 }
 
 void recordCheck(int exitCode) {
-    if (exitCode == kAufruf || exitCode == 8)
+    if (exitCode == kAufruf || exitCode == kBeschaeftigt)
         return;
     const QString file = app::checkRecordFile(base::programFolder());
     if (!QDir(QFileInfo(file).path()).exists())
