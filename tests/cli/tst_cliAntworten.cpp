@@ -15,6 +15,7 @@
 
 using testsupport::fetch;
 using testsupport::ProcessResult;
+using testsupport::row;
 
 class CliAntworten : public QObject {
     Q_OBJECT
@@ -59,21 +60,16 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("gesendet") << 0 << "Danke!" << QByteArray() << 0
-                                  << "Die Antwort wurde gesendet.\n"
-                                  << "Danke!";
-        QTest::newRow("von der Standardeingabe")
-            << 1 << "-" << QByteArray("Vielen Dank,\nbis bald\n") << 0
-            << "Die Antwort wurde gesendet.\n"
-            << "Vielen Dank,\nbis bald";
-        QTest::newRow("schon beantwortet") << 0 << "Noch einmal" << QByteArray() << 7
-                                           << "Auf diese Bewertung wurde schon geantwortet.\n"
-                                           << "Danke!";
-        QTest::newRow("abgelehnt") << 2 << "Ruf an: 0171 1234567" << QByteArray() << 7
-                                   << "eBay lehnt die Antwort ab: Web- und E-Mail-Adressen, "
-                                      "Telefonnummern und HTML sind darin nicht erlaubt. Bitte "
-                                      "ändern Sie den Text.\n"
-                                   << "";
+        const QString sent = "Die Antwort wurde gesendet.\n";
+        row("gesendet", 0, QString("Danke!"), QByteArray(), 0, sent, QString("Danke!"));
+        row("von der Standardeingabe", 1, QString("-"), QByteArray("Vielen Dank,\nbis bald\n"), 0,
+            sent, QString("Vielen Dank,\nbis bald"));
+        row("schon beantwortet", 0, QString("Noch einmal"), QByteArray(), 7,
+            QString("Auf diese Bewertung wurde schon geantwortet.\n"), QString("Danke!"));
+        row("abgelehnt", 2, QString("Ruf an: 0171 1234567"), QByteArray(), 7,
+            QString("eBay lehnt die Antwort ab: Web- und E-Mail-Adressen, Telefonnummern und HTML "
+                    "sind darin nicht erlaubt. Bitte ändern Sie den Text.\n"),
+            QString());
     }
     void antworten() {
         const QString id = listed().at(fetch<int>("row")).toObject().value("id").toString();
@@ -88,9 +84,9 @@ private slots:
     void badCalls_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
-        QTest::newRow("ohne Text") << QStringList{"antworten", "123"} << 2;
-        QTest::newRow("ohne alles") << QStringList{"antworten"} << 2;
-        QTest::newRow("unbekannte Kennung") << QStringList{"antworten", "123", "Danke"} << 1;
+        row("ohne Text", QStringList{"antworten", "123"}, 2);
+        row("ohne alles", QStringList{"antworten"}, 2);
+        row("unbekannte Kennung", QStringList{"antworten", "123", "Danke"}, 1);
     }
     void badCalls() {
         const qint64 before = sim.stats().value("respond_to_feedback").toInteger();

@@ -17,39 +17,33 @@ using retrieval::AwaitingItem;
 using retrieval::RatingBatchOutcome;
 using Result = retrieval::ItemRating::Result;
 using testsupport::fetch;
+using testsupport::row;
 
 namespace {
 
 const QString kMember = QStringLiteral("anna");
 
+// Starts a run on the settings and waits for what it finishes with.
+template <class Run, class Outcome, class... Args> Outcome finished(const Args&... args) {
+    Run run(modini::settings());
+    std::optional<Outcome> outcome;
+    QObject::connect(&run, &Run::finished, [&](const Outcome& o) { outcome = o; });
+    run.start(args...);
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 30000))
+        qWarning("%s did not finish", Run::staticMetaObject.className());
+    return outcome.value_or(Outcome{});
+}
+
 std::vector<AwaitingItem> loadAwaiting() {
-    retrieval::AwaitingLoad load(modini::settings());
-    retrieval::AwaitingOutcome outcome;
-    bool ended = false;
-    QObject::connect(&load, &retrieval::AwaitingLoad::finished, [&](const auto& o) {
-        outcome = o;
-        ended = true;
-    });
-    load.start();
-    if (!QTest::qWaitFor([&] { return ended; }, 20000) ||
-        outcome.kind != retrieval::SellerAnswer::Kind::Done)
+    const auto outcome = finished<retrieval::AwaitingLoad, retrieval::AwaitingOutcome>();
+    if (outcome.kind != retrieval::SellerAnswer::Kind::Done)
         qWarning() << "awaiting not loaded:" << outcome.message;
     return outcome.items;
 }
 
 RatingBatchOutcome rate(const std::vector<AwaitingItem>& items,
                         const retrieval::CommentChoice& choice = {}) {
-    retrieval::RateBuyersRun run(modini::settings());
-    RatingBatchOutcome outcome;
-    bool ended = false;
-    QObject::connect(&run, &retrieval::RateBuyersRun::finished, [&](const auto& o) {
-        outcome = o;
-        ended = true;
-    });
-    run.start(items, choice);
-    if (!QTest::qWaitFor([&] { return ended; }, 30000))
-        qWarning() << "batch did not end";
-    return outcome;
+    return finished<retrieval::RateBuyersRun, RatingBatchOutcome>(items, choice);
 }
 
 QString results(const RatingBatchOutcome& outcome) {
@@ -92,15 +86,13 @@ private slots:
         QTest::addColumn<QString>("vorlage");
         QTest::addColumn<int>("max");
         QTest::addColumn<QString>("comment");
-        testsupport::row("fields", "Danke für [#Titel#] (Artikel [#Artikel#])!", 500,
-                         QString("Danke für Gartenzwerg (Artikel 210000000001)!"));
-        testsupport::row("cut at a word", "Schnelle Zahlung, gerne wieder", 22,
-                         QString("Schnelle Zahlung,"));
-        testsupport::row("cut at a space", "Schnelle Zahlung gerne", 16,
-                         QString("Schnelle Zahlung"));
-        testsupport::row("one long word", "Superkäufer", 5, QString("Super"));
-        testsupport::row("never beyond 500", QString(600, 'a'), 900, QString(500, 'a'));
-        testsupport::row("blanks folded", "  Danke \n sehr  ", 500, QString("Danke sehr"));
+        row("fields", "Danke für [#Titel#] (Artikel [#Artikel#])!", 500,
+            QString("Danke für Gartenzwerg (Artikel 210000000001)!"));
+        row("cut at a word", "Schnelle Zahlung, gerne wieder", 22, QString("Schnelle Zahlung,"));
+        row("cut at a space", "Schnelle Zahlung gerne", 16, QString("Schnelle Zahlung"));
+        row("one long word", "Superkäufer", 5, QString("Super"));
+        row("never beyond 500", QString(600, 'a'), 900, QString(500, 'a'));
+        row("blanks folded", "  Danke \n sehr  ", 500, QString("Danke sehr"));
     }
     void commentFor() {
         AwaitingItem item{"210000000001", "1", "", "Gartenzwerg", "1,00 EUR", fetch<int>("max")};
@@ -113,14 +105,13 @@ private slots:
         QTest::addColumn<QString>("ini");
         QTest::addColumn<QString>("vorlagen");
         QTest::addColumn<bool>("automatisch");
-        testsupport::row("none", QString(), app::defaultBewertungsvorlagen().join('|'), false);
-        testsupport::row("in order",
-                         QString("[Bewertungsvorlagen]\nVorlage2=B\nVorlage1=A\nVorlage4=D\n"
-                                 "[Bewerten]\nAutomatisch=1\n"),
-                         QString("A|B"), true);
-        testsupport::row("empty ones left out",
-                         QString("[Bewertungsvorlagen]\nVorlage1=\nVorlage2= Z \n"), QString("Z"),
-                         false);
+        row("none", QString(), app::defaultBewertungsvorlagen().join('|'), false);
+        row("in order",
+            QString("[Bewertungsvorlagen]\nVorlage2=B\nVorlage1=A\nVorlage4=D\n"
+                    "[Bewerten]\nAutomatisch=1\n"),
+            QString("A|B"), true);
+        row("empty ones left out", QString("[Bewertungsvorlagen]\nVorlage1=\nVorlage2= Z \n"),
+            QString("Z"), false);
     }
     void settingsRead() {
         const app::SettingsRead read = app::readSettings(
@@ -170,8 +161,8 @@ private slots:
         QTest::addColumn<bool>("ratedMeanwhile");
         QTest::addColumn<QString>("result");
         QTest::addColumn<qint64>("sends");
-        testsupport::row("still open", false, QString("R"), qint64(1));
-        testsupport::row("rated meanwhile", true, QString("S"), qint64(0));
+        row("still open", false, QString("R"), qint64(1));
+        row("rated meanwhile", true, QString("S"), qint64(0));
     }
     void sentWithoutAnswer() {
         awaiting(1);
@@ -179,14 +170,15 @@ private slots:
         QCOMPARE(items.size(), size_t(1));
         if (fetch<bool>("ratedMeanwhile"))
             rate(items);
-        store::recordBuyerRating(store::openConnection(), {items[0].orderLineItemId,
-                                                           kMember,
-                                                           items[0].listingId,
-                                                           items[0].title,
-                                                           "Zwei",
-                                                           store::BuyerRatingEntry::State::Sent,
-                                                           {},
-                                                           {}});
+        const store::BuyerRatingEntry sentOnly{items[0].orderLineItemId,
+                                               kMember,
+                                               items[0].listingId,
+                                               items[0].title,
+                                               "Zwei",
+                                               store::BuyerRatingEntry::State::Sent,
+                                               {},
+                                               {}};
+        store::recordBuyerRating(store::openConnection(), sentOnly);
         sim.admin("clear");
         const RatingBatchOutcome outcome = rate(items);
         QCOMPARE(results(outcome), fetch<QString>("result"));

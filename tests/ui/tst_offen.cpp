@@ -3,16 +3,12 @@
 // after a check.
 #include "answerers.h"
 #include "app/modini.h"
-#include "marktsimProcess.h"
-#include "retrieval/clsTalmBewertungen.h"
-#include "storeFixture.h"
 #include "testData.h"
-#include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/frmOffen.h"
 #include "ui/forms.h"
 #include "ui/main/frmAnzeige.h"
+#include "windowFixture.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -20,7 +16,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -30,21 +25,12 @@ using ui::Form;
 using ui::frmOffen;
 
 namespace {
-const QByteArray kDemo = "notenschau_demo";
+const QString kDemo = QStringLiteral("notenschau_demo");
 const QByteArray kSignedIn = "RefreshToken=demo-refresh-token\n";
 } // namespace
 
-class OffenTest : public QObject {
+class OffenTest : public QObject, testsupport::WindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<marktsim::SimProcess> sim;
-    std::unique_ptr<testsupport::StoreFixture> store;
-
-    void openStore(const QByteArray& user, const QByteArray& marktplatzLines,
-                   const QByteArray& sections = {}) {
-        store = std::make_unique<testsupport::StoreFixture>(
-            user, testsupport::marktplatz(sim->baseUrl()) + marktplatzLines + sections);
-    }
 
     // The window once its list arrived.
     frmOffen& loaded() {
@@ -63,29 +49,9 @@ class OffenTest : public QObject {
         return lines;
     }
 
-    int stat(const char* key) { return sim->stats().value(QLatin1String(key)).toInt(); }
-
 private slots:
-    void initTestCase() {
-        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
-        t.http.retryWaitsMs = {50, 100};
-        t.http.inactivityMs = 3000;
-        t.http.deadlineMs = 10000;
-        retrieval::clsTalmBewertungen::setDefaultTiming(t);
-    }
-    void init() {
-        retrieval::clsTalmBewertungen::clearTokenCache();
-        sim = std::make_unique<marktsim::SimProcess>();
-        QVERIFY2(sim->start({"--demo", "--reference", "2026-11-30T12:00:00Z"}),
-                 qPrintable(sim->errorString()));
-    }
-    void cleanup() {
-        Form<frmOffen>::unload();
-        Form<ui::frmAnzeige>::unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        store.reset();
-        sim.reset();
-    }
+    void init() { QVERIFY(startSim({"--demo", "--reference", "2026-11-30T12:00:00Z"})); }
+    void cleanup() { closeAll(); }
 
     void theDemoMembersItemsRated_data();
     void theDemoMembersItemsRated();
@@ -199,12 +165,7 @@ void OffenTest::aListThatDoesNotArrive() {
     bool signInAsked = false;
     Form<frmOffen>::get().setSignIn([&] { signInAsked = true; });
     frmOffen& w = loaded();
-    QCOMPARE(shown.shown.size(), boxes.size());
-    for (int i = 0; i < boxes.size(); ++i) {
-        const QString text = QString::number(shown.shown[i].style) + '|' + shown.shown[i].text;
-        const QStringList parts = boxes[i].split(QLatin1Char('*'));
-        QVERIFY2(text.startsWith(parts.first()) && text.endsWith(parts.last()), qPrintable(text));
-    }
+    compareBoxes(shown, boxes);
     QVERIFY(!signInAsked);
     QCOMPARE(w.list()->topLevelItemCount(), 0);
     QCOMPARE(w.windowTitle(), QStringLiteral("Offene Bewertungen (0)"));
@@ -233,9 +194,7 @@ void OffenTest::theSwitchForRatingAfterEachCheck() {
 // Switched on, "Jetzt Prüfen" ends by rating every open item and says how
 // many; the window opened from the menu then lists none.
 void OffenTest::aCheckRatesEveryOpenItem() {
-    openStore(kDemo, kSignedIn, "[Bewerten]\nAutomatisch=1\n");
-    ui::frmAnzeige& main = Form<ui::frmAnzeige>::get();
-    main.Form_Load();
+    ui::frmAnzeige& main = openWindow(kDemo, kSignedIn, "[Bewerten]\nAutomatisch=1\n");
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbYes).answer(app::vbOK);
     main.ZorButton1_Click();
@@ -244,9 +203,7 @@ void OffenTest::aCheckRatesEveryOpenItem() {
              QStringLiteral("Nach der Prüfung automatisch bewertet: 12 Käufer positiv bewertet."));
     QCOMPARE(stat("leave_feedback"), 12);
 
-    QPointer<QTimer> timer = main.findChild<QTimer*>(QStringLiteral("Timer1"));
-    main.menu().action(QStringLiteral("keyOffen"))->trigger();
-    QTRY_VERIFY(!timer || !timer->isActive());
+    testsupport::choose(main, "keyOffen");
     QVERIFY(Form<frmOffen>::isLoaded());
     QTRY_COMPARE(Form<frmOffen>::get().windowTitle(), QStringLiteral("Offene Bewertungen (0)"));
     QCOMPARE(boxes.unexpected, 0);

@@ -3,8 +3,6 @@
 #include "answerers.h"
 #include "app/modGlobal.h"
 #include "guiDriver.h"
-#include "marktsimProcess.h"
-#include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/ownUpdateRun.h"
 #include "store/connection.h"
 #include "store/modData.h"
@@ -16,11 +14,11 @@
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
+#include "windowFixture.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -31,47 +29,22 @@ using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
 
-class OwnRatingsTest : public QObject {
+class OwnRatingsTest : public QObject, testsupport::WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<marktsim::SimProcess> sim;
-    std::unique_ptr<testsupport::StoreFixture> store;
-
-    void startSim(const QStringList& members) {
-        sim = std::make_unique<marktsim::SimProcess>();
-        QStringList args{"--reference", "2026-11-30T12:00:00Z"};
-        for (const QString& m : members)
-            args << "--member" << m;
-        QVERIFY2(sim->start(args), qPrintable(sim->errorString()));
+    bool simWith(const QString& member) {
+        return startSim({"--reference", "2026-11-30T12:00:00Z", "--member", member});
     }
-
-    frmAnzeige& openWindow(const QString& user, const QByteArray& mainLines = "checkInet=False\n") {
-        store = std::make_unique<testsupport::StoreFixture>(
-            user, testsupport::marktplatz(sim->baseUrl()), mainLines);
-        frmAnzeige& w = Form<frmAnzeige>::get();
-        w.Form_Load();
-        return w;
-    }
-
     qint32 stored(const QString& user = QStringLiteral("anna")) {
         return modData::read_Anzahl(user);
     }
+    static int summed(frmAnzeige& w) {
+        return w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
+               w.lblsumme(3)->text().toInt();
+    }
 
 private slots:
-    void initTestCase() {
-        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
-        t.http.retryWaitsMs = {50, 100};
-        t.http.inactivityMs = 3000;
-        t.http.deadlineMs = 10000;
-        retrieval::clsTalmBewertungen::setDefaultTiming(t);
-    }
-    void init() { retrieval::clsTalmBewertungen::clearTokenCache(); }
-    void cleanup() {
-        Form<frmAnzeige>::unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        store.reset();
-        sim.reset();
-    }
+    void cleanup() { closeAll(); }
 
     // One check per way a run ends: the boxes the window shows ("style|text",
     // a "*" standing for any text), then what it lists. What a run stores is
@@ -129,7 +102,7 @@ private slots:
         QFETCH(QStringList, fault);
         QFETCH(QStringList, boxes);
         QFETCH(int, stored);
-        startSim({"anna:450"});
+        QVERIFY(simWith("anna:450"));
         frmAnzeige& w = openWindow(user);
         if (fetch<bool>("checkedBefore")) {
             testsupport::MessageBoxAnswerer first;
@@ -154,22 +127,13 @@ private slots:
         testsupport::MessageBoxAnswerer shown;
         shown.answer(fetch<int>("answer")).answer(app::vbOK).answer(app::vbOK);
         w.ZorButton1_Click();
-        QCOMPARE(shown.shown.size(), boxes.size());
-        for (int i = 0; i < boxes.size(); ++i) {
-            const QString text = QString::number(shown.shown[i].style) + '|' + shown.shown[i].text;
-            const QStringList parts = boxes[i].split(QLatin1Char('*'));
-            QVERIFY2(text.startsWith(parts.first()) && text.endsWith(parts.last()) &&
-                         !text.contains(QLatin1Char('\n')),
-                     qPrintable(text));
-        }
+        compareBoxes(shown, boxes);
         QCOMPARE(shown.unexpected, 0);
         QCOMPARE(this->stored(user), stored);
         // The caption, the list, the sums and the buttons tell what is stored.
         QTEST(w.lblinfo()->text(), "caption");
         QCOMPARE(w.liste().rowCount(), qMin(stored, 200) + 1);
-        QCOMPARE(w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
-                     w.lblsumme(3)->text().toInt(),
-                 stored);
+        QCOMPARE(summed(w), stored);
         QCOMPARE(w.button(ui::FeedbackView::cmdnext)->isEnabled(), stored > 200);
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
     }
@@ -177,7 +141,7 @@ private slots:
     // "Aktionen", "Vollständig prüfen": a rating the marketplace no longer
     // lists stays in the list, marked, and leaves the caption and the sums.
     void theFullCheckFromTheMenu() {
-        startSim({"anna:30"});
+        QVERIFY(simWith("anna:30"));
         frmAnzeige& w = openWindow(QStringLiteral("anna"));
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbYes);
@@ -185,18 +149,14 @@ private slots:
         QCOMPARE(stored(), 30);
         sim->admin(QStringLiteral("withdraw"), QUrlQuery{{"user", "anna"}});
         boxes.answer(app::vbOK);
-        QPointer<QTimer> timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
-        w.menu().action(QStringLiteral("keyVollstaendig"))->trigger();
-        QTRY_VERIFY(!timer || !timer->isActive());
+        testsupport::choose(w, "keyVollstaendig");
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(boxes.shown[1].text, QStringLiteral("Vollständige Prüfung: 1 Bewertung geändert "
                                                      "(1 als zurückgezogen markiert, 0 wieder "
                                                      "gezählt)."));
         QCOMPARE(stored(), 30);
         QCOMPARE(w.lblinfo()->text(), QStringLiteral("Anzeige: 1 - 30 von 29 (+ 1 zurückgezogen)"));
-        QCOMPARE(w.lblsumme(1)->text().toInt() + w.lblsumme(2)->text().toInt() +
-                     w.lblsumme(3)->text().toInt(),
-                 29);
+        QCOMPARE(summed(w), 29);
         QVERIFY(w.liste().captions(2).at(0).contains(QStringLiteral("(zurückgezogen) ")));
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
         QCOMPARE(boxes.unexpected, 0);
@@ -215,8 +175,8 @@ private slots:
             "/Bin/config.INI fehlt der Mitgliedsname: [User] Username=");
     }
     void noRunStarts() {
-        startSim({"anna:10"});
-        frmAnzeige& w = openWindow(fetch<QString>("user"), fetch<QByteArray>("mainLines"));
+        QVERIFY(simWith("anna:10"));
+        frmAnzeige& w = openWindow(fetch<QString>("user"), {}, {}, fetch<QByteArray>("mainLines"));
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbOK);
         bool progressShown = false;
@@ -229,7 +189,7 @@ private slots:
         QCOMPARE(boxes.shown[0].icon(), int(app::vbCritical));
         QVERIFY(!progressShown);
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
-        QCOMPARE(sim->stats().value("requests").toInt(), 0);
+        QCOMPARE(stat("requests"), 0);
     }
 
     // An operation left through the error dialog leaves every control usable.
@@ -244,7 +204,7 @@ private slots:
     void leavingTheErrorDialogLeavesTheWindowUsable() {
         QFETCH(QString, before);
         QFETCH(QString, pressed);
-        startSim({"anna:450"});
+        QVERIFY(simWith("anna:450"));
         frmAnzeige& w = openWindow(QStringLiteral("anna"));
         store->addRatings(QStringLiteral("anna"), 450, QDateTime(QDate(2026, 11, 1), QTime(8, 0)),
                           {1, 2, 3});

@@ -5,18 +5,16 @@
 #include "app/modGlobal.h"
 #include "app/modini.h"
 #include "guiDriver.h"
-#include "marktsimProcess.h"
-#include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/ownUpdateRun.h"
 #include "retrieval/sellerCalls.h"
 #include "store/ratingStoring.h"
 #include "store/replyStoring.h"
-#include "storeFixture.h"
 #include "testData.h"
 #include "ui/dialogs/replyDialog.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
+#include "windowFixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -25,14 +23,13 @@
 #include <QtTest>
 
 using testsupport::fetch;
+using testsupport::row;
 using ui::Form;
 using ui::frmAnzeige;
 
-class ReplyDialogTest : public QObject {
+class ReplyDialogTest : public QObject, testsupport::WindowFixture {
     Q_OBJECT
 
-    marktsim::SimProcess sim;
-    std::unique_ptr<testsupport::StoreFixture> store;
     std::vector<store::FetchedRating> loaded;
 
     static int rowOf(const frmAnzeige& w, const QString& id) {
@@ -44,14 +41,9 @@ class ReplyDialogTest : public QObject {
 
 private slots:
     void initTestCase() {
-        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
-        t.http.retryWaitsMs = {50, 100};
-        retrieval::clsTalmBewertungen::setDefaultTiming(t);
-        QVERIFY2(sim.start({"--member", "anna:20", "--refresh-token", "rt-anna:anna", "--reference",
-                            "2026-11-30T12:00:00Z"}),
-                 qPrintable(sim.errorString()));
-        store = std::make_unique<testsupport::StoreFixture>(
-            "anna", testsupport::marktplatz(sim.baseUrl()) + "RefreshToken=rt-anna\n");
+        QVERIFY(startSim({"--member", "anna:20", "--refresh-token", "rt-anna:anna", "--reference",
+                          "2026-11-30T12:00:00Z"}));
+        openStore("anna", "RefreshToken=rt-anna\n");
         testsupport::MessageBoxAnswerer boxes;
         boxes.answer(app::vbYes).answer(app::vbOK);
         retrieval::OwnUpdateRun run(modini::settings());
@@ -70,11 +62,7 @@ private slots:
                  QString());
         Form<frmAnzeige>::get().Form_Load();
     }
-    void cleanupTestCase() {
-        Form<frmAnzeige>::unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        store.reset();
-    }
+    void cleanupTestCase() { closeAll(); }
 
     // Only an own, delivered rating without a reply can be answered; a row
     // with a reply shows it on a second line.
@@ -109,12 +97,10 @@ private slots:
     void countdown_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("leer") << ""
-                              << "Noch 500 Zeichen";
-        QTest::newRow("Danke") << "Danke"
-                               << "Noch 495 Zeichen";
-        QTest::newRow("500") << QString(500, 'a') << "Noch 0 Zeichen";
-        QTest::newRow("501") << QString(501, 'a') << "1 Zeichen zu viel";
+        row("leer", QString(), QString("Noch 500 Zeichen"));
+        row("Danke", QString("Danke"), QString("Noch 495 Zeichen"));
+        row("500", QString(500, 'a'), QString("Noch 0 Zeichen"));
+        row("501", QString(501, 'a'), QString("1 Zeichen zu viel"));
     }
     void countdown() {
         const auto target = store::ownRating("anna", loaded.at(0).id);
@@ -176,7 +162,7 @@ private slots:
         QVERIFY(!w.canAnswer(2));
         QCOMPARE(store::ownRating("anna", loaded.at(0).id)->reply,
                  QStringLiteral("Vielen Dank für Ihren Kauf!"));
-        QCOMPARE(sim.stats().value("respond_to_feedback").toInteger(), 1);
+        QCOMPARE(stat("respond_to_feedback"), 1);
     }
 };
 

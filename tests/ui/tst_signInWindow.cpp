@@ -5,16 +5,14 @@
 // database and stand-ins for the desktop's browser.
 #include "answerers.h"
 #include "app/modini.h"
-#include "marktsimProcess.h"
-#include "retrieval/clsTalmBewertungen.h"
 #include "standInDesktop.h"
-#include "storeFixture.h"
 #include "testData.h"
 #include "ui/controls/menuAdapter.h"
 #include "ui/dialogs/signInDialog.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
+#include "windowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +28,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using testsupport::choose;
 using testsupport::fetch;
 using testsupport::row;
 using ui::Form;
@@ -84,26 +83,18 @@ struct DialogVisit {
 
 } // namespace
 
-class SignInWindowTest : public QObject {
+class SignInWindowTest : public QObject, testsupport::WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<marktsim::SimProcess> sim;
-    std::unique_ptr<testsupport::StoreFixture> store;
     std::unique_ptr<testsupport::StandInDesktop> desktop;
     DialogVisit visit;
     QPointer<QTimer> watch; // for the next sign-in dialog
 
-    QString configFile() const { return store->folder().file(QStringLiteral("Bin/config.INI")); }
     QByteArray config() const { return testsupport::readFile(configFile()); }
 
     // A window on an empty database, the simulator's keys in the settings.
-    frmAnzeige& openWindow(const QString& user, const QByteArray& marktplatzLines = {}) {
-        store = std::make_unique<testsupport::StoreFixture>(
-            user,
-            testsupport::marktplatz(sim->baseUrl()) + "RuName=" + kRuName + "\n" + marktplatzLines);
-        frmAnzeige& w = Form<frmAnzeige>::get();
-        w.Form_Load();
-        return w;
+    frmAnzeige& window(const QString& user, const QByteArray& marktplatzLines = {}) {
+        return openWindow(user, "RuName=" + kRuName + "\n" + marktplatzLines);
     }
 
     // Once the sign-in dialog opens: "Kopieren", the paste, "Anmelden"; the
@@ -145,32 +136,6 @@ class SignInWindowTest : public QObject {
         timer->start();
     }
 
-    void choose(frmAnzeige& w, const char* key) {
-        QPointer<QTimer> timer = w.findChild<QTimer*>(QStringLiteral("Timer1"));
-        w.menu().action(QLatin1String(key))->trigger();
-        QTRY_VERIFY(!timer || !timer->isActive());
-    }
-
-    // The boxes shown, "style|text", against the expected ones, in which "*"
-    // stands for any text, {CONFIG} for the configuration file, {DB} for the
-    // database. The markers are braced: a temporary folder's random name may
-    // hold "DB".
-    void compareBoxes(const testsupport::MessageBoxAnswerer& boxes, const QStringList& expected) {
-        QStringList shown;
-        for (const app::MessageBoxRequest& r : boxes.shown)
-            shown << QString::number(r.style) + '|' + r.text;
-        QCOMPARE(shown.size(), expected.size());
-        for (int i = 0; i < shown.size(); ++i) {
-            const QString e = QString(expected[i])
-                                  .replace(QStringLiteral("{CONFIG}"), configFile())
-                                  .replace(QStringLiteral("{DB}"), store->databasePath());
-            const QRegularExpression pattern(
-                QRegularExpression::anchoredPattern(QRegularExpression::escape(e).replace(
-                    QStringLiteral("\\*"), QStringLiteral(".*"))));
-            QVERIFY2(pattern.match(shown[i]).hasMatch(), qPrintable(shown[i]));
-        }
-    }
-
     // A check after signing in as bert: his 25 ratings with their givers and
     // items, an item's page in the browser on a double-click.
     void aCheckListsBertUnmasked(frmAnzeige& w, testsupport::MessageBoxAnswerer& boxes) {
@@ -198,29 +163,16 @@ class SignInWindowTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
-        t.http.retryWaitsMs = {50, 100};
-        t.http.inactivityMs = 3000;
-        t.http.deadlineMs = 10000;
-        retrieval::clsTalmBewertungen::setDefaultTiming(t);
-    }
     void init() {
-        retrieval::clsTalmBewertungen::clearTokenCache();
-        sim = std::make_unique<marktsim::SimProcess>();
-        QVERIFY2(sim->start({"--member", "anna:30", "--member", "bert:25", "--runame", kRuName,
-                             "--refresh-token", "rt-anna:anna"}),
-                 qPrintable(sim->errorString()));
+        QVERIFY(startSim({"--member", "anna:30", "--member", "bert:25", "--runame", kRuName,
+                          "--refresh-token", "rt-anna:anna"}));
         desktop = std::make_unique<testsupport::StandInDesktop>();
         desktop->setBrowser(QStringLiteral("{browser} %u"));
     }
     void cleanup() {
         delete watch;
-        Form<frmAnzeige>::unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        store.reset();
+        closeAll();
         desktop.reset();
-        sim.reset();
     }
 
     void aSignIn_data();
@@ -237,10 +189,12 @@ namespace {
 const QString kOffer = QString::number(app::vbYesNo | app::vbQuestion) +
                        "|Mit eBay anmelden? Angemeldet zeigt Notenschau bei Ihren eigenen "
                        "Bewertungen auch, wer sie abgegeben hat und zu welchem Artikel.";
-const QString kSignedInAsBert =
-    QString::number(app::vbInformation) +
-    "|Angemeldet als bert; die Anmeldung gilt bis *. Kein Schlüsselbund gefunden: Das "
-    "RefreshToken steht in {CONFIG}, nur für Sie lesbar.";
+QString signedInAs(const QString& member) {
+    return QString::number(app::vbInformation) + "|Angemeldet als " + member +
+           "; die Anmeldung gilt bis *. Kein Schlüsselbund gefunden: Das RefreshToken steht in "
+           "{CONFIG}, nur für Sie lesbar.";
+}
+const QString kSignedInAsBert = signedInAs("bert");
 const QString kReplaceAnna =
     QString::number(app::vbYesNo | app::vbQuestion | app::vbDefaultButton2) +
     "|Angemeldet ist bert, in {DB} sind aber die Bewertungen von anna gespeichert. Mit der "
@@ -308,7 +262,7 @@ void SignInWindowTest::aSignIn() {
     boxes.answer(app::vbOK);
     whenTheDialogOpens(refused ? QStringLiteral("address") : paste);
     const QString stored = fetch<QString>("stored");
-    frmAnzeige& w = openWindow(stored);
+    frmAnzeige& w = window(stored);
     const QByteArray before = config();
     if (fromMenu) {
         QVERIFY(!visit.opened); // the offer declined
@@ -369,7 +323,7 @@ void SignInWindowTest::signingOut() {
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(fetch<int>("answer"));
     frmAnzeige& w =
-        openWindow("anna", signedIn ? "RefreshToken=rt-anna\nAnmeldungBis=2028-06-01\n" : "");
+        window("anna", signedIn ? "RefreshToken=rt-anna\nAnmeldungBis=2028-06-01\n" : "");
     QAction* signOut = w.menu().action(QStringLiteral("keyAbmelden"));
     QCOMPARE(signOut->text(), QStringLiteral("Abmelden"));
     QCOMPARE(signOut->isVisible(), signedIn);
@@ -412,7 +366,7 @@ void SignInWindowTest::theExpiryNotice() {
     testsupport::FixedClock clock(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(kNo).answer(kNo).answer(kNo);
-    frmAnzeige& w = openWindow(
+    frmAnzeige& w = window(
         "anna", "RefreshToken=rt-anna\nAnmeldungBis=" + fetch<QString>("until").toUtf8() + "\n");
     QCOMPARE(w.lblAnmeldung()->text(), atStart);
     QCOMPARE(w.lblAnmeldung()->isVisible(), !atStart.isEmpty());
@@ -435,11 +389,7 @@ void SignInWindowTest::aSignInTheMarketplaceNoLongerTakes_data() {
     const QString again =
         QString::number(app::vbYesNo | app::vbQuestion) + "|Jetzt bei eBay anmelden?";
     row("Nein", kNo, QStringList{ranOut, again});
-    row("Ja", kYes,
-        QStringList{ranOut, again,
-                    QString::number(app::vbInformation) +
-                        "|Angemeldet als anna; die Anmeldung gilt bis *. Kein Schlüsselbund "
-                        "gefunden: Das RefreshToken steht in {CONFIG}, nur für Sie lesbar."});
+    row("Ja", kYes, QStringList{ranOut, again, signedInAs("anna")});
 }
 
 void SignInWindowTest::aSignInTheMarketplaceNoLongerTakes() {
@@ -447,7 +397,7 @@ void SignInWindowTest::aSignInTheMarketplaceNoLongerTakes() {
     sim->admin("consent", {{"mode", "auto"}, {"member", "anna"}});
     testsupport::MessageBoxAnswerer boxes;
     boxes.answer(app::vbOK).answer(fetch<int>("answer")).answer(app::vbOK);
-    frmAnzeige& w = openWindow("anna", "RefreshToken=rt-anna\nAnmeldungBis=2028-06-01\n");
+    frmAnzeige& w = window("anna", "RefreshToken=rt-anna\nAnmeldungBis=2028-06-01\n");
     QCOMPARE(sim->admin("revoke", {{"member", "anna"}}).value("revoked").toInt(), 1);
     whenTheDialogOpens(QStringLiteral("address"));
     w.ZorButton1_Click();
