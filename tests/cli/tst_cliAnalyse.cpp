@@ -133,15 +133,15 @@ private slots:
                  qPrintable(none.err));
     }
 
-    // Two checks at once: each rating is stored once, and each process says
-    // how many it stored itself.
+    // Two checks started at once: the second waits for the first, each rating
+    // is stored once, and each process says how many it stored itself.
     void twoChecksAtOnce() {
-        // Slow answers, so that both have fetched everything before either stores.
+        // Slow answers, so that the second starts while the first still loads.
         QVERIFY(sim.fault("delay", {"on=entries", "ms=300", "count=20"}));
         std::array<QProcess, 2> checks;
         for (QProcess& p : checks)
             testsupport::startProcess(p, NOTENSCHAU_CLI_PATH,
-                                      {"--ordner", folder->path(), "pruefen", "--ja"});
+                                      {"--ordner", folder->path(), "pruefen", "--ja", "--warten"});
         int said = 0;
         for (QProcess& p : checks) {
             const ProcessResult r = testsupport::finishProcess(p);
