@@ -120,6 +120,14 @@ private slots:
         QVERIFY(meta.contains("<release version=\"" NOTENSCHAU_VERSION_TEXT "\""));
         validate("desktop-file-validate", {entry});
     }
+    // The timer and its service where the user's systemd finds them.
+    void theScheduledCheck() {
+        const QString units = root.path() + "/usr/lib/systemd/user/notenschau-pruefen.";
+        QVERIFY(text(units + "timer").contains("\nOnCalendar=hourly\n"));
+        QVERIFY(text(units + "service")
+                    .contains("\nExecStart=%h/.local/share/notenschau/programm/notenschau-cli "
+                              "pruefen --ja --melden\n"));
+    }
     void theMetainfo() {
         validate("appstreamcli", {"validate", "--no-net",
                                   share() + "/metainfo/de.notenschau.Notenschau.metainfo.xml"});
