@@ -43,6 +43,7 @@ struct Arguments {
     QString anwendung;         // the application keys' file; empty: the installation's
     bool ja = false;           // pruefen: load without asking
     bool vollstaendig = false; // pruefen: walk the whole list and mark what is withdrawn
+    bool melden = false;       // pruefen: a desktop notice of new ratings
     QString fremd;             // liste: a foreign member instead of the standard user
     int art = 0;               // liste: 0 all, 1 positive, 2 neutral, 3 negative
     qint32 seite = 1;          // liste: 1-based page

@@ -5,6 +5,7 @@
 #include "app/msgBox.h"
 #include "base/clock.h"
 #include "bewerten.h"
+#include "melden.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "retrieval/signIn.h"
@@ -56,7 +57,16 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 
 int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                                   ConsolePresenter& presenter) {
-    return rateAfterCheck(check(args, chooser, presenter));
+    if (!args.melden)
+        return rateAfterCheck(check(args, chooser, presenter));
+    const auto kinds = retrieval::noticeKindsOf(modini::settings().melden, modini::configPath());
+    if (const auto* message = std::get_if<QString>(&kinds)) {
+        err(*message + QLatin1Char('\n'));
+        return kFehler;
+    }
+    const int exit = rateAfterCheck(check(args, chooser, presenter));
+    return announceNewRatings({std::get<retrieval::NoticeKinds>(kinds), m_unstored, args.anwendung},
+                              exit);
 }
 
 int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
@@ -86,6 +96,12 @@ int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
     }
     const errors::ErrorWatch storing;
 
+    // A notice is never worth failing the check for.
+    if (args.melden)
+        try {
+            m_unstored = retrieval::unstoredIds(fetched.ratings, modGlobal::sStandardUser);
+        } catch (const errors::RuntimeError&) {
+        }
     const qint32 lines = qint32(fetched.ratings.size());
     if (lines > 0)
         out(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!\n"));
