@@ -35,13 +35,17 @@ void startProgram(const QString& anwendung) {
 }
 
 app::NoticeAnswer waitForAnswer(app::DesktopNotice& notice) {
-    app::NoticeAnswer answer = app::NoticeAnswer::Closed;
+    std::optional<app::NoticeAnswer> answer;
     QTimer limit;
     limit.setSingleShot(true);
     waitInterruptible(
         [&](const std::function<void()>& done) {
+            // The first answer counts: a server closes the notice right after
+            // the action chosen in it, and both arrive before the wait ends.
             QObject::connect(&notice, &app::DesktopNotice::answered, &limit,
                              [&answer, done](app::NoticeAnswer a) {
+                                 if (answer)
+                                     return;
                                  answer = a;
                                  done();
                              });
@@ -49,7 +53,7 @@ app::NoticeAnswer waitForAnswer(app::DesktopNotice& notice) {
             limit.start(waitLimitMs());
         },
         [&limit] { limit.start(0); });
-    return answer;
+    return answer.value_or(app::NoticeAnswer::Closed);
 }
 
 } // namespace
