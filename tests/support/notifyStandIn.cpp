@@ -40,7 +40,7 @@ public slots:
             f.write(QJsonDocument(call).toJson(QJsonDocument::Compact) + '\n');
         const uint id = ++m_last;
         // After the reply, as a user's click comes.
-        QTimer::singleShot(0, this, [this, id] {
+        QTimer::singleShot(300, this, [this, id] {
             if (m_answer == QLatin1String("anzeigen") || m_answer == QLatin1String("default"))
                 emit ActionInvoked(id, m_answer);
             if (!m_answer.isEmpty())

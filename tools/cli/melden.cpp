@@ -8,6 +8,7 @@
 #include "runSupport.h"
 #include "store/connection.h"
 
+#include <optional>
 #include <QProcess>
 #include <QTimer>
 
