@@ -53,6 +53,15 @@ constexpr Option kOptions[] = {
          a.warten = true;
          return QString();
      }},
+    {"--melden", nullptr, bit(Command::Pruefen),
+     "nach dem Speichern neuer Bewertungen eine Desktop-\n"
+     "Benachrichtigung ([Main] Melden=); \"Anzeigen\" darin\n"
+     "startet Notenschau. Gewartet wird darauf höchstens\n"
+     "5 Minuten.",
+     [](Arguments& a, const QString&) {
+         a.melden = true;
+         return QString();
+     }},
     {"--fremd", "NAME", bit(Command::Liste) | bit(Command::Suche) | bit(Command::Verlauf),
      "die zwischengespeicherten Bewertungen eines anderen\nMitglieds statt der eigenen", setFremd},
     {"--art", "ART", bit(Command::Liste) | bit(Command::Suche), "nur Bewertungen dieser Art",
@@ -91,7 +100,7 @@ struct CommandInfo {
 // In the order of the help.
 constexpr CommandInfo kCommands[] = {
     {"pruefen", Command::Pruefen,
-     "  pruefen [--ja] [--vollstaendig] [--warten]\n"
+     "  pruefen [--ja] [--vollstaendig] [--warten] [--melden]\n"
      "      Sucht neue Bewertungen des Standard-Users, fragt, ob sie geladen werden\n"
      "      sollen, lädt sie und schreibt sie in die Datenbank. Gefragt wird nur,\n"
      "      wenn die Eingabe ein Terminal ist; sonst wird ohne --ja nichts geladen.\n",

@@ -46,6 +46,7 @@ struct Arguments {
     bool ja = false;           // pruefen: load without asking
     bool vollstaendig = false; // pruefen: walk the whole list and mark what is withdrawn
     bool warten = false;       // pruefen: wait while another process checks
+    bool melden = false;       // pruefen: a desktop notice of new ratings
     QString fremd;             // liste: a foreign member instead of the standard user
     int art = 0;               // liste: 0 all, 1 positive, 2 neutral, 3 negative
     qint32 seite = 1;          // liste: 1-based page

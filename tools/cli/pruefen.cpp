@@ -6,6 +6,7 @@
 #include "base/clock.h"
 #include "bewerten.h"
 #include "checkTurn.h"
+#include "melden.h"
 #include "retrieval/fullCheckRun.h"
 #include "retrieval/ownUpdateRun.h"
 #include "retrieval/signIn.h"
@@ -59,6 +60,15 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
 
 int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                                   ConsolePresenter& presenter) {
+    std::optional<retrieval::NoticeKinds> kinds;
+    if (args.melden) {
+        auto read = retrieval::noticeKindsOf(modini::settings().melden, modini::configPath());
+        if (const auto* message = std::get_if<QString>(&read)) {
+            err(*message + QLatin1Char('\n'));
+            return kFehler;
+        }
+        kinds = std::get<retrieval::NoticeKinds>(read);
+    }
     int code = kOk;
     {
         // Held for the load and its storing; rating the buyers comes after.
@@ -67,7 +77,10 @@ int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser
             return *refused;
         code = check(args, chooser, presenter);
     }
-    return rateAfterCheck(code);
+    const int exit = rateAfterCheck(code);
+    if (!kinds)
+        return exit;
+    return announceNewRatings({*kinds, m_unstored, args.anwendung}, exit);
 }
 
 int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
@@ -97,6 +110,12 @@ int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
     }
     const errors::ErrorWatch storing;
 
+    // A notice is never worth failing the check for.
+    if (args.melden)
+        try {
+            m_unstored = retrieval::unstoredIds(fetched.ratings, modGlobal::sStandardUser);
+        } catch (const errors::RuntimeError&) {
+        }
     const qint32 lines = qint32(fetched.ratings.size());
     if (lines > 0)
         out(QStringLiteral("Neue Bewertungen werden in die Datenbank geschrieben!\n"));

@@ -2,6 +2,8 @@
 
 #include "command.h"
 
+#include <QSet>
+
 namespace cli {
 
 // The update run of the standard user's own ratings and their storing.
@@ -14,6 +16,8 @@ private:
     int runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
                       ConsolePresenter& presenter) override;
     int check(const Arguments& args, ConsoleChooser& chooser, ConsolePresenter& presenter);
+
+    QSet<QString> m_unstored; // --melden: the fetched ratings not stored before
 };
 
 } // namespace cli
