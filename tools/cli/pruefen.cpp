@@ -56,6 +56,33 @@ int fullCheck(ProgressPrinter& printer, ConsoleChooser& chooser) {
     return fetched.errorReported || storing.seen() ? kFehler : kOk;
 }
 
+// The exit code of an outcome that stored nothing; none when it stored.
+std::optional<int> endedUnstored(const retrieval::SyncOutcome& outcome) {
+    using Kind = retrieval::SyncOutcome::Kind;
+    switch (outcome.kind) {
+    case Kind::NothingNew:
+        app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
+                    app::vbOKOnly | app::vbInformation);
+        return kOk;
+    case Kind::Declined:
+        out(QStringLiteral("Die neuen Bewertungen wurden nicht geladen.\n"));
+        return kNichtGeladen;
+    case Kind::UnknownMember:
+        return kMitgliedUnbekannt;
+    case Kind::NoConnection:
+        return kKeineVerbindung;
+    case Kind::Failed:
+        if (outcome.storeFailed)
+            err(terminalLines(retrieval::outcomeMessage(outcome)) + QLatin1Char('\n'));
+        return kFehler;
+    case Kind::Stored:
+    case Kind::CutShort:
+    case Kind::Cancelled:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int PruefenCommand::runOnDatabase(const Arguments& args, ConsoleChooser& chooser,
@@ -124,27 +151,8 @@ int PruefenCommand::check(const Arguments& args, ConsoleChooser& chooser,
                                [&printer, lines](qint32 i) { printer.storing(i, lines); });
     printer.endLine();
 
-    switch (outcome.kind) {
-    case Kind::NothingNew:
-        app::MsgBox(QStringLiteral("Es sind keine neuen Bewertungen eingegangen"),
-                    app::vbOKOnly | app::vbInformation);
-        return kOk;
-    case Kind::Declined:
-        out(QStringLiteral("Die neuen Bewertungen wurden nicht geladen.\n"));
-        return kNichtGeladen;
-    case Kind::UnknownMember:
-        return kMitgliedUnbekannt;
-    case Kind::NoConnection:
-        return kKeineVerbindung;
-    case Kind::Failed:
-        if (outcome.storeFailed)
-            err(terminalLines(retrieval::outcomeMessage(outcome)) + QLatin1Char('\n'));
-        return kFehler;
-    case Kind::Stored:
-    case Kind::CutShort:
-    case Kind::Cancelled:
-        break;
-    }
+    if (const std::optional<int> ended = endedUnstored(outcome))
+        return *ended;
     const qint32 total = modData::countsOf(modData::Table::Own, modGlobal::sStandardUser).real;
     out(QStringLiteral("Gespeichert: %1, insgesamt %2.\n")
             .arg(retrieval::neueBewertungen(outcome.added))
