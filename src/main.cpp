@@ -1,4 +1,5 @@
 #include "app/applicationKeys.h"
+#include "base/deployment.h"
 #include "base/qtTranslations.h"
 #include "ui/modGlobalMain.h"
 
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("notenschau"));
     base::installQtTranslations(application);
     // The window belongs to the menu entry of that name (Wayland, task bars).
-    QApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
+    QApplication::setDesktopFileName(QString::fromLatin1(deployment::kDesktopId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/notenschau.png")));
     // --anwendung DATEI names the application keys of another installation.
     const QStringList args = QApplication::arguments();

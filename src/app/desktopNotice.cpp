@@ -1,5 +1,7 @@
 #include "app/desktopNotice.h"
 
+#include "base/deployment.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
@@ -14,7 +16,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 // The installed menu entry and icon share the application's id.
-const QString kDesktopEntry = QStringLiteral("de.notenschau.Notenschau");
+const QString kDesktopEntry = QString::fromLatin1(deployment::kDesktopId);
 constexpr int kCallTimeoutMs = 10'000;
 
 QString reasonOf(const QDBusError& error) {

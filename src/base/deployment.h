@@ -15,6 +15,10 @@ inline constexpr char kDefaultDomain[] = "ebay.de";
 inline constexpr char kFeedbackHost[] = "feedback.ebay.de";
 inline constexpr char kItemHost[] = "cgi.ebay.de";
 
+// The desktop entry's name, which windows and notices give the desktop so
+// that it shows the program's icon and name; the package installs the entry.
+inline constexpr char kDesktopId[] = "de.notenschau.Notenschau";
+
 // Support named by the error dialog.
 inline constexpr char kSupportMail[] = "support@notenschau.de";
 inline constexpr char kSupportWeb[] = "www.notenschau.de";

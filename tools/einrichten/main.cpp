@@ -2,6 +2,7 @@
 #include "app/applicationKeys.h"
 #include "app/desktopOpen.h"
 #include "app/profileFile.h"
+#include "base/deployment.h"
 #include "base/programFolder.h"
 #include "base/qtTranslations.h"
 #include "keyCheck.h"
@@ -415,7 +416,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> application;
     if (mode.gui) {
         application = std::make_unique<QApplication>(argc, argv);
-        QGuiApplication::setDesktopFileName(QStringLiteral("de.notenschau.Notenschau"));
+        QGuiApplication::setDesktopFileName(QString::fromLatin1(deployment::kDesktopId));
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
