@@ -101,7 +101,7 @@ QString secondHost(const Settings&, const Context&) {
 
 // In the order they are read: a bad Boolean leaves the keys after it unread.
 // An empty platform would strip the domain out of both page hosts.
-const std::array<Key, 19> kKeys{{
+const std::array<Key, 20> kKeys{{
     {"Main", "Database", none, Plain, database},
     {"User", "Username", none, Plain, text<&Settings::username>},
     {"Main", "checkInet", yes, Plain, flag<&Settings::checkInet>},
@@ -129,6 +129,7 @@ const std::array<Key, 19> kKeys{{
      market<&MarktplatzSettings::pruefHost2>},
     {"Bewerten", "Automatisch", no, Trimmed | EmptyIsDefault, flag<&Settings::automatischBewerten>},
     {"Main", "Melden", none, Trimmed, text<&Settings::melden>},
+    {"Main", "Intervall", none, Trimmed, text<&Settings::intervall>},
 }};
 
 // Vorlage1, Vorlage2 ... up to the first that is missing; empty ones are

@@ -41,7 +41,8 @@ struct Settings {
     // the program's own three when the section has none.
     QStringList bewertungsvorlagen;
     bool automatischBewerten = false; // [Bewerten] Automatisch: rate buyers after each check
-    QString melden; // [Main] Melden: which new ratings a notice tells of, as written
+    QString melden;    // [Main] Melden: which new ratings a notice tells of, as written
+    QString intervall; // [Main] Intervall: minutes between the window's own checks, as written
 };
 
 // What reading found. A key whose value is not a Boolean stops the reading:

@@ -10,8 +10,15 @@
 namespace app {
 
 QByteArray encodeWindowCommand(WindowCommand command) {
-    return command == WindowCommand::Neu ? QByteArrayLiteral("NEU\n")
-                                         : QByteArrayLiteral("ZEIGEN\n");
+    switch (command) {
+    case WindowCommand::Neu:
+        return QByteArrayLiteral("NEU\n");
+    case WindowCommand::Zeigen:
+        return QByteArrayLiteral("ZEIGEN\n");
+    case WindowCommand::Neueste:
+        break;
+    }
+    return QByteArrayLiteral("NEUESTE\n");
 }
 
 std::optional<WindowCommand> decodeWindowCommand(QByteArray line) {
@@ -20,6 +27,8 @@ std::optional<WindowCommand> decodeWindowCommand(QByteArray line) {
         return WindowCommand::Neu;
     if (line == "ZEIGEN")
         return WindowCommand::Zeigen;
+    if (line == "NEUESTE")
+        return WindowCommand::Neueste;
     return std::nullopt;
 }
 

@@ -9,9 +9,10 @@
 //
 //   NEU      the store changed: read the page shown again
 //   ZEIGEN   come to the front
+//   NEUESTE  come to the front with the newest own ratings (a notice's "Anzeigen")
 namespace app {
 
-enum class WindowCommand { Neu, Zeigen };
+enum class WindowCommand { Neu, Zeigen, Neueste };
 
 // Longest line the window reads; a longer one ends the connection.
 inline constexpr qint64 kMaxWindowLine = 256;

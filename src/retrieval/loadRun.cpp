@@ -41,10 +41,19 @@ void LoadRun::noteCount(qint32 AnzahlBewertungen, qint32 Seiten) {
     m_result.reportedTotal = std::max(0, AnzahlBewertungen);
 }
 
+int LoadRun::tell(const QString& text, int style) {
+    if (!m_quiet)
+        return app::MsgBox(text, style);
+    if ((style & 0x0F) == app::vbYesNo)
+        return app::vbYes;
+    m_quietMessage = text;
+    return app::vbOK;
+}
+
 void LoadRun::showNotFound() {
-    app::MsgBox(QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte "
-                               "überprüfen Sie den Mitgliedsnamen, und versuchen Sie es erneut!"),
-                app::vbCritical | app::vbOKOnly);
+    tell(QStringLiteral("Der eingegebene Mitgliedsname wurde nicht gefunden. Bitte "
+                        "überprüfen Sie den Mitgliedsnamen, und versuchen Sie es erneut!"),
+         app::vbCritical | app::vbOKOnly);
 }
 
 void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
@@ -53,18 +62,18 @@ void LoadRun::showConnectionError(qint16 Number, const QString& Description) {
     if (Number == retrieval::kFehlerAnmeldung) {
         // Not the connection: the member must sign in again.
         m_result.signInNeeded = true;
-        app::MsgBox(Description, app::vbCritical | app::vbOKOnly);
+        tell(Description, app::vbCritical | app::vbOKOnly);
         return;
     }
     // Not the connection either: the message names the setting to mend.
     if (isSettingsError(Number)) {
-        app::MsgBox(Description, app::vbCritical | app::vbOKOnly);
+        tell(Description, app::vbCritical | app::vbOKOnly);
         return;
     }
-    app::MsgBox(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") + QString::number(Number) +
-                    QStringLiteral("\r Beschreibung: ") + Description +
-                    QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht."),
-                app::vbCritical | app::vbOKOnly);
+    tell(QStringLiteral("Fehler bei der Verbindungsaufnahme: ") + QString::number(Number) +
+             QStringLiteral("\r Beschreibung: ") + Description +
+             QStringLiteral("\rBitte prüfen Sie ob eine Internetverbindung besteht."),
+         app::vbCritical | app::vbOKOnly);
 }
 
 bool LoadRun::isSettingsError(qint16 Number) {

@@ -37,6 +37,11 @@ public:
 
     virtual void cmdabort_Click() = 0;
 
+    // A run nobody watches, as the window's own checks at intervals: it loads
+    // without asking and keeps its last message instead of showing it.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
+    const QString& quietMessage() const { return m_quietMessage; }
+
     static QString label3() {
         return QStringLiteral("Der Einlesevorgang kann je nach Geschwindigkeit der "
                               "Internetverbindung etwas länger dauern.");
@@ -63,6 +68,8 @@ protected:
 
     // What a count says: the run's totals, and lAnzahlBewertungen.
     void noteCount(qint32 AnzahlBewertungen, qint32 Seiten);
+    // app::MsgBox, or in a quiet run: a question agreed to, a message kept.
+    int tell(const QString& text, int style);
     void showNotFound();
     void showConnectionError(qint16 Number, const QString& Description);
     // A settings error rather than the connection: no retry will help.
@@ -89,6 +96,8 @@ private:
     QString m_label1;
     QString m_label2;
     bool m_closed = false;
+    bool m_quiet = false;
+    QString m_quietMessage;
     errors::ErrorWatch m_errors;
 };
 

@@ -65,9 +65,9 @@ void OwnUpdateRun::pageArrived(const retrieval::FeedbackPage& page) {
     } catch (const errors::RuntimeError& e) {
         // Without the store the run cannot tell new from known.
         m_result.detail = e.description();
-        app::MsgBox(QStringLiteral("Die gespeicherten Bewertungen konnten nicht gelesen werden: ") +
-                        e.description(),
-                    app::vbCritical | app::vbOKOnly);
+        tell(QStringLiteral("Die gespeicherten Bewertungen konnten nicht gelesen werden: ") +
+                 e.description(),
+             app::vbCritical | app::vbOKOnly);
         if (m_source)
             m_source->abbrechen();
         end(Kind::Failed);
@@ -137,10 +137,10 @@ void OwnUpdateRun::Finished(bool cAbort) {
             }
         });
         p.step([&] {
-            const int answer = app::MsgBox(QStringLiteral("Sie haben ") + QString::number(n) +
-                                               QStringLiteral(" neue Bewertungen. Sollen die neuen "
-                                                              "Bewertungen geladen werden?"),
-                                           app::vbYesNo);
+            const int answer = tell(QStringLiteral("Sie haben ") + QString::number(n) +
+                                        QStringLiteral(" neue Bewertungen. Sollen die neuen "
+                                                       "Bewertungen geladen werden?"),
+                                    app::vbYesNo);
             if (answer != app::vbYes) {
                 end(Kind::Declined);
                 p.exit();

@@ -16,7 +16,7 @@
 
 namespace modGlobal {
 
-Start Main() {
+Start Main(const StartRequest& request) {
     errors::Procedure p("[modGlobal] Sub Main()");
     using Window = ui::Form<ui::frmAnzeige>;
     // Held for the life of the process.
@@ -26,7 +26,8 @@ Start Main() {
         alreadyRunning = !instanceLock.acquire();
         if (alreadyRunning) {
             // The window that runs comes forward instead.
-            app::sendToWindow(base::programFolder(), app::WindowCommand::Zeigen);
+            app::sendToWindow(base::programFolder(), request.neueste ? app::WindowCommand::Neueste
+                                                                     : app::WindowCommand::Zeigen);
             p.exit();
         }
     });
@@ -57,7 +58,7 @@ void endAsBeenden() {
 
 } // namespace
 
-int runProgram() {
+int runProgram(const StartRequest& request) {
     // A signal during the start waits until the window is up: ending half a
     // load would leave more behind than the load itself.
     app::TerminationSignals termination;
@@ -74,7 +75,7 @@ int runProgram() {
     errors::ErrorChooser* previousChooser = errors::ErrPtnr::instance().setChooser(&errorDialog);
 
     int code = 0;
-    switch (Main()) {
+    switch (Main(request)) {
     case Start::Running:
         running = true;
         if (endRequested)

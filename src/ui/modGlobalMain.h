@@ -11,12 +11,17 @@ enum class Start {
     Failed,         // the main window's load was left before the window showed
 };
 
+// How the program was asked to start.
+struct StartRequest {
+    bool neueste = false; // --neueste: from a notice, on the newest own ratings
+};
+
 // The process entry: refuses a second instance, then loads the main window.
-Start Main();
+Start Main(const StartRequest& request = {});
 
 // The program once the application object exists: message boxes and the
 // error dialog, Main, and the event loop. Returns the exit code.
-int runProgram();
+int runProgram(const StartRequest& request = {});
 
 } // namespace modGlobal
 

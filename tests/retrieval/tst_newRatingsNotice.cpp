@@ -1,6 +1,7 @@
 // The desktop notice after a check: which kinds call for one, its summary,
 // the three comments shown and their escaping.
 #include "retrieval/newRatingsNotice.h"
+#include "retrieval/quietCheck.h"
 #include "testData.h"
 
 #include <QTest>
@@ -81,6 +82,57 @@ private slots:
                          "neutral und negativ, mit Kommas getrennt."));
         QCOMPARE(std::get<NoticeKinds>(retrieval::noticeKindsOf(" Neutral , Positiv", "")),
                  (NoticeKinds{true, true, false}));
+    }
+
+    // [Main] Intervall: -1 stands for the message.
+    void intervals_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("minutes");
+        testsupport::row("empty", "", 0);
+        testsupport::row("never", "0", 0);
+        testsupport::row("shortest", " 5 ", 5);
+        testsupport::row("a day", "1440", 1440);
+        testsupport::row("too short", "4", -1);
+        testsupport::row("too long", "1441", -1);
+        testsupport::row("negative", "-10", -1);
+        testsupport::row("words", "stündlich", -1);
+    }
+    void intervals() {
+        const auto read = retrieval::checkIntervalOf(fetch<QString>("value"), "/p/Bin/config.INI");
+        const int minutes = fetch<int>("minutes");
+        if (minutes >= 0) {
+            QCOMPARE(std::get<int>(read), minutes);
+            return;
+        }
+        QCOMPARE(std::get<QString>(read),
+                 "Der Wert \"" + fetch<QString>("value") +
+                     "\" von Intervall im Abschnitt [Main] der Datei /p/Bin/config.INI ist keine "
+                     "Minutenzahl: 0 für nie, sonst 5 bis 1440.");
+    }
+
+    void checkLines_data() {
+        using Kind = retrieval::QuietCheckOutcome::Kind;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("line");
+        testsupport::row("stored", int(Kind::Stored), 1, "",
+                         "Automatische Prüfung um 09:05: 1 neue Bewertung.");
+        testsupport::row("stored, cut short", int(Kind::Stored), 3, "Nicht alle kamen an.",
+                         "Automatische Prüfung um 09:05: 3 neue Bewertungen. Nicht alle kamen an.");
+        testsupport::row("nothing new", int(Kind::NothingNew), 0, "",
+                         "Automatische Prüfung um 09:05: keine neuen Bewertungen.");
+        testsupport::row("busy", int(Kind::Busy), 0, "",
+                         "Automatische Prüfung um 09:05 ausgelassen: eine andere Prüfung lief.");
+        testsupport::row("failed", int(Kind::Failed), 0, "Keine Verbindung.",
+                         "Automatische Prüfung um 09:05 fehlgeschlagen: Keine Verbindung.");
+    }
+    void checkLines() {
+        retrieval::QuietCheckOutcome outcome;
+        outcome.kind = retrieval::QuietCheckOutcome::Kind(fetch<int>("kind"));
+        outcome.added = fetch<int>("added");
+        outcome.message = fetch<QString>("message");
+        QCOMPARE(retrieval::quietCheckLine(outcome, QTime(9, 5, 40)), fetch<QString>("line"));
     }
 };
 

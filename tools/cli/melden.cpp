@@ -27,8 +27,10 @@ int waitLimitMs() {
 void startProgram(const QString& anwendung) {
     QProcess program;
     program.setProgram(base::inProgramFolder(QStringLiteral("notenschau")));
+    QStringList arguments{QStringLiteral("--neueste")};
     if (!anwendung.isEmpty())
-        program.setArguments({QStringLiteral("--anwendung"), anwendung});
+        arguments << QStringLiteral("--anwendung") << anwendung;
+    program.setArguments(arguments);
     program.setWorkingDirectory(base::programFolder());
     program.setStandardInputFile(QProcess::nullDevice());
     if (!program.startDetached())

@@ -19,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -39,12 +40,23 @@ frmAnzeige::frmAnzeige(QWidget* parent) : QWidget(parent), m_twips(Twips::of(thi
     m_menuBar->setObjectName(QStringLiteral("SmartMenuXP1"));
     m_menuBar->setNativeMenuBar(false);
     m_menu = new MenuAdapter(m_menuBar, this);
-    // The expiry notice stays in sight without holding anything up.
-    m_lblAnmeldung = new QLabel(m_menuBar);
+    // The last check of the window's own and the expiry notice stay in
+    // sight without holding anything up.
+    auto* corner = new QWidget(m_menuBar);
+    auto* cornerRow = new QHBoxLayout(corner);
+    cornerRow->setContentsMargins(0, 0, 6, 0);
+    cornerRow->setSpacing(18);
+    m_lblPruefung = new QLabel(corner);
+    m_lblPruefung->setObjectName(QStringLiteral("lblPruefung"));
+    m_lblPruefung->setStyleSheet(QStringLiteral("color: #505050"));
+    m_lblPruefung->hide();
+    cornerRow->addWidget(m_lblPruefung);
+    m_lblAnmeldung = new QLabel(corner);
     m_lblAnmeldung->setObjectName(QStringLiteral("lblAnmeldung"));
     m_lblAnmeldung->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
     m_lblAnmeldung->hide();
-    m_menuBar->setCornerWidget(m_lblAnmeldung, Qt::TopRightCorner);
+    cornerRow->addWidget(m_lblAnmeldung);
+    m_menuBar->setCornerWidget(corner, Qt::TopRightCorner);
 
     buildTopRow();
     m_list = new FeedbackList(this);
@@ -218,6 +230,7 @@ void frmAnzeige::Form_Load() {
     p.step([this] { showSignInState(); });
     p.step([this] { offerFirstSignIn(); });
     p.step([this] { listenForCommands(); });
+    p.step([this] { setUpIntervalChecks(); });
 }
 
 void frmAnzeige::ZorButton1_Click() {

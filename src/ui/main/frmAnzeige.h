@@ -15,7 +15,13 @@ class QTimer;
 
 namespace app {
 class CheckLock;
-}
+class DesktopNotice;
+} // namespace app
+
+namespace retrieval {
+class QuietCheck;
+struct QuietCheckOutcome;
+} // namespace retrieval
 
 namespace ui {
 
@@ -183,6 +189,34 @@ private:
     WindowServer* m_windowServer = nullptr;
     QTimer* m_reloadLater = nullptr;
     int m_ownCommands = 0;
+
+    // Checks of its own at [Main] Intervall and their notice: frmAnzeigeInterval.cpp.
+public:
+    // One check now, as the timer runs it: no question, no message box.
+    void intervalCheck();
+    // Null when the window does not check on its own.
+    QTimer* intervalTimer() const { return m_intervalTimer; }
+    // "Automatische Prüfung um 14:05: …"; hidden until the first.
+    QLabel* lblPruefung() const { return m_lblPruefung; }
+    // "Anzeigen" in a notice, or a start from one: the newest own ratings, in front.
+    void showNewRatings();
+
+signals:
+    void intervalCheckDone(const retrieval::QuietCheckOutcome& outcome);
+
+private:
+    void setUpIntervalChecks();
+    void intervalCheckEnded(const retrieval::QuietCheckOutcome& outcome);
+    void announce(const retrieval::QuietCheckOutcome& outcome);
+
+    void showCheckLine(const QString& line);
+
+    QLabel* m_lblPruefung = nullptr;
+    QTimer* m_intervalTimer = nullptr;
+    int m_intervalMs = 0;
+    retrieval::QuietCheck* m_quietCheck = nullptr;
+    app::DesktopNotice* m_notice = nullptr;
+    bool m_toldNoNotice = false;
 
     QTimer* m_timer1 = nullptr;
     launcher::LauncherLink* m_link = nullptr;

@@ -19,10 +19,17 @@ void frmAnzeige::listenForCommands() {
     connect(
         m_windowServer, &WindowServer::received, this,
         [this](app::WindowCommand command) {
-            if (command == app::WindowCommand::Zeigen)
+            switch (command) {
+            case app::WindowCommand::Zeigen:
                 bringForward();
-            else
+                break;
+            case app::WindowCommand::Neueste:
+                showNewRatings();
+                break;
+            case app::WindowCommand::Neu:
                 reloadFromStore();
+                break;
+            }
         },
         Qt::QueuedConnection);
     m_windowServer->listen(base::programFolder());
