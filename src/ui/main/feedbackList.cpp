@@ -155,11 +155,21 @@ void FeedbackList::subClearListe() {
     });
 }
 
+bool FeedbackList::hasNew() const {
+    return std::any_of(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.fresh; });
+}
+
+void FeedbackList::clearNew() {
+    for (Row& r : m_rows)
+        r.fresh = false;
+    m_surface->update();
+}
+
 void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
                                const QString& sKaeufer, const QString& sDatum,
                                const QString& sMitglied, const QString& sArtikel,
                                bool bUeberschrift, bool bleer, const QString& sId,
-                               const QString& sAntwort) {
+                               const QString& sAntwort, bool bNeu) {
     errors::Procedure p(
         "[frmAnzeige] Public Sub subAddListe(ByVal lImage As Long, ByVal sBemerkungtext As "
         "String, ByVal sKaeufer As String, ByVal sDatum As String, ByVal sMitglied As String, "
@@ -174,6 +184,7 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     });
     p.step([&] {
         row.header = bUeberschrift;
+        row.fresh = bNeu && !bUeberschrift;
         if (bUeberschrift)
             lImage = 0;
     });
@@ -311,6 +322,8 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
     bold.setBold(true);
     QFont underlined = normal;
     underlined.setUnderline(true);
+    QFont boldUnderlined = bold;
+    boldUnderlined.setUnderline(true);
     const Qt::Alignment align[6] = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignHCenter,
                                     Qt::AlignLeft, Qt::AlignLeft, Qt::AlignHCenter};
     for (int k = first; k <= rowCount() && m_rows[size_t(k - 1)].top < bottom; ++k) {
@@ -326,9 +339,10 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
             if (cell.width() <= 0)
                 continue;
             painter.fillRect(cell, k == m_current ? QColor(220, 232, 248) : QColor(Qt::white));
-            painter.setFont(row.header                      ? bold
-                            : (column == 6 && row.openable) ? underlined
-                                                            : normal);
+            const bool link = column == 6 && row.openable && !row.header;
+            painter.setFont(row.header || row.fresh ? (link ? boldUnderlined : bold)
+                            : link                  ? underlined
+                                                    : normal);
             painter.setPen(Qt::black);
             const Qt::Alignment a = row.header && column > 2 ? Qt::AlignHCenter : align[column - 1];
             painter.save();

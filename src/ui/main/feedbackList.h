@@ -24,7 +24,7 @@ public:
     void subAddListe(qint32 lImage, const QString& sBemerkungtext, const QString& sKaeufer,
                      const QString& sDatum, const QString& sMitglied, const QString& sArtikel,
                      bool bUeberschrift = false, bool bleer = false, const QString& sId = {},
-                     const QString& sAntwort = {});
+                     const QString& sAntwort = {}, bool bNeu = false);
 
     // lListenZeilen: rows that exist, header included.
     qint32 rowCount() const { return qint32(m_rows.size()); }
@@ -41,6 +41,11 @@ public:
     static QString replyCaption(const QString& reply) {
         return QStringLiteral("Antwort: ") + reply;
     }
+    // A rating stored since the member last looked: painted bold.
+    bool isNew(int k) const { return m_rows.at(size_t(k - 1)).fresh; }
+    bool hasNew() const;
+    // The member has seen them: every row painted as usual.
+    void clearNew();
     // Shows a reply stored since the row was filled; the rows below move down.
     void setReply(int k, const QString& reply);
     // The row last clicked, 0 for none; the keyboard's commands act on it.
@@ -88,6 +93,7 @@ private:
         std::array<QString, 5> captions;
         bool header = false;
         bool openable = false;
+        bool fresh = false;
         QString id;
         QString reply;
         int top = 0; // in twips, from the surface's top with no scrolling
