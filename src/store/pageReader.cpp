@@ -53,7 +53,7 @@ QList<modData::RatingRow> readRatingPage(const PageRequest& request,
         while (q->next()) {
             page << rowOf(*q, request.texts, request.details);
             if (request.details && newAfter)
-                page.last() << (q->int64(8) > *newAfter ? QStringLiteral("1") : QString());
+                page.last() << (q->int64(8) > *newAfter ? QString::number(q->int64(8)) : QString());
         }
     }
     if (fromOldest)

@@ -35,7 +35,7 @@ struct PageRequest {
 };
 
 // Only the rows asked for are read. With details and newAfter, rows of a
-// larger ID get a ninth value "1", the others "".
+// larger ID get that ID as a ninth value, the others "".
 QList<modData::RatingRow> readRatingPage(const PageRequest& request,
                                          std::optional<qint64> newAfter = std::nullopt);
 

@@ -2,6 +2,7 @@
 
 #include "store/connection.h"
 
+#include <QList>
 #include <QString>
 
 // How far the member has seen their own ratings (table Gesehen): the
@@ -20,7 +21,12 @@ const char* seenExistingSql();
 // above all, are history rather than news. Throws DatabaseError.
 qint64 seenUpTo(Connection& connection, const QString& member);
 
-// Moves the member's mark to the newest rating stored. Throws DatabaseError.
-void markSeen(Connection& connection, const QString& member);
+// The member has looked at the new ratings of these ids (column ID). The
+// mark moves up to the newest of them, but stops below the oldest new
+// rating that was not among them: a rating stored after the page was read,
+// or one on another page or hidden by the filter, stays new. Returns the
+// ids given that are still new. Throws DatabaseError.
+QList<qint64> markSeen(Connection& connection, const QString& member,
+                       const QList<qint64>& shownIds);
 
 } // namespace store

@@ -238,7 +238,8 @@ private slots:
     }
 
     // Every rating kept and none of them new; one stored after is new to its
-    // member only, and never in the foreign table.
+    // member only, and never in the foreign table. A backup of the old file,
+    // taken before, comes up with its ratings seen as well.
     void versionSixFileMarksItsRatingsSeen() {
         testsupport::ProgramFolder folder;
         const QString path = earlierFile(
@@ -246,6 +247,8 @@ private slots:
             kVersion4Rows + "INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, Datum, "
                             "Usereigen, FeedbackID) VALUES (1, 'bob', '2020-01-06 10:00', 'bob', "
                             "'b1');");
+        const QString saved = folder.file("sicherung.db");
+        QCOMPARE(store::backupDatabase(path, saved, false).outcome, store::BackupOutcome::Copied);
         modData::InitDB();
         QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
         QCOMPARE(read_Anzahl("anna"), 2);
@@ -262,16 +265,18 @@ private slots:
             return rows;
         };
         QCOMPARE(marked(read_Bewertungen("anna", true)),
-                 QStringList({QStringLiteral("(zurückgezogen) zwei"), "eins", "neu1"}));
+                 QStringList({QStringLiteral("(zurückgezogen) zwei"), "eins", "neu4"}));
         QCOMPARE(marked(read_Bewertungen("bob", true)), QStringList({"bob"}));
         QCOMPARE(marked(read_BewertungenTemp("fremd", true)), QStringList({"f4", "f1"}));
 
         // Seen, the mark stays with the file.
-        store::markSeen(store::openConnection(), "Anna");
+        QCOMPARE(store::markSeen(store::openConnection(), "Anna", {4}), QList<qint64>());
         modGlobal::resetGlobals();
-        QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM Bewertungeneigen WHERE ID > "
-                                          "(SELECT BisID FROM Gesehen WHERE Usereigen = 'anna')"),
-                 0);
+        for (const QString& file : {path, saved})
+            QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM Bewertungeneigen JOIN Gesehen "
+                                              "USING (Usereigen) WHERE ID > BisID"),
+                     0);
+        QCOMPARE(storetest::countIn(saved, "SELECT count(*) FROM Gesehen"), 2);
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
     }
 

@@ -106,12 +106,21 @@ void FeedbackList::subClearListe() {
 }
 
 bool FeedbackList::hasNew() const {
-    return std::any_of(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.fresh; });
+    return std::any_of(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.newId != 0; });
 }
 
-void FeedbackList::clearNew() {
+QList<qint64> FeedbackList::newIds() const {
+    QList<qint64> ids;
+    for (const Row& r : m_rows)
+        if (r.newId != 0)
+            ids << r.newId;
+    return ids;
+}
+
+void FeedbackList::keepNew(const QList<qint64>& ids) {
     for (Row& r : m_rows)
-        r.fresh = false;
+        if (!ids.contains(r.newId))
+            r.newId = 0;
     m_surface->update();
 }
 
@@ -119,7 +128,7 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
                                const QString& sKaeufer, const QString& sDatum,
                                const QString& sMitglied, const QString& sArtikel,
                                bool bUeberschrift, bool bleer, const QString& sId,
-                               const QString& sAntwort, bool bNeu) {
+                               const QString& sAntwort, qint64 lNeuId) {
     errors::Procedure p(
         "[frmAnzeige] Public Sub subAddListe(ByVal lImage As Long, ByVal sBemerkungtext As "
         "String, ByVal sKaeufer As String, ByVal sDatum As String, ByVal sMitglied As String, "
@@ -134,7 +143,7 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     });
     p.step([&] {
         row.header = bUeberschrift;
-        row.fresh = bNeu && !bUeberschrift;
+        row.newId = bUeberschrift ? 0 : lNeuId;
         if (bUeberschrift)
             lImage = 0;
     });

@@ -86,9 +86,9 @@ void FeedbackList::paintSurface(QPainter& painter, const QRect& exposed) {
                 continue;
             painter.fillRect(cell, k == m_current ? QColor(220, 232, 248) : QColor(Qt::white));
             const bool link = column == 6 && row.openable && !row.header;
-            painter.setFont(row.header || row.fresh ? (link ? boldUnderlined : bold)
-                            : link                  ? underlined
-                                                    : normal);
+            painter.setFont(row.header || row.newId != 0 ? (link ? boldUnderlined : bold)
+                            : link                       ? underlined
+                                                         : normal);
             painter.setPen(Qt::black);
             const Qt::Alignment a = row.header && column > 2 ? Qt::AlignHCenter : align[column - 1];
             painter.save();

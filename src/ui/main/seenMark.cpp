@@ -19,7 +19,7 @@ SeenMark::SeenMark(QWidget* window, FeedbackList* list)
 }
 
 void SeenMark::rowsShown() {
-    if (m_window->isActiveWindow() && !m_timer.isActive() && m_list->hasNew())
+    if (m_window->isActiveWindow() && m_list->hasNew())
         m_timer.start();
 }
 
@@ -37,14 +37,18 @@ void SeenMark::seen() {
     // A foreign member's list shows none of the member's own ratings.
     if (modGlobal::bFremdModus || modGlobal::sStandardUser.isEmpty())
         return;
+    const QList<qint64> shown = m_list->newIds();
+    if (shown.isEmpty())
+        return;
     // A file that cannot take the mark now keeps the rows bold; the next
     // activation tries again.
+    QList<qint64> stillNew;
     try {
-        store::markSeen(store::openConnection(), modGlobal::sStandardUser);
+        stillNew = store::markSeen(store::openConnection(), modGlobal::sStandardUser, shown);
     } catch (const store::DatabaseError&) {
         return;
     }
-    m_list->clearNew();
+    m_list->keepNew(stillNew);
 }
 
 } // namespace ui

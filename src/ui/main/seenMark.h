@@ -11,7 +11,8 @@ class FeedbackList;
 
 // Moves the member's mark of seen ratings once the window has been the
 // active window for a while without a break, then paints the list's new
-// rows as usual. A deactivation before that starts the while anew.
+// rows as usual. Only the new rows on display then count as seen (see
+// store::markSeen). A deactivation, or new rows shown, start the while anew.
 class SeenMark : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +22,7 @@ public:
 
     void setDelay(int ms) { m_timer.setInterval(ms); }
     int delay() const { return m_timer.interval(); }
-    // New rows shown while the window is active: they are seen after the while.
+    // Rows shown while the window is active: new ones are seen after a whole while.
     void rowsShown();
 
 protected:
