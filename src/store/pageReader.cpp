@@ -4,6 +4,7 @@
 #include "base/dateText.h"
 #include "errors/procedure.h"
 #include "store/dataAccess.h"
+#include "store/seenRatings.h"
 #include "store/sqlTexts.h"
 
 #include <algorithm>
@@ -28,7 +29,8 @@ modData::RatingRow rowOf(const Statement& q, RowTexts texts, bool details) {
     return row;
 }
 
-QList<modData::RatingRow> readRatingPage(const PageRequest& request) {
+QList<modData::RatingRow> readRatingPage(const PageRequest& request,
+                                         std::optional<qint64> newAfter) {
     QList<modData::RatingRow> page;
     const qint64 last = request.total
                             ? std::min(request.firstRow + request.rows - 1, *request.total)
@@ -48,8 +50,11 @@ QList<modData::RatingRow> readRatingPage(const PageRequest& request) {
         if (request.kind)
             q->bind(4, qint64(*request.kind));
         page.reserve(int(std::min<qint64>(rows, modData::kPageSize)));
-        while (q->next())
+        while (q->next()) {
             page << rowOf(*q, request.texts, request.details);
+            if (request.details && newAfter)
+                page.last() << (q->int64(8) > *newAfter ? QString::number(q->int64(8)) : QString());
+        }
     }
     if (fromOldest)
         std::reverse(page.begin(), page.end());
@@ -85,9 +90,10 @@ std::function<void(qint32)>& pageProgress() {
 }
 
 // One page from lSeitenAnfang on, counted first: a position outside the
-// member's rows is an error.
+// member's rows is an error. With news the rows the member has not seen are
+// flagged: the main list's pages, not the command line's, which reads only.
 QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16> kind, qint64 start,
-                        bool progress, bool details = false) {
+                        bool progress, bool details = false, bool news = false) {
     const Queries& sql = queries(table);
     const qint64 total =
         kind ? countOf(sql.countKind, sUser, qint64(*kind)) : countOf(sql.count, sUser);
@@ -95,8 +101,13 @@ QList<RatingRow> pageOf(Table table, const QString& sUser, std::optional<qint16>
         return {};
     if (start < 1 || start > total)
         positionError();
+    // Only the own ratings are news to the member; total > 0, so a mark made
+    // here marks ratings that are there.
+    std::optional<qint64> seen;
+    if (news && details && table == Table::Own)
+        seen = store::seenUpTo(store::openConnection(), sUser);
     QList<RatingRow> page = store::readRatingPage(
-        {table, sUser, kind, start, kPageSize, total, store::RowTexts::Values, details});
+        {table, sUser, kind, start, kPageSize, total, store::RowTexts::Values, details}, seen);
     if (progress && pageProgress()) {
         for (qint32 counter = 1; counter <= page.size(); ++counter)
             pageProgress()(counter);
@@ -111,8 +122,8 @@ Page read_Bewertungen(const QString& sUser, bool details) {
                 Handling::PassOn);
     Page result;
     p.step([&] {
-        result =
-            Page(pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true, details));
+        result = Page(
+            pageOf(Table::Own, sUser, std::nullopt, modGlobal::lSeitenAnfang, true, details, true));
     });
     return result;
 }
@@ -134,7 +145,8 @@ Page read_BewertungenPos(const QString& sUser, qint16 Bewertungszahl, bool detai
     Page result;
     QList<RatingRow> rows;
     p.step([&] {
-        rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false, details);
+        rows = pageOf(Table::Own, sUser, Bewertungszahl, modGlobal::lSeitenAnfang, false, details,
+                      true);
     });
     p.step([&] { result = Page(rows); });
     return result;

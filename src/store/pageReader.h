@@ -34,7 +34,9 @@ struct PageRequest {
     bool details = false; // id and reply appended to each row
 };
 
-// Only the rows asked for are read.
-QList<modData::RatingRow> readRatingPage(const PageRequest& request);
+// Only the rows asked for are read. With details and newAfter, rows of a
+// larger ID get that ID as a ninth value, the others "".
+QList<modData::RatingRow> readRatingPage(const PageRequest& request,
+                                         std::optional<qint64> newAfter = std::nullopt);
 
 } // namespace store

@@ -5,6 +5,7 @@
 #include "store/buyerRatings.h"
 #include "store/connection.h"
 #include "store/ratingState.h"
+#include "store/seenRatings.h"
 
 #include <cerrno>
 #include <cstring>
@@ -228,6 +229,7 @@ void createDatabase(const QString& path, const QByteArray& key) {
             connection->exec(countSql());
             connection->exec(searchSql());
             connection->exec(buyerRatingSql());
+            connection->exec(seenSql());
             const QByteArray version =
                 "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
             connection->exec(version.constData());
@@ -257,6 +259,8 @@ void checkSchema(Connection& connection) {
     if (connection.pragma("PRAGMA user_version").toInt() >= 6)
         connection.prepare("SELECT Schluessel, Usereigen, Artikel, Titel, Kommentar, Zustand, "
                            "Zeit, Meldung FROM Kaeuferbewertungen LIMIT 0");
+    if (connection.pragma("PRAGMA user_version").toInt() >= 7)
+        connection.prepare("SELECT Usereigen, BisID FROM Gesehen LIMIT 0");
     connection.prepare("SELECT Pos1, Pos2, Pos3, Neu1, Neu2, Neu3, Neg1, Neg2, Neg3, Gesamt, "
                        "Profil, Prozent, Datum, Ebayuser FROM UebersichtBewertung LIMIT 0");
     connection.prepare("SELECT Tabelle, Usereigen, Bewertungszahl, Anzahl FROM Anzahlen LIMIT 0");
@@ -275,7 +279,8 @@ QList<std::pair<QString, QString>> createdObjects() {
     static const QRegularExpression create(QStringLiteral(
         "CREATE\\s+(?:UNIQUE\\s+)?(TABLE|INDEX|VIRTUAL\\s+TABLE|TRIGGER)\\s+(\\w+)"));
     const QString sql = QString::fromUtf8(schemaSql()) + QString::fromUtf8(countSql()) +
-                        QString::fromUtf8(searchSql()) + QString::fromUtf8(buyerRatingSql());
+                        QString::fromUtf8(searchSql()) + QString::fromUtf8(buyerRatingSql()) +
+                        QString::fromUtf8(seenSql());
     QList<std::pair<QString, QString>> objects;
     for (const QRegularExpressionMatch& m : create.globalMatch(sql)) {
         const QString kind = m.captured(1);
@@ -369,7 +374,12 @@ void upgradeSchema(Connection& connection) {
         buildSearch(connection);
     }
     // Version 5 kept no journal of the ratings given to buyers.
-    connection.exec(buyerRatingSql());
+    if (from < 6)
+        connection.exec(buyerRatingSql());
+    // Version 6 kept no mark of the ratings seen: what the file holds was
+    // there before, so none of it is shown as new.
+    connection.exec(seenSql());
+    connection.exec(seenExistingSql());
     const QByteArray version = "PRAGMA user_version = " + QByteArray::number(kSchemaVersion);
     connection.exec(version.constData());
     checkSchema(connection);

@@ -19,8 +19,9 @@ QByteArray databasePassword();
 // (column Zustand); 5: the member's reply to a rating, its state and the
 // giver's follow-up (Antwort, AntwortZustand, Nachtrag), the reply searched
 // with the comment; 6: the journal of the ratings given to buyers
-// (Kaeuferbewertungen).
-inline constexpr int kSchemaVersion = 6;
+// (Kaeuferbewertungen); 7: how far the member has seen their ratings
+// (Gesehen).
+inline constexpr int kSchemaVersion = 7;
 
 // The tables and indexes of an empty database, and the triggers that keep
 // the count table.

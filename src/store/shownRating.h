@@ -17,8 +17,9 @@ struct ShownRating {
     QString date; // "dd.MM.yyyy hh:mm", empty for none
     QString member;
     QString item;
-    QString id;    // the marketplace's id, where the row has it
-    QString reply; // the member's reply, empty for none
+    QString id;         // the marketplace's id, where the row has it
+    QString reply;      // the member's reply, empty for none
+    bool isNew = false; // stored since the member last looked
 };
 
 ShownRating shownRating(const modData::RatingRow& row);

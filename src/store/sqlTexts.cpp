@@ -5,8 +5,9 @@
 namespace store::sql {
 
 #define NS_COLUMNS                                                                                 \
-    "SELECT Bewertungszahl, " NS_SHOWN_TEXT ", KV, Datum, Ebayuser, Artikel, FeedbackID, Antwort " \
-    "FROM "
+    "SELECT Bewertungszahl, " NS_SHOWN_TEXT                                                        \
+    ", KV, Datum, Ebayuser, Artikel, FeedbackID, Antwort, "                                        \
+    "ID FROM "
 
 const Queries kOwn{
     "SELECT ifnull(sum(Anzahl), 0) FROM Anzahlen WHERE Tabelle = 'eigen' AND Usereigen = ?1",

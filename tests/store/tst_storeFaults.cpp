@@ -104,7 +104,7 @@ private slots:
             {"empty file", key},
             // Other cipher settings fail as another key does, whichever differs.
             {"PRAGMA cipher_page_size = 4096; PRAGMA kdf_iter = 256000;", key},
-            {"newer schema", "neueres Schema (Version 7, bekannt bis 6)"},
+            {"newer schema", "neueres Schema (Version 8, bekannt bis 7)"},
             {"locked", "von einem anderen Programm gesperrt"},
             {"read-only file system", "schreibgeschützt"}};
         for (const auto& [kind, cause] : rows)
@@ -133,7 +133,7 @@ private slots:
             storetest::makeFile(path, kind.toUtf8() + store::schemaSql() + store::countSql());
         } else if (kind == "newer schema") {
             store::createDatabase(path);
-            storetest::makeFile(path, "PRAGMA cipher_page_size = 4096; PRAGMA user_version = 7;");
+            storetest::makeFile(path, "PRAGMA cipher_page_size = 4096; PRAGMA user_version = 8;");
         } else if (kind == "locked") {
             store::createDatabase(path);
             holder = store::Connection::openRaw(path, store::databasePassword(), false);

@@ -1,13 +1,15 @@
 // Files of earlier schema versions are brought up to date when the program
 // opens them, with nothing lost: version 1 compared member names exactly,
 // version 2 had no full-text index, version 3 no state of a rating, version
-// 4 no reply, version 5 no journal of the ratings given to buyers.
+// 4 no reply, version 5 no journal of the ratings given to buyers, version 6
+// no mark of the ratings the member has seen.
 #include "store/backup.h"
 #include "store/buyerRatings.h"
 #include "store/dataAccess.h"
 #include "store/ratingQuery.h"
 #include "store/ratingState.h"
 #include "store/ratingStoring.h"
+#include "store/seenRatings.h"
 #include "storeFixture.h"
 #include "testDatabase.h"
 
@@ -92,7 +94,7 @@ private slots:
         const QString path = earlierFile(folder, "schema-v1.sql", kVersion1Rows);
         modData::InitDB();
 
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
         modGlobal::lSeitenAnfang = 1;
         for (const char* name : {"anna", "ANNA", "aNnA"}) {
             QCOMPARE(read_Anzahl(name), 5);
@@ -129,7 +131,7 @@ private slots:
         testsupport::ProgramFolder folder;
         const QString path = earlierFile(folder, "schema-v3.sql", kVersion3Rows);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
 
         // Every row kept, none of them taken as withdrawn.
         modGlobal::lSeitenAnfang = 1;
@@ -174,7 +176,7 @@ private slots:
         const QString saved = folder.file("sicherung.db");
         QCOMPARE(store::backupDatabase(path, saved, false).outcome, store::BackupOutcome::Copied);
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
         QCOMPARE(read_Anzahl("anna"), 2);
         QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
         QCOMPARE(read_AnzahlTemp("fremd"), 1);
@@ -198,7 +200,7 @@ private slots:
         QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
 
         for (const QString& file : {path, saved}) {
-            QCOMPARE(storetest::countIn(file, "PRAGMA user_version"), 6);
+            QCOMPARE(storetest::countIn(file, "PRAGMA user_version"), 7);
             QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM Bewertungeneigen WHERE "
                                               "Antwort IS NULL AND Nachtrag IS NULL"),
                      file == path ? 1 : 2);
@@ -216,7 +218,7 @@ private slots:
                         kVersion4Rows + "UPDATE Bewertungeneigen SET Antwort = 'Danke schön', "
                                         "AntwortZustand = 'ENTERED' WHERE FeedbackID = 'a1';");
         modData::InitDB();
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
         QCOMPARE(read_Anzahl("anna"), 2);
         QCOMPARE(store::notCounted(Table::Own, "anna").ofKind(feedback::kNegative), 1);
         QCOMPARE(read_AnzahlTemp("fremd"), 1);
@@ -233,6 +235,49 @@ private slots:
                               "FROM sqlite_master ORDER BY 1)";
         QCOMPARE(store::Connection::open(path, store::databasePassword())->pragma(objects),
                  store::Connection::open(fresh, store::databasePassword())->pragma(objects));
+    }
+
+    // Every rating kept and none of them new; one stored after is new to its
+    // member only, and never in the foreign table. A backup of the old file,
+    // taken before, comes up with its ratings seen as well.
+    void versionSixFileMarksItsRatingsSeen() {
+        testsupport::ProgramFolder folder;
+        const QString path = earlierFile(
+            folder, "schema-v6.sql",
+            kVersion4Rows + "INSERT INTO Bewertungeneigen (Bewertungszahl, Bewertungstext, Datum, "
+                            "Usereigen, FeedbackID) VALUES (1, 'bob', '2020-01-06 10:00', 'bob', "
+                            "'b1');");
+        const QString saved = folder.file("sicherung.db");
+        QCOMPARE(store::backupDatabase(path, saved, false).outcome, store::BackupOutcome::Copied);
+        modData::InitDB();
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
+        QCOMPARE(read_Anzahl("anna"), 2);
+        QCOMPARE(read_Anzahl("bob"), 1);
+        QVERIFY(save_Bewerungen(1, "neu", "V", "01.03.2019 10:00", "k", "1", "ANNA", 1, "a9"));
+        QString item = "4";
+        QVERIFY(
+            save_BewertungenTemp(1, "f4", "V", "01.03.2022 10:00", "k", item, "fremd", 1, "f4"));
+        modGlobal::lSeitenAnfang = 1;
+        const auto marked = [](const Page& page) {
+            QStringList rows;
+            for (const RatingRow& row : page)
+                rows << row.at(1) + row.value(8);
+            return rows;
+        };
+        QCOMPARE(marked(read_Bewertungen("anna", true)),
+                 QStringList({QStringLiteral("(zurückgezogen) zwei"), "eins", "neu4"}));
+        QCOMPARE(marked(read_Bewertungen("bob", true)), QStringList({"bob"}));
+        QCOMPARE(marked(read_BewertungenTemp("fremd", true)), QStringList({"f4", "f1"}));
+
+        // Seen, the mark stays with the file.
+        QCOMPARE(store::markSeen(store::openConnection(), "Anna", {4}), QList<qint64>());
+        modGlobal::resetGlobals();
+        for (const QString& file : {path, saved})
+            QCOMPARE(storetest::countIn(file, "SELECT count(*) FROM Bewertungeneigen JOIN Gesehen "
+                                              "USING (Usereigen) WHERE ID > BisID"),
+                     0);
+        QCOMPARE(storetest::countIn(saved, "SELECT count(*) FROM Gesehen"), 2);
+        QCOMPARE(storetest::integrity(path), QStringLiteral("ok"));
     }
 
     // A file of the version before the full-text index gets one, built once,
@@ -254,7 +299,7 @@ private slots:
         store::setUpgradeProgress([&](qint64 done, qint64 total) { told << done << total; });
         modData::InitDB();
         store::setUpgradeProgress({});
-        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("6"));
+        QCOMPARE(modGlobal::cnDB->pragma("PRAGMA user_version"), QStringLiteral("7"));
         QCOMPARE(told.mid(told.size() - 2), (QList<qint64>{30, 30}));
         QCOMPARE(storetest::countIn(path, "SELECT count(*) FROM BewertungeneigenSuche WHERE "
                                           "BewertungeneigenSuche MATCH 'Bewertung'"),

@@ -24,7 +24,7 @@ public:
     void subAddListe(qint32 lImage, const QString& sBemerkungtext, const QString& sKaeufer,
                      const QString& sDatum, const QString& sMitglied, const QString& sArtikel,
                      bool bUeberschrift = false, bool bleer = false, const QString& sId = {},
-                     const QString& sAntwort = {});
+                     const QString& sAntwort = {}, qint64 lNeuId = 0);
 
     // lListenZeilen: rows that exist, header included.
     qint32 rowCount() const { return qint32(m_rows.size()); }
@@ -41,6 +41,14 @@ public:
     static QString replyCaption(const QString& reply) {
         return QStringLiteral("Antwort: ") + reply;
     }
+    // A rating stored since the member last looked (lNeuId, its store id,
+    // not 0): painted bold.
+    bool isNew(int k) const { return m_rows.at(size_t(k - 1)).newId != 0; }
+    bool hasNew() const;
+    // The store ids of the new rows.
+    QList<qint64> newIds() const;
+    // The member has seen the others: only rows of these ids stay bold.
+    void keepNew(const QList<qint64>& ids);
     // Shows a reply stored since the row was filled; the rows below move down.
     void setReply(int k, const QString& reply);
     // The row last clicked, 0 for none; the keyboard's commands act on it.
@@ -88,6 +96,7 @@ private:
         std::array<QString, 5> captions;
         bool header = false;
         bool openable = false;
+        qint64 newId = 0;
         QString id;
         QString reply;
         int top = 0; // in twips, from the surface's top with no scrolling

@@ -136,7 +136,8 @@ void FeedbackView::addRows(const modData::Page& page) {
     int added = 0;
     for (const QStringList& row : page) {
         m_list->subAddListe(app::CLng(row.value(0)), row.value(1), row.value(2), row.value(3),
-                            row.value(4), row.value(5), false, false, row.value(6), row.value(7));
+                            row.value(4), row.value(5), false, false, row.value(6), row.value(7),
+                            row.value(8).toLongLong());
         yieldOnce();
         setProgress(true, m_progressMax, ++added);
     }

@@ -14,6 +14,7 @@
 #include "ui/dialogs/frmSplash.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
+#include "ui/main/seenMark.h"
 #include "ui/main/windowLayout.h"
 #include "ui/modGlobalMain.h"
 
@@ -137,6 +138,8 @@ void frmAnzeige::connectControls() {
     m_view = new FeedbackView(m_list, this);
     connect(m_view, &FeedbackView::changed, this, &frmAnzeige::showView);
     connect(m_list, &FeedbackList::zurAuktion, this, &frmAnzeige::zur_Auktion);
+    auto* seen = new SeenMark(this, m_list);
+    connect(m_view, &FeedbackView::changed, seen, &SeenMark::rowsShown);
 
     auto connectButton = [this](FeedbackView::Button b, void (FeedbackView::*slot)()) {
         connect(m_buttons[size_t(b)], &QPushButton::clicked, m_view, slot);
