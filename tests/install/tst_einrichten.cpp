@@ -9,6 +9,7 @@
 #include "setupWindow.h"
 #include "testData.h"
 
+#include <fcntl.h>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -219,13 +220,17 @@ private slots:
         QFile stale(folder + "/notenschau-cli");
         const QByteArray old = moved ? QByteArray(QFileInfo(installed).size(), 'x') : "alt";
         QVERIFY(stale.remove() && stale.open(QIODevice::ReadWrite) && stale.write(old) > 0);
+        stale.close();
         if (moved) {
-            QVERIFY(stale.setFileTime(QFileInfo(installed).lastModified(),
-                                      QFileDevice::FileModificationTime));
+            // To the nanosecond, as the set-up compares the times.
+            struct stat s {};
+            QVERIFY(::stat(QFile::encodeName(installed).constData(), &s) == 0);
+            const timespec times[2] = {s.st_atim, s.st_mtim};
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(stale.fileName()).constData(), times,
+                                0) == 0);
             QFile origin(folder + "/.herkunft");
             QVERIFY(origin.open(QIODevice::WriteOnly) && origin.write("/opt/notenschau\n") > 0);
         }
-        stale.close();
         app::SingleInstance running;
         QVERIFY(running.acquire());
         const ProcessResult r = run({"--starten", "--ordner", folder});
