@@ -11,7 +11,7 @@ packages=(
     fonts-dejavu-core fonts-liberation xvfb xauth
     xdg-utils
     python3 python3-jsonschema
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream lintian
     qtkeychain-qt6-dev gnome-keyring dbus libsecret-tools
 )
 sudo_cmd=()

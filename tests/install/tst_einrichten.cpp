@@ -9,6 +9,7 @@
 #include "setupWindow.h"
 #include "testData.h"
 
+#include <fcntl.h>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -205,18 +206,36 @@ private slots:
     }
 
     // --starten mends a stale copy and hands over to it; the held instance
-    // lock ends the program at once.
+    // lock ends the program at once. A copy of the same size and time made
+    // from the package's former folder is renewed as well.
+    void startingRefreshesTheCopy_data() {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("changed") << false;
+        QTest::newRow("from /opt") << true;
+    }
     void startingRefreshesTheCopy() {
+        QFETCH(bool, moved);
         QCOMPARE(run(options()).code, 0);
+        const QString installed = NOTENSCHAU_PROGRAM_DIR "/notenschau-cli";
         QFile stale(folder + "/notenschau-cli");
-        QVERIFY(stale.remove() && stale.open(QIODevice::WriteOnly) && stale.write("alt") == 3);
+        const QByteArray old = moved ? QByteArray(QFileInfo(installed).size(), 'x') : "alt";
+        QVERIFY(stale.remove() && stale.open(QIODevice::ReadWrite) && stale.write(old) > 0);
         stale.close();
+        if (moved) {
+            // To the nanosecond, as the set-up compares the times.
+            struct stat s {};
+            QVERIFY(::stat(QFile::encodeName(installed).constData(), &s) == 0);
+            const timespec times[2] = {s.st_atim, s.st_mtim};
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(stale.fileName()).constData(), times,
+                                0) == 0);
+            QFile origin(folder + "/.herkunft");
+            QVERIFY(origin.open(QIODevice::WriteOnly) && origin.write("/opt/notenschau\n") > 0);
+        }
         app::SingleInstance running;
         QVERIFY(running.acquire());
         const ProcessResult r = run({"--starten", "--ordner", folder});
         QVERIFY2(r.code == 0 && r.err.isEmpty(), qPrintable(r.err));
-        QCOMPARE(readFile(folder + "/notenschau-cli"),
-                 readFile(NOTENSCHAU_PROGRAM_DIR "/notenschau-cli"));
+        QCOMPARE(readFile(folder + "/notenschau-cli"), readFile(installed));
     }
 
     // The window checks like the options do and closes only when all is written.

@@ -1,6 +1,7 @@
 // What `cmake --install` puts into a clean folder (DESTDIR), checked by
-// running it: the tools, the desktop entry and the metainfo by Debian's
-// validators, and a user's set-up made from the installed folder.
+// running it: the tools and their manual pages, the desktop entry and the
+// metainfo by Debian's validators, the package by lintian, and a user's
+// set-up made from the installed folder.
 #include "marktsimProcess.h"
 #include "processRun.h"
 #include "testData.h"
@@ -18,7 +19,7 @@ class InstalledLayout : public QObject {
     Q_OBJECT
     QTemporaryDir root;
     QString deb;
-    QString opt() const { return root.path() + "/opt/notenschau"; }
+    QString lib() const { return root.path() + "/usr/lib/notenschau"; }
     QString share() const { return root.path() + "/usr/share"; }
     QString text(const QString& path) const {
         QFile f(path);
@@ -65,7 +66,7 @@ private slots:
             return;
         const QString arch =
             testsupport::runProcess("dpkg", {"--print-architecture"}).out.trimmed();
-        QCOMPARE(debs, QStringList{"notenschau_" NOTENSCHAU_VERSION_TEXT "_" + arch + ".deb"});
+        QCOMPARE(debs, QStringList{"notenschau_" NOTENSCHAU_VERSION_TEXT "-1_" + arch + ".deb"});
         deb = root.path() + "/paket/" + debs.first();
         QCOMPARE(testsupport::runProcess("dpkg-deb", {"-x", deb, root.path()}).code, 0);
     }
@@ -95,11 +96,57 @@ private slots:
     }
     void theTools() {
         QFETCH(QString, tool);
-        QCOMPARE(QFile::symLinkTarget(root.path() + "/usr/bin/" + tool), "/opt/notenschau/" + tool);
+        QCOMPARE(QFileInfo(root.path() + "/usr/bin/" + tool).symLinkTarget(), lib() + "/" + tool);
         const ProcessResult r =
-            testsupport::runProcess(opt() + "/" + tool, testsupport::fetch<QStringList>("args"));
+            testsupport::runProcess(lib() + "/" + tool, testsupport::fetch<QStringList>("args"));
         QVERIFY2((r.out + r.err).contains(testsupport::fetch<QString>("said")),
                  qPrintable(r.out + r.err));
+    }
+
+    // Each tool's manual page names every option its --help names, and its
+    // exit codes.
+    void theManualPages_data() {
+        QTest::addColumn<QString>("tool");
+        for (const char* tool :
+             {"notenschau-cli", "notenschau-db", "notenschau-launcher", "notenschau-einrichten"})
+            QTest::newRow(tool) << tool;
+    }
+    void theManualPages() {
+        QFETCH(QString, tool);
+        const ProcessResult help = testsupport::runProcess(lib() + "/" + tool, {"--help"});
+        QCOMPARE(help.code, 0);
+        const QString gz = share() + "/man/man1/" + tool + ".1.gz";
+        const ProcessResult page = testsupport::runProcess("gzip", {"-dc", gz});
+        QVERIFY2(page.code == 0, qPrintable(page.err));
+        QString roff = page.out;
+        roff.replace("\\-", "-").replace("\\e", "\\");
+        QVERIFY(roff.contains(".TH " + tool.toUpper() + " 1 "));
+        QVERIFY(roff.contains(".SH RÜCKGABEWERTE\n"));
+        QStringList options;
+        auto it = QRegularExpression("(?<![\\w-])--[a-z][a-z-]+").globalMatch(help.out);
+        while (it.hasNext())
+            options << it.next().captured();
+        QVERIFY(options.contains("--help"));
+        for (const QString& option : options)
+            QVERIFY2(roff.contains(option), qPrintable(option));
+        // gzip -n: no name and no time in the header, as Debian wants.
+        QFile f(gz);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(8).mid(3).toHex(), "0000000000");
+    }
+
+    // Debian's own check of the package finds no error and nothing to warn
+    // about; the overrides the package ships say why for each.
+    void theLintianVerdict() {
+        if (deb.isEmpty())
+            QSKIP("kein Paket gebaut");
+        const QString lintian = QStandardPaths::findExecutable("lintian");
+        if (lintian.isEmpty())
+            QSKIP("lintian fehlt (scripts/install-deps.sh installiert es)");
+        const ProcessResult r = testsupport::runProcess(lintian, {"--no-tag-display-limit", deb});
+        const QStringList complaints = r.out.split('\n').filter(QRegularExpression("^[EW]: "));
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints.join('\n')));
+        QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
     }
 
     // The menu entry starts a tool that is installed, with an icon of the
@@ -139,14 +186,14 @@ private slots:
         QVERIFY2(sim.start({"--member", "anna:3"}), qPrintable(sim.errorString()));
         const QString folder = root.path() + "/home/programm";
         const ProcessResult r = testsupport::runProcess(
-            opt() + "/notenschau-einrichten",
+            lib() + "/notenschau-einrichten",
             {"--mitglied", "anna", "--client-id", "notenschau", "--client-secret", "geheim",
              "--api-url", sim.baseUrl(), "--ordner", folder});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(QFile::symLinkTarget(folder + "/images/notenschau.png"),
-                 opt() + "/images/notenschau.png");
+                 lib() + "/images/notenschau.png");
         QVERIFY(
-            text(folder + "/Bin/config.INI").startsWith(text(opt() + "/Bin/config.INI").left(40)));
+            text(folder + "/Bin/config.INI").startsWith(text(lib() + "/Bin/config.INI").left(40)));
         const ProcessResult list = testsupport::runProcess(folder + "/notenschau-cli", {"liste"});
         QVERIFY2(list.code == 0, qPrintable(list.err));
     }

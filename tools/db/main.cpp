@@ -25,7 +25,15 @@ constexpr const char* kUsage =
     "      0 in Ordnung, 1 beschädigt oder unvollständig, 2 nicht zu öffnen\n"
     "  notenschau-db sichern PFAD ZIEL [--ueberschreiben]\n"
     "      kopiert die Datenbank nach ZIEL, auch während das Programm läuft;\n"
-    "      ein vorhandenes ZIEL nur mit --ueberschreiben\n";
+    "      ein vorhandenes ZIEL nur mit --ueberschreiben\n"
+    "  notenschau-db --help\n"
+    "      diese Hilfe\n"
+    "\n"
+    "Rückgabewerte:\n"
+    "  0  erledigt: angelegt, in Ordnung oder gesichert\n"
+    "  1  fehlgeschlagen, oder die Datenbank ist beschädigt oder unvollständig\n"
+    "  2  falscher Aufruf, eine Datei lässt sich nicht öffnen, oder ZIEL ist schon\n"
+    "     da (ohne --ueberschreiben)\n";
 
 void print(std::FILE* f, const QString& line) {
     std::fprintf(f, "%s\n", qUtf8Printable(line));
@@ -96,6 +104,11 @@ int main(int argc, char** argv) {
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool overwrite = args.removeAll(QStringLiteral("--ueberschreiben")) > 0;
     const QString command = args.value(0);
+    if ((command == QLatin1String("--help") || command == QLatin1String("-h")) &&
+        args.size() == 1 && !overwrite) {
+        std::fputs(kUsage, stdout);
+        return kOk;
+    }
     if (command == QLatin1String("create") && args.size() == 2 && !overwrite)
         return create(args.at(1));
     if (command == QLatin1String("pruefen") && args.size() == 2 && !overwrite)

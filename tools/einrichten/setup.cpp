@@ -51,15 +51,16 @@ bool hasControlCharacter(const QString& s) {
 
 // Copies a program under a temporary name and renames it over the old copy,
 // so that a running copy is never half replaced. The copy keeps the
-// installed file's time: a later installation is told apart by it.
-QString copyProgram(const fs::path& from, const fs::path& to) {
+// installed file's time: a later installation is told apart by it, unless
+// `renew` says the copy came from another place.
+QString copyProgram(const fs::path& from, const fs::path& to, bool renew) {
     std::error_code ec;
     const auto fromStatus = fs::status(from, ec);
     if (!fs::is_regular_file(fromStatus))
         return QStringLiteral("Das Programm %1 fehlt.").arg(QString::fromStdString(from.string()));
     const auto size = fs::file_size(from, ec);
     const auto time = fs::last_write_time(from, ec);
-    if (!fs::is_symlink(fs::symlink_status(to, ec)) && fs::is_regular_file(to, ec) &&
+    if (!renew && !fs::is_symlink(fs::symlink_status(to, ec)) && fs::is_regular_file(to, ec) &&
         fs::file_size(to, ec) == size && fs::last_write_time(to, ec) == time)
         return {};
     fs::path temp = to;
@@ -90,6 +91,27 @@ QString linkFile(const fs::path& target, const fs::path& link) {
     if (ec)
         return QStringLiteral("Die Verknüpfung %1 kann nicht angelegt werden: %2")
             .arg(QString::fromStdString(link.string()), fromStd(ec));
+    return {};
+}
+
+// The installed folder the copies were made from: a copy of the same size
+// and time from another place (the package's folder moved) is still renewed.
+// Folders set up before the record have none, and are renewed once.
+fs::path originFile(const fs::path& folder) {
+    return folder / ".herkunft";
+}
+
+QString recordedOrigin(const fs::path& folder) {
+    QFile f(QString::fromStdString(originFile(folder).string()));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed() : QString();
+}
+
+QString recordOrigin(const fs::path& folder, const QString& installed) {
+    QFile f(QString::fromStdString(originFile(folder).string()));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        f.write((installed + QLatin1Char('\n')).toUtf8()) < 0)
+        return QStringLiteral("%1 kann nicht geschrieben werden: %2")
+            .arg(f.fileName(), f.errorString());
     return {};
 }
 
@@ -257,9 +279,14 @@ QString refreshProgramFiles(const QString& installed, const QString& folder) {
     if (ec)
         return QStringLiteral("Der Ordner %1 kann nicht angelegt werden: %2")
             .arg(folder, fromStd(ec));
+    const QString origin = QFileInfo(installed).canonicalFilePath();
+    const bool renew = recordedOrigin(to) != origin;
     for (const QString& program : copiedPrograms())
-        if (QString error = copyProgram(from / pathOf(program), to / pathOf(program));
+        if (QString error = copyProgram(from / pathOf(program), to / pathOf(program), renew);
             !error.isEmpty())
+            return error;
+    if (renew)
+        if (QString error = recordOrigin(to, origin); !error.isEmpty())
             return error;
     for (const QString& sub : kLinkedFolders) {
         const QDir source(installed + QLatin1Char('/') + sub);

@@ -98,7 +98,9 @@ QString configText(const Values& values, const QString& templateText);
 
 // Copies the programs of `installed` into the folder and links its other
 // files; only a program whose copy differs from the installed one in size
-// or time is copied again. Returns an error message, empty on success.
+// or time is copied again, and every program when the copies were made from
+// another installed folder (the folder records where they came from).
+// Returns an error message, empty on success.
 QString refreshProgramFiles(const QString& installed, const QString& folder);
 
 // Writes the folder after the keys were checked: program files, a fresh

@@ -15,6 +15,23 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "Aufruf: notenschau-launcher [--senden WERT]\n"
+    "\n"
+    "Starter für Notenschau: bedient die Verbindung, schreibt jeden Befehl als eine\n"
+    "Zeile auf die Standardausgabe und öffnet angeforderte Seiten im\n"
+    "Standardbrowser, bis Strg+C ihn beendet.\n"
+    "\n"
+    "  --senden WERT  schickt WERT an das verbundene Notenschau: \"Open\" prüft auf\n"
+    "                 neue Bewertungen, ein Mitgliedsname öffnet dessen Auswertung\n"
+    "  --help, -h     diese Hilfe\n"
+    "\n"
+    "Rückgabewerte:\n"
+    "  0  mit Strg+C beendet, oder der Wert ist übergeben\n"
+    "  1  kein Starter erreichbar, er antwortet nicht, oder die Verbindung lässt\n"
+    "     sich nicht anbieten\n"
+    "  2  falscher Aufruf\n";
+
 int signalPipe[2] = {-1, -1};
 
 void onSignal(int) {
@@ -67,19 +84,24 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("notenschau-launcher"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Starter für Notenschau: bedient die Verbindung, schreibt jeden Befehl als eine Zeile "
-        "auf die Standardausgabe und öffnet angeforderte Seiten im Standardbrowser."));
-    parser.addHelpOption();
-    const QCommandLineOption senden(
-        "senden",
-        QStringLiteral("Schickt WERT an das verbundene Notenschau: \"Open\" prüft auf neue "
-                       "Bewertungen, ein Mitgliedsname öffnet dessen Auswertung."),
-        QStringLiteral("WERT"));
-    parser.addOption(senden);
-    parser.process(app);
-    if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unbekanntes Argument: %1").arg(parser.positionalArguments()[0]),
-                    2);
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption senden("senden", QString(), QStringLiteral("WERT"));
+    parser.addOptions({help, senden});
+    QString wrong;
+    if (!parser.parse(QCoreApplication::arguments()))
+        wrong = parser.unknownOptionNames().isEmpty()
+                    ? QStringLiteral("--senden braucht einen Wert")
+                    : QStringLiteral("unbekannte Option: %1").arg(parser.unknownOptionNames()[0]);
+    else if (!parser.positionalArguments().isEmpty())
+        wrong = QStringLiteral("unbekanntes Argument: %1").arg(parser.positionalArguments()[0]);
+    if (!wrong.isEmpty()) {
+        fail(wrong, 2);
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     return parser.isSet(senden) ? sendValue(parser.value(senden)) : serve(app);
 }
