@@ -78,6 +78,11 @@ int serve(QCoreApplication& app) {
     return app.exec();
 }
 
+// The parser gives unknown options without their dashes.
+QString dashed(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +96,8 @@ int main(int argc, char** argv) {
     if (!parser.parse(QCoreApplication::arguments()))
         wrong = parser.unknownOptionNames().isEmpty()
                     ? QStringLiteral("--senden braucht einen Wert")
-                    : QStringLiteral("unbekannte Option: %1").arg(parser.unknownOptionNames()[0]);
+                    : QStringLiteral("unbekannte Option: %1")
+                          .arg(dashed(parser.unknownOptionNames()[0]));
     else if (!parser.positionalArguments().isEmpty())
         wrong = QStringLiteral("unbekanntes Argument: %1").arg(parser.positionalArguments()[0]);
     if (!wrong.isEmpty()) {
