@@ -43,7 +43,7 @@ void QuietCheck::start() {
                            : QuietCheckOutcome::Kind::Failed;
         if (outcome.kind == QuietCheckOutcome::Kind::Failed)
             outcome.message = app::checkLockFailedMessage(m_lock->path());
-        finish(std::move(outcome));
+        finish(outcome);
         return;
     }
     m_run = std::make_unique<OwnUpdateRun>(m_settings);
@@ -93,10 +93,10 @@ void QuietCheck::runClosed() {
             outcome.newRatings = storedRatings(unstored, modGlobal::sStandardUser);
     } catch (const errors::RuntimeError&) {
     }
-    finish(std::move(outcome));
+    finish(outcome);
 }
 
-void QuietCheck::finish(QuietCheckOutcome outcome) {
+void QuietCheck::finish(const QuietCheckOutcome& outcome) {
     m_run.reset();
     if (m_lock)
         m_lock->release();

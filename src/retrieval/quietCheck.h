@@ -58,7 +58,7 @@ signals:
 
 private:
     void runClosed();
-    void finish(QuietCheckOutcome outcome);
+    void finish(const QuietCheckOutcome& outcome);
 
     app::Settings m_settings;
     QString m_databasePath;

@@ -139,6 +139,8 @@ private slots:
                      .hasMatch(),
                  qPrintable(w.lblPruefung()->toolTip()));
         QVERIFY(w.lblPruefung()->isVisible());
+        // In sight: the menu bar gives the line its room.
+        QTRY_VERIFY(w.lblPruefung()->visibleRegion().boundingRect().width() > 100);
         QTRY_COMPARE(w.liste().rowCount(), fetch<int>("rows"));
         if (fetch<bool>("lockHeld"))
             QCOMPARE(entries(), before);

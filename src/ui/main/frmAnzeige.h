@@ -210,6 +210,8 @@ private:
     void announce(const retrieval::QuietCheckOutcome& outcome);
 
     void showCheckLine(const QString& line);
+    // The menu bar sizes its corner only when the corner is set or shown.
+    void layOutCorner();
 
     QLabel* m_lblPruefung = nullptr;
     QTimer* m_intervalTimer = nullptr;

@@ -11,6 +11,7 @@
 #include "ui/main/frmAnzeige.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QTimer>
 
 namespace ui {
@@ -95,6 +96,13 @@ void frmAnzeige::showCheckLine(const QString& line) {
     m_lblPruefung->setToolTip(line);
     m_lblPruefung->setText(m_lblPruefung->fontMetrics().elidedText(line, Qt::ElideRight, 520));
     m_lblPruefung->setVisible(true);
+    layOutCorner();
+}
+
+void frmAnzeige::layOutCorner() {
+    QWidget* corner = m_menuBar->cornerWidget(Qt::TopRightCorner);
+    corner->adjustSize();
+    m_menuBar->setCornerWidget(corner, Qt::TopRightCorner);
 }
 
 void frmAnzeige::showNewRatings() {

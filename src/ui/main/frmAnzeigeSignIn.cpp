@@ -81,6 +81,7 @@ void frmAnzeige::showSignInState() {
         retrieval::signInExpiryNotice(modini::marktplatz(), base::Clock::now().date());
     m_lblAnmeldung->setText(notice);
     m_lblAnmeldung->setVisible(!notice.isEmpty());
+    layOutCorner();
 }
 
 void frmAnzeige::offerFirstSignIn() {
