@@ -19,9 +19,9 @@ class FeedbackListTest : public QObject {
     std::unique_ptr<FeedbackList> list;
     std::unique_ptr<testsupport::FixedClock> clock;
 
-    void addRow(int image, const QString& date, const QString& text = QStringLiteral("gut")) {
-        list->subAddListe(image, text, QStringLiteral("V"), date, QStringLiteral("geber"),
-                          QStringLiteral("4711"));
+    void addRow(int image, const QString& date, const QString& text = QStringLiteral("gut"),
+                const QString& item = QStringLiteral("4711")) {
+        list->subAddListe(image, text, QStringLiteral("V"), date, QStringLiteral("geber"), item);
     }
 
 private slots:
@@ -63,18 +63,30 @@ private slots:
 
     void theNinetyDayRule_data() {
         QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("item");
         QTest::addColumn<bool>("openable");
-        QTest::newRow("90 days, early") << "07.09.2026 00:01" << true;
-        QTest::newRow("91 days, late") << "06.09.2026 23:58" << false;
-        QTest::newRow("today") << "06.12.2026 08:00" << true;
-        QTest::newRow("future") << "01.02.2027 10:00" << true;
-        QTest::newRow("placeholder") << "01.01.1970 00:00" << false;
-        QTest::newRow("unreadable") << "kein Datum" << false;
-        QTest::newRow("none stored") << "" << false;
-        QTest::newRow("the word Datum") << "Datum" << false;
+        QTest::newRow("90 days, early") << "07.09.2026 00:01"
+                                        << "4711" << true;
+        QTest::newRow("91 days, late") << "06.09.2026 23:58"
+                                       << "4711" << false;
+        QTest::newRow("today") << "06.12.2026 08:00"
+                               << "4711" << true;
+        QTest::newRow("future") << "01.02.2027 10:00"
+                                << "4711" << true;
+        QTest::newRow("placeholder") << "01.01.1970 00:00"
+                                     << "4711" << false;
+        QTest::newRow("unreadable") << "kein Datum"
+                                    << "4711" << false;
+        QTest::newRow("none stored") << ""
+                                     << "4711" << false;
+        QTest::newRow("the word Datum") << "Datum"
+                                        << "4711" << false;
+        // The marketplace leaves the item out for masked buyers.
+        QTest::newRow("today, no item") << "06.12.2026 08:00"
+                                        << " " << false;
     }
     void theNinetyDayRule() {
-        addRow(1, fetch<QString>("date"));
+        addRow(1, fetch<QString>("date"), QStringLiteral("gut"), fetch<QString>("item"));
         QCOMPARE(list->isOpenable(2), fetch<bool>("openable"));
     }
 

@@ -150,7 +150,9 @@ void FeedbackList::subAddListe(qint32 lImage, const QString& sBemerkungtext,
     p.step([&] {
         if (sDatum != QStringLiteral("Datum")) {
             const QDate date = modGlobal::funCDate(sDatum).date();
-            row.openable = date.daysTo(base::Clock::now().date()) <= 90;
+            // No link drawn under an item the marketplace left out.
+            row.openable =
+                date.daysTo(base::Clock::now().date()) <= 90 && !sArtikel.trimmed().isEmpty();
         }
     });
     p.step([&] { row.image = (lImage >= 1 && lImage <= 3) ? int(lImage) : 0; });
