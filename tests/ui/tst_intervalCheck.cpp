@@ -6,15 +6,14 @@
 #include "app/checkLock.h"
 #include "app/windowLink.h"
 #include "guiDriver.h"
-#include "marktsimProcess.h"
 #include "processRun.h"
 #include "retrieval/clsTalmBewertungen.h"
 #include "retrieval/quietCheck.h"
-#include "storeFixture.h"
 #include "testData.h"
 #include "ui/forms.h"
 #include "ui/main/feedbackList.h"
 #include "ui/main/frmAnzeige.h"
+#include "windowFixture.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,21 +26,14 @@ using testsupport::fetch;
 using ui::Form;
 using ui::frmAnzeige;
 
-class IntervalCheckTest : public QObject {
+class IntervalCheckTest : public QObject, testsupport::WindowFixture {
     Q_OBJECT
-    marktsim::SimProcess sim;
-    std::unique_ptr<testsupport::StoreFixture> store;
     QTemporaryDir temp;
 
     frmAnzeige& openWindow(const QByteArray& mainLines) {
-        store = std::make_unique<testsupport::StoreFixture>(QStringLiteral("anna"),
-                                                            testsupport::marktplatz(sim.baseUrl()),
-                                                            "checkInet=False\n" + mainLines);
-        frmAnzeige& w = Form<frmAnzeige>::get();
-        w.Form_Load();
-        return w;
+        return WindowFixture::openWindow(QStringLiteral("anna"), {}, {},
+                                         "checkInet=False\n" + mainLines);
     }
-    qint64 entries() { return sim.stats().value("entries").toInteger(); }
     // Runs one check as the timer would and waits for its end.
     void checkNow(frmAnzeige& w) {
         QSignalSpy done(&w, &frmAnzeige::intervalCheckDone);
@@ -56,15 +48,11 @@ private slots:
     void initTestCase() {
         QVERIFY(temp.isValid());
         qRegisterMetaType<retrieval::QuietCheckOutcome>();
-        QVERIFY2(sim.start({"--member", "anna:12", "--reference", "2026-11-30T12:00:00Z"}),
-                 qPrintable(sim.errorString()));
-        retrieval::clsTalmBewertungen::Timing t = retrieval::clsTalmBewertungen::defaultTiming();
-        t.http.retryWaitsMs = {50, 100};
-        retrieval::clsTalmBewertungen::setDefaultTiming(t);
+        QVERIFY(startSim({"--member", "anna:12", "--reference", "2026-11-30T12:00:00Z"}));
     }
     void init() {
-        sim.admin("clear");
-        sim.admin("member", QUrlQuery{{"user", "anna"}, {"count", "12"}});
+        sim->admin("clear");
+        sim->admin("member", QUrlQuery{{"user", "anna"}, {"count", "12"}});
         retrieval::clsTalmBewertungen::clearTokenCache();
     }
     void cleanup() {
@@ -72,6 +60,7 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         store.reset();
     }
+    void cleanupTestCase() { closeAll(); }
 
     void theSetting_data() {
         QTest::addColumn<QByteArray>("mainLines");
@@ -122,13 +111,13 @@ private slots:
         checkNow(w); // the first twelve
         QCOMPARE(w.liste().rowCount(), 13);
         if (const int arrived = fetch<int>("arrived"))
-            sim.admin("add", QUrlQuery{{"user", "anna"}, {"count", QString::number(arrived)}});
+            sim->admin("add", QUrlQuery{{"user", "anna"}, {"count", QString::number(arrived)}});
         if (const QStringList fault = fetch<QStringList>("fault"); !fault.isEmpty())
-            QVERIFY(sim.fault(fault.first(), fault.mid(1)));
+            QVERIFY(sim->fault(fault.first(), fault.mid(1)));
         app::CheckLock other(store->databasePath());
         if (fetch<bool>("lockHeld"))
             QCOMPARE(other.tryTake().kind, app::CheckLockState::Kind::Taken);
-        const qint64 before = entries();
+        const int before = stat("entries");
         bool modalShown = false;
         testsupport::onNextModal([&](QWidget*) { modalShown = true; }, 300);
         checkNow(w);
@@ -143,7 +132,7 @@ private slots:
         QTRY_VERIFY(w.lblPruefung()->visibleRegion().boundingRect().width() > 100);
         QTRY_COMPARE(w.liste().rowCount(), fetch<int>("rows"));
         if (fetch<bool>("lockHeld"))
-            QCOMPARE(entries(), before);
+            QCOMPARE(stat("entries"), before);
         QVERIFY(w.button(ui::FeedbackView::ZorButton1)->isEnabled());
         QVERIFY(w.intervalTimer()->isActive());
     }
@@ -172,7 +161,7 @@ private slots:
         elsewhere.show();
         elsewhere.activateWindow();
         QTRY_VERIFY(!w.isActiveWindow());
-        sim.admin("add", QUrlQuery{{"user", "anna"}, {"count", "2"}});
+        sim->admin("add", QUrlQuery{{"user", "anna"}, {"count", "2"}});
         checkNow(w);
         QTRY_VERIFY(QFileInfo(record).size() > 0);
         const bool forward = fetch<bool>("forward");
