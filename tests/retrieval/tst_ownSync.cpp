@@ -149,7 +149,7 @@ private slots:
             5000, 30);
         row("cut at half of 20,000: the second check jumps", 20000,
             "status after=53 status=503 count=50", 0, yes, Kind::CutShort, 9890, 0, 20000, 62);
-        row("cancelled on page 2", 450, "delay after=2 ms=3000", 2, yes, Kind::Cancelled, 200, 0,
+        row("cancelled on page 2", 450, "delay offset=190 ms=3000", 2, yes, Kind::Cancelled, 200, 0,
             450, 5);
         row("a rating arrives between pages", 450, "arrive after=2", 0, yes, Kind::Stored, 450, 0,
             451, 3);
